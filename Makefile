@@ -1,0 +1,33 @@
+# The front door: `make demo` runs the main job, `make check` runs every test.
+# Each first installs what is missing (scripts/install-deps.sh). BUILD selects the build tree.
+BUILD ?= build
+BUILD_ABS := $(abspath $(BUILD))
+WIN := $(BUILD_ABS)/win
+NATIVE := $(BUILD_ABS)/native
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps build check demo bench clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+build: deps
+	@cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+	@cmake --build $(NATIVE) -j $(JOBS) -- --no-print-directory
+	@cmake -S . -B $(WIN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=MinSizeRel \
+		-DPENDRIX_NATIVE_DIR=$(NATIVE) >/dev/null
+	@cmake --build $(WIN) -j $(JOBS) -- --no-print-directory
+
+check: build
+	@bash scripts/run-tests.sh $(WIN)
+
+demo: build
+	@bash scripts/demo.sh $(WIN)
+
+bench: build
+	@bash scripts/bench.sh $(WIN)
+
+clean:
+	rm -rf $(BUILD_ABS)

@@ -1,0 +1,41 @@
+# Windows build: the 32-bit engine, its language DLL, the package builder, and the tests that
+# run under Wine. The native tests of the other build are registered here too, so that one
+# ctest run covers every layer.
+enable_language(RC)
+enable_testing()
+
+set(PENDRIX_BIN ${CMAKE_BINARY_DIR}/bin)
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${PENDRIX_BIN})
+
+set(PENDRIX_WARNINGS -Wall -Wextra -Werror -Wno-cast-function-type)
+set(PENDRIX_CXX_FLAGS -Os -fno-exceptions -fno-rtti ${PENDRIX_WARNINGS})
+# Statically linked: the programs need no DLL beyond those of Windows itself.
+set(PENDRIX_LINK_FLAGS -static -static-libgcc -static-libstdc++ -s)
+
+file(GLOB_RECURSE ENGINE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*.cpp)
+list(REMOVE_ITEM ENGINE_SOURCES ${CMAKE_SOURCE_DIR}/src/core/WinMain.cpp)
+add_library(pendrix_engine STATIC ${ENGINE_SOURCES})
+target_include_directories(pendrix_engine PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_compile_options(pendrix_engine PRIVATE ${PENDRIX_CXX_FLAGS})
+target_compile_definitions(pendrix_engine PUBLIC WINVER=0x0601 _WIN32_WINNT=0x0601)
+target_link_libraries(pendrix_engine PUBLIC shlwapi winmm msi advapi32 shell32 user32 gdi32 comctl32)
+
+foreach(part IN ITEMS src/ui/language src/package tools/cleanup tools/pack tests)
+  if(EXISTS ${CMAKE_SOURCE_DIR}/${part}/CMakeLists.txt)
+    add_subdirectory(${part})
+  endif()
+endforeach()
+
+# The engine itself; its resource script lives in src/package when there is one.
+set(PENDRIX_RC ${CMAKE_SOURCE_DIR}/src/package/Pendrix.rc)
+if(EXISTS ${PENDRIX_RC})
+  add_executable(Pendrix WIN32 ${CMAKE_SOURCE_DIR}/src/core/WinMain.cpp ${PENDRIX_RC})
+else()
+  add_executable(Pendrix WIN32 ${CMAKE_SOURCE_DIR}/src/core/WinMain.cpp)
+endif()
+target_compile_options(Pendrix PRIVATE ${PENDRIX_CXX_FLAGS})
+target_link_options(Pendrix PRIVATE ${PENDRIX_LINK_FLAGS})
+target_link_libraries(Pendrix PRIVATE pendrix_engine)
+if(COMMAND pendrix_package_resources)
+  pendrix_package_resources(Pendrix)
+endif()

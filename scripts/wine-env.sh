@@ -1,0 +1,51 @@
+# Sourced by the test, demo and bench scripts: a Wine prefix of the project's own inside the
+# build tree, an X display (Xvfb when there is none), and a warmed-up wineserver.
+# Usage: source scripts/wine-env.sh BUILD_DIR ; wine_up ; ... ; wine_down
+
+WINE_BUILD_DIR=$(cd "$1" && pwd)
+export WINEPREFIX="$WINE_BUILD_DIR/wineprefix"
+export WINEARCH=win64
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+PENDRIX_XVFB_PID=""
+
+# Starts Xvfb on a free display number unless a display is already there.
+start_display() {
+  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
+  local n=91
+  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  PENDRIX_XVFB_PID=$!
+  export DISPLAY=":$n"
+  local i
+  for i in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$n" ] && return 0; sleep 0.1; done
+  echo "wine-env: Xvfb did not start on :$n" >&2
+  return 1
+}
+
+# Creates the prefix once: no window manager delay, the fonts Wine lacks.
+make_prefix() {
+  [ -f "$WINEPREFIX/.pendrix-ready" ] && return 0
+  rm -rf "$WINEPREFIX"
+  wine wineboot -i >/dev/null 2>&1 </dev/null
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d Y /f >/dev/null 2>&1 </dev/null
+  mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+  cp /usr/share/wine/fonts/tahoma*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  wineserver -w
+  touch "$WINEPREFIX/.pendrix-ready"
+}
+
+# Everything a test run needs, with the services started outside of ctest's pipes.
+wine_up() {
+  start_display || return 1
+  make_prefix
+  wineserver -p >/dev/null 2>&1 </dev/null
+  wine wineboot >/dev/null 2>&1 </dev/null
+}
+
+wine_down() {
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+  if [ -n "$PENDRIX_XVFB_PID" ]; then kill "$PENDRIX_XVFB_PID" 2>/dev/null || true; wait "$PENDRIX_XVFB_PID" 2>/dev/null || true; fi
+}

@@ -1,0 +1,227 @@
+// The one object that holds all run state of a package run, from start-up to teardown.
+// Its operations are defined in the folder of their subsystem.
+#pragma once
+#include <windows.h>
+#include <msiquery.h>
+
+#include <memory>
+#include <string>
+
+#include "core/CommandLine.h"
+#include "core/SystemUtility.h"
+
+// Setup-type flag bits of ListSectionRecord::dwFlags.
+enum ListSectionFlag : DWORD {
+  kWelcomeDlg = 0x1,
+  kWelcomeWave = 0x2,
+  kRebootWave = 0x4,
+  kRemoveShared = 0x8,
+  kShowProgressBar = 0x10,
+  kRestartProductDlg = 0x20,
+};
+
+// Installer flag bits of InstallerSectionRecord::dwFlags.
+enum InstallerFlag : DWORD {
+  kForceRun = 0x1,
+  kAddSourceDir = 0x2,
+  kDoNotExtract = 0x4,
+  kProgramCompatibility = 0x8,
+};
+
+// Deferred-reboot bits recorded by the exit-code rules.
+enum DeferredRebootBit : WORD {
+  kDeferReboot = 0x1,
+  kDeferForceReboot = 0x10,
+};
+
+// Return actions of CheckExitCode.
+enum ReturnAction : DWORD {
+  kActionContinue = 0,
+  kActionFailed = 1,
+  kActionRestartDeclined = 2,
+  kActionRestarting = 3,
+  kActionReturn = 4,
+  kActionReinstall = 5,
+};
+
+constexpr size_t kMaxCodes = 49;
+
+struct CodeList {
+  DWORD dwCount;
+  DWORD dwCodes[kMaxCodes];
+};
+
+struct ListSectionRecord {
+  char Name[100];
+  char PreInstall[1000];
+  char MainInstall[100];
+  char ReqPermission[25];
+  char ReqOS[15];
+  char ReqPlatform[10];
+  DWORD dwFlags;
+};
+
+struct InstallerSectionRecord {
+  char Name[100];
+  char File[260];
+  char Arguments[1000];
+  char Reboot[25];
+  CodeList RebootCodes;
+  CodeList FailCodes;
+  LONG PlayTone;
+  DWORD dwFlags;
+  char CheckExistence[520];
+  CodeList ReinstallCodes;
+  char ProductCode[50];
+};
+
+struct WelcomeDlgResRecord {
+  HINSTANCE hInstance;
+  DWORD dwDlgID;
+  DWORD dwStaticMsg1ID;
+  DWORD dwStaticMsg2ID;
+  DWORD dwStaticSidePanelID;
+  DWORD dwSidePanelBmpID;
+};
+
+class Bootstrapper {
+ public:
+  // Performs every start-up step and logs the start banner.
+  explicit Bootstrapper(const char* commandLine);
+  // Teardown: finish banner, settings released, hook removed, language module freed.
+  ~Bootstrapper();
+  Bootstrapper(const Bootstrapper&) = delete;
+  Bootstrapper& operator=(const Bootstrapper&) = delete;
+
+  // --- run sequence (core) ---
+  DWORD RunBootstrapper();
+  bool PrepareRun();
+  bool AcquireSingleInstance();
+
+  // --- install orchestration (core) ---
+  DWORD DoSettings_Install();
+  DWORD InstallPrerequisite(const char* section, DWORD* action, BOOL mainInstaller, BOOL reinstalling);
+  DWORD InstallMain(const char* section, BOOL mainInstaller, BOOL checkExitCode, DWORD* action);
+  void CloseMagnifier();
+
+  // --- settings ---
+  DWORD ExtractResource(HMODULE module, const char* type, const char* name, const char* outputPath);
+  DWORD GetSettingsFile();
+  DWORD ReplaceSettings();
+  DWORD OutputSettings();
+  void ReleaseSettingsFile();
+  DWORD SetListSection();
+  DWORD SetInstallerSection(const char* section);
+  void SetSystemFolders();
+  void ReplaceVarPaths(const char* path, char* buffer, DWORD size);
+  int RunCheckExistence();
+  int IsRegKeyExists(const char* keyPath);
+  int IsMsiProductInstalled(const char* msiPath);
+  UINT MsiQueryProperty(MSIHANDLE database, const char* property, char* buffer, DWORD size);
+
+  // --- install ---
+  DWORD RunInstaller(const char* section, BOOL mainInstaller);
+  void GetOutputFileName(char* buffer, DWORD size);
+  bool FindMSISetupFlag(const char* arguments, char* buffer, DWORD size);
+  bool DoWeAllowInstallerToRun(BOOL mainInstaller, const char* outputFile, int* reinstall);
+  DWORD Run(const char* file, const char* arguments, LONG toneSeconds, int showCommand);
+  void AddToArguments(int reinstall);
+  DWORD CheckExitCode(const char* section, DWORD exitCode, BOOL reinstalling);
+  bool RunCleanup();
+  void CreateSystemRestorePoint();
+
+  // --- restart ---
+  bool ShowReboot(int mode, BOOL furtherWork);
+  BOOL PlayRebootWave(BOOL play, DWORD soundFlags, const char* name);
+  void ShowRestartProduct();
+  DWORD RestartComputer();
+  bool AddToRunOnce();
+  bool RemoveFromRunOnce();
+
+  // --- requirements ---
+  bool CheckRequiredPermissions();
+  bool IsAdministrator();
+  bool IsPowerUser();
+  bool CheckRequiredOS();
+  bool CheckRequiredPlatform();
+
+  // --- spoken user interface ---
+  DWORD LoadResources();
+  BOOL PlayWave(BOOL play, DWORD soundFlags, const char* name);
+  BOOL PlayWelcomeWave(BOOL play, DWORD soundFlags);
+  bool ShowReinstall(const char* component);
+  void ShowFailure(const char* component);
+  void ShowOSError();
+  void ShowPlatformError();
+  void ShowPermissionsError(int level);
+  void SetWelcomeDlgRes(HINSTANCE hInstance, DWORD dwDlgID, DWORD dwStaticMsg1ID, DWORD dwStaticMsg2ID,
+                        DWORD dwStaticSidePanelID, DWORD dwSidePanelBmpID);
+  bool RunWelcomeStep();
+  bool ShowWelcome();
+  DWORD ShowHelp();
+  DWORD ShowMoreHelp();
+  void ShowProgressDialog();
+
+  // --- run state, in the order of the data model ---
+  HANDLE m_hSingleInstanceMutex = nullptr;
+  HANDLE m_hSettingsFile = INVALID_HANDLE_VALUE;
+  SystemUtility m_SystemUtility;
+  std::unique_ptr<BootstrapperCommandLine> m_pCommandLine;
+  HMODULE m_hLanguageModule = nullptr;
+  char m_szLanguageDllPath[260] = {};
+  char m_szSettingsPath[260] = {};
+  char m_szTempFolder[260] = {};
+  char m_szSourceDir[260] = {};
+  char m_szLogFilePath[260] = {};
+  char m_szSetupType[100] = {};
+  char m_szDisplayName[100] = {};
+  ListSectionRecord ListSection = {};
+  std::string m_CurrentSectionName;
+  InstallerSectionRecord InstallerSection = {};
+  WORD m_wDeferredReboot = 0;
+  BOOL m_bMsiInstall = TRUE;
+  OSVERSIONINFOA m_OSVersion = {};
+  char m_szWinDrive[260] = {};
+  char m_szProgramFiles[260] = {};
+  char m_szWindowsDir[260] = {};
+  char m_szSystemDir[260] = {};
+  WelcomeDlgResRecord WelcomeDlgRes = {};
+  HWND volatile m_hProgressDlg = nullptr;
+  HWND volatile m_hProgressBar = nullptr;
+  DWORD m_dwPrerequisiteCount = 0;
+  BOOL m_bSilent = FALSE;
+  BOOL m_bProductRunningAtStart = FALSE;
+  BOOL m_bSpeechSuppressed = FALSE;
+
+ private:
+  void InitPaths();
+};
+
+// --- process-wide values ---
+extern HHOOK g_hKeyboardHook;             // installed by InitPaths, removed at teardown
+extern Bootstrapper* g_pActiveBootstrapper;  // set by every dialog procedure, never cleared
+
+// One log line per decision; formats as wvnsprintfA understands them.
+void LogMessage(Bootstrapper* bootstrapper, const char* format, ...);
+DWORD WriteLogLine(const char* path, const char* format, va_list args);
+
+// An error report by message number of the language module, with its "%s" arguments.
+void ShowError(Bootstrapper* bootstrapper, UINT messageId, ...);
+void CenterWindow(HWND window);
+
+// Hook and dialog procedures.
+LRESULT CALLBACK WelcomeKeyboardHookProc(int code, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK WelcomeDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK HelpDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK ProgressDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+void __cdecl ProgressThreadProc(void* argument);
+
+// Operating-system facts, read once per process.
+struct ParsedVersion {
+  DWORD dwMS;  // major << 16 | minor
+  DWORD dwLS;  // build << 16 | revision
+};
+void GetOSInfo();
+bool IsOSVersionAtLeast(DWORD major, DWORD minor);
+bool IsVistaOrLater();
+bool IsX64();

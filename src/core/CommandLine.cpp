@@ -1,0 +1,135 @@
+#include "core/CommandLine.h"
+
+#include <cstring>
+
+#include "core/BoundedString.h"
+#include "core/SplitString.h"
+
+CommandLineParser::CommandLineParser(const char* commandLine) {
+  if (commandLine != nullptr && commandLine[0] != '\0') {
+    m_copy = commandLine;
+    m_hasCopy = true;
+  }
+}
+
+void CommandLineParser::Parse() {
+  if (!m_hasCopy) return;
+  std::vector<std::string> tokens;
+  SplitString(m_copy.c_str(), "/-", tokens);
+  for (const std::string& token : tokens) {
+    size_t space = token.find(' ');
+    if (space == std::string::npos) {
+      HandleOption(token.c_str(), nullptr);
+      continue;
+    }
+    std::string name = token.substr(0, space);
+    std::string value = token.substr(space + 1);
+    HandleOption(name.c_str(), value.empty() ? nullptr : value.c_str());
+  }
+}
+
+void RemoveBlanks(char* text) {
+  if (text == nullptr) return;
+  size_t start = 0;
+  while (text[start] == ' ') start++;
+  size_t len = strlen(text + start);
+  while (len > 0 && text[start + len - 1] == ' ') len--;
+  memmove(text, text + start, len);
+  text[len] = '\0';
+}
+
+void UnquoteSpaces(char* text) {
+  if (text == nullptr || text[0] != '"') return;
+  size_t len = strlen(text);
+  if (text[len - 1] != '"') return;
+  // A lone quote is its own opening and closing quote.
+  size_t inner = len >= 2 ? len - 2 : 0;
+  memmove(text, text + 1, inner);
+  text[inner] = '\0';
+}
+
+namespace {
+
+bool EqualsIgnoreCase(const char* a, const char* b) {
+  for (;; a++, b++) {
+    unsigned char ca = static_cast<unsigned char>(*a), cb = static_cast<unsigned char>(*b);
+    if (ca >= 'A' && ca <= 'Z') ca = static_cast<unsigned char>(ca - 'A' + 'a');
+    if (cb >= 'A' && cb <= 'Z') cb = static_cast<unsigned char>(cb - 'A' + 'a');
+    if (ca != cb) return false;
+    if (ca == '\0') return true;
+  }
+}
+
+// A path value: cut to 259 characters, blanks stripped, one pair of enclosing quotes removed.
+template <size_t N>
+void StorePath(char (&field)[N], const char* value) {
+  CopyCut(field, value, 259);
+  RemoveBlanks(field);
+  UnquoteSpaces(field);
+}
+
+}  // namespace
+
+void BootstrapperCommandLine::HandleOption(const char* name, const char* value) {
+  if (name == nullptr || name[0] == '\0') return;
+  switch (name[0]) {
+    case '?':
+      m_dwFlags |= kOptHelp;
+      return;
+    case 'h': case 'H':
+      if (EqualsIgnoreCase(name, "help")) m_dwFlags |= kOptHelp;
+      return;
+    case 'l': case 'L':
+      if (!EqualsIgnoreCase(name, "log")) return;
+      m_dwFlags |= kOptLog;
+      if (value != nullptr) StorePath(m_szLogPath, value);
+      return;
+    case 'e': case 'E':
+      if (!EqualsIgnoreCase(name, "ExtractSettings")) return;
+      m_dwFlags |= kOptExtractSettings;
+      if (value != nullptr) StorePath(m_szExtractSettingsPath, value);
+      return;
+    case 'r': case 'R':
+      if (!EqualsIgnoreCase(name, "ReplaceSettings")) return;
+      m_dwFlags |= kOptReplaceSettings;
+      if (value != nullptr) StorePath(m_szReplaceSettingsPath, value);
+      return;
+    case 'n': case 'N':
+      if (EqualsIgnoreCase(name, "NoWelcomeDlg")) m_dwFlags |= kOptNoWelcomeDlg;
+      else if (EqualsIgnoreCase(name, "NoWelcomeWave")) m_dwFlags |= kOptNoWelcomeWave;
+      return;
+    case 't': case 'T':
+      if (!EqualsIgnoreCase(name, "Type")) return;
+      m_dwFlags |= kOptType;
+      if (value != nullptr) {
+        CopyCut(m_szTypeName, value, 99);
+        RemoveBlanks(m_szTypeName);  // quotes stay part of a setup type's name
+      }
+      return;
+    case 'm': case 'M':
+      if (EqualsIgnoreCase(name, "morehelp")) m_dwFlags |= kOptMoreHelp;
+      return;
+    case 'p': case 'P':
+      if (EqualsIgnoreCase(name, "passthru")) StorePassThrough(value);
+      return;
+    case 'a': case 'A':
+      if (EqualsIgnoreCase(name, "allowxddm")) m_dwFlags |= kOptAllowXddm;
+      return;
+    case 'q': case 'Q':
+      if (EqualsIgnoreCase(name, "q")) m_dwFlags |= kOptQuiet;
+      return;
+    default:
+      return;
+  }
+}
+
+// "<Installer1[,Installer2...]>@<Command>": the command is added to each named installer's list.
+void BootstrapperCommandLine::StorePassThrough(const char* value) {
+  if (value == nullptr) return;
+  std::vector<std::string> halves;
+  if (SplitString(value, "@", halves) != 2) return;
+  std::vector<std::string> names;
+  if (SplitString(halves[0].c_str(), ",", names) == 0) names.push_back(halves[0]);
+  for (const std::string& installer : names) m_PassThrough[installer].push_back(halves[1]);
+  m_dwFlags |= kOptPassthru;
+}

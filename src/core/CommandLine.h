@@ -1,0 +1,70 @@
+// The package's command line: option flags, option values and the pass-through table.
+// Malformed, unknown or misspelled options are dropped; over-long values are cut.
+#pragma once
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+enum CommandLineFlag : uint32_t {
+  kOptHelp = 0x1,
+  kOptLog = 0x2,
+  kOptExtractSettings = 0x4,
+  kOptReplaceSettings = 0x8,
+  kOptNoWelcomeDlg = 0x10,
+  kOptNoWelcomeWave = 0x20,
+  kOptType = 0x40,
+  kOptMoreHelp = 0x80,
+  kOptPassthru = 0x100,
+  kOptAllowXddm = 0x200,
+  kOptQuiet = 0x400,
+};
+
+class CommandLineParser {
+ public:
+  // Keeps a copy of the command line (without the program name); nothing is parsed yet.
+  explicit CommandLineParser(const char* commandLine);
+  virtual ~CommandLineParser() = default;
+  CommandLineParser(const CommandLineParser&) = delete;
+  CommandLineParser& operator=(const CommandLineParser&) = delete;
+
+  // Calls HandleOption once per option token, in command-line order.
+  void Parse();
+  // The stored copy, or null when the command line was empty.
+  const char* GetCommandLineCopy() const { return m_hasCopy ? m_copy.c_str() : nullptr; }
+
+ protected:
+  virtual void HandleOption(const char* name, const char* value) = 0;
+
+ private:
+  std::string m_copy;
+  bool m_hasCopy = false;
+};
+
+class BootstrapperCommandLine : public CommandLineParser {
+ public:
+  using PassThroughTable = std::map<std::string, std::vector<std::string>>;
+
+  explicit BootstrapperCommandLine(const char* commandLine) : CommandLineParser(commandLine) {}
+
+  bool Has(uint32_t flag) const { return (m_dwFlags & flag) != 0; }
+
+  // Installer section name -> its /passthru commands in the order given (escapes still encoded).
+  PassThroughTable m_PassThrough;
+  char m_szExtractSettingsPath[260] = {};
+  char m_szReplaceSettingsPath[260] = {};
+  char m_szTypeName[100] = {};
+  char m_szLogPath[260] = {};
+  uint32_t m_dwFlags = 0;
+
+ protected:
+  void HandleOption(const char* name, const char* value) override;
+
+ private:
+  void StorePassThrough(const char* value);
+};
+
+// The shell's path clean-up as the command line applies it: strip leading and trailing spaces,
+// then remove one pair of double quotes that encloses the whole value.
+void RemoveBlanks(char* text);
+void UnquoteSpaces(char* text);

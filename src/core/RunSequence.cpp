@@ -1,0 +1,50 @@
+// The run after start-up: single instance, language, the command-line actions that end the
+// run, the settings file, and the install.
+#include "core/Bootstrapper.h"
+
+namespace {
+// Set while a run is prepared, so that PrepareRun does its steps once per process.
+bool g_bPrepareRunGuard = false;
+}  // namespace
+
+DWORD Bootstrapper::RunBootstrapper() {
+  LogMessage(this, "RunBootstrapper - Source directory: %s.", m_szSourceDir);
+  const char* commandLine = m_pCommandLine->GetCommandLineCopy();
+  LogMessage(this, "RunBootstrapper - Bootstrapper command-line: %s.", commandLine ? commandLine : "");
+  if (!PrepareRun()) return 13;
+  DWORD result = DoSettings_Install();
+  ReleaseSettingsFile();
+  return result;
+}
+
+bool Bootstrapper::PrepareRun() {
+  if (g_bPrepareRunGuard) return true;
+  g_bPrepareRunGuard = true;
+
+  if (!AcquireSingleInstance()) {
+    g_bPrepareRunGuard = false;
+    return false;
+  }
+
+  LoadResources();  // on failure the user has been told; the run goes on without the module
+
+  const BootstrapperCommandLine& commandLine = *m_pCommandLine;
+  bool endsRun = true;
+  if (commandLine.Has(kOptHelp))
+    ShowHelp();
+  else if (commandLine.Has(kOptMoreHelp))
+    ShowMoreHelp();
+  else if (commandLine.Has(kOptExtractSettings))
+    OutputSettings();
+  else
+    endsRun = GetSettingsFile() != 0;
+
+  if (endsRun) g_bPrepareRunGuard = false;
+  return !endsRun;
+}
+
+bool Bootstrapper::AcquireSingleInstance() {
+  m_hSingleInstanceMutex = CreateMutexA(nullptr, FALSE, "PendrixSingleInstance");
+  DWORD error = GetLastError();
+  return error != ERROR_ALREADY_EXISTS;
+}

@@ -1,0 +1,47 @@
+// The process entry: the Bootstrapper object, the hidden window that gives the package its
+// taskbar entry, the run, and the exit code.
+#include "core/Bootstrapper.h"
+
+namespace {
+
+const char kHiddenWindowClass[] = "BootstrapperHiddenWindow";
+
+LRESULT CALLBACK HiddenWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_PAINT) {
+    PAINTSTRUCT paint;
+    BeginPaint(window, &paint);
+    EndPaint(window, &paint);
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+  DWORD exitCode;
+  {
+    Bootstrapper bootstrapper(commandLine);
+
+    WNDCLASSEXA windowClass = {};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = HiddenWindowProc;
+    windowClass.lpszClassName = kHiddenWindowClass;
+    RegisterClassExA(&windowClass);
+    HWND hiddenWindow = CreateWindowExA(0, kHiddenWindowClass, "Installing Vellora", WS_MINIMIZE, 0, 0, 0, 0,
+                                        nullptr, nullptr, instance, nullptr);
+    ShowWindow(hiddenWindow, SW_SHOW);
+    UpdateWindow(hiddenWindow);
+
+    if (SystemUtility::IsZRProductRunning())
+      bootstrapper.m_bProductRunningAtStart = TRUE;
+    else
+      bootstrapper.SetWelcomeDlgRes(instance, 107, 104, 105, 106, 108);
+
+    exitCode = bootstrapper.RunBootstrapper();
+
+    if (hiddenWindow != nullptr) DestroyWindow(hiddenWindow);
+    UnregisterClassA(kHiddenWindowClass, nullptr);
+  }
+  return static_cast<int>(exitCode);
+}

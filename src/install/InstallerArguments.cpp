@@ -1,0 +1,3 @@
+#include "core/Bootstrapper.h"
+
+void Bootstrapper::AddToArguments(int) {}

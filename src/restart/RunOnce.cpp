@@ -1,0 +1,4 @@
+#include "core/Bootstrapper.h"
+
+bool Bootstrapper::AddToRunOnce() { return false; }
+bool Bootstrapper::RemoveFromRunOnce() { return false; }

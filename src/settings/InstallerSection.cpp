@@ -1,0 +1,3 @@
+#include "core/Bootstrapper.h"
+
+DWORD Bootstrapper::SetInstallerSection(const char*) { return 13; }

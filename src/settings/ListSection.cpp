@@ -1,0 +1,3 @@
+#include "core/Bootstrapper.h"
+
+DWORD Bootstrapper::SetListSection() { return 0; }

@@ -1,0 +1,3 @@
+#include "core/Bootstrapper.h"
+
+DWORD Bootstrapper::LoadResources() { return 0; }

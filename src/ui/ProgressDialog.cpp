@@ -1,0 +1,5 @@
+#include "core/Bootstrapper.h"
+
+void Bootstrapper::ShowProgressDialog() {}
+INT_PTR CALLBACK ProgressDlgProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+void __cdecl ProgressThreadProc(void*) {}

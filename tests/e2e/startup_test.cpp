@@ -1,0 +1,3 @@
+#include <doctest.h>
+
+#include "TestSupport.h"

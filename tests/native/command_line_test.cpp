@@ -1,0 +1,170 @@
+#include <doctest.h>
+
+#include <cstring>
+#include <string>
+
+#include "core/CommandLine.h"
+
+namespace {
+
+struct Parsed : BootstrapperCommandLine {
+  explicit Parsed(const char* commandLine) : BootstrapperCommandLine(commandLine) { Parse(); }
+  std::vector<std::string> Commands(const char* installer) const {
+    auto it = m_PassThrough.find(installer);
+    return it == m_PassThrough.end() ? std::vector<std::string>{} : it->second;
+  }
+};
+
+struct FlagCase {
+  int line;
+  const char* commandLine;
+  uint32_t flags;
+};
+
+}  // namespace
+
+TEST_CASE("options set exactly their flags") {
+  const FlagCase cases[] = {
+      {__LINE__, "", 0},
+      {__LINE__, "help", kOptHelp},
+      {__LINE__, "/HELP", kOptHelp},
+      {__LINE__, "/?xyz", kOptHelp},
+      {__LINE__, "-?", kOptHelp},
+      {__LINE__, "/helpme", 0},
+      {__LINE__, "/hel", 0},
+      {__LINE__, "/Log", kOptLog},
+      {__LINE__, "/logs", 0},
+      {__LINE__, "/NoWelcomeDlg /nowelcomewave", kOptNoWelcomeDlg | kOptNoWelcomeWave},
+      {__LINE__, "/NoWelcome", 0},
+      {__LINE__, "/type=server", 0},
+      {__LINE__, "/Type\tname", 0},
+      {__LINE__, "/MoreHelp", kOptMoreHelp},
+      {__LINE__, "/AllowXDDM /Q", kOptAllowXddm | kOptQuiet},
+      {__LINE__, "/quiet", 0},
+      {__LINE__, "/ExtractSettings /ReplaceSettings", kOptExtractSettings | kOptReplaceSettings},
+      {__LINE__, "/Type", kOptType},
+      {__LINE__, "/unknown /x y /Help", kOptHelp},
+      {__LINE__, "/passthru", 0},
+      {__LINE__, "/passthru A@one@two", 0},
+      {__LINE__, "/passthru @cmd", 0},
+      {__LINE__, "/passthru A@", 0},
+      {__LINE__, "/passthru A@cmd", kOptPassthru},
+      {__LINE__, "/Help /MoreHelp", kOptHelp | kOptMoreHelp},
+  };
+  for (const FlagCase& c : cases) {
+    CAPTURE(c.line);
+    Parsed parsed(c.commandLine);
+    CHECK(parsed.m_dwFlags == c.flags);
+  }
+}
+
+TEST_CASE("an empty command line stores no copy") {
+  Parsed empty("");
+  CHECK(empty.GetCommandLineCopy() == nullptr);
+  Parsed none(nullptr);
+  CHECK(none.GetCommandLineCopy() == nullptr);
+  Parsed some("/Log x");
+  REQUIRE(some.GetCommandLineCopy() != nullptr);
+  CHECK(std::string(some.GetCommandLineCopy()) == "/Log x");
+}
+
+namespace {
+struct ValueCase {
+  int line;
+  const char* commandLine;
+  const char* log;
+  const char* type;
+  const char* extract;
+  const char* replace;
+};
+}  // namespace
+
+TEST_CASE("option values: prefixes split inside values, blanks, quotes and repeats") {
+  const ValueCase cases[] = {
+      {__LINE__, "/Log c:\\logs\\setup-1.log", "c:\\logs\\setup", "", "", ""},
+      {__LINE__, "/Log \"c:\\my logs\\setup.log\"", "c:\\my logs\\setup.log", "", "", ""},
+      {__LINE__, "/Log   c:\\a.log   ", "c:\\a.log", "", "", ""},
+      {__LINE__, "/Log c:\\first.log /Log", "c:\\first.log", "", "", ""},
+      {__LINE__, "/Log c:\\first.log /Log c:\\second.log", "c:\\second.log", "", "", ""},
+      {__LINE__, "/Type \"Server Type\"", "", "\"Server Type\"", "", ""},
+      {__LINE__, "/Type SilentCD", "", "SilentCD", "", ""},
+      {__LINE__, "/Type a /Type", "", "a", "", ""},
+      {__LINE__, "Type default", "", "default", "", ""},
+      {__LINE__, "/ExtractSettings \"c:\\ZR setup\\Old.ini\"", "", "", "c:\\ZR setup\\Old.ini", ""},
+      {__LINE__, "/ReplaceSettings c:\\New.ini /Log", "", "", "", "c:\\New.ini"},
+      {__LINE__, "/Log \"", "", "", "", ""},
+      {__LINE__, "/Log \"c:\\half", "\"c:\\half", "", "", ""},
+      {__LINE__, "/Help c:\\ignored", "", "", "", ""},
+  };
+  for (const ValueCase& c : cases) {
+    CAPTURE(c.line);
+    Parsed parsed(c.commandLine);
+    CHECK(std::string(parsed.m_szLogPath) == c.log);
+    CHECK(std::string(parsed.m_szTypeName) == c.type);
+    CHECK(std::string(parsed.m_szExtractSettingsPath) == c.extract);
+    CHECK(std::string(parsed.m_szReplaceSettingsPath) == c.replace);
+  }
+}
+
+TEST_CASE("over-long values are cut at 259 and 99 characters") {
+  std::string longPath(400, 'p');
+  Parsed log(("/Log " + longPath).c_str());
+  CHECK(std::string(log.m_szLogPath) == std::string(259, 'p'));
+  // The cut happens before the quotes are removed: a long quoted path keeps its opening quote.
+  Parsed quoted(("/Log \"" + longPath + "\"").c_str());
+  CHECK(std::string(quoted.m_szLogPath) == "\"" + std::string(258, 'p'));
+  Parsed type(("/Type " + std::string(150, 't')).c_str());
+  CHECK(std::string(type.m_szTypeName) == std::string(99, 't'));
+  // Blanks are stripped after the cut, so trailing blanks inside the first 99 go too.
+  Parsed blanks(("/Type " + std::string(97, 'x') + std::string(10, ' ') + "y").c_str());
+  CHECK(std::string(blanks.m_szTypeName) == std::string(97, 'x'));
+}
+
+TEST_CASE("pass-through commands accumulate per installer in command-line order") {
+  Parsed both("/passthru AnInstaller,AnotherInstaller@#2l");
+  CHECK(both.Commands("AnInstaller") == std::vector<std::string>{"#2l"});
+  CHECK(both.Commands("AnotherInstaller") == std::vector<std::string>{"#2l"});
+
+  // The value runs up to the next option prefix, so the first command keeps its trailing blank.
+  Parsed repeated("/passthru AnInstaller@#2l /passthru AnInstaller@#2x");
+  CHECK(repeated.Commands("AnInstaller") == std::vector<std::string>{"#2l ", "#2x"});
+
+  Parsed spaced("/passthru A, B@cmd");
+  CHECK(spaced.Commands("A") == std::vector<std::string>{"cmd"});
+  CHECK(spaced.Commands(" B") == std::vector<std::string>{"cmd"});
+  CHECK(spaced.Commands("B").empty());
+
+  Parsed commas("/passthru ,,@cmd");
+  CHECK(commas.Commands(",,") == std::vector<std::string>{"cmd"});
+
+  Parsed cased("/passthru aninstaller@#2l");
+  CHECK(cased.Commands("AnInstaller").empty());
+  CHECK(cased.Commands("aninstaller") == std::vector<std::string>{"#2l"});
+
+  Parsed malformed("/passthru A@one@two /passthru @cmd /passthru B@ok");
+  CHECK(malformed.m_PassThrough.size() == 1);
+  CHECK(malformed.Has(kOptPassthru));
+  CHECK(malformed.Commands("B") == std::vector<std::string>{"ok"});
+
+  // A dash in the command starts a new option: only what precedes it is stored.
+  Parsed dash("/passthru A@x-y");
+  CHECK(dash.Commands("A") == std::vector<std::string>{"x"});
+}
+
+TEST_CASE("path clean-up strips blanks and one pair of enclosing quotes") {
+  struct Case {
+    const char* in;
+    const char* out;
+  } cases[] = {
+      {"  a b  ", "a b"}, {"\"a b\"", "a b"}, {" \"a\" ", "a"}, {"\"\"x\"\"", "\"x\""},
+      {"\"a", "\"a"},     {"a\"", "a\""},     {"\"", ""},       {"", ""},
+  };
+  for (const Case& c : cases) {
+    CAPTURE(c.in);
+    char buffer[32];
+    strcpy(buffer, c.in);
+    RemoveBlanks(buffer);
+    UnquoteSpaces(buffer);
+    CHECK(std::string(buffer) == c.out);
+  }
+}

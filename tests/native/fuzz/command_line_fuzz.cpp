@@ -1,0 +1,23 @@
+// Feeds arbitrary command lines to the parser: it must never read or write out of bounds and
+// every stored value must stay within its buffer.
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "core/CommandLine.h"
+
+namespace {
+struct Parsed : BootstrapperCommandLine {
+  explicit Parsed(const char* commandLine) : BootstrapperCommandLine(commandLine) { Parse(); }
+};
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::string text(reinterpret_cast<const char*>(data), size);
+  Parsed parsed(text.c_str());
+  if (strlen(parsed.m_szLogPath) > 259 || strlen(parsed.m_szTypeName) > 99 ||
+      strlen(parsed.m_szExtractSettingsPath) > 259 || strlen(parsed.m_szReplaceSettingsPath) > 259)
+    __builtin_trap();
+  if (parsed.Has(kOptPassthru) == parsed.m_PassThrough.empty()) __builtin_trap();
+  return 0;
+}

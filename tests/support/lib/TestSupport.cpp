@@ -1,0 +1,304 @@
+#include "TestSupport.h"
+
+#include <shlwapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <set>
+
+namespace test {
+
+std::string Env(const char* name) {
+  char value[4096] = {};
+  DWORD n = GetEnvironmentVariableA(name, value, sizeof(value));
+  return (n > 0 && n < sizeof(value)) ? std::string(value) : std::string();
+}
+
+std::string WinPath(const std::string& unixPath) {
+  if (unixPath.empty() || unixPath[0] != '/') return unixPath;
+  std::string path = "Z:" + unixPath;
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
+}
+
+std::string BinFile(const char* name) { return WinPath(Env("PENDRIX_BIN")) + "\\" + name; }
+
+std::string ScreenshotDir() {
+  std::string dir = WinPath(Env("PENDRIX_BUILD")) + "\\screenshots";
+  CreateDirectoryA(dir.c_str(), nullptr);
+  return dir;
+}
+
+std::string TempFolder() {
+  char path[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, path);
+  GetLongPathNameA(path, path, MAX_PATH);
+  return path;
+}
+
+ScratchDir::ScratchDir(const char* tag) {
+  static unsigned counter = 0;
+  for (;;) {
+    char name[MAX_PATH];
+    snprintf(name, sizeof(name), "%spendrix-%s-%lu-%u", TempFolder().c_str(), tag, GetCurrentProcessId(), counter++);
+    if (CreateDirectoryA(name, nullptr)) {
+      m_path = name;
+      return;
+    }
+  }
+}
+
+ScratchDir::~ScratchDir() { RemoveTree(m_path); }
+
+bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string ReadFile(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {};
+  std::string contents;
+  char buffer[65536];
+  DWORD read = 0;
+  while (::ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0) contents.append(buffer, read);
+  CloseHandle(file);
+  return contents;
+}
+
+bool WriteFile(const std::string& path, const std::string& contents) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  BOOL ok = ::WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr);
+  CloseHandle(file);
+  return ok && written == contents.size();
+}
+
+void RemoveTree(const std::string& path) {
+  if (path.empty()) return;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      std::string child = path + "\\" + name;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(child);
+      } else {
+        SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(child.c_str());
+      }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  RemoveDirectoryA(path.c_str());
+}
+
+std::vector<std::string> ListFiles(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+bool IsWellFormedLogLine(const std::string& raw) {
+  int year, month, day, hour, minute, second, ms, consumed = 0;
+  if (sscanf(raw.c_str(), "%d/%d/%d - %d:%d:%d:%d - %n", &year, &month, &day, &hour, &minute, &second, &ms,
+             &consumed) != 7 || consumed == 0)
+    return false;
+  // No leading zeros: each number is written as printed by %d.
+  char rebuilt[64];
+  snprintf(rebuilt, sizeof(rebuilt), "%d/%d/%d - %d:%d:%d:%d - ", year, month, day, hour, minute, second, ms);
+  if (raw.compare(0, strlen(rebuilt), rebuilt) != 0) return false;
+  return raw.size() >= 3 && raw.compare(raw.size() - 3, 3, " \r\n") == 0;
+}
+
+std::vector<std::string> LogMessages(const std::string& logPath) {
+  std::vector<std::string> messages;
+  std::string contents = ReadFile(logPath);
+  size_t start = 0;
+  while (start < contents.size()) {
+    size_t end = contents.find("\r\n", start);
+    if (end == std::string::npos) end = contents.size();
+    std::string line = contents.substr(start, end - start);
+    start = end + 2;
+    // The message follows the second " - " of the line; the line ends with one blank.
+    size_t first = line.find(" - ");
+    size_t second = first == std::string::npos ? first : line.find(" - ", first + 3);
+    if (second == std::string::npos) {
+      messages.push_back(line);
+      continue;
+    }
+    std::string message = line.substr(second + 3);
+    if (!message.empty() && message.back() == ' ') message.pop_back();
+    messages.push_back(message);
+  }
+  return messages;
+}
+
+std::string SeenWindow::Text(int controlId) const {
+  for (const auto& control : controls)
+    if (control.first == controlId) return control.second;
+  return {};
+}
+
+std::string SeenWindow::AllText() const {
+  std::string all;
+  for (const auto& control : controls) {
+    if (control.second.empty()) continue;
+    if (!all.empty()) all += '\n';
+    all += control.second;
+  }
+  return all;
+}
+
+static std::string WindowText(HWND window) {
+  int length = GetWindowTextLengthA(window);
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  // Edit controls of another process are read with WM_GETTEXT, which GetWindowTextA does not send.
+  LRESULT copied = SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]),
+                                       SMTO_ABORTIFHUNG, 2000, nullptr) ? lstrlenA(text.c_str()) : 0;
+  text.resize(static_cast<size_t>(copied));
+  return text;
+}
+
+SeenWindow ReadWindow(HWND window) {
+  SeenWindow seen;
+  char className[256] = {};
+  GetClassNameA(window, className, sizeof(className));
+  seen.windowClass = className;
+  seen.caption = WindowText(window);
+  for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+    seen.controls.emplace_back(GetDlgCtrlID(child), WindowText(child));
+  return seen;
+}
+
+std::string SaveScreenshot(HWND window, const std::string& path) {
+  RECT rect;
+  if (!GetWindowRect(window, &rect)) return {};
+  int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  if (width <= 0 || height <= 0) return {};
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  std::string written;
+  if (bitmap != nullptr) {
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    SelectObject(memory, old);
+    DWORD stride = ((static_cast<DWORD>(width) * 3 + 3) & ~3u);
+    DWORD imageSize = stride * static_cast<DWORD>(height);
+    BITMAPFILEHEADER header = {};
+    header.bfType = 0x4D42;
+    header.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+    header.bfSize = header.bfOffBits + imageSize;
+    info.bmiHeader.biSizeImage = imageSize;
+    std::string data(reinterpret_cast<const char*>(&header), sizeof(header));
+    data.append(reinterpret_cast<const char*>(&info.bmiHeader), sizeof(info.bmiHeader));
+    data.append(static_cast<const char*>(bits), imageSize);
+    if (WriteFile(path, data)) written = path;
+    DeleteObject(bitmap);
+  }
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return written;
+}
+
+namespace {
+
+struct WindowSearch {
+  DWORD processId;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectDialogs(HWND window, LPARAM parameter) {
+  auto* search = reinterpret_cast<WindowSearch*>(parameter);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
+  char className[64] = {};
+  GetClassNameA(window, className, sizeof(className));
+  if (strcmp(className, "#32770") == 0) search->found.push_back(window);
+  return TRUE;
+}
+
+std::string FileNamePart(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (isalnum(static_cast<unsigned char>(c))) out += c;
+    else if (!out.empty() && out.back() != '-') out += '-';
+    if (out.size() >= 40) break;
+  }
+  return out;
+}
+
+}  // namespace
+
+ProcessResult RunProcess(const std::string& commandLine, const std::string& currentFolder, Answerer answer,
+                         DWORD timeoutMs, const char* shotTag) {
+  static unsigned shotCounter = 0;
+  ProcessResult result;
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  std::string mutableLine = commandLine;
+  if (!CreateProcessA(nullptr, &mutableLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                      currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup, &process))
+    return result;
+  result.started = true;
+  CloseHandle(process.hThread);
+
+  std::set<HWND> answered;
+  DWORD waited = 0;
+  for (;;) {
+    if (WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0) {
+      result.finished = true;
+      break;
+    }
+    waited += 50;
+    if (waited >= timeoutMs) {
+      TerminateProcess(process.hProcess, 0xDEAD);
+      WaitForSingleObject(process.hProcess, 5000);
+      break;
+    }
+    WindowSearch search{process.dwProcessId, {}};
+    EnumWindows(CollectDialogs, reinterpret_cast<LPARAM>(&search));
+    for (HWND window : search.found) {
+      if (answered.count(window)) continue;
+      Sleep(300);  // let the window paint before it is read and photographed
+      if (!IsWindow(window)) continue;
+      SeenWindow seen = ReadWindow(window);
+      char name[MAX_PATH];
+      snprintf(name, sizeof(name), "%s\\%s-%02u-%s.bmp", ScreenshotDir().c_str(), shotTag, shotCounter++,
+               FileNamePart(seen.caption).c_str());
+      seen.screenshot = SaveScreenshot(window, name);
+      int command = answer ? answer(seen) : IDCANCEL;
+      result.windows.push_back(seen);
+      answered.insert(window);
+      if (command != 0) PostMessageA(window, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
+    }
+    // A closed window's handle may be given to a new one.
+    for (auto it = answered.begin(); it != answered.end();) it = IsWindow(*it) ? std::next(it) : answered.erase(it);
+  }
+  GetExitCodeProcess(process.hProcess, &result.exitCode);
+  CloseHandle(process.hProcess);
+  return result;
+}
+
+}  // namespace test

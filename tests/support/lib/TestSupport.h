@@ -1,0 +1,81 @@
+// Helpers for the tests that run under Wine: scratch folders, files, logs, processes, and a
+// watcher that finds a process's dialogs and message boxes, reads them, saves a screenshot and
+// answers them as a user would.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace test {
+
+// The value of an environment variable, or "" when it is not set.
+std::string Env(const char* name);
+// A Unix path (as the build passes them) in the form Wine's programs use (Z:\...).
+std::string WinPath(const std::string& unixPath);
+// A product of the build: bin folder + name, in Windows form.
+std::string BinFile(const char* name);
+// The build tree's folder for screenshots, in Windows form.
+std::string ScreenshotDir();
+
+// A folder of its own under the temporary folder, removed with everything in it at scope end.
+class ScratchDir {
+ public:
+  explicit ScratchDir(const char* tag = "t");
+  ~ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+  const std::string& path() const { return m_path; }
+  std::string operator/(const std::string& name) const { return m_path + "\\" + name; }
+
+ private:
+  std::string m_path;
+};
+
+bool FileExists(const std::string& path);
+std::string ReadFile(const std::string& path);
+bool WriteFile(const std::string& path, const std::string& contents);
+void RemoveTree(const std::string& path);
+// Names of the files directly in a folder.
+std::vector<std::string> ListFiles(const std::string& folder);
+// The user's temporary folder, long form, with its trailing backslash.
+std::string TempFolder();
+
+// The messages of a log file: each line's text after the time stamp, without " \r\n".
+std::vector<std::string> LogMessages(const std::string& logPath);
+// True when a log line has the documented shape "Y/M/D - h:m:s:ms - message \r\n".
+bool IsWellFormedLogLine(const std::string& rawLine);
+
+// What a watched window showed.
+struct SeenWindow {
+  std::string windowClass;
+  std::string caption;
+  std::vector<std::pair<int, std::string>> controls;  // control id and text, in z-order
+  std::string screenshot;                               // saved bitmap, or ""
+  std::string Text(int controlId) const;                // text of one control, or ""
+  std::string AllText() const;                          // every control's text, joined by '\n'
+};
+
+// Decides how to answer a window: return the command id to send (IDOK, IDCANCEL, a button id),
+// or 0 to leave the window alone for now.
+using Answerer = std::function<int(const SeenWindow&)>;
+
+struct ProcessResult {
+  bool started = false;
+  bool finished = false;  // false: killed after the time-out
+  DWORD exitCode = 0;
+  std::vector<SeenWindow> windows;  // dialogs and message boxes in the order they appeared
+};
+
+// Runs a command line (program and arguments), answering the dialogs of its process with
+// `answer` (by default each is closed with IDCANCEL after it was read) until it exits.
+ProcessResult RunProcess(const std::string& commandLine, const std::string& currentFolder = "",
+                         Answerer answer = nullptr, DWORD timeoutMs = 60000, const char* shotTag = "window");
+
+// Saves a screenshot of a window as a bitmap; returns the file written or "".
+std::string SaveScreenshot(HWND window, const std::string& path);
+// Reads a window as SeenWindow (without screenshot).
+SeenWindow ReadWindow(HWND window);
+
+}  // namespace test

@@ -1,0 +1,4 @@
+#include <doctest.h>
+
+#include "TestSupport.h"
+#include "core/Bootstrapper.h"
