@@ -1,0 +1,35 @@
+#include "install/MsiSwitch.h"
+
+#include <cstring>
+
+#include "core/BoundedString.h"
+#include "core/CommandLine.h"
+
+const char* const kMsiActionSwitches[6] = {"/i ", "/package ", "/x ", "/uninstall ", "/p ", "/update "};
+
+// Where the word that starts at `start` ends: before the next switch; else just after a
+// closing quote that a blank follows; else at the next blank; else at the end.
+static const char* WordEnd(const char* start) {
+  if (const char* nextSwitch = strstr(start, " /")) return nextSwitch;
+  if (const char* quote = strstr(start, "\" ")) return quote + 1;
+  if (const char* blank = strchr(start, ' ')) return blank;
+  return start + strlen(start);
+}
+
+int FindMsiSwitchWord(const char* arguments, char* word, size_t size) {
+  if (word == nullptr || size == 0) return -1;
+  memset(word, 0, size);
+  if (arguments == nullptr || arguments[0] == '\0') return -1;
+  for (int i = 0; i < 6; i++) {
+    char switchText[20] = {};
+    CopyCut(switchText, kMsiActionSwitches[i], 19);
+    const char* found = strstr(arguments, switchText);
+    if (found == nullptr) continue;
+    const char* start = found + strlen(switchText);
+    const char* end = WordEnd(start);
+    bounded::Copy(word, size, start, static_cast<size_t>(end - start));
+    UnquoteSpaces(word);
+    return i;
+  }
+  return -1;
+}
