@@ -41,7 +41,7 @@ ScratchDir::ScratchDir(const char* tag) {
   static unsigned counter = 0;
   for (;;) {
     char name[MAX_PATH];
-    snprintf(name, sizeof(name), "%spendrix-%s-%lu-%u", TempFolder().c_str(), tag, GetCurrentProcessId(), counter++);
+    snprintf(name, sizeof(name), "%spendrix_%s_%lu_%u", TempFolder().c_str(), tag, GetCurrentProcessId(), counter++);
     if (CreateDirectoryA(name, nullptr)) {
       m_path = name;
       return;

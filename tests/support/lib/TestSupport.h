@@ -20,6 +20,7 @@ std::string BinFile(const char* name);
 std::string ScreenshotDir();
 
 // A folder of its own under the temporary folder, removed with everything in it at scope end.
+// Its name has no "-" or "/", which would start a new option on the package's command line.
 class ScratchDir {
  public:
   explicit ScratchDir(const char* tag = "t");

@@ -1,0 +1,82 @@
+#include <doctest.h>
+
+#include <cstring>
+#include <string>
+
+#include "TestSupport.h"
+#include "core/Bootstrapper.h"
+
+TEST_CASE("start-up fixes the folders, paths and setup type") {
+  Bootstrapper bootstrapper("");
+  std::string temp = bootstrapper.m_szTempFolder;
+  REQUIRE_FALSE(temp.empty());
+  CHECK(temp.back() == '\\');
+  CHECK(temp == test::TempFolder());
+  CHECK(std::string(bootstrapper.m_szLanguageDllPath) == temp + "PendrixLang.dll");
+  CHECK(std::string(bootstrapper.m_szSettingsPath) == temp + "Settings.ini");
+
+  char module[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, module, MAX_PATH);
+  std::string folder(module, strrchr(module, '\\'));
+  CHECK(std::string(bootstrapper.m_szSourceDir) == folder);
+  CHECK(std::string(bootstrapper.m_szLogFilePath) == folder + "\\ZR_Setup_Package.log");
+
+  CHECK(std::string(bootstrapper.m_szSetupType) == "default");
+  CHECK(bootstrapper.m_pCommandLine->m_dwFlags == 0);
+  CHECK(bootstrapper.m_pCommandLine->GetCommandLineCopy() == nullptr);
+  CHECK_FALSE(bootstrapper.m_bSilent);
+  CHECK(bootstrapper.m_hSettingsFile == INVALID_HANDLE_VALUE);
+  CHECK(bootstrapper.m_bMsiInstall == TRUE);
+  CHECK(bootstrapper.m_OSVersion.dwOSVersionInfoSize == sizeof(OSVERSIONINFOA));
+  CHECK(bootstrapper.m_OSVersion.dwMajorVersion >= 5);
+  CHECK(g_hKeyboardHook != nullptr);
+}
+
+TEST_CASE("the setup type and silent mode come from /Type") {
+  struct Case {
+    int line;
+    const char* commandLine;
+    const char* setupType;
+    bool silent;
+  } cases[] = {
+      {__LINE__, "", "default", false},
+      {__LINE__, "/Type my_silent", "my_silent", true},
+      {__LINE__, "/Type silent", "silent", true},
+      {__LINE__, "/Type SilentCD", "SilentCD", false},
+      {__LINE__, "/Type SILENT", "SILENT", false},
+      {__LINE__, "/Type", "", false},
+      {__LINE__, "/Type ServerWithSpeech /Type", "ServerWithSpeech", false},
+      {__LINE__, "/type=silent", "default", false},
+  };
+  for (const Case& c : cases) {
+    CAPTURE(c.line);
+    Bootstrapper bootstrapper(c.commandLine);
+    CHECK(std::string(bootstrapper.m_szSetupType) == c.setupType);
+    CHECK((bootstrapper.m_bSilent != FALSE) == c.silent);
+  }
+}
+
+TEST_CASE("the log path is the /Log value or the default beside the executable") {
+  Bootstrapper withValue("/Log c:\\logs\\setup-1.log");
+  CHECK(std::string(withValue.m_szLogFilePath) == "c:\\logs\\setup");
+  Bootstrapper withoutValue("/Log");
+  CHECK(std::string(withoutValue.m_szLogFilePath) ==
+        std::string(withoutValue.m_szSourceDir) + "\\ZR_Setup_Package.log");
+}
+
+TEST_CASE("the keyboard hook lives as long as the object") {
+  {
+    Bootstrapper bootstrapper("");
+    CHECK(g_hKeyboardHook != nullptr);
+  }
+  CHECK(g_hKeyboardHook == nullptr);
+}
+
+TEST_CASE("the single-instance mutex refuses a second holder") {
+  Bootstrapper first("");
+  REQUIRE(first.AcquireSingleInstance());
+  CHECK(first.m_hSingleInstanceMutex != nullptr);
+  Bootstrapper second("");
+  CHECK_FALSE(second.AcquireSingleInstance());
+  CHECK(second.m_hSingleInstanceMutex != nullptr);  // kept, and closed at teardown
+}
