@@ -13,7 +13,10 @@ set(PENDRIX_CXX_FLAGS -Os -fno-exceptions -fno-rtti ${PENDRIX_WARNINGS})
 set(PENDRIX_LINK_FLAGS -static -static-libgcc -static-libstdc++ -s)
 
 file(GLOB_RECURSE ENGINE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*.cpp)
-list(REMOVE_ITEM ENGINE_SOURCES ${CMAKE_SOURCE_DIR}/src/core/WinMain.cpp)
+# The entry and the exception-free runtime belong to the programs, not to the library the
+# tests link (they are built with exceptions).
+set(PENDRIX_NO_EXCEPTIONS_RUNTIME ${CMAKE_SOURCE_DIR}/src/core/NoExceptionsRuntime.cpp)
+list(REMOVE_ITEM ENGINE_SOURCES ${CMAKE_SOURCE_DIR}/src/core/WinMain.cpp ${PENDRIX_NO_EXCEPTIONS_RUNTIME})
 add_library(pendrix_engine STATIC ${ENGINE_SOURCES})
 target_include_directories(pendrix_engine PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_compile_options(pendrix_engine PRIVATE ${PENDRIX_CXX_FLAGS})
@@ -29,9 +32,9 @@ endforeach()
 # The engine itself; its resource script lives in src/package when there is one.
 set(PENDRIX_RC ${CMAKE_SOURCE_DIR}/src/package/Pendrix.rc)
 if(EXISTS ${PENDRIX_RC})
-  add_executable(Pendrix WIN32 ${CMAKE_SOURCE_DIR}/src/core/WinMain.cpp ${PENDRIX_RC})
+  add_executable(Pendrix WIN32 ${CMAKE_SOURCE_DIR}/src/core/WinMain.cpp ${PENDRIX_NO_EXCEPTIONS_RUNTIME} ${PENDRIX_RC})
 else()
-  add_executable(Pendrix WIN32 ${CMAKE_SOURCE_DIR}/src/core/WinMain.cpp)
+  add_executable(Pendrix WIN32 ${CMAKE_SOURCE_DIR}/src/core/WinMain.cpp ${PENDRIX_NO_EXCEPTIONS_RUNTIME})
 endif()
 target_compile_options(Pendrix PRIVATE ${PENDRIX_CXX_FLAGS})
 target_link_options(Pendrix PRIVATE ${PENDRIX_LINK_FLAGS})
