@@ -23,7 +23,7 @@ target_compile_options(pendrix_engine PRIVATE ${PENDRIX_CXX_FLAGS})
 target_compile_definitions(pendrix_engine PUBLIC WINVER=0x0601 _WIN32_WINNT=0x0601)
 target_link_libraries(pendrix_engine PUBLIC shlwapi winmm msi advapi32 shell32 user32 gdi32 comctl32)
 
-foreach(part IN ITEMS src/ui/language src/package tools/cleanup tools/pack tests)
+foreach(part IN ITEMS tools/cleanup src/ui/language src/package tools/pack tests)
   if(EXISTS ${CMAKE_SOURCE_DIR}/${part}/CMakeLists.txt)
     add_subdirectory(${part})
   endif()
