@@ -3,4 +3,7 @@ set(PENDRIX_PORTABLE_SOURCES
   src/core/SplitString.cpp
   src/core/CommandLine.cpp
   src/install/MsiSwitch.cpp
+  src/settings/CodeList.cpp
+  src/settings/YesNo.cpp
+  src/install/PassThroughEscapes.cpp
 )

@@ -7,11 +7,14 @@
 
 const char* const kMsiActionSwitches[6] = {"/i ", "/package ", "/x ", "/uninstall ", "/p ", "/update "};
 
-// Where the word that starts at `start` ends: before the next switch; else just after a
-// closing quote that a blank follows; else at the next blank; else at the end.
+// Where the word that starts at `start` ends. A property or a switch that follows the word is
+// never part of it ("/i AI.msi PROP=1 /qn" names AI.msi), and a quoted name with blanks is
+// whole even when nothing follows it ("/i \"my file.msi\"").
 static const char* WordEnd(const char* start) {
-  if (const char* nextSwitch = strstr(start, " /")) return nextSwitch;
-  if (const char* quote = strstr(start, "\" ")) return quote + 1;
+  if (*start == '"') {
+    const char* closing = strchr(start + 1, '"');
+    return closing != nullptr ? closing + 1 : start + strlen(start);
+  }
   if (const char* blank = strchr(start, ' ')) return blank;
   return start + strlen(start);
 }

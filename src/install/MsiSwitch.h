@@ -6,7 +6,9 @@
 // The action switches, each with its trailing blank, in the order they are searched for.
 extern const char* const kMsiActionSwitches[6];
 
-// Searches the switches in order; the first one that occurs wins. Copies the word after it
-// (at most size - 1 characters, one pair of enclosing quotes removed) into word.
+// Searches the switches in order (case-sensitive; "/I" is not "/i"); the first one that occurs
+// wins. The word after it is the one msiexec takes: a quoted word runs to its closing quote,
+// blanks included, and any other word to the next blank. Copies it into word (at most size - 1
+// characters, one pair of enclosing quotes removed).
 // Returns the index of the switch found, or -1 (word is then empty).
 int FindMsiSwitchWord(const char* arguments, char* word, size_t size);
