@@ -1,3 +1,75 @@
+// The setup-type section: which installers run, the name shown, the requirements and the
+// spoken interface of the chosen setup type.
 #include "core/Bootstrapper.h"
+#include "core/BoundedString.h"
+#include "settings/ProfileRead.h"
+#include "settings/YesNo.h"
 
-DWORD Bootstrapper::SetListSection() { return 0; }
+DWORD Bootstrapper::SetListSection() {
+  if (!SettingsFileExists(m_szSettingsPath)) return ERROR_FILE_NOT_FOUND;
+  if (m_szSetupType[0] == '\0') {
+    LogMessage(this, "SetListSection - Setup type is undefined.");
+    return ERROR_INVALID_DATA;
+  }
+  const char* section = m_szSetupType;
+  const char* settings = m_szSettingsPath;
+  LogMessage(this, "SetListSection - Setup type: %s.", section);
+
+  ListSection = {};
+  ReadProfileKey(settings, section, "PreInstall", "", ListSection.PreInstall, 998);
+  LogMessage(this, "SetListSection - PreInstall key: %s.", ListSection.PreInstall);
+  ReadProfileKey(settings, section, "MainInstall", "", ListSection.MainInstall, 98);
+  LogMessage(this, "SetListSection - MainInstall key: %s.", ListSection.MainInstall);
+  if (ListSection.PreInstall[0] == '\0' && ListSection.MainInstall[0] == '\0') {
+    LogMessage(this,
+               "SetListSection - No prerequisite installers nor a main installer was specified for the %s setup "
+               "type.  At least one must be specified.",
+               section);
+    ShowError(this, 10, section);
+    return ERROR_INVALID_DATA;
+  }
+
+  ReadProfileKey(settings, section, "Name", "", ListSection.Name, 98);
+  LogMessage(this, "SetListSection - Name key: %s.", ListSection.Name);
+  CopyCut(m_szDisplayName, ListSection.Name[0] != '\0' ? ListSection.Name : ListSection.MainInstall);
+
+  // A screen reader of the maker speaks the screen itself: the Welcome dialog stays off.
+  if (!m_bProductRunningAtStart) {
+    YesNoKey welcomeDlg = ReadYesNoKey(settings, section, "WelcomeDlg");
+    LogMessage(this, "SetListSection - WelcomeDlg key: %s.", welcomeDlg.value);
+    if (IsYesValue(welcomeDlg.value)) ListSection.dwFlags |= kWelcomeDlg;
+  }
+
+  YesNoKey welcomeWave = ReadYesNoKey(settings, section, "WelcomeWave");
+  LogMessage(this, "SetListSection - WelcomeWave key: %s.", welcomeWave.value);
+  if (IsYesValue(welcomeWave.value)) ListSection.dwFlags |= kWelcomeWave;
+
+  ReadProfileKey(settings, section, "ReqPermission", "", ListSection.ReqPermission, 23);
+  LogMessage(this, "SetListSection - ReqPermission key: %s.", ListSection.ReqPermission);
+  CharLowerA(ListSection.ReqPermission);
+
+  struct FlagKey {
+    const char* key;
+    const char* logFormat;
+    DWORD flag;
+  };
+  static const FlagKey kFlagKeys[] = {
+      {"RebootWave", "SetListSection - RebootWave key: %s.", kRebootWave},
+      {"ShowProgressBar", "SetListSection - ShowProgressBar key: %s.", kShowProgressBar},
+      {"RestartProductDlg", "SetListSection - RestartProductDlg key: %s.", kRestartProductDlg},
+      {"RemoveShared", "SetListSection - RemoveShared key: %s.", kRemoveShared},
+  };
+  for (const FlagKey& flagKey : kFlagKeys) {
+    YesNoKey read = ReadYesNoKey(settings, section, flagKey.key);
+    LogMessage(this, flagKey.logFormat, read.value);
+    if (IsYesValue(read.value)) ListSection.dwFlags |= flagKey.flag;
+  }
+
+  ReadProfileKey(settings, section, "ReqOS", "", ListSection.ReqOS, 13);
+  LogMessage(this, "SetListSection - ReqOS key: %s.", ListSection.ReqOS);
+  CharLowerA(ListSection.ReqOS);
+  ReadProfileKey(settings, section, "ReqPlatform", "", ListSection.ReqPlatform, 8);
+  LogMessage(this, "SetListSection - ReqPlatform key: %s.", ListSection.ReqPlatform);
+  CharLowerA(ListSection.ReqPlatform);
+  return ERROR_SUCCESS;
+}

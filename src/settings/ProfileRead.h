@@ -1,0 +1,31 @@
+// Reading the settings file through the profile functions. Each key has its own cut: at most
+// `chars` characters of its value are kept (the profile function gets a buffer of chars + 1).
+#pragma once
+#include <windows.h>
+
+#include <cstring>
+
+// True when a file, not a folder, exists at path.
+inline bool SettingsFileExists(const char* path) {
+  if (path == nullptr || path[0] == '\0') return false;
+  DWORD attributes = GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+template <size_t N>
+inline void ReadProfileKey(const char* settingsPath, const char* section, const char* key, const char* defaultValue,
+                           char (&buffer)[N], size_t chars = N - 1) {
+  memset(buffer, 0, N);
+  DWORD size = static_cast<DWORD>(chars + 1 < N ? chars + 1 : N);
+  GetPrivateProfileStringA(section, key, defaultValue, buffer, size, settingsPath);
+}
+
+// A yes-or-no key: a buffer of four bytes, so only the first three characters are seen.
+struct YesNoKey {
+  char value[4];
+};
+inline YesNoKey ReadYesNoKey(const char* settingsPath, const char* section, const char* key) {
+  YesNoKey read = {};
+  ReadProfileKey(settingsPath, section, key, "no", read.value);
+  return read;
+}
