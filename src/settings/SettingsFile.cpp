@@ -1,6 +1,138 @@
+// The settings file: found (replacement file, embedded resource, or beside the executable),
+// held open without delete sharing for the length of the run, and released at the end.
 #include "core/Bootstrapper.h"
+#include "core/BoundedString.h"
 
-DWORD Bootstrapper::GetSettingsFile() { return 0; }
-DWORD Bootstrapper::ReplaceSettings() { return 0; }
-DWORD Bootstrapper::OutputSettings() { return 0; }
-void Bootstrapper::ReleaseSettingsFile() {}
+namespace {
+
+bool FileExists(const char* path) {
+  DWORD attributes = GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// The full, long form of a path; false when it does not fit.
+bool NormalizePath(const char* path, char (&normal)[MAX_PATH]) {
+  char full[MAX_PATH] = {};
+  DWORD length = GetFullPathNameA(path, MAX_PATH, full, nullptr);
+  if (length == 0 || length >= MAX_PATH) return false;
+  DWORD longLength = GetLongPathNameA(full, normal, MAX_PATH);
+  if (longLength == 0 || longLength >= MAX_PATH) CopyCut(normal, full);
+  return true;
+}
+
+// True when two paths name the same file (short names, doubled backslashes and case aside).
+bool IsSamePath(const char* a, const char* b) {
+  char normalA[MAX_PATH] = {};
+  char normalB[MAX_PATH] = {};
+  return NormalizePath(a, normalA) && NormalizePath(b, normalB) && lstrcmpiA(normalA, normalB) == 0;
+}
+
+}  // namespace
+
+DWORD Bootstrapper::GetSettingsFile() {
+  if (m_pCommandLine->Has(kOptReplaceSettings)) {
+    DWORD result = ReplaceSettings();
+    if (result != ERROR_SUCCESS) {
+      LogMessage(this, "GetSettingsFile - Failed to replace settings file with %s.",
+                 m_pCommandLine->m_szReplaceSettingsPath);
+      return result;
+    }
+  } else {
+    DWORD result = ExtractResource(nullptr, "TEXT", "SETTINGS_INI", m_szSettingsPath);
+    if (result != ERROR_SUCCESS) {
+      LogMessage(this, "GetSettingsFile - Failed to extract original Settings file to %s. Error: %lu.",
+                 m_szSettingsPath, result);
+
+      char source[260] = {};
+      FormatCut(source, "%s\\Settings.ini", m_szSourceDir);
+      if (!FileExists(source)) {
+        ShowError(this, 8);
+        return ERROR_FILE_NOT_FOUND;
+      }
+
+      char copy[260] = {};
+      FormatCut(copy, "%s\\Settings.ini", m_szTempFolder);
+      // A package started from the temporary folder already has its settings in place.
+      if (!IsSamePath(source, copy)) {
+        if (!CopyFileA(source, copy, FALSE)) {
+          // Whatever lies under the copy name now is not this package's settings: a stale
+          // copy of an earlier run must not be installed from.
+          DWORD error = GetLastError();
+          LogMessage(this, "GetSettingsFile - Failed to copy the Settings file to %s. Error: %lu.", copy, error);
+          ShowError(this, 8);
+          return ERROR_FILE_NOT_FOUND;
+        }
+        DWORD attributes = GetFileAttributesA(copy);
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+          if (SetFileAttributesA(copy, attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY))) {
+            LogMessage(this, "GetSettingsFile - Made the temp Settings file writeable.");
+          } else {
+            DWORD error = GetLastError();
+            LogMessage(this, "GetSettingsFile - Failed to make the temp Settings file writeable. Error: %lu", error);
+          }
+        }
+      }
+      if (!FileExists(copy)) {
+        ShowError(this, 8);
+        return ERROR_FILE_NOT_FOUND;
+      }
+      LogMessage(this, "GetSettingsFile - Found the Settings file under the source directory.");
+      CopyCut(m_szSettingsPath, copy, 259);
+    }
+  }
+
+  m_hSettingsFile = CreateFileA(m_szSettingsPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return ERROR_SUCCESS;
+}
+
+DWORD Bootstrapper::ReplaceSettings() {
+  char path[260] = {};
+  CopyCut(path, m_pCommandLine->m_szReplaceSettingsPath, 259);
+  LogMessage(this, "ReplaceSettings - Replacement settings file: %s.", path);
+  if (path[0] == '\0') {
+    LogMessage(this, "ReplaceSettings - ReplaceSettings was chosen but no file was specified.");
+    ShowError(this, 6);
+    return ERROR_BAD_PATHNAME;
+  }
+  if (!FileExists(path)) {
+    LogMessage(this, "ReplaceSettings - Could not find the replacement settings file.");
+    ShowError(this, 7, path);
+    return ERROR_FILE_NOT_FOUND;
+  }
+  CopyCut(m_szSettingsPath, path, 259);
+  return ERROR_SUCCESS;
+}
+
+DWORD Bootstrapper::OutputSettings() {
+  char path[260] = {};
+  CopyCut(path, m_pCommandLine->m_szExtractSettingsPath, 259);
+  LogMessage(this, "OutputSettings - Output settings file: %s.", path);
+  if (path[0] == '\0') {
+    LogMessage(this, "OutputSettings - ExtractSettings was chosen but no file was specified.");
+    ShowError(this, 4);
+    return ERROR_BAD_PATHNAME;
+  }
+  DWORD result = ExtractResource(nullptr, "TEXT", "SETTINGS_INI", path);
+  if (result != ERROR_SUCCESS) {
+    LogMessage(this, "OutputSettings - Failed to extract the Settings file for output. Error: %lu", result);
+    ShowError(this, 5, path);
+    return result;
+  }
+  return ERROR_SUCCESS;
+}
+
+void Bootstrapper::ReleaseSettingsFile() {
+  if (m_hSettingsFile != INVALID_HANDLE_VALUE && m_hSettingsFile != nullptr) {
+    CloseHandle(m_hSettingsFile);
+    m_hSettingsFile = INVALID_HANDLE_VALUE;
+  }
+  // The replacement file is the user's own; so is a Settings.ini beside a package that was
+  // started from the temporary folder. Only the package's own copy goes.
+  if (m_pCommandLine != nullptr && m_pCommandLine->Has(kOptReplaceSettings)) return;
+  if (!FileExists(m_szSettingsPath)) return;
+  char source[260] = {};
+  FormatCut(source, "%s\\Settings.ini", m_szSourceDir);
+  if (IsSamePath(m_szSettingsPath, source)) return;
+  DeleteFileA(m_szSettingsPath);
+}

@@ -1,5 +1,90 @@
+// The Help dialog, which lists the command-line options from the language module's strings,
+// and More Help, which this system has no strings for.
 #include "core/Bootstrapper.h"
+#include "core/BoundedString.h"
 
-DWORD Bootstrapper::ShowHelp() { return m_hLanguageModule ? 0 : 6; }
-DWORD Bootstrapper::ShowMoreHelp() { return m_hLanguageModule ? 0 : 6; }
-INT_PTR CALLBACK HelpDlgProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+namespace {
+
+const UINT kHelpDialog = 101;
+const int kHelpTextControl = 102;
+const UINT kHelpIcon = 109;
+const UINT kHelpCaption = 50;
+// Introduction, /MoreHelp, /ExtractSettings, /ReplaceSettings, /Log, /Type, /Passthru.
+const UINT kHelpTextStrings[] = {51, 67, 53, 54, 64, 66, 14};
+
+void InitHelpDialog(HWND dialog, Bootstrapper* bootstrapper) {
+  g_pActiveBootstrapper = bootstrapper;
+  HMODULE language = bootstrapper->m_hLanguageModule;
+
+  HICON icon = LoadIconA(language, MAKEINTRESOURCEA(kHelpIcon));
+  SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+
+  char caption[4096] = {};
+  LoadStringA(language, kHelpCaption, caption, sizeof(caption));
+  if (caption[0] != '\0') SetWindowTextA(dialog, caption);
+
+  char helpText[16384] = {};
+  for (UINT id : kHelpTextStrings) {
+    char piece[4096] = {};
+    LoadStringA(language, id, piece, sizeof(piece));
+    if (piece[0] != '\0') AppendCut(helpText, piece);
+  }
+  SetDlgItemTextA(dialog, kHelpTextControl, helpText);
+  CenterWindow(dialog);
+}
+
+// Ctrl+Home: the text box shows the start of the help, not a selection of all of it.
+void PressCtrlHome() {
+  keybd_event(VK_CONTROL, 0, 0, 0);
+  keybd_event(VK_HOME, 0, 0, 0);
+  keybd_event(VK_HOME, 0, KEYEVENTF_KEYUP, 0);
+  keybd_event(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
+}
+
+}  // namespace
+
+DWORD Bootstrapper::ShowHelp() {
+  if (m_hLanguageModule == nullptr) return ERROR_INVALID_HANDLE;
+  LogMessage(this, "ShowHelp - Displaying help dialog.");
+  INT_PTR result = DialogBoxParamA(m_hLanguageModule, MAKEINTRESOURCEA(kHelpDialog), nullptr, HelpDlgProc,
+                                   reinterpret_cast<LPARAM>(this));
+  if (result == -1) {
+    DWORD error = GetLastError();
+    if (error == ERROR_SUCCESS) error = ERROR_RESOURCE_NAME_NOT_FOUND;  // a failure never reads as success
+    LogMessage(this, "ShowHelp - Failed to display the Help dialog. Error: %lu.", error);
+    ShowError(this, 12);
+    return error;
+  }
+  return ERROR_SUCCESS;
+}
+
+DWORD Bootstrapper::ShowMoreHelp() {
+  if (m_hLanguageModule == nullptr) return ERROR_INVALID_HANDLE;
+  LogMessage(this, "ShowMoreHelp - Displaying more help dialog.");
+  LogMessage(this, "ShowMoreHelp - No strings were specified for the More Help dialog.");
+  return ERROR_SUCCESS;
+}
+
+INT_PTR CALLBACK HelpDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG: {
+      auto* bootstrapper = reinterpret_cast<Bootstrapper*>(lParam);
+      if (bootstrapper == nullptr) return FALSE;
+      InitHelpDialog(dialog, bootstrapper);
+      return TRUE;
+    }
+    case WM_COMMAND:
+      if (HIWORD(wParam) == EN_SETFOCUS) {
+        PressCtrlHome();
+        return TRUE;
+      }
+      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+        EndDialog(dialog, static_cast<INT_PTR>(wParam));
+        return TRUE;
+      }
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
