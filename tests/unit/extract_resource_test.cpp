@@ -1,0 +1,179 @@
+// ExtractResource over unit_tests.exe's own resources (tests/unit/settings_resources.rc): the
+// failure table with its codes and log lines, the overwrite, the cursor, the module searched.
+#include <doctest.h>
+
+#include <string>
+#include <vector>
+
+#include "EngineTestSupport.h"
+#include "LogLines.h"
+#include "TestSupport.h"
+
+namespace {
+
+const char kPayload[] = "embedded payload\r\n";
+
+std::vector<std::string> ExtractLine(const char* name, const char* type, const std::string& output) {
+  return {std::string("ExtractResource - Extracting the resource \"") + name + "\" of type \"" + type +
+          "\" to the output file \"" + output + "\"."};
+}
+
+}  // namespace
+
+TEST_CASE("ExtractResource writes the resource's bytes, replacing what the file held") {
+  test::ScratchDir dir("extract");
+  std::string output = dir / "payload.bin";
+  struct Case {
+    int line;
+    const char* before;  // nullptr: no file yet
+  } cases[] = {
+      {__LINE__, nullptr},
+      {__LINE__, ""},
+      {__LINE__, "old contents that are much longer than the payload and must not survive\r\n"},
+  };
+  for (const Case& c : cases) {
+    CAPTURE(c.line);
+    DeleteFileA(output.c_str());
+    if (c.before != nullptr) REQUIRE(test::WriteFile(output, c.before));
+    std::string log = dir / "extract.log";
+    DeleteFileA(log.c_str());
+    Bootstrapper bootstrapper("");
+    test::LogTo(bootstrapper, log);
+
+    CHECK(bootstrapper.ExtractResource(nullptr, "PAYLOAD", "UNIT_PAYLOAD", output.c_str()) == 0);
+    CHECK(test::ReadFile(output) == kPayload);
+    // Success adds no line beyond the first.
+    CHECK(test::JoinLines(test::LogMessages(log)) == test::JoinLines(ExtractLine("UNIT_PAYLOAD", "PAYLOAD", output)));
+  }
+}
+
+TEST_CASE("ExtractResource fails with the system's code and one log line per failure") {
+  test::ScratchDir dir("extractfail");
+  // A file that another program holds open without sharing cannot be replaced.
+  std::string held = dir / "held.bin";
+  REQUIRE(test::WriteFile(held, "keep"));
+  HANDLE holder = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  REQUIRE(holder != INVALID_HANDLE_VALUE);
+  std::string ok = dir / "out.bin";
+  std::string noFolder = dir / "missing\\out.bin";
+
+  struct Case {
+    int line;
+    const char* type;
+    const char* name;
+    std::string output;
+    DWORD result;
+    const char* failureLine;
+  } cases[] = {
+      {__LINE__, "NOSUCHTYPE", "UNIT_PAYLOAD", ok, 1813, "ExtractResource - Failed to find the resource. Error: 1813"},
+      // The settings resource is looked for by name and type together.
+      {__LINE__, "PAYLOAD", "SETTINGS_INI", ok, 1814, "ExtractResource - Failed to find the resource. Error: 1814"},
+      {__LINE__, "PAYLOAD", "NO_SUCH_NAME", ok, 1814, "ExtractResource - Failed to find the resource. Error: 1814"},
+      // A resource of no bytes is a failure, never a success that writes nothing.
+      {__LINE__, "PAYLOAD", "UNIT_EMPTY", ok, ERROR_INVALID_DATA,
+       "ExtractResource - Failed to get resource size. Error: 13"},
+      {__LINE__, "PAYLOAD", "UNIT_PAYLOAD", noFolder, ERROR_PATH_NOT_FOUND,
+       "ExtractResource - Failed to create the resource output file. Error: 3"},
+      {__LINE__, "PAYLOAD", "UNIT_PAYLOAD", held, ERROR_SHARING_VIOLATION,
+       "ExtractResource - Failed to create the resource output file. Error: 32"},
+  };
+  for (const Case& c : cases) {
+    CAPTURE(c.line);
+    std::string log = dir / "fail.log";
+    DeleteFileA(log.c_str());
+    Bootstrapper bootstrapper("");
+    test::LogTo(bootstrapper, log);
+
+    CHECK(bootstrapper.ExtractResource(nullptr, c.type, c.name, c.output.c_str()) == c.result);
+    std::vector<std::string> expected = ExtractLine(c.name, c.type, c.output);
+    expected.push_back(c.failureLine);
+    CHECK(test::JoinLines(test::LogMessages(log)) == test::JoinLines(expected));
+    CHECK_FALSE(test::FileExists(ok));
+  }
+  CloseHandle(holder);
+  CHECK(test::ReadFile(held) == "keep");
+}
+
+TEST_CASE("ExtractResource refuses an empty or missing argument with 13 and writes no log line") {
+  test::ScratchDir dir("extractargs");
+  std::string output = dir / "out.bin";
+  struct Case {
+    int line;
+    const char* type;
+    const char* name;
+    const char* output;
+  } cases[] = {
+      {__LINE__, nullptr, "UNIT_PAYLOAD", output.c_str()}, {__LINE__, "", "UNIT_PAYLOAD", output.c_str()},
+      {__LINE__, "PAYLOAD", nullptr, output.c_str()},      {__LINE__, "PAYLOAD", "", output.c_str()},
+      {__LINE__, "PAYLOAD", "UNIT_PAYLOAD", nullptr},      {__LINE__, "PAYLOAD", "UNIT_PAYLOAD", ""},
+  };
+  for (const Case& c : cases) {
+    CAPTURE(c.line);
+    std::string log = dir / "args.log";
+    DeleteFileA(log.c_str());
+    Bootstrapper bootstrapper("");
+    test::LogTo(bootstrapper, log);
+    HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
+    SetCursor(arrow);
+
+    CHECK(bootstrapper.ExtractResource(nullptr, c.type, c.name, c.output) == ERROR_INVALID_DATA);
+    CHECK_FALSE(test::FileExists(log));
+    CHECK_FALSE(test::FileExists(output));
+    CHECK(GetCursor() == arrow);
+  }
+}
+
+TEST_CASE("ExtractResource gives back the cursor it found on every way out") {
+  test::ScratchDir dir("extractcursor");
+  HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
+  HCURSOR wait = LoadCursorA(nullptr, IDC_WAIT);
+  REQUIRE(arrow != wait);
+  struct Case {
+    int line;
+    const char* type;
+    const char* name;
+    std::string output;
+    DWORD result;
+  } cases[] = {
+      {__LINE__, "PAYLOAD", "UNIT_PAYLOAD", dir / "out.bin", 0},
+      {__LINE__, "NOSUCHTYPE", "UNIT_PAYLOAD", dir / "out.bin", 1813},
+      {__LINE__, "PAYLOAD", "UNIT_EMPTY", dir / "out.bin", ERROR_INVALID_DATA},
+      {__LINE__, "PAYLOAD", "UNIT_PAYLOAD", dir / "missing\\out.bin", ERROR_PATH_NOT_FOUND},
+  };
+  for (const Case& c : cases) {
+    CAPTURE(c.line);
+    Bootstrapper bootstrapper("");
+    SetCursor(arrow);
+    CHECK(bootstrapper.ExtractResource(nullptr, c.type, c.name, c.output.c_str()) == c.result);
+    CHECK(GetCursor() == arrow);
+  }
+}
+
+TEST_CASE("a null module searches the executable, not the language module") {
+  test::ScratchDir dir("extractmodule");
+  Bootstrapper bootstrapper("");
+  HMODULE language = test::UseBuiltLanguage(bootstrapper);
+  REQUIRE(language != nullptr);
+  std::string output = dir / "out.bin";
+
+  // Only the language module carries the cleanup tool; the executable carries the payload.
+  CHECK(bootstrapper.ExtractResource(nullptr, "INSTALLER", "INSTALLER_CLEANUP", output.c_str()) != 0);
+  CHECK_FALSE(test::FileExists(output));
+  CHECK(bootstrapper.ExtractResource(language, "PAYLOAD", "UNIT_PAYLOAD", output.c_str()) != 0);
+  CHECK_FALSE(test::FileExists(output));
+
+  CHECK(bootstrapper.ExtractResource(nullptr, "PAYLOAD", "UNIT_PAYLOAD", output.c_str()) == 0);
+  CHECK(test::ReadFile(output) == kPayload);
+  CHECK(bootstrapper.ExtractResource(language, "INSTALLER", "INSTALLER_CLEANUP", output.c_str()) == 0);
+  CHECK(test::ReadFile(output).compare(0, 2, "MZ") == 0);
+}
+
+TEST_CASE("the language DLL of several megabytes comes out byte for byte") {
+  test::ScratchDir dir("extractlarge");
+  std::string output = dir / "copy.dll";
+  Bootstrapper bootstrapper("");
+  CHECK(bootstrapper.ExtractResource(nullptr, "LANGUAGE", "LANG_BOOTSTRAPPER", output.c_str()) == 0);
+  std::string built = test::ReadFile(test::BinFile("PendrixLang.dll"));
+  REQUIRE(built.size() > 100000);
+  CHECK(test::ReadFile(output) == built);
+}
