@@ -6,4 +6,7 @@ set(PENDRIX_PORTABLE_SOURCES
   src/settings/CodeList.cpp
   src/settings/YesNo.cpp
   src/install/PassThroughEscapes.cpp
+  tools/pack/PeResources.cpp
+  tools/pack/PackRules.cpp
+  tools/pack/PackOptions.cpp
 )

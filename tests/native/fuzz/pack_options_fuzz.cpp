@@ -1,0 +1,34 @@
+// Feeds arbitrary argument lists (NUL-separated) to PendrixPack's command-line parser: it must
+// never read past the list, and an accepted command line has every required value.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "../../../tools/pack/PackOptions.h"
+#include "../../../tools/pack/PackRules.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::string text(reinterpret_cast<const char*>(data), size);
+  std::vector<std::string> parts = {"PendrixPack.exe"};
+  size_t start = 0;
+  for (size_t i = 0; i <= text.size(); i++) {
+    if (i == text.size() || text[i] == '\0') {
+      parts.push_back(text.substr(start, i - start));
+      start = i + 1;
+    }
+  }
+  std::vector<const char*> argv;
+  for (const std::string& part : parts) argv.push_back(part.c_str());
+  PackOptions options;
+  std::string error = ParsePackOptions(static_cast<int>(argv.size()), argv.data(), options);
+  if (error.empty() && !options.help && (options.settings.empty() || options.payload.empty() || options.out.empty()))
+    __builtin_trap();
+
+  // The same bytes as settings values.
+  char payload[kPayloadNameSize];
+  PayloadFileName("msiexec.exe", text.c_str(), payload);
+  char resource[kResourceNameSize];
+  InstallerResourceName(text.c_str(), resource);
+  if (std::string(resource).size() > kResourceNameSize - 1) __builtin_trap();
+  return 0;
+}

@@ -1,0 +1,275 @@
+#include "PackageWriter.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "ErrorText.h"
+#include "PeResources.h"
+#include "core/HandleOwner.h"
+
+volatile LONG g_packCancelled = 0;
+
+namespace {
+
+constexpr DWORD kChunk = 1 << 20;
+constexpr DWORD kHeaderBytes = 64 * 1024;
+const char kSectionName[8] = {'.', 'r', 's', 'r', 'c', 0, 0, 0};
+
+// A resource name or type as the loader stores it: UTF-16 in the ANSI code page, upper case.
+pe::ResourceId LoaderId(const std::string& text) {
+  int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  if (n > 0) MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), &wide[0], n);
+  if (n > 0) CharUpperBuffW(&wide[0], static_cast<DWORD>(n));
+  return pe::ResourceId::Text(std::u16string(wide.begin(), wide.end()));
+}
+
+bool ReadAt(HANDLE file, uint64_t offset, void* buffer, DWORD size) {
+  LARGE_INTEGER at;
+  at.QuadPart = static_cast<LONGLONG>(offset);
+  if (!SetFilePointerEx(file, at, nullptr, FILE_BEGIN)) return false;
+  DWORD done = 0;
+  return ReadFile(file, buffer, size, &done, nullptr) && done == size;
+}
+
+// The output stream: every byte goes through the checksum, in file order.
+class PackageStream {
+ public:
+  explicit PackageStream(HANDLE file) : m_file(file), m_buffer(new uint8_t[kChunk]) {}
+
+  DWORD Write(const void* data, size_t size) {
+    m_checksum.Add(static_cast<const uint8_t*>(data), size);
+    DWORD done = 0;
+    if (!WriteFile(m_file, data, static_cast<DWORD>(size), &done, nullptr)) return GetLastError();
+    if (done != size) return ERROR_WRITE_FAULT;
+    m_position += size;
+    return 0;
+  }
+
+  DWORD PadTo(uint64_t position) {
+    std::fill(m_buffer.get(), m_buffer.get() + kChunk, 0);
+    while (m_position < position) {
+      DWORD result = Write(m_buffer.get(), static_cast<size_t>(std::min<uint64_t>(kChunk, position - m_position)));
+      if (result != 0) return result;
+    }
+    return 0;
+  }
+
+  // Copies exactly `size` bytes of `source` from `offset` on.
+  DWORD Copy(HANDLE source, uint64_t offset, uint64_t size) {
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(offset);
+    if (!SetFilePointerEx(source, at, nullptr, FILE_BEGIN)) return GetLastError();
+    while (size > 0) {
+      if (g_packCancelled) return ERROR_CANCELLED;
+      DWORD want = static_cast<DWORD>(std::min<uint64_t>(kChunk, size));
+      DWORD got = 0;
+      if (!ReadFile(source, m_buffer.get(), want, &got, nullptr)) return GetLastError();
+      if (got == 0) return ERROR_HANDLE_EOF;  // the file shrank after it was measured
+      DWORD result = Write(m_buffer.get(), got);
+      if (result != 0) return result;
+      size -= got;
+    }
+    return 0;
+  }
+
+  uint64_t Position() const { return m_position; }
+  uint32_t Checksum() const { return m_checksum.Finish(); }
+
+ private:
+  HANDLE m_file;
+  std::unique_ptr<uint8_t[]> m_buffer;
+  pe::Checksum m_checksum;
+  uint64_t m_position = 0;
+};
+
+// Removes the temporary file on every way out unless it was handed over.
+class TemporaryFile {
+ public:
+  ~TemporaryFile() {
+    m_handle.reset();
+    if (!m_path.empty()) DeleteFileA(m_path.c_str());
+  }
+  std::string m_path;
+  FileHandle m_handle;
+};
+
+struct EngineImage {
+  FileHandle file;
+  uint64_t size = 0;
+  std::vector<uint8_t> headers;
+  pe::Image image;
+  std::vector<pe::ResourceEntry> resources;
+};
+
+DWORD ReadEngine(const std::string& path, EngineImage& engine, std::string& error) {
+  engine.file.reset(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!engine.file) {
+    DWORD code = GetLastError();
+    error = "the engine " + Quoted(path) + " cannot be read (" + SystemMessage(code) + ")";
+    return code;
+  }
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(engine.file.get(), &size)) {
+    DWORD code = GetLastError();
+    error = "the engine " + Quoted(path) + " cannot be measured (" + SystemMessage(code) + ")";
+    return code;
+  }
+  engine.size = static_cast<uint64_t>(size.QuadPart);
+  engine.headers.resize(static_cast<size_t>(std::min<uint64_t>(engine.size, kHeaderBytes)));
+  const char* problem = nullptr;
+  if (!ReadAt(engine.file.get(), 0, engine.headers.data(), static_cast<DWORD>(engine.headers.size())))
+    problem = "its headers cannot be read";
+  else
+    problem = pe::ParseImage(engine.headers.data(), engine.headers.size(), engine.image);
+  if (problem == nullptr && engine.image.sizeOfHeaders > engine.headers.size()) problem = "its headers are too large";
+  if (problem == nullptr && engine.image.resourceRva != 0) {
+    uint32_t offset = 0, available = 0;
+    if (!pe::RvaToOffset(engine.image, engine.image.resourceRva, offset, available)) {
+      problem = "its resource directory lies outside its sections";
+    } else {
+      uint32_t size = engine.image.resourceSize != 0 ? std::min(engine.image.resourceSize, available) : available;
+      std::vector<uint8_t> directory;
+      if (size <= (64u << 20)) directory.resize(size);
+      if (directory.empty() || !ReadAt(engine.file.get(), offset, directory.data(), size))
+        problem = "its resource directory cannot be read";
+      else
+        problem = pe::ReadResourceTree(directory.data(), directory.size(), engine.resources);
+    }
+  }
+  if (problem != nullptr) {
+    error = "the engine " + Quoted(path) + " cannot take resources: " + problem;
+    return ERROR_BAD_EXE_FORMAT;
+  }
+  return 0;
+}
+
+LPCWSTR LoaderName(const pe::ResourceId& id, std::wstring& storage) {
+  if (id.isNumber) return MAKEINTRESOURCEW(id.number);
+  storage.assign(id.text.begin(), id.text.end());
+  return storage.c_str();
+}
+
+// Asks the loader for every resource of the finished file, the engine's own and the added ones.
+DWORD VerifyPackage(const std::string& path, const std::vector<pe::ResourceEntry>& entries, std::string& error) {
+  ModuleHandle module(LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  if (!module) {
+    DWORD code = GetLastError();
+    error = "the package just written cannot be opened for checking (" + SystemMessage(code) + ")";
+    return code != 0 ? code : ERROR_BAD_EXE_FORMAT;
+  }
+  for (const pe::ResourceEntry& entry : entries) {
+    std::wstring type, name;
+    HRSRC found = FindResourceExW(module.get(), LoaderName(entry.type, type), LoaderName(entry.name, name),
+                                  entry.language);
+    if (found == nullptr || SizeofResource(module.get(), found) != entry.size) {
+      std::string shown;
+      for (char16_t c : entry.name.text) shown += c < 128 ? static_cast<char>(c) : '?';
+      if (entry.name.isNumber) shown = "#" + std::to_string(entry.name.number);
+      error = "the package just written does not give back its resource " + shown;
+      return ERROR_RESOURCE_NAME_NOT_FOUND;
+    }
+  }
+  return 0;
+}
+
+}  // namespace
+
+DWORD WritePackage(const std::string& enginePath, const std::string& outPath, const PackagePlan& plan,
+                   std::string& error, uint64_t& outSize) {
+  EngineImage engine;
+  DWORD result = ReadEngine(enginePath, engine, error);
+  if (result != 0) return result;
+
+  std::vector<pe::AddedResource> added;
+  for (const PlannedResource& resource : plan.resources) {
+    pe::AddedResource add;
+    add.type = LoaderId(resource.type);
+    add.name = LoaderId(resource.name);
+    add.blob = resource.blob;
+    added.push_back(add);
+  }
+  std::vector<uint32_t> blobSizes;
+  for (const PlannedBlob& blob : plan.blobs) blobSizes.push_back(blob.size);
+
+  uint32_t rva = 0, rawOffset = 0;
+  pe::SectionPlan section;
+  const char* problem = pe::PlaceNewSection(engine.image, engine.size, rva, rawOffset);
+  if (problem == nullptr) problem = pe::PlanResourceSection(engine.resources, added, blobSizes, rva, section);
+  if (problem == nullptr)
+    problem = pe::AddResourceSection(engine.headers, engine.image, kSectionName, rva, rawOffset, section.contentSize,
+                                     static_cast<uint32_t>(section.directory.size()));
+  if (problem != nullptr) {
+    error = "the engine " + Quoted(enginePath) + " cannot take the package: " + problem;
+    return ERROR_BAD_EXE_FORMAT;
+  }
+  uint64_t end = rawOffset + uint64_t(pe::AlignUp(section.contentSize, engine.image.fileAlignment));
+
+  // The temporary file lies beside the output, so that the final move is a rename.
+  std::string folder = outPath.substr(0, outPath.find_last_of('\\') + 1);
+  char temporary[MAX_PATH] = {};
+  if (GetTempFileNameA(folder.c_str(), "pdx", 0, temporary) == 0) {
+    DWORD code = GetLastError();
+    error = "cannot create a file in the output folder " + Quoted(folder) + " (" + SystemMessage(code) + ")";
+    return code;
+  }
+  TemporaryFile output;
+  output.m_path = temporary;
+  output.m_handle.reset(CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!output.m_handle) {
+    DWORD code = GetLastError();
+    error = "cannot write " + Quoted(temporary) + " (" + SystemMessage(code) + ")";
+    return code;
+  }
+
+  PackageStream stream(output.m_handle.get());
+  std::string failedOn = Quoted(temporary);
+  result = stream.Write(engine.headers.data(), engine.headers.size());
+  if (result == 0) result = stream.Copy(engine.file.get(), engine.headers.size(), engine.size - engine.headers.size());
+  if (result == 0) result = stream.PadTo(rawOffset);
+  if (result == 0) result = stream.Write(section.directory.data(), section.directory.size());
+  for (size_t i = 0; result == 0 && i < plan.blobs.size(); i++) {
+    result = stream.PadTo(rawOffset + uint64_t(section.blobOffsets[i]));
+    if (result != 0) break;
+    FileHandle source(CreateFileA(plan.blobs[i].path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!source) {
+      result = GetLastError();
+      failedOn = Quoted(plan.blobs[i].path);
+      break;
+    }
+    result = stream.Copy(source.get(), 0, plan.blobs[i].size);
+    if (result != 0) failedOn = Quoted(plan.blobs[i].path);
+  }
+  if (result == 0) result = stream.PadTo(end);
+  if (result == 0) {
+    uint32_t checksum = stream.Checksum();
+    LARGE_INTEGER at;
+    at.QuadPart = engine.image.checksumOffset;
+    DWORD done = 0;
+    if (!SetFilePointerEx(output.m_handle.get(), at, nullptr, FILE_BEGIN) ||
+        !WriteFile(output.m_handle.get(), &checksum, sizeof(checksum), &done, nullptr) ||
+        !FlushFileBuffers(output.m_handle.get()))
+      result = GetLastError();
+  }
+  if (result != 0) {
+    error = result == ERROR_CANCELLED ? "packing was cancelled"
+                                      : "writing the package failed on " + failedOn + " (" + SystemMessage(result) + ")";
+    return result;
+  }
+  output.m_handle.reset();
+  engine.file.reset();
+
+  result = VerifyPackage(temporary, section.entries, error);
+  if (result != 0) return result;
+  if (!MoveFileExA(temporary, outPath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    DWORD code = GetLastError();
+    error = "cannot replace " + Quoted(outPath) + " (" + SystemMessage(code) + ")";
+    return code;
+  }
+  output.m_path.clear();  // it is the package now
+  outSize = end;
+  return 0;
+}

@@ -1,0 +1,145 @@
+// PendrixPack: turns an engine, a Settings.ini and a folder of installer files into one setup
+// package, and refuses a package that could not work. Exit code 0 on success, otherwise the
+// Windows error code of the refusal; every refusal is one line on stderr.
+#include <windows.h>
+#include <psapi.h>
+
+#include <cstdio>
+#include <string>
+
+#include "ErrorText.h"
+#include "PackOptions.h"
+#include "PackageWriter.h"
+#include "PackagePlan.h"
+
+namespace {
+
+int Refuse(DWORD code, const std::string& line) {
+  fprintf(stderr, "PendrixPack: %s\n", line.c_str());
+  fflush(stdout);
+  fflush(stderr);
+  return static_cast<int>(code);
+}
+
+std::string FullPath(const std::string& path) {
+  char full[MAX_PATH] = {};
+  DWORD n = GetFullPathNameA(path.c_str(), sizeof(full), full, nullptr);
+  return (n > 0 && n < sizeof(full)) ? std::string(full) : path;
+}
+
+std::string DefaultEngine() {
+  char module[MAX_PATH] = {};
+  DWORD n = GetModuleFileNameA(nullptr, module, sizeof(module));
+  std::string path(module, n < sizeof(module) ? n : 0);
+  return path.substr(0, path.find_last_of('\\') + 1) + "Pendrix.exe";
+}
+
+// A file that must exist and open for reading; returns 0 or the error with its line.
+DWORD CheckReadableFile(const char* what, const std::string& path, std::string& error) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    DWORD code = GetLastError();
+    error = std::string("the ") + what + " " + Quoted(path) + " does not exist (" + SystemMessage(code) + ")";
+    return code == ERROR_PATH_NOT_FOUND ? ERROR_FILE_NOT_FOUND : (code != 0 ? code : ERROR_FILE_NOT_FOUND);
+  }
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+    error = std::string("the ") + what + " " + Quoted(path) + " is a folder, not a file";
+    return ERROR_FILE_NOT_FOUND;
+  }
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    DWORD code = GetLastError();
+    error = std::string("the ") + what + " " + Quoted(path) + " cannot be read (" + SystemMessage(code) + ")";
+    return code;
+  }
+  CloseHandle(file);
+  return 0;
+}
+
+BOOL WINAPI OnConsoleBreak(DWORD) {
+  InterlockedExchange(&g_packCancelled, 1);
+  return TRUE;
+}
+
+void PrintSummary(const PackagePlan& plan) {
+  for (const PlannedSetupType& type : plan.setupTypes) {
+    printf("Setup type [%s]\n", type.section.c_str());
+    for (const PlannedInstaller& installer : type.installers) {
+      const char* role = installer.main ? "main" : "prerequisite";
+      if (installer.doNotExtract) {
+        printf("  %s [%s]: runs \"%s\" from the package folder (DoNotExtract), nothing embedded\n", role,
+               installer.section.c_str(), installer.file.c_str());
+        continue;
+      }
+      const PlannedResource& resource = plan.resources[installer.resource];
+      printf("  %s [%s]: resource %s, %lu bytes, from \"%s\"\n", role, installer.section.c_str(),
+             resource.name.c_str(), static_cast<unsigned long>(plan.blobs[resource.blob].size),
+             installer.payloadName.c_str());
+    }
+  }
+  for (const PlannedResource& resource : plan.resources)
+    if (resource.type == "TEXT")
+      printf("Settings: resource %s of type %s, %lu bytes\n", resource.name.c_str(), resource.type.c_str(),
+             static_cast<unsigned long>(plan.blobs[resource.blob].size));
+}
+
+// Asked for by the benchmark: the builder's own time and peak memory.
+void PrintStatistics(DWORD startTicks) {
+  if (GetEnvironmentVariableA("PENDRIX_PACK_STATS", nullptr, 0) == 0) return;
+  PROCESS_MEMORY_COUNTERS counters = {};
+  counters.cb = sizeof(counters);
+  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
+  fprintf(stderr, "PendrixPack statistics: %lu ms, peak working set %lu KB, peak private bytes %lu KB\n",
+          GetTickCount() - startTicks, static_cast<unsigned long>(counters.PeakWorkingSetSize / 1024),
+          static_cast<unsigned long>(counters.PeakPagefileUsage / 1024));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  DWORD startTicks = GetTickCount();
+  PackOptions options;
+  std::string problem = ParsePackOptions(argc, argv, options);
+  if (!problem.empty()) {
+    fprintf(stderr, "PendrixPack: %s\n%s", problem.c_str(), kPackUsage);
+    return ERROR_INVALID_PARAMETER;
+  }
+  if (options.help) {
+    fputs(kPackUsage, stdout);
+    return 0;
+  }
+  SetConsoleCtrlHandler(OnConsoleBreak, TRUE);
+
+  std::string settings = FullPath(options.settings);
+  std::string payload = FullPath(options.payload);
+  std::string out = FullPath(options.out);
+  std::string engine = options.engine.empty() ? DefaultEngine() : FullPath(options.engine);
+
+  std::string error;
+  DWORD result = CheckReadableFile("settings file", settings, error);
+  if (result != 0) return Refuse(result, error);
+  DWORD attributes = GetFileAttributesA(payload.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+    return Refuse(ERROR_PATH_NOT_FOUND, "the payload folder " + Quoted(payload) + " does not exist");
+  result = CheckReadableFile("engine", engine, error);
+  if (result != 0) return Refuse(result, error);
+  attributes = GetFileAttributesA(out.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    return Refuse(ERROR_DIRECTORY, "the output " + Quoted(out) + " is a folder; name the package file to write");
+
+  PackagePlan plan;
+  result = ReadPackagePlan(settings, payload, plan, error);
+  if (result == 0 && options.embedSettings) result = AddSettingsResource(settings, plan, error);
+  if (result != 0) return Refuse(result, error);
+  for (const std::string& warning : plan.warnings) fprintf(stderr, "PendrixPack: warning: %s\n", warning.c_str());
+
+  uint64_t size = 0;
+  result = WritePackage(engine, out, plan, error, size);
+  if (result != 0) return Refuse(result, error);
+  PrintSummary(plan);
+  printf("Wrote \"%s\", %llu bytes\n", out.c_str(), static_cast<unsigned long long>(size));
+  PrintStatistics(startTicks);
+  fflush(stdout);
+  return 0;
+}
