@@ -300,7 +300,7 @@ void SetTextFormatted(HWND window, const char* displayName) {
 
 enum : DWORD { kNoType = 0xFFFFFFFF };
 
-struct ControlSpec {
+struct ControlRow {
   int line;
   int dialog;
   int id;
@@ -323,7 +323,7 @@ const char kTalkingSilent[] =
     "To begin the installation, press ENTER or choose Talking Install. To install without speech, choose Silent "
     "Install. To cancel the installation, press ESC.";
 
-const ControlSpec kLanguageControls[] = {
+const ControlRow kLanguageControls[] = {
     {__LINE__, 101, 102, "Edit", "", 7, 7, 357, 233, 0, 0, kEditText, 0},
     {__LINE__, 101, 2, "Button", "&Close", 159, 247, 50, 14, kButtonType, BS_DEFPUSHBUTTON, WS_TABSTOP, 0},
     {__LINE__, 104, 52, "Static", "", 110, 0, 221, 185, kStaticType, SS_LEFT, 0, WS_EX_TRANSPARENT},
@@ -338,7 +338,7 @@ const ControlSpec kLanguageControls[] = {
     {__LINE__, 110, 1000, "msctls_progress32", "", 7, 34, 173, 15, 0, 0, 0, 0},
 };
 
-const ControlSpec kExecutableControls[] = {
+const ControlRow kExecutableControls[] = {
     {__LINE__, 107, 52, "Static", "", 94, 0, 237, 179, kStaticType, SS_LEFT, 0, WS_EX_TRANSPARENT},
     {__LINE__, 107, 104, "Static", kWelcome, 127, 19, 185, 20, kStaticType, SS_LEFT, 0, 0},
     {__LINE__, 107, 105, "Static", kTalkingSilent, 127, 50, 185, 122, kStaticType, SS_LEFT, SS_NOPREFIX, 0},
@@ -349,30 +349,30 @@ const ControlSpec kExecutableControls[] = {
 };
 
 // Creates each dialog of the table's rows once and checks every control of it.
-void CheckControls(HMODULE module, const ControlSpec* begin, const ControlSpec* end) {
-  for (const ControlSpec* spec = begin; spec != end; ++spec) {
-    CAPTURE(spec->line);
-    WindowOwner dialog{CreateTemplateDialog(module, spec->dialog, false)};
+void CheckControls(HMODULE module, const ControlRow* begin, const ControlRow* end) {
+  for (const ControlRow* row = begin; row != end; ++row) {
+    CAPTURE(row->line);
+    WindowOwner dialog{CreateTemplateDialog(module, row->dialog, false)};
     REQUIRE(dialog.window != nullptr);
     int expected = 0;
-    for (const ControlSpec* other = begin; other != end; ++other) expected += other->dialog == spec->dialog;
+    for (const ControlRow* other = begin; other != end; ++other) expected += other->dialog == row->dialog;
     CHECK(CountChildren(dialog.window) == expected);
 
-    HWND control = GetDlgItem(dialog.window, spec->id);
+    HWND control = GetDlgItem(dialog.window, row->id);
     REQUIRE(control != nullptr);
-    CHECK(ClassOf(control) == spec->className);
-    if (spec->text != nullptr) CHECK(TextOf(control) == spec->text);
+    CHECK(ClassOf(control) == row->className);
+    if (row->text != nullptr) CHECK(TextOf(control) == row->text);
     DWORD style = static_cast<DWORD>(GetWindowLongA(control, GWL_STYLE));
     DWORD exStyle = static_cast<DWORD>(GetWindowLongA(control, GWL_EXSTYLE));
     // An edit control turns its border into a sunken client edge when it is created.
     if (exStyle & WS_EX_CLIENTEDGE) style |= WS_BORDER;
-    CHECK((style & spec->typeMask) == spec->type);
-    CHECK((style & spec->flags) == spec->flags);
-    CHECK((exStyle & spec->exFlags) == spec->exFlags);
+    CHECK((style & row->typeMask) == row->type);
+    CHECK((style & row->flags) == row->flags);
+    CHECK((exStyle & row->exFlags) == row->exFlags);
     CHECK((style & WS_VISIBLE) != 0);
 
     // The dialog maps origin and size separately, so map them the same way here.
-    RECT want = {spec->x, spec->y, spec->cx, spec->cy};
+    RECT want = {row->x, row->y, row->cx, row->cy};
     MapDialogRect(dialog.window, &want);
     RECT place = PlaceOf(dialog.window, control);
     CHECK(place.left == want.left);
@@ -382,7 +382,7 @@ void CheckControls(HMODULE module, const ControlSpec* begin, const ControlSpec* 
   }
 }
 
-struct DialogSpec {
+struct DialogRow {
   int line;
   bool inExecutable;
   int id;
@@ -397,7 +397,7 @@ struct DialogSpec {
 
 constexpr DWORD kModalPopup = DS_MODALFRAME | DS_SETFOREGROUND | WS_POPUP | WS_CAPTION;
 
-const DialogSpec kDialogs[] = {
+const DialogRow kDialogs[] = {
     {__LINE__, false, 101, "Information", 371, 268, kModalPopup | DS_CENTER | WS_SYSMENU, 0, "Tahoma", 9, 0},
     {__LINE__, false, 104, "%s Setup Package", 332, 218, kModalPopup | WS_SYSMENU, 0, "Tahoma", 9, 0},
     {__LINE__, false, 110, "Please wait", 187, 56, kModalPopup | DS_CENTER, WS_SYSMENU, "Arial", 10, 400},
@@ -547,18 +547,18 @@ TEST_CASE("the dialog templates have their captions, sizes, styles and fonts") {
   ModuleHandle executable = LoadExecutableAsData();
   REQUIRE(language);
   REQUIRE(executable);
-  for (const DialogSpec& spec : kDialogs) {
-    CAPTURE(spec.line);
-    DialogTemplate dialog = ReadTemplate(spec.inExecutable ? executable.get() : language.get(), spec.id);
+  for (const DialogRow& row : kDialogs) {
+    CAPTURE(row.line);
+    DialogTemplate dialog = ReadTemplate(row.inExecutable ? executable.get() : language.get(), row.id);
     REQUIRE(dialog.extended);
-    CHECK(dialog.caption == spec.caption);
-    CHECK(dialog.cx == spec.cx);
-    CHECK(dialog.cy == spec.cy);
-    CHECK((dialog.style & spec.styles) == spec.styles);
-    CHECK((dialog.style & spec.forbidden) == 0);
-    CHECK(dialog.face == spec.face);
-    CHECK(dialog.points == spec.points);
-    if (spec.weight != 0) CHECK(dialog.weight == spec.weight);
+    CHECK(dialog.caption == row.caption);
+    CHECK(dialog.cx == row.cx);
+    CHECK(dialog.cy == row.cy);
+    CHECK((dialog.style & row.styles) == row.styles);
+    CHECK((dialog.style & row.forbidden) == 0);
+    CHECK(dialog.face == row.face);
+    CHECK(dialog.points == row.points);
+    if (row.weight != 0) CHECK(dialog.weight == row.weight);
   }
 }
 
