@@ -53,7 +53,9 @@ DWORD Bootstrapper::GetSettingsFile() {
       char copy[260] = {};
       FormatCut(copy, "%s\\Settings.ini", m_szTempFolder);
       // A package started from the temporary folder already has its settings in place.
-      if (!IsSamePath(source, copy)) {
+      if (IsSamePath(source, copy)) {
+        LogMessage(this, "GetSettingsFile - The source directory is the temporary folder; nothing to copy.");
+      } else {
         if (!CopyFileA(source, copy, FALSE)) {
           // Whatever lies under the copy name now is not this package's settings: a stale
           // copy of an earlier run must not be installed from.

@@ -201,7 +201,11 @@ TEST_CASE("a package started from the temporary folder reads its own Settings.in
 
   CHECK(run.bootstrapper.GetSettingsFile() == 0);
   CHECK(MainInstall(run.SettingsPath()) == "FromSourceDirectory");
-  CHECK(run.Log().find("GetSettingsFile - Found the Settings file under the source directory.") != std::string::npos);
+  CHECK(run.Log() ==
+        test::JoinLines({ExtractLine(unwritable), "ExtractResource - Failed to create the resource output file. Error: 3",
+                         "GetSettingsFile - Failed to extract original Settings file to " + unwritable + ". Error: 3.",
+                         "GetSettingsFile - The source directory is the temporary folder; nothing to copy.",
+                         "GetSettingsFile - Found the Settings file under the source directory."}));
   run.bootstrapper.ReleaseSettingsFile();
   CHECK(test::ReadFile(own) == kBeside);
   CHECK((GetFileAttributesA(own.c_str()) & FILE_ATTRIBUTE_READONLY) != 0);
