@@ -49,9 +49,9 @@ class BootstrapperFixture {
 
  private:
   static std::string CommandLine(const BootstrapperFixtureOptions& options, const std::string& logPath) {
-    std::string line = options.commandLine;
-    if (options.log) line += (line.empty() ? "" : " ") + std::string("/Log ") + logPath;
-    return line;
+    // /Log first: the value of the last option keeps no blank that a later one would leave.
+    if (!options.log) return options.commandLine;
+    return "/Log " + logPath + (options.commandLine.empty() ? "" : " " + options.commandLine);
   }
 
   ScratchDir m_dir;

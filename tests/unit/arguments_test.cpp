@@ -1,0 +1,220 @@
+// The installer's command line completed by AddToArguments: each step under its condition, the
+// "Did not add" lines, the pass-through commands, the verbose log switch and the 999-character cut.
+#include <doctest.h>
+
+#include <string>
+#include <vector>
+
+#include "BootstrapperFixture.h"
+#include "LogLines.h"
+
+using test::BootstrapperFixture;
+using test::BootstrapperFixtureOptions;
+
+namespace {
+
+constexpr const char* kSettings =
+    "[AnInstaller]\r\nName=AI\r\nFile=msiexec.exe\r\nArguments=/i AI.msi\r\n"
+    "[AnotherInstaller]\r\nName=AnI\r\nFile=AnI.exe\r\n"
+    "[Msi]\r\nName=Two Words\r\nFile=msiexec.exe\r\nArguments=/i a.msi\r\nAddSourceDir=yes\r\n"
+    "[MsiNoSource]\r\nName=M\r\nFile=msiexec.exe\r\nArguments=/i m.msi\r\n"
+    "[Exe]\r\nName=E\r\nFile=setup.exe\r\nArguments=/s\r\nAddSourceDir=yes\r\n"
+    "[Present]\r\nName=P\r\nFile=msiexec.exe\r\nAddSourceDir=yes\r\nArguments=/i p.msi SOURCE_DIR=x REINSTALL=ALL "
+    "REINSTALLMODE=a REMOVESHARED=0 ALLOWXDDM=0 IGNOREERROR=0 SUPPRESS_RUNTIME_SPEECH=0\r\n"
+    "[ReinstallSet]\r\nName=R\r\nFile=msiexec.exe\r\nArguments=/i r.msi REINSTALL=ALL\r\n"
+    "[UpperLog]\r\nName=U\r\nFile=msiexec.exe\r\nArguments=/i u.msi /L*v u.log\r\n"
+    "[LowerLog]\r\nName=L\r\nFile=msiexec.exe\r\nArguments=/i l.msi /lv l.log\r\n"
+    "[LogWord]\r\nName=W\r\nFile=msiexec.exe\r\nArguments=/i w.msi /log\r\n";
+
+// What the installer's command line becomes after AddToArguments, with the object set up as
+// the earlier steps of a run leave it.
+struct Setup {
+  std::string commandLine;  // options besides /Log
+  bool log = true;
+  int reinstall = 0;
+  bool removeShared = false;
+  bool speechSuppressed = false;
+};
+
+struct Outcome {
+  std::string arguments;
+  std::vector<std::string> lines;  // AddToArguments lines only
+  std::string logFolder;
+  std::string sourceDir;
+};
+
+Outcome Complete(const char* section, const Setup& setup) {
+  BootstrapperFixtureOptions options;
+  options.commandLine = setup.commandLine;
+  options.log = setup.log;
+  BootstrapperFixture f(kSettings, options);
+  REQUIRE(f.b.SetInstallerSection(section) == 0);
+  char output[260];
+  f.b.GetOutputFileName(output, sizeof(output));
+  if (setup.removeShared) f.b.ListSection.dwFlags |= kRemoveShared;
+  f.b.m_bSpeechSuppressed = setup.speechSuppressed;
+  size_t mark = f.Mark();
+  f.b.AddToArguments(setup.reinstall);
+  Outcome outcome{f.b.InstallerSection.Arguments, {}, f.dir().path(), f.b.m_szSourceDir};
+  for (const std::string& line : f.Since(mark))
+    if (line.rfind("AddToArguments - ", 0) == 0) outcome.lines.push_back(line);
+  return outcome;
+}
+
+std::string Fill(std::string text, const Outcome& outcome) {
+  for (size_t at; (at = text.find("{LOG}")) != std::string::npos;) text.replace(at, 5, outcome.logFolder);
+  for (size_t at; (at = text.find("{SRC}")) != std::string::npos;) text.replace(at, 5, outcome.sourceDir);
+  return text;
+}
+
+Setup Everything() {
+  Setup setup;
+  setup.commandLine = "/allowxddm /q";
+  setup.reinstall = 1;
+  setup.removeShared = true;
+  setup.speechSuppressed = true;
+  return setup;
+}
+
+}  // namespace
+
+TEST_CASE("each step adds its piece only under its condition, in order") {
+  Setup nothing;
+  Setup noLog;
+  noLog.log = false;
+  Setup everything = Everything();
+  Setup reinstallOnly;
+  reinstallOnly.reinstall = 1;
+  struct Case {
+    int line;
+    const char* section;
+    Setup setup;
+    const char* arguments;
+    std::vector<std::string> lines;
+  } cases[] = {
+      {__LINE__, "Msi", everything,
+       "/i a.msi SOURCE_DIR=\"{SRC}\" REINSTALL=ALL REINSTALLMODE=vomus REMOVESHARED=1 ALLOWXDDM=1 IGNOREERROR=1 "
+       "/l*v \"{LOG}\\Two Words.log\" SUPPRESS_RUNTIME_SPEECH=1",
+       {"AddToArguments - Added the SUPPRESS_RUNTIME_SPEECH property."}},
+      // Not run through msiexec: no property, and a "Did not add" line for each step that applies.
+      {__LINE__, "Exe", everything, "/s",
+       {"AddToArguments - Did not add the REINSTALL property.",
+        "AddToArguments - Did not add the REINSTALLMODE property.",
+        "AddToArguments - Did not add the REMOVESHARED property.",
+        "AddToArguments - Did not add the ALLOWXDDM property.",
+        "AddToArguments - Did not add the IGNOREERROR property.",
+        "AddToArguments - Did not add the SUPPRESS_RUNTIME_SPEECH property."}},
+      {__LINE__, "Present", everything,
+       "/i p.msi SOURCE_DIR=x REINSTALL=ALL REINSTALLMODE=a REMOVESHARED=0 ALLOWXDDM=0 IGNOREERROR=0 "
+       "SUPPRESS_RUNTIME_SPEECH=0 /l*v \"{LOG}\\P.log\"",
+       {"AddToArguments - Did not add bootstrapper source directory.",
+        "AddToArguments - Did not add the REINSTALL property.",
+        "AddToArguments - Did not add the REINSTALLMODE property.",
+        "AddToArguments - Did not add the REMOVESHARED property.",
+        "AddToArguments - Did not add the ALLOWXDDM property.",
+        "AddToArguments - Did not add the IGNOREERROR property.",
+        "AddToArguments - Did not add the SUPPRESS_RUNTIME_SPEECH property."}},
+      {__LINE__, "ReinstallSet", reinstallOnly, "/i r.msi REINSTALL=ALL REINSTALLMODE=vomus /l*v \"{LOG}\\R.log\"",
+       {"AddToArguments - Did not add the REINSTALL property."}},
+      // Only the verbose log: /Log was given and the installer is an MSI run.
+      {__LINE__, "MsiNoSource", nothing, "/i m.msi /l*v \"{LOG}\\M.log\"", {}},
+      {__LINE__, "MsiNoSource", noLog, "/i m.msi", {}},
+      {__LINE__, "Msi", nothing, "/i a.msi SOURCE_DIR=\"{SRC}\" /l*v \"{LOG}\\Two Words.log\"", {}},
+      {__LINE__, "Exe", nothing, "/s", {}},
+      // The search for "/l" is case-sensitive and matches inside longer switches.
+      {__LINE__, "UpperLog", nothing, "/i u.msi /L*v u.log /l*v \"{LOG}\\U.log\"", {}},
+      {__LINE__, "LowerLog", nothing, "/i l.msi /lv l.log", {}},
+      {__LINE__, "LogWord", nothing, "/i w.msi /log", {}},
+  };
+  for (const Case& c : cases) {
+    CAPTURE(c.line);
+    Outcome outcome = Complete(c.section, c.setup);
+    CHECK(outcome.arguments == Fill(c.arguments, outcome));
+    CHECK(test::JoinLines(outcome.lines) == test::JoinLines(c.lines));
+  }
+}
+
+TEST_CASE("pass-through commands reach the installers named exactly, decoded, in order") {
+  struct Case {
+    int line;
+    const char* commandLine;
+    const char* section;
+    const char* arguments;
+  } cases[] = {
+      // The worked example of the help text: /l is then present, so no verbose log is added.
+      {__LINE__, "/passthru AnInstaller,AnotherInstaller@#2l", "AnInstaller", "/i AI.msi /l"},
+      {__LINE__, "/passthru AnInstaller,AnotherInstaller@#2l", "AnotherInstaller", " /l"},
+      {__LINE__, "/passthru aninstaller@#2l", "AnInstaller", "/i AI.msi /l*v \"{LOG}\\AI.log\""},
+      // A command keeps the blank before the next option, as the command line gives it.
+      {__LINE__, "/passthru AnInstaller@#2qn /passthru AnInstaller@#2norestart", "AnInstaller",
+       "/i AI.msi /qn  /norestart /l*v \"{LOG}\\AI.log\""},
+      {__LINE__, "/passthru AnotherInstaller@##abc", "AnotherInstaller", " abc"},
+      {__LINE__, "/passthru AnotherInstaller@#0#1#2", "AnotherInstaller", " #-/"},
+      {__LINE__, "/passthru AnotherInstaller@#9x", "AnotherInstaller", " x"},
+      {__LINE__, "/passthru AnotherInstaller@end#", "AnotherInstaller", " end#"},
+      {__LINE__, "/passthru AnInstaller@#2lv", "AnInstaller", "/i AI.msi /lv"},
+      {__LINE__, "/passthru AnInstaller, AnotherInstaller@x", "AnotherInstaller", ""},
+      {__LINE__, "/passthru AnInstaller@one@two", "AnInstaller", "/i AI.msi /l*v \"{LOG}\\AI.log\""},
+  };
+  for (const Case& c : cases) {
+    CAPTURE(c.line);
+    Setup setup;
+    setup.commandLine = c.commandLine;
+    Outcome outcome = Complete(c.section, setup);
+    CHECK(outcome.arguments == Fill(c.arguments, outcome));
+    CHECK(outcome.lines.empty());
+  }
+}
+
+TEST_CASE("a pass-through command that sets a property comes after the property a step added") {
+  Setup setup;
+  setup.commandLine = "/passthru AnInstaller@REINSTALL=#1x";
+  setup.reinstall = 1;
+  Outcome outcome = Complete("AnInstaller", setup);
+  CHECK(outcome.arguments ==
+        Fill("/i AI.msi REINSTALL=ALL REINSTALLMODE=vomus REINSTALL=-x /l*v \"{LOG}\\AI.log\"", outcome));
+}
+
+TEST_CASE("Arguments never exceed 999 characters: pieces are cut, then dropped") {
+  struct Case {
+    int line;
+    size_t length;      // of the section's Arguments (after "/i a.msi ")
+    size_t kept;        // characters of the first piece that still fit
+  } cases[] = {
+      {__LINE__, 990, 9}, {__LINE__, 998, 1}, {__LINE__, 1200, 1}, {__LINE__, 980, 19},
+  };
+  for (const Case& c : cases) {
+    CAPTURE(c.line);
+    std::string arguments = "/i a.msi " + std::string(c.length - 9, 'x');
+    BootstrapperFixtureOptions options;
+    options.commandLine = "/allowxddm /q";
+    BootstrapperFixture f("[Long]\r\nName=L\r\nFile=msiexec.exe\r\nAddSourceDir=yes\r\nArguments=" + arguments + "\r\n",
+                          options);
+    REQUIRE(f.b.SetInstallerSection("Long") == 0);
+    char output[260];
+    f.b.GetOutputFileName(output, sizeof(output));
+    f.b.ListSection.dwFlags |= kRemoveShared;
+    f.b.m_bSpeechSuppressed = TRUE;
+    f.b.AddToArguments(1);
+    std::string read = arguments.substr(0, 998);  // the settings read keeps 998 characters
+    std::string pieces = " SOURCE_DIR=\"" + std::string(f.b.m_szSourceDir) + "\" REINSTALL=ALL";
+    std::string expected = (read + pieces).substr(0, 999);
+    std::string got = f.b.InstallerSection.Arguments;
+    CHECK(got.size() == std::min<size_t>(999, read.size() + pieces.size()));
+    CHECK(got == expected);
+    CHECK(got.size() - read.size() == c.kept);
+    CHECK(f.b.InstallerSection.Arguments[999] == '\0');
+  }
+}
+
+TEST_CASE("pass-through commands are cut at the limit too") {
+  BootstrapperFixtureOptions options;
+  options.commandLine = "/passthru Exe@" + std::string(1500, 'p');
+  options.log = false;
+  BootstrapperFixture f("[Exe]\r\nName=E\r\nFile=setup.exe\r\nArguments=/s\r\n", options);
+  REQUIRE(f.b.SetInstallerSection("Exe") == 0);
+  char output[260];
+  f.b.GetOutputFileName(output, sizeof(output));
+  f.b.AddToArguments(0);
+  CHECK(std::string(f.b.InstallerSection.Arguments) == "/s " + std::string(996, 'p'));
+}
