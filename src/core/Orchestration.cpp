@@ -1,16 +1,151 @@
-// The install: setup type, requirement checks, welcome, prerequisites, main installer.
+// The install: setup type, requirement checks, welcome, prerequisites, a deferred restart,
+// the main installer. This is the one place that knows the order of the whole package.
 #include "core/Bootstrapper.h"
 
-DWORD Bootstrapper::DoSettings_Install() { return 0; }
+#include <commctrl.h>
+#include <process.h>
 
-DWORD Bootstrapper::InstallPrerequisite(const char*, DWORD* action, BOOL, BOOL) {
-  if (action != nullptr) *action = kActionContinue;
-  return 0;
+#include <string>
+#include <vector>
+
+#include "core/HandleOwner.h"
+#include "core/SplitString.h"
+#include "settings/ProfileRead.h"
+
+namespace {
+// How long a magnifier asked to close may take before the restart goes ahead without it.
+constexpr DWORD kMagnifierCloseWaitMs = 30000;
+constexpr DWORD kRestartInitiatedExitCode = ERROR_SUCCESS_REBOOT_INITIATED;  // 1641
+}  // namespace
+
+DWORD Bootstrapper::DoSettings_Install() {
+  LogMessage(this, "DoSettings_Install - Settings file: %s.", m_szSettingsPath);
+  if (!SettingsFileExists(m_szSettingsPath)) {
+    LogMessage(this, "DoSettings_Install - No Settings file to run.");
+    ShowError(this, 9);
+    return ERROR_FILE_NOT_FOUND;
+  }
+  DWORD result = SetListSection();
+  if (result != ERROR_SUCCESS) {
+    LogMessage(this, "DoSettings_Install - Failed to read the List section in Settings.");
+    return result;
+  }
+  if (!CheckRequiredPermissions()) {
+    LogMessage(this, "DoSettings_Install - User does not have the required permission level.");
+    return ERROR_ACCESS_DENIED;
+  }
+  if (!CheckRequiredOS()) {
+    LogMessage(this, "DoSettings_Install - Operating system not supported.");
+    return ERROR_ACCESS_DENIED;
+  }
+  if (!CheckRequiredPlatform()) {
+    LogMessage(this, "DoSettings_Install - Platform not supported.");
+    return ERROR_ACCESS_DENIED;
+  }
+  if (!RunWelcomeStep()) {
+    LogMessage(this, "DoSettings_Install - User chose Cancel at the Welcome dialog.");
+    return ERROR_SUCCESS;
+  }
+
+  DWORD exitCode = 0;
+  std::vector<std::string> prerequisites;
+  SplitString(ListSection.PreInstall, "|", prerequisites);
+  if (!prerequisites.empty()) {
+    m_dwPrerequisiteCount = static_cast<DWORD>(prerequisites.size());
+    bool progressThread = false;
+    // The restore point and the progress dialog come together, and only before prerequisites.
+    if ((ListSection.dwFlags & kShowProgressBar) != 0) {
+      CreateSystemRestorePoint();
+      progressThread = _beginthread(ProgressThreadProc, 0, this) != static_cast<uintptr_t>(-1);
+    }
+    // A restart during the prerequisites resumes the package after the next logon.
+    AddToRunOnce();
+
+    for (const std::string& name : prerequisites) {
+      DWORD action = kActionContinue;
+      exitCode = InstallPrerequisite(name.c_str(), &action, FALSE, FALSE);
+      if (HWND bar = m_hProgressBar) PostMessageA(bar, PBM_STEPIT, 0, 0);
+      LogMessage(this, "DoSettings_Install - Install prerequisite exit code: %lu; return action: %lu", exitCode,
+                 action);
+      if (action == kActionFailed || action == kActionRestartDeclined) {
+        RemoveFromRunOnce();
+        return exitCode;
+      }
+      if (action == kActionRestarting) return kRestartInitiatedExitCode;
+    }
+
+    // Only a window is posted to: a null handle would post to this thread's own queue.
+    HWND progressDialog = m_hProgressDlg;
+    if (progressThread && progressDialog != nullptr) PostMessageA(progressDialog, WM_COMMAND, IDOK, 0);
+
+    if (m_wDeferredReboot != 0) {
+      LogMessage(this, "DoSettings_Install - Deferred reboot detected.");
+      BOOL mainFollows = ListSection.MainInstall[0] != '\0';
+      if (!mainFollows) RemoveFromRunOnce();
+      int promptMode = m_wDeferredReboot == kDeferReboot ? 1 : 2;
+      if (ShowReboot(promptMode, mainFollows)) {
+        // The RunOnce entry stays when the main installer is still to run after the restart.
+        CloseMagnifier();
+        RestartComputer();
+        return kRestartInitiatedExitCode;
+      }
+    }
+    RemoveFromRunOnce();
+  }
+
+  if (ListSection.MainInstall[0] != '\0') {
+    exitCode = InstallMain(ListSection.MainInstall, TRUE, FALSE, nullptr);
+    LogMessage(this, "DoSettings_Install - Install main exit code: %lu", exitCode);
+  } else {
+    LogMessage(this, "DoSettings_Install - No main install found.");
+  }
+  ShowRestartProduct();
+  return exitCode;
 }
 
-DWORD Bootstrapper::InstallMain(const char*, BOOL, BOOL, DWORD* action) {
-  if (action != nullptr) *action = kActionContinue;
-  return 0;
+DWORD Bootstrapper::InstallPrerequisite(const char* section, DWORD* action, BOOL mainInstaller, BOOL reinstalling) {
+  auto install = [&]() {
+    LogMessage(this, "InstallPrerequisite - Installing the prerequisite %s.", section);
+    DWORD code = RunInstaller(section, mainInstaller);
+    LogMessage(this, "InstallPrerequisite - Installation exit code: %lu", code);
+    return code;
+  };
+  DWORD exitCode = install();
+  if (action == nullptr) return exitCode;
+  // A broken install is cleaned up and run once more; a second request to reinstall fails.
+  for (;;) {
+    *action = CheckExitCode(section, exitCode, reinstalling);
+    if (*action != kActionReinstall) return exitCode;
+    if (reinstalling) {
+      *action = kActionFailed;
+      return exitCode;
+    }
+    reinstalling = TRUE;
+    exitCode = install();
+  }
 }
 
-void Bootstrapper::CloseMagnifier() {}
+DWORD Bootstrapper::InstallMain(const char* section, BOOL mainInstaller, BOOL checkExitCode, DWORD* action) {
+  LogMessage(this, "InstallMain - Installing the main product %s.", section);
+  DWORD exitCode = RunInstaller(section, mainInstaller);
+  LogMessage(this, "InstallMain - Installation exit code: %lu", exitCode);
+  if (checkExitCode && action != nullptr) *action = CheckExitCode(section, exitCode, FALSE);
+  return exitCode;
+}
+
+void Bootstrapper::CloseMagnifier() {
+  UINT closeMessage = RegisterWindowMessageA("LUMORA_CLOSE");
+  HWND magnifier = FindWindowA("LUMORAUI", nullptr);
+  if (magnifier == nullptr) return;
+  DWORD processId = 0;
+  GetWindowThreadProcessId(magnifier, &processId);
+  PostMessageA(magnifier, closeMessage, 0, 1);
+  LogMessage(this, "CloseMagnifier - Asked the magnifier to close.");
+  if (processId == 0) return;
+  KernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
+  if (!process) return;
+  // A magnifier that does not close must not hold the restart back for ever.
+  if (WaitForSingleObject(process.get(), kMagnifierCloseWaitMs) != WAIT_OBJECT_0)
+    LogMessage(this, "CloseMagnifier - The magnifier did not close in %lu seconds; restarting all the same.",
+               kMagnifierCloseWaitMs / 1000);
+}

@@ -1,0 +1,235 @@
+// The install as a whole: the order of prerequisites and main installer, the log lines between
+// them, the exit code of the package, the progress steps, a deferred restart and the magnifier.
+#include <doctest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "BootstrapperFixture.h"
+#include "LogLines.h"
+
+#include <commctrl.h>
+
+using test::BootstrapperFixture;
+using test::BootstrapperFixtureOptions;
+
+namespace {
+
+// An installer section that extracts the fake installer under its own file name.
+std::string Installer(const std::string& section, const std::string& arguments, const std::string& extra = "") {
+  return "[" + section + "]\r\nName=Unit Fake\r\nFile=" + section + "-setup.exe\r\nArguments=" + arguments +
+         "\r\n" + extra;
+}
+
+// Which installers ran, in order: the file name each was started as.
+class Journal {
+ public:
+  explicit Journal(const test::ScratchDir& dir) : m_path(dir / "journal.txt") {
+    SetEnvironmentVariableA("FAKE_INSTALLER_JOURNAL", m_path.c_str());
+  }
+  ~Journal() { SetEnvironmentVariableA("FAKE_INSTALLER_JOURNAL", nullptr); }
+  std::vector<std::string> Started() const {
+    std::vector<std::string> files;
+    std::string text = test::ReadFile(m_path);
+    for (size_t start = 0; start < text.size();) {
+      size_t end = text.find("\r\n", start);
+      if (end == std::string::npos) end = text.size();
+      std::string line = text.substr(start, end - start);
+      start = end + 2;
+      size_t slash = line.rfind('\\');
+      files.push_back(slash == std::string::npos ? line : line.substr(slash + 1));
+    }
+    return files;
+  }
+
+ private:
+  std::string m_path;
+};
+
+// The lines of the orchestration itself, without those of the operations it calls.
+std::vector<std::string> OrchestrationLines(const std::vector<std::string>& log) {
+  std::vector<std::string> lines;
+  for (const std::string& line : log)
+    if (line.rfind("DoSettings_Install - ", 0) == 0 || line.rfind("InstallPrerequisite - ", 0) == 0 ||
+        line.rfind("InstallMain - ", 0) == 0)
+      lines.push_back(line);
+  return lines;
+}
+
+}  // namespace
+
+TEST_CASE("a setup type with a main installer only runs it and returns its code unjudged") {
+  BootstrapperFixture f("[default]\r\nMainInstall=Main\r\n" + Installer("Main", "exit=3010", "FailCodes=3010\r\n"));
+  Journal journal(f.dir());
+  CHECK(f.b.DoSettings_Install() == 3010);
+  CHECK(journal.Started() == std::vector<std::string>{"main-setup.exe"});
+  CHECK(f.b.m_dwPrerequisiteCount == 0);
+  const std::vector<std::string> expected = {
+      "DoSettings_Install - Settings file: " + f.settingsPath() + ".",
+      "InstallMain - Installing the main product Main.",
+      "InstallMain - Installation exit code: 3010",
+      "DoSettings_Install - Install main exit code: 3010",
+  };
+  CHECK(test::JoinLines(OrchestrationLines(f.Log())) == test::JoinLines(expected));
+}
+
+TEST_CASE("prerequisites run in the order written, then the main installer") {
+  struct Case {
+    int line;
+    const char* preInstall;
+    const char* mainInstall;
+    DWORD exitCode;
+    std::vector<std::string> started;
+    std::vector<std::string> lines;
+  } cases[] = {
+      {__LINE__, "A||B|", "", 3010, {"a-setup.exe", "b-setup.exe"},
+       {"InstallPrerequisite - Installing the prerequisite A.", "InstallPrerequisite - Installation exit code: 1",
+        "DoSettings_Install - Install prerequisite exit code: 1; return action: 0",
+        "InstallPrerequisite - Installing the prerequisite B.", "InstallPrerequisite - Installation exit code: 3010",
+        "DoSettings_Install - Install prerequisite exit code: 3010; return action: 0",
+        "DoSettings_Install - No main install found."}},
+      {__LINE__, "|B|A", "Main", 7, {"b-setup.exe", "a-setup.exe", "main-setup.exe"},
+       {"InstallPrerequisite - Installing the prerequisite B.", "InstallPrerequisite - Installation exit code: 3010",
+        "DoSettings_Install - Install prerequisite exit code: 3010; return action: 0",
+        "InstallPrerequisite - Installing the prerequisite A.", "InstallPrerequisite - Installation exit code: 1",
+        "DoSettings_Install - Install prerequisite exit code: 1; return action: 0",
+        "InstallMain - Installing the main product Main.", "InstallMain - Installation exit code: 7",
+        "DoSettings_Install - Install main exit code: 7"}},
+      // A prerequisite whose section is missing has told the user; the run goes on with 13.
+      {__LINE__, "A|Gone|B", "", 3010, {"a-setup.exe", "b-setup.exe"},
+       {"InstallPrerequisite - Installing the prerequisite A.", "InstallPrerequisite - Installation exit code: 1",
+        "DoSettings_Install - Install prerequisite exit code: 1; return action: 0",
+        "InstallPrerequisite - Installing the prerequisite Gone.", "InstallPrerequisite - Installation exit code: 13",
+        "DoSettings_Install - Install prerequisite exit code: 13; return action: 0",
+        "InstallPrerequisite - Installing the prerequisite B.", "InstallPrerequisite - Installation exit code: 3010",
+        "DoSettings_Install - Install prerequisite exit code: 3010; return action: 0",
+        "DoSettings_Install - No main install found."}},
+      {__LINE__, "Gone", "", 13, {},
+       {"InstallPrerequisite - Installing the prerequisite Gone.", "InstallPrerequisite - Installation exit code: 13",
+        "DoSettings_Install - Install prerequisite exit code: 13; return action: 0",
+        "DoSettings_Install - No main install found."}},
+  };
+  for (const Case& c : cases) {
+    CAPTURE(c.line);
+    BootstrapperFixture f(std::string("[default]\r\nPreInstall=") + c.preInstall + "\r\nMainInstall=" + c.mainInstall +
+                          "\r\n" + Installer("A", "exit=1") + Installer("B", "exit=3010") +
+                          Installer("Main", "exit=7"));
+    Journal journal(f.dir());
+    CHECK(f.b.DoSettings_Install() == c.exitCode);
+    CHECK(journal.Started() == c.started);
+    std::vector<std::string> expected = {"DoSettings_Install - Settings file: " + f.settingsPath() + "."};
+    expected.insert(expected.end(), c.lines.begin(), c.lines.end());
+    CHECK(test::JoinLines(OrchestrationLines(f.Log())) == test::JoinLines(expected));
+  }
+}
+
+TEST_CASE("the prerequisite count is the number of names in PreInstall") {
+  BootstrapperFixture f("[default]\r\nPreInstall=A||A|A\r\n" + Installer("A", "exit=0"));
+  CHECK(f.b.DoSettings_Install() == 0);
+  CHECK(f.b.m_dwPrerequisiteCount == 3);
+}
+
+TEST_CASE("without settings or installers nothing runs") {
+  struct Case {
+    int line;
+    const char* commandLine;
+    const char* settings;  // nullptr: no settings file
+    DWORD exitCode;
+    const char* lastLine;
+  } cases[] = {
+      {__LINE__, "", nullptr, 2, "DoSettings_Install - No Settings file to run."},
+      {__LINE__, "", "[default]\r\nName=Nothing\r\n", 13, "DoSettings_Install - Failed to read the List section in Settings."},
+      {__LINE__, "/Type", "[default]\r\nMainInstall=Main\r\n", 13,
+       "DoSettings_Install - Failed to read the List section in Settings."},
+  };
+  for (const Case& c : cases) {
+    CAPTURE(c.line);
+    BootstrapperFixtureOptions options;
+    options.commandLine = c.commandLine;
+    BootstrapperFixture f(std::string(c.settings ? c.settings : "") + Installer("Main", "exit=9"), options);
+    if (c.settings == nullptr) DeleteFileA(f.settingsPath().c_str());
+    Journal journal(f.dir());
+    CHECK(f.b.DoSettings_Install() == c.exitCode);
+    CHECK(journal.Started().empty());
+    REQUIRE_FALSE(f.Log().empty());
+    CHECK(f.Log().back() == c.lastLine);
+  }
+}
+
+TEST_CASE("the progress bar steps once per prerequisite") {
+  INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&controls);
+  HWND bar = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_POPUP, 0, 0, 100, 10, nullptr, nullptr, nullptr, nullptr);
+  REQUIRE(bar != nullptr);
+  SendMessageA(bar, PBM_SETRANGE32, 0, 10);
+  SendMessageA(bar, PBM_SETSTEP, 1, 0);
+  BootstrapperFixture f("[default]\r\nPreInstall=A|B|A\r\nMainInstall=Main\r\n" + Installer("A", "exit=0") +
+                        Installer("B", "exit=0") + Installer("Main", "exit=0"));
+  f.b.m_hProgressBar = bar;
+  CHECK(f.b.DoSettings_Install() == 0);
+  // The steps were posted: they arrive when this thread reads its messages.
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+  CHECK(SendMessageA(bar, PBM_GETPOS, 0, 0) == 3);
+  DestroyWindow(bar);
+}
+
+TEST_CASE("a restart deferred by the prerequisites is offered after the last of them") {
+  struct Case {
+    int line;
+    WORD bits;
+    const char* preInstall;
+    bool detected;
+  } cases[] = {
+      {__LINE__, kDeferReboot, "A|B", true},
+      {__LINE__, kDeferForceReboot, "A", true},
+      {__LINE__, 0, "A", false},
+      // Without prerequisites there is nothing that could have deferred a restart.
+      {__LINE__, kDeferReboot, "", false},
+  };
+  for (const Case& c : cases) {
+    CAPTURE(c.line);
+    // Silent: the restart is declined without a question, and the main installer runs.
+    BootstrapperFixtureOptions options;
+    options.commandLine = "/Type silent";
+    BootstrapperFixture f(std::string("[silent]\r\nPreInstall=") + c.preInstall + "\r\nMainInstall=Main\r\n" +
+                              Installer("A", "exit=0") + Installer("B", "exit=0") + Installer("Main", "exit=5"),
+                          options);
+    f.b.m_wDeferredReboot = c.bits;
+    Journal journal(f.dir());
+    CHECK(f.b.DoSettings_Install() == 5);
+    CHECK(journal.Started().back() == "main-setup.exe");
+    std::vector<std::string> lines = OrchestrationLines(f.Log());
+    auto at = std::find(lines.begin(), lines.end(), "DoSettings_Install - Deferred reboot detected.");
+    CHECK((at != lines.end()) == c.detected);
+    if (c.detected) CHECK(at[1] == "InstallMain - Installing the main product Main.");
+  }
+}
+
+TEST_CASE("a running magnifier is asked to close and waited for") {
+  BootstrapperFixture f("");
+  size_t mark = f.Mark();
+  f.b.CloseMagnifier();  // none running: nothing to do
+  CHECK(f.Since(mark).empty());
+
+  STARTUPINFOA startup = {sizeof(startup)};
+  PROCESS_INFORMATION process = {};
+  std::string commandLine = "\"" + test::BinFile("FakeMagnifier.exe") + "\"";
+  REQUIRE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+  CloseHandle(process.hThread);
+  WaitForInputIdle(process.hProcess, 10000);
+  for (int i = 0; i < 200 && FindWindowA("LUMORAUI", nullptr) == nullptr; i++) Sleep(50);
+  REQUIRE(FindWindowA("LUMORAUI", nullptr) != nullptr);
+
+  f.b.CloseMagnifier();
+  // It has ended by the time the call returns, on its own, with its own exit code.
+  CHECK(WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0);
+  DWORD exitCode = 99;
+  GetExitCodeProcess(process.hProcess, &exitCode);
+  CHECK(exitCode == 0);
+  CHECK(FindWindowA("LUMORAUI", nullptr) == nullptr);
+  CHECK(f.Since(mark) == std::vector<std::string>{"CloseMagnifier - Asked the magnifier to close."});
+  if (WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
+  CloseHandle(process.hProcess);
+}
