@@ -161,9 +161,10 @@ std::string SeenWindow::AllText() const {
 }
 
 static std::string WindowText(HWND window) {
-  int length = GetWindowTextLengthA(window);
+  // Another process's controls are asked by message: GetWindowText* does not send it to them.
+  DWORD_PTR length = 0;
+  SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length);
   std::string text(static_cast<size_t>(length) + 1, '\0');
-  // Edit controls of another process are read with WM_GETTEXT, which GetWindowTextA does not send.
   LRESULT copied = SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]),
                                        SMTO_ABORTIFHUNG, 2000, nullptr) ? lstrlenA(text.c_str()) : 0;
   text.resize(static_cast<size_t>(copied));
