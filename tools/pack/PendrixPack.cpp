@@ -120,13 +120,19 @@ int main(int argc, char** argv) {
   DWORD result = CheckReadableFile("settings file", settings, error);
   if (result != 0) return Refuse(result, error);
   DWORD attributes = GetFileAttributesA(payload.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+  if (attributes == INVALID_FILE_ATTRIBUTES)
     return Refuse(ERROR_PATH_NOT_FOUND, "the payload folder " + Quoted(payload) + " does not exist");
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
+    return Refuse(ERROR_PATH_NOT_FOUND, "the payload folder " + Quoted(payload) + " is a file, not a folder");
   result = CheckReadableFile("engine", engine, error);
   if (result != 0) return Refuse(result, error);
   attributes = GetFileAttributesA(out.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
     return Refuse(ERROR_DIRECTORY, "the output " + Quoted(out) + " is a folder; name the package file to write");
+  std::string outFolder = out.substr(0, out.find_last_of('\\') + 1);
+  attributes = GetFileAttributesA(outFolder.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+    return Refuse(ERROR_PATH_NOT_FOUND, "the output folder " + Quoted(outFolder) + " does not exist");
 
   PackagePlan plan;
   result = ReadPackagePlan(settings, payload, plan, error);

@@ -1,0 +1,305 @@
+// PendrixPack as a package maker runs it: a good package with its summary and its resources, the
+// settings embedded, and every refusal (one line naming the culprit, a non-zero exit code, no
+// output file left behind, an existing package left as it was).
+#include <doctest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "PackageSupport.h"
+#include "TestSupport.h"
+
+namespace {
+
+std::string Quote(const std::string& path) { return "\"" + path + "\""; }
+
+// A package maker's folder: payload\, Settings.ini and out\ for the package.
+struct PackWorkspace {
+  test::ScratchDir dir{"pack"};
+  std::string payload = dir / "payload";
+  std::string settings = dir / "Settings.ini";
+  std::string outDir = dir / "out";
+  std::string out = outDir + "\\package.exe";
+
+  PackWorkspace() {
+    CreateDirectoryA(payload.c_str(), nullptr);
+    CreateDirectoryA(outDir.c_str(), nullptr);
+  }
+  void Payload(const std::string& name, const std::string& bytes) { test::WriteFile(payload + "\\" + name, bytes); }
+  void Settings(const std::string& text) { test::WriteFile(settings, text); }
+  test::ConsoleResult Pack(const std::string& extra = "") {
+    return test::RunPack("--settings " + Quote(settings) + " --payload " + Quote(payload) + " --out " + Quote(out) +
+                         (extra.empty() ? "" : " " + extra));
+  }
+};
+
+std::string Size(const std::string& path) { return std::to_string(test::ReadFile(path).size()); }
+
+std::vector<std::string> Names(const std::vector<test::ResourceInfo>& resources) {
+  std::vector<std::string> names;
+  for (const auto& r : resources) names.push_back(r.name);
+  return names;
+}
+
+const char kGoodSettings[] =
+    "[default]\r\n"
+    "Name=Pack Test\r\n"
+    "PreInstall=First|Second\r\n"
+    "MainInstall=Main Product\r\n"
+    "[Server]\r\n"
+    "PreInstall=Local\r\n"
+    "MainInstall=Main Product\r\n"
+    "[First]\r\n"
+    "Name=First Prerequisite\r\n"
+    "File=Prereq1.EXE\r\n"
+    "Arguments=exit=0\r\n"
+    "[Second]\r\n"
+    "Name = Second\r\n"
+    "File = prereq2.exe\r\n"
+    "[Main Product]\r\n"
+    "Name=AI\r\n"
+    "File=msiexec.exe\r\n"
+    "Arguments=/i AI.msi /qn\r\n"
+    "[Local]\r\n"
+    "Name=Local\r\n"
+    "File=local.exe\r\n"
+    "DoNotExtract=Yes\r\n";
+
+void WriteGoodPayload(PackWorkspace& w) {
+  w.Payload("prereq1.exe", test::ReadFile(test::BinFile("FakeInstaller.exe")));
+  w.Payload("prereq2.exe", "the second prerequisite\r\n");
+  w.Payload("AI.msi", test::ReadFile(test::BinFile("fixtures\\alpha-1.2.3.msi")));
+  w.Settings(kGoodSettings);
+}
+
+}  // namespace
+
+TEST_CASE("a good package: the summary, the resources in the file, and the engine's own resources kept") {
+  PackWorkspace w;
+  WriteGoodPayload(w);
+  test::WriteFile(w.out, "an older package");  // replaced only once the new one is complete
+
+  test::ConsoleResult result = w.Pack();
+  REQUIRE(result.finished);
+  CHECK(result.exitCode == 0);
+  CHECK(result.err == "");
+  std::string prereq1 = Size(w.payload + "\\prereq1.exe");
+  std::string prereq2 = Size(w.payload + "\\prereq2.exe");
+  std::string msi = Size(w.payload + "\\AI.msi");
+  CHECK(test::Lines(result.out) ==
+        std::vector<std::string>{
+            "Setup type [default]",
+            "  prerequisite [First]: resource INSTALLER_FIRST_PREREQUISITE, " + prereq1 + " bytes, from \"prereq1.exe\"",
+            "  prerequisite [Second]: resource INSTALLER_SECOND, " + prereq2 + " bytes, from \"prereq2.exe\"",
+            "  main [Main Product]: resource INSTALLER_AI, " + msi + " bytes, from \"AI.msi\"",
+            "Setup type [Server]",
+            "  prerequisite [Local]: runs \"local.exe\" from the package folder (DoNotExtract), nothing embedded",
+            "  main [Main Product]: resource INSTALLER_AI, " + msi + " bytes, from \"AI.msi\"",
+            "Wrote \"" + w.out + "\", " + Size(w.out) + " bytes",
+        });
+
+  std::vector<test::ResourceInfo> installers = test::ReadResources(w.out, "INSTALLER");
+  REQUIRE(Names(installers) ==
+          std::vector<std::string>{"INSTALLER_AI", "INSTALLER_FIRST_PREREQUISITE", "INSTALLER_SECOND"});
+  CHECK(installers[0].bytes == test::ReadFile(w.payload + "\\AI.msi"));
+  CHECK(installers[1].bytes == test::ReadFile(w.payload + "\\prereq1.exe"));
+  CHECK(installers[2].bytes == test::ReadFile(w.payload + "\\prereq2.exe"));
+  CHECK(test::ReadResources(w.out, "TEXT").empty());
+
+  // The engine's resources are all still found, byte for byte.
+  for (const char* type : {"LANGUAGE", "WAVE"}) {
+    CAPTURE(type);
+    std::vector<test::ResourceInfo> engine = test::ReadResources(test::BinFile("Pendrix.exe"), type);
+    std::vector<test::ResourceInfo> packed = test::ReadResources(w.out, type);
+    REQUIRE(Names(packed) == Names(engine));
+    for (size_t i = 0; i < engine.size(); i++) CHECK(packed[i].bytes == engine[i].bytes);
+  }
+  std::vector<test::ResourceInfo> language = test::ReadResources(w.out, "LANGUAGE");
+  REQUIRE(language.size() == 1);
+  CHECK(language[0].bytes == test::ReadFile(test::BinFile("PendrixLang.dll")));
+
+  DWORD stored = 0, computed = 0;
+  REQUIRE(test::ReadChecksums(w.out, stored, computed));
+  CHECK(stored != 0);
+  CHECK(stored == computed);
+  CHECK(test::ListFiles(w.outDir) == std::vector<std::string>{"package.exe"});  // no temporary file left
+}
+
+TEST_CASE("--embed-settings carries the settings file as SETTINGS_INI of type TEXT") {
+  PackWorkspace w;
+  WriteGoodPayload(w);
+  test::ConsoleResult result = w.Pack("--embed-settings");
+  REQUIRE(result.finished);
+  CHECK(result.exitCode == 0);
+  std::vector<std::string> lines = test::Lines(result.out);
+  REQUIRE(lines.size() == 9);
+  CHECK(lines[7] == "Settings: resource SETTINGS_INI of type TEXT, " + Size(w.settings) + " bytes");
+  std::vector<test::ResourceInfo> text = test::ReadResources(w.out, "TEXT");
+  REQUIRE(Names(text) == std::vector<std::string>{"SETTINGS_INI"});
+  CHECK(text[0].bytes == kGoodSettings);
+}
+
+TEST_CASE("installers that share a resource name and its file are embedded once") {
+  PackWorkspace w;
+  w.Payload("same.exe", "one installer, two sections");
+  w.Settings(
+      "[default]\r\nPreInstall=A|B\r\nMainInstall=A\r\n"
+      "[A]\r\nName=Same Name\r\nFile=same.exe\r\n"
+      "[B]\r\nName=SAME_NAME\r\nFile=SAME.EXE\r\nArguments=/other\r\n");
+  test::ConsoleResult result = w.Pack();
+  REQUIRE(result.finished);
+  CHECK(result.exitCode == 0);
+  std::vector<std::string> lines = test::Lines(result.out);
+  REQUIRE(lines.size() == 5);
+  CHECK(lines[1] == "  prerequisite [A]: resource INSTALLER_SAME_NAME, 27 bytes, from \"same.exe\"");
+  CHECK(lines[2] == "  prerequisite [B]: resource INSTALLER_SAME_NAME, 27 bytes, from \"same.exe\"");
+  CHECK(lines[3] == "  main [A]: resource INSTALLER_SAME_NAME, 27 bytes, from \"same.exe\"");
+  std::vector<test::ResourceInfo> installers = test::ReadResources(w.out, "INSTALLER");
+  REQUIRE(installers.size() == 1);
+  CHECK(installers[0].bytes == "one installer, two sections");
+}
+
+TEST_CASE("settings that could not work are refused with one line naming the culprit") {
+  struct Case {
+    int line;
+    const char* settings;
+    std::map<std::string, std::string> payload;
+    DWORD exitCode;
+    std::vector<std::string> mentions;
+  };
+  const std::map<std::string, std::string> aExe = {{"a.exe", "installer a"}};
+  const Case cases[] = {
+      {__LINE__, "[default]\r\nPreInstall=||\r\nMainInstall=\r\n", aExe, 13,
+       {"setup type [default] names no installer"}},
+      {__LINE__, "[default]\r\nPreInstall=A|Ghost\r\n[A]\r\nName=A\r\nFile=a.exe\r\n", aExe, 13,
+       {"setup type [default]", "installer section [Ghost]", "does not exist"}},
+      {__LINE__, "[default]\r\nMainInstall=Empty\r\n[Empty]\r\n", aExe, 13,
+       {"installer section [Empty]", "does not exist"}},
+      {__LINE__, "[default]\r\nMainInstall=A\r\n[A]\r\nFile=a.exe\r\n", aExe, 161,
+       {"installer section [A] (named by setup type [default]) has no Name key"}},
+      {__LINE__, "[default]\r\nMainInstall=A\r\n[A]\r\nName=\r\nFile=a.exe\r\n", aExe, 161, {"[A]", "has no Name key"}},
+      {__LINE__, "[default]\r\nMainInstall=A\r\n[A]\r\nName=A\r\nArguments=x\r\n", aExe, 161,
+       {"installer section [A] (named by setup type [default]) has no File key"}},
+      {__LINE__, "[default]\r\nMainInstall=A\r\n[A]\r\nName=A\r\nFile=missing.exe\r\n", aExe, 2,
+       {"installer section [A]", "the payload file \"missing.exe\" was not found"}},
+      {__LINE__, "[default]\r\nPreInstall=A|B\r\n[A]\r\nName=Same\r\nFile=a.exe\r\n[B]\r\nName=Same\r\nFile=b.exe\r\n",
+       {{"a.exe", "a"}, {"b.exe", "b"}}, 13,
+       {"installer sections [A] and [B] would both write the resource INSTALLER_SAME", "a.exe", "b.exe"}},
+      // The loader does not tell letter case apart, and a blank becomes an underscore.
+      {__LINE__, "[default]\r\nPreInstall=A|B\r\n[A]\r\nName=two words\r\nFile=a.exe\r\n[B]\r\nName=Two_Words\r\nFile=b.exe\r\n",
+       {{"a.exe", "a"}, {"b.exe", "b"}}, 13, {"[A] and [B]", "INSTALLER_TWO_WORDS"}},
+      {__LINE__, "[default]\r\nMainInstall=M\r\n[M]\r\nName=M\r\nFile=msiexec.exe\r\nArguments=/qn\r\n", aExe, 13,
+       {"installer section [M]", "runs msiexec, but its Arguments key names no MSI file"}},
+      {__LINE__, "[default]\r\nMainInstall=M\r\n[M]\r\nName=M\r\nFile=MsiExec.exe\r\nArguments=/I AI.msi\r\n", aExe, 13,
+       {"installer section [M]", "names no MSI file"}},
+      {__LINE__, "[default]\r\nMainInstall=M\r\n[M]\r\nName=M\r\nFile=msiexec.exe\r\nArguments=/i nothere.msi /qn\r\n",
+       aExe, 2, {"installer section [M]", "the payload file \"nothere.msi\" was not found"}},
+      {__LINE__, "[default]\r\nMainInstall=A\r\n[A]\r\nName=A\r\nFile=empty.exe\r\n", {{"empty.exe", ""}}, 13,
+       {"installer section [A]", "empty.exe", "is empty"}},
+      {__LINE__, "[default]\r\nMainInstall=A\r\n[A]\r\nName=A\r\nFile=sub\\a.exe\r\n", aExe, 13,
+       {"installer section [A]", "\"sub\\a.exe\" is not a plain file name"}},
+      {__LINE__, "[A]\r\nName=A\r\nFile=a.exe\r\n", aExe, 13, {"no setup type", "Settings.ini"}},
+      {__LINE__, "[default]\r\nMainInstall=A\r\n[A]\r\nName=A\r\nFile=a.exe\r\n[Other]\r\nPreInstall=Ghost\r\n", aExe, 13,
+       {"setup type [Other]", "[Ghost]"}},
+  };
+  for (const Case& c : cases) {
+    CAPTURE(c.line);
+    for (bool existing : {false, true}) {
+      CAPTURE(existing);
+      PackWorkspace w;
+      for (const auto& file : c.payload) w.Payload(file.first, file.second);
+      w.Settings(c.settings);
+      if (existing) test::WriteFile(w.out, "the package of yesterday");
+      test::ConsoleResult result = w.Pack();
+      REQUIRE(result.finished);
+      CHECK(result.exitCode == c.exitCode);
+      CHECK(result.out == "");
+      std::vector<std::string> lines = test::Lines(result.err);
+      REQUIRE(lines.size() == 1);
+      CHECK(lines[0].rfind("PendrixPack: ", 0) == 0);
+      for (const std::string& mention : c.mentions) {
+        CAPTURE(mention);
+        CHECK(lines[0].find(mention) != std::string::npos);
+      }
+      if (existing) {
+        CHECK(test::ListFiles(w.outDir) == std::vector<std::string>{"package.exe"});
+        CHECK(test::ReadFile(w.out) == "the package of yesterday");
+      } else {
+        CHECK(test::ListFiles(w.outDir).empty());
+      }
+    }
+  }
+}
+
+TEST_CASE("missing or unusable files and arguments are refused before anything is written") {
+  PackWorkspace w;
+  WriteGoodPayload(w);
+  std::string notAProgram = w.dir / "engine.exe";
+  test::WriteFile(notAProgram, "MZ but nothing more");
+  struct Case {
+    int line;
+    std::string arguments;
+    DWORD exitCode;
+    std::vector<std::string> mentions;
+  };
+  const std::string settings = "--settings " + Quote(w.settings);
+  const std::string payload = " --payload " + Quote(w.payload);
+  const std::string out = " --out " + Quote(w.out);
+  const Case cases[] = {
+      {__LINE__, "--settings " + Quote(w.dir / "nothere.ini") + payload + out, 2,
+       {"the settings file", "nothere.ini", "does not exist"}},
+      {__LINE__, "--settings " + Quote(w.payload) + payload + out, 2, {"the settings file", "is a folder"}},
+      {__LINE__, settings + " --payload " + Quote(w.dir / "nodir") + out, 3, {"the payload folder", "nodir"}},
+      {__LINE__, settings + " --payload " + Quote(w.settings) + out, 3, {"the payload folder", "Settings.ini"}},
+      {__LINE__, settings + payload + out + " --engine " + Quote(w.dir / "nothere.exe"), 2,
+       {"the engine", "nothere.exe", "does not exist"}},
+      {__LINE__, settings + payload + out + " --engine " + Quote(notAProgram), 193,
+       {"the engine", "engine.exe", "it is not a Windows program"}},
+      {__LINE__, settings + payload + " --out " + Quote(w.outDir), 267, {"is a folder"}},
+      {__LINE__, settings + payload + " --out " + Quote(w.dir / "nodir\\package.exe"), 3,
+       {"the output folder", "nodir", "does not exist"}},
+      {__LINE__, settings + payload + out + " --frobnicate", 87, {"unknown argument \"--frobnicate\""}},
+      {__LINE__, settings + payload, 87, {"--out is missing"}},
+      {__LINE__, settings + payload + out + " --out", 87, {"--out is given twice"}},
+  };
+  for (const Case& c : cases) {
+    CAPTURE(c.line);
+    test::ConsoleResult result = test::RunPack(c.arguments);
+    REQUIRE(result.finished);
+    CHECK(result.exitCode == c.exitCode);
+    CHECK(result.out == "");
+    std::vector<std::string> lines = test::Lines(result.err);
+    REQUIRE_FALSE(lines.empty());
+    for (const std::string& mention : c.mentions) {
+      CAPTURE(mention);
+      CHECK(lines[0].find(mention) != std::string::npos);
+    }
+    // Argument errors are followed by the usage; everything else is one line.
+    if (c.exitCode == 87) CHECK(lines[1].rfind("usage: PendrixPack --settings FILE", 0) == 0);
+    else CHECK(lines.size() == 1);
+    CHECK(test::ListFiles(w.outDir).empty());
+  }
+}
+
+TEST_CASE("a settings file that another program holds exclusively is refused as unreadable") {
+  PackWorkspace w;
+  WriteGoodPayload(w);
+  HANDLE held = CreateFileA(w.settings.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  REQUIRE(held != INVALID_HANDLE_VALUE);
+  test::ConsoleResult result = w.Pack();
+  CloseHandle(held);
+  REQUIRE(result.finished);
+  CHECK(result.exitCode == ERROR_SHARING_VIOLATION);
+  CHECK(result.err.find("the settings file") != std::string::npos);
+  CHECK(result.err.find("cannot be read") != std::string::npos);
+  CHECK(test::ListFiles(w.outDir).empty());
+}
+
+TEST_CASE("--help prints the usage and builds nothing") {
+  test::ConsoleResult result = test::RunPack("--help");
+  REQUIRE(result.finished);
+  CHECK(result.exitCode == 0);
+  CHECK(result.out.rfind("usage: PendrixPack --settings FILE --payload DIR --out FILE", 0) == 0);
+  CHECK(result.err == "");
+}

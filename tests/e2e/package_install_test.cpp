@@ -1,0 +1,379 @@
+// Whole packages built with PendrixPack and run as a user runs them: the installers in order
+// with their exact command lines and current folder, the whole 32-bit exit code, the log, the
+// boxes shown for broken settings, the temporary folder left as it was, and a real MSI installed.
+#include <doctest.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "PackageSupport.h"
+#include "TestSupport.h"
+
+namespace {
+
+std::string Quote(const std::string& path) { return "\"" + path + "\""; }
+
+std::string WithoutTrailingSlash(std::string folder) {
+  if (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+  return folder;
+}
+
+const std::string& FakeInstaller() {
+  static const std::string bytes = test::ReadFile(test::BinFile("FakeInstaller.exe"));
+  return bytes;
+}
+
+// A package built from payload\ and Settings.ini into package\Setup.exe, with the fake
+// installers' journal and the run's log in the same scratch folder.
+struct Package {
+  test::ScratchDir dir{"inst"};
+  std::string payload = dir / "payload";
+  std::string folder = dir / "package";
+  std::string exe = folder + "\\Setup.exe";
+  std::string settings = dir / "Settings.ini";
+  std::string journal = dir / "journal.txt";
+  std::string log = dir / "setup.log";
+  test::ScopedEnvironment journalVariable{"FAKE_INSTALLER_JOURNAL", journal};
+  // A stand-in for msiexec on the search path: the engine treats any File that contains
+  // "msiexec" as a Windows Installer run, and the stand-in shows the command line it was given.
+  std::string tools = dir / "tools";
+  std::string msiexec = "fake-msiexec.exe";
+  test::ScopedEnvironment path{"PATH", tools + ";" + test::Env("PATH")};
+
+  Package() {
+    CreateDirectoryA(payload.c_str(), nullptr);
+    CreateDirectoryA(folder.c_str(), nullptr);
+    CreateDirectoryA(tools.c_str(), nullptr);
+    test::WriteFile(tools + "\\" + msiexec, FakeInstaller());
+  }
+  void Payload(const std::string& name, const std::string& bytes = FakeInstaller()) {
+    test::WriteFile(payload + "\\" + name, bytes);
+  }
+  // Packs the settings; without embedding they are also put beside the package.
+  void Build(const std::string& text, bool embed = false) {
+    test::WriteFile(settings, text);
+    test::ConsoleResult packed = test::RunPack("--settings " + Quote(settings) + " --payload " + Quote(payload) +
+                                               " --out " + Quote(exe) + (embed ? " --embed-settings" : ""));
+    INFO(packed.err);
+    REQUIRE(packed.exitCode == 0);
+    if (!embed) test::WriteFile(folder + "\\Settings.ini", text);
+  }
+  // Runs the package from its folder, pressing OK on every box; the temporary folder must be
+  // the same afterwards.
+  test::ProcessResult Run(const std::string& arguments) {
+    std::vector<std::string> before = test::ListFiles(test::TempFolder());
+    test::ProcessResult result = test::RunProcess(Quote(exe) + " " + arguments, folder,
+                                                  [](const test::SeenWindow&) { return IDOK; }, 120000, "install");
+    CHECK(test::ListFiles(test::TempFolder()) == before);
+    return result;
+  }
+  std::vector<std::string> Log() const { return test::LogMessages(log); }
+};
+
+bool Contains(const std::vector<std::string>& lines, const std::string& line) {
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+size_t IndexOf(const std::vector<std::string>& lines, const std::string& line) {
+  return static_cast<size_t>(std::find(lines.begin(), lines.end(), line) - lines.begin());
+}
+
+const std::string kTemp = WithoutTrailingSlash(test::TempFolder());
+
+}  // namespace
+
+TEST_CASE("prerequisites run in order, then the main installer, extracted to and run in the temporary folder") {
+  Package p;
+  p.Payload("first.exe");
+  p.Payload("second.exe");
+  p.Payload("main.exe");
+  p.Build(
+      "[default]\r\nName=Order Test\r\nPreInstall=First|Second\r\nMainInstall=Main\r\n"
+      "[First]\r\nName=First One\r\nFile=First.exe\r\nArguments=exit=0 first-args\r\n"
+      "[Second]\r\nName=Second\r\nFile=second.exe\r\nArguments=exit=0 \"a quoted argument\"\r\n"
+      "[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=3010 main-args\r\n");
+  test::ProcessResult result = p.Run("/Log " + Quote(p.log));
+  REQUIRE(result.finished);
+  CHECK(result.exitCode == 3010);
+  CHECK(result.windows.empty());
+
+  std::vector<test::JournalLine> journal = test::ReadJournal(p.journal);
+  REQUIRE(journal.size() == 3);
+  const char* arguments[] = {"exit=0 first-args", "exit=0 \"a quoted argument\"", "exit=3010 main-args"};
+  const char* files[] = {"first.exe", "second.exe", "main.exe"};
+  for (size_t i = 0; i < 3; i++) {
+    CAPTURE(i);
+    CHECK(journal[i].arguments == arguments[i]);
+    CHECK(journal[i].folder == kTemp);
+    CHECK(journal[i].module == test::TempFolder() + files[i]);
+  }
+
+  std::vector<std::string> log = p.Log();
+  size_t first = IndexOf(log, "InstallPrerequisite - Installing the prerequisite First.");
+  size_t second = IndexOf(log, "InstallPrerequisite - Installing the prerequisite Second.");
+  size_t main = IndexOf(log, "InstallMain - Installing the main product Main.");
+  CHECK(first < second);
+  CHECK(second < main);
+  CHECK(main < log.size());
+  CHECK(Contains(log, "Run - Launching file \"first.exe\" with arguments \"exit=0 first-args\"."));
+  CHECK(Contains(log, "RunInstaller - Set current directory to " + test::TempFolder() + "."));
+  CHECK(Contains(log, "DoSettings_Install - Install main exit code: 3010"));
+  CHECK(log.back() == "*** Pendrix - Finish. ***");
+}
+
+TEST_CASE("a setup type with prerequisites only ends with the last prerequisite's exit code") {
+  Package p;
+  p.Payload("a.exe");
+  p.Payload("b.exe");
+  p.Build(
+      "[default]\r\nPreInstall=A||B|\r\n"
+      "[A]\r\nName=A\r\nFile=a.exe\r\nArguments=exit=0\r\n"
+      "[B]\r\nName=B\r\nFile=b.exe\r\nArguments=exit=5\r\n");
+  test::ProcessResult result = p.Run("/Log " + Quote(p.log));
+  REQUIRE(result.finished);
+  CHECK(result.exitCode == 5);
+  std::vector<test::JournalLine> journal = test::ReadJournal(p.journal);
+  REQUIRE(journal.size() == 2);
+  CHECK(journal[0].arguments == "exit=0");
+  CHECK(journal[1].arguments == "exit=5");
+  std::vector<std::string> log = p.Log();
+  CHECK(Contains(log, "DoSettings_Install - No main install found."));
+  CHECK_FALSE(Contains(log, "InstallMain - Installing the main product ."));
+}
+
+TEST_CASE("a setup type with a main installer only passes its whole 32-bit exit code on") {
+  Package p;
+  p.Payload("server.exe");
+  p.Build("[Server]\r\nMainInstall=Main\r\n[Main]\r\nName=Server Setup\r\nFile=server.exe\r\nArguments=exit=4294967295\r\n");
+  test::ProcessResult result = p.Run("/Type Server /Log " + Quote(p.log));
+  REQUIRE(result.finished);
+  CHECK(result.exitCode == 4294967295u);
+  std::vector<test::JournalLine> journal = test::ReadJournal(p.journal);
+  REQUIRE(journal.size() == 1);
+  CHECK(journal[0].module == test::TempFolder() + "server.exe");
+  std::vector<std::string> log = p.Log();
+  CHECK(Contains(log, "DoSettings_Install - Install main exit code: 4294967295"));
+  for (const std::string& line : log) CHECK(line.find("InstallPrerequisite") == std::string::npos);
+}
+
+// Known fault, recorded here until it is mended: the engine launches an extracted installer by
+// its bare File name, and Wine's shell looks in the package's own folder before the current
+// (temporary) folder, so a package named Setup.exe whose installer is setup.exe starts itself
+// again; the second instance exits with 13 and the installer never runs. Launching the
+// extracted file by its full path mends it; then drop should_fail.
+TEST_CASE("an installer with the package's own file name runs the extracted installer" * doctest::should_fail()) {
+  Package p;
+  p.Payload("setup.exe");
+  p.Build("[default]\r\nMainInstall=Main\r\n[Main]\r\nName=Main\r\nFile=setup.exe\r\nArguments=exit=21\r\n");
+  test::ProcessResult result = p.Run("/Log " + Quote(p.log));
+  REQUIRE(result.finished);
+  CHECK(result.exitCode == 21);
+  std::vector<test::JournalLine> journal = test::ReadJournal(p.journal);
+  REQUIRE(journal.size() == 1);
+  CHECK(journal[0].module == test::TempFolder() + "setup.exe");
+}
+
+TEST_CASE("broken installer sections are reported by message 15 and 11, and the run goes on") {
+  Package p;
+  p.Payload("a.exe");
+  p.Payload("main.exe");
+  const std::string good =
+      "[default]\r\nPreInstall=A\r\nMainInstall=Main\r\n"
+      "[A]\r\nName=A\r\nFile=a.exe\r\nArguments=exit=0\r\n"
+      "[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=7\r\n";
+  p.Build(good);
+  // The settings beside the package name sections that the builder would have refused.
+  test::WriteFile(p.folder + "\\Settings.ini",
+                  "[default]\r\nPreInstall=Ghost|NoName|NoFile|A\r\nMainInstall=Main\r\n"
+                  "[NoName]\r\nFile=a.exe\r\n[NoFile]\r\nName=A\r\n"
+                  "[A]\r\nName=A\r\nFile=a.exe\r\nArguments=exit=0\r\n"
+                  "[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=7\r\n");
+  test::ProcessResult result = p.Run("/Log " + Quote(p.log));
+  REQUIRE(result.finished);
+  CHECK(result.exitCode == 7);
+  REQUIRE(result.windows.size() == 3);
+  CHECK(result.windows[0].AllText().find("There is an error in the settings file.  The section \"Ghost\" does not exist.") !=
+        std::string::npos);
+  CHECK(result.windows[1].AllText().find(
+            "There is an error in the settings file.  The \"Name\" key was not found under the NoName section.  "
+            "This key is required.") != std::string::npos);
+  CHECK(result.windows[2].AllText().find(
+            "There is an error in the settings file.  The \"File\" key was not found under the NoFile section.  "
+            "This key is required.") != std::string::npos);
+  for (const test::SeenWindow& window : result.windows) CHECK_FALSE(window.screenshot.empty());
+
+  std::vector<test::JournalLine> journal = test::ReadJournal(p.journal);
+  REQUIRE(journal.size() == 2);
+  CHECK(journal[0].arguments == "exit=0");
+  CHECK(journal[1].arguments == "exit=7");
+  std::vector<std::string> log = p.Log();
+  CHECK(Contains(log, "SetInstallerSection - The section does not exist in Settings."));
+  CHECK(Contains(log, "SetInstallerSection - No Name key was specified in the section."));
+  CHECK(Contains(log, "SetInstallerSection - No File key was specified in the section."));
+}
+
+TEST_CASE("the pass-through example of the help text: /i AI.msi /l for the msiexec run, \" /l\" for the other") {
+  Package p;
+  p.Payload("AnI.exe");
+  p.Payload("AI.msi", test::ReadFile(test::BinFile("fixtures\\alpha-1.2.3.msi")));
+  p.Build(
+      "[default]\r\nPreInstall=AnotherInstaller\r\nMainInstall=AnInstaller\r\n"
+      "[AnInstaller]\r\nName=AI\r\nFile=" + p.msiexec + "\r\nArguments=/i AI.msi\r\n"
+      "[AnotherInstaller]\r\nName=AnI\r\nFile=AnI.exe\r\n");
+  // Last on the line: an option's value runs to the next option, blanks included.
+  test::ProcessResult result = p.Run("/Log " + Quote(p.log) + " /passthru AnInstaller,AnotherInstaller@#2l");
+  REQUIRE(result.finished);
+  CHECK(result.exitCode == 0);
+  std::vector<test::JournalLine> journal = test::ReadJournal(p.journal);
+  REQUIRE(journal.size() == 2);
+  CHECK(journal[0].arguments == " /l");
+  CHECK(journal[0].module == test::TempFolder() + "ani.exe");
+  CHECK(journal[1].arguments == "/i AI.msi /l");  // /l is there, so no verbose log is added
+  CHECK(journal[1].folder == kTemp);
+  CHECK(journal[1].module == p.tools + "\\" + p.msiexec);
+  std::vector<std::string> log = p.Log();
+  CHECK(Contains(log, "Run - Launching file \"" + p.msiexec + "\" with arguments \"/i AI.msi /l\"."));
+  CHECK(Contains(log, "RunInstaller - Output file name: " + test::TempFolder() + "AI.msi."));
+}
+
+TEST_CASE("/Log asks an msiexec run for a verbose log beside the package's log") {
+  Package p;
+  p.Payload("AI.msi", test::ReadFile(test::BinFile("fixtures\\alpha-1.2.3.msi")));
+  p.Build("[default]\r\nMainInstall=M\r\n[M]\r\nName=Vellora Setup\r\nFile=" + p.msiexec +
+          "\r\nArguments=/i AI.msi\r\n");
+  test::ProcessResult result = p.Run("/Log " + Quote(p.log));
+  REQUIRE(result.finished);
+  std::vector<test::JournalLine> journal = test::ReadJournal(p.journal);
+  REQUIRE(journal.size() == 1);
+  CHECK(journal[0].arguments == "/i AI.msi /l*v \"" + p.dir.path() + "\\Vellora Setup.log\"");
+
+  // Without /Log the arguments stay as written.
+  DeleteFileA(p.journal.c_str());
+  result = p.Run("");
+  REQUIRE(result.finished);
+  journal = test::ReadJournal(p.journal);
+  REQUIRE(journal.size() == 1);
+  CHECK(journal[0].arguments == "/i AI.msi");
+}
+
+TEST_CASE("DoNotExtract runs the installer from the package folder; a missing one fails the run") {
+  Package p;
+  p.Payload("embedded.exe");
+  p.Build(
+      "[default]\r\nPreInstall=Embedded\r\nMainInstall=Local\r\n"
+      "[Embedded]\r\nName=Embedded\r\nFile=embedded.exe\r\nArguments=exit=0\r\n"
+      "[Local]\r\nName=Local\r\nFile=local.exe\r\nArguments=exit=12 local\r\nDoNotExtract=yes\r\n");
+  test::WriteFile(p.folder + "\\local.exe", FakeInstaller());
+  test::ProcessResult result = p.Run("/Log " + Quote(p.log));
+  REQUIRE(result.finished);
+  CHECK(result.exitCode == 12);
+  CHECK(result.windows.empty());
+  std::vector<test::JournalLine> journal = test::ReadJournal(p.journal);
+  REQUIRE(journal.size() == 2);
+  CHECK(journal[1].arguments == "exit=12 local");
+  CHECK(journal[1].module == p.folder + "\\local.exe");
+  CHECK(journal[1].folder == p.folder);  // the current folder is left as it was
+  CHECK(Contains(p.Log(), "RunInstaller - Output file name: " + p.folder + "\\local.exe."));
+
+  // The same package without the file beside it: the run must not end as a success.
+  DeleteFileA((p.folder + "\\local.exe").c_str());
+  DeleteFileA(p.journal.c_str());
+  DeleteFileA(p.log.c_str());
+  result = p.Run("/Log " + Quote(p.log));
+  REQUIRE(result.finished);
+  REQUIRE(result.windows.size() == 1);  // the shell reports the missing file itself
+  CHECK(result.windows[0].AllText().find("not found") != std::string::npos);
+  CHECK(result.exitCode != 0);
+  CHECK(result.exitCode == ERROR_FILE_NOT_FOUND);
+  CHECK(test::ReadJournal(p.journal).size() == 1);  // the embedded prerequisite still ran
+  CHECK(Contains(p.Log(), "DoSettings_Install - Install main exit code: 2"));
+}
+
+TEST_CASE("a silent install whose installer is missing shows no box and fails") {
+  Package p;
+  p.Payload("embedded.exe");
+  p.Build("[unattended_silent]\r\nMainInstall=Local\r\n"
+          "[Local]\r\nName=Local\r\nFile=local.exe\r\nDoNotExtract=yes\r\n"
+          "[Embedded]\r\nName=Embedded\r\nFile=embedded.exe\r\n");
+  test::ProcessResult result = p.Run("/Type unattended_silent");
+  REQUIRE(result.finished);
+  CHECK(result.exitCode == ERROR_FILE_NOT_FOUND);
+  CHECK(result.windows.empty());  // not even the shell's own report
+}
+
+TEST_CASE("a package with its settings embedded runs with no Settings.ini beside it") {
+  Package p;
+  p.Payload("main.exe");
+  p.Build("[default]\r\nMainInstall=Main\r\n[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=42 embedded\r\n",
+          true);
+  REQUIRE_FALSE(test::FileExists(p.folder + "\\Settings.ini"));
+  test::ProcessResult result = p.Run("/Log " + Quote(p.log));
+  REQUIRE(result.finished);
+  CHECK(result.exitCode == 42);
+  CHECK(result.windows.empty());
+  std::vector<test::JournalLine> journal = test::ReadJournal(p.journal);
+  REQUIRE(journal.size() == 1);
+  CHECK(journal[0].arguments == "exit=42 embedded");
+  CHECK(test::ListFiles(p.folder) == std::vector<std::string>{"Setup.exe"});
+}
+
+TEST_CASE("a real MSI prerequisite is installed by msiexec /qn and found installed afterwards") {
+  const char kAlpha123[] = "{6F1D6E3A-2B7C-4C59-9A4E-3D5B8A7C1123}";
+  REQUIRE(test::UninstallMsiProduct(kAlpha123));
+  std::string installed = test::ProgramFilesFolder() + "\\Pendrix Fixture Alpha\\alpha.txt";
+
+  Package p;
+  p.Payload("alpha-1.2.3.msi", test::ReadFile(test::BinFile("fixtures\\alpha-1.2.3.msi")));
+  p.Payload("main.exe");
+  p.Build(
+      "[default]\r\nPreInstall=Alpha\r\nMainInstall=Main\r\n"
+      "[Alpha]\r\nName=Alpha Runtime\r\nFile=msiexec.exe\r\nArguments=/i alpha-1.2.3.msi /qn\r\n"
+      "[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=0\r\n");
+  test::ProcessResult result = p.Run("/Log " + Quote(p.log));
+  REQUIRE(result.finished);
+  CHECK(result.exitCode == 0);
+  CHECK(result.windows.empty());
+  CHECK(test::MsiProductState(kAlpha123) == 5);  // INSTALLSTATE_DEFAULT
+  CHECK(test::ReadFile(installed) == "Pendrix Fixture Alpha 1.2.3\r\n");
+  std::vector<std::string> log = p.Log();
+  CHECK(Contains(log, "Run - Launching file \"msiexec.exe\" with arguments \"/i alpha-1.2.3.msi /qn /l*v \"" +
+                          p.dir.path() + "\\Alpha Runtime.log\"\"."));
+  CHECK(test::FileExists(p.dir / "Alpha Runtime.log"));  // msiexec's own verbose log
+  CHECK(test::ReadJournal(p.journal).size() == 1);      // then the main installer
+
+  CHECK(test::UninstallMsiProduct(kAlpha123));
+  CHECK_FALSE(test::FileExists(installed));
+}
+
+TEST_CASE("a package of a gigabyte packs, runs, and extracts each installer whole") {
+  Package p;
+  // Two installers of 512 MB each: the fake installer followed by zeros and a mark at the end.
+  const LONGLONG size = 512LL << 20;
+  for (const char* name : {"big1.exe", "big2.exe"}) {
+    std::string path = p.payload + "\\" + name;
+    REQUIRE(test::WriteFile(path, FakeInstaller()));
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    REQUIRE(file != INVALID_HANDLE_VALUE);
+    LARGE_INTEGER at;
+    at.QuadPart = size - 8;
+    SetFilePointerEx(file, at, nullptr, FILE_BEGIN);
+    DWORD written = 0;
+    ::WriteFile(file, name, 8, &written, nullptr);
+    CloseHandle(file);
+  }
+  p.Build(
+      "[default]\r\nPreInstall=One\r\nMainInstall=Two\r\n"
+      "[One]\r\nName=Big One\r\nFile=big1.exe\r\nArguments=exit=0\r\n"
+      "[Two]\r\nName=Big Two\r\nFile=big2.exe\r\nArguments=exit=9\r\n");
+  test::ProcessResult result = p.Run("/Log " + Quote(p.log));
+  REQUIRE(result.finished);
+  CHECK(result.exitCode == 9);
+  std::vector<test::JournalLine> journal = test::ReadJournal(p.journal);
+  REQUIRE(journal.size() == 2);
+  CHECK(journal[0].module == test::TempFolder() + "big1.exe");
+  CHECK(journal[1].module == test::TempFolder() + "big2.exe");
+  CHECK_FALSE(Contains(p.Log(), "RunInstaller - Failed to extract the installer."));
+  DeleteFileA(p.exe.c_str());
+}

@@ -1,0 +1,163 @@
+#include "PackageSupport.h"
+
+#include <shlobj.h>
+
+#include <algorithm>
+
+#include "TestSupport.h"
+
+namespace test {
+
+namespace {
+
+HANDLE InheritableFile(const std::string& path) {
+  SECURITY_ATTRIBUTES security = {sizeof(security), nullptr, TRUE};
+  return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &security, CREATE_ALWAYS,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+}  // namespace
+
+ConsoleResult RunConsole(const std::string& commandLine, const std::string& currentFolder, DWORD timeoutMs) {
+  ConsoleResult result;
+  ScratchDir capture("console");
+  HANDLE out = InheritableFile(capture / "stdout.txt");
+  HANDLE err = InheritableFile(capture / "stderr.txt");
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = nullptr;
+  startup.hStdOutput = out;
+  startup.hStdError = err;
+  PROCESS_INFORMATION process = {};
+  std::string mutableLine = commandLine;
+  BOOL started = CreateProcessA(nullptr, &mutableLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                                currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup, &process);
+  CloseHandle(out);
+  CloseHandle(err);
+  if (!started) return result;
+  result.started = true;
+  CloseHandle(process.hThread);
+  if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0) {
+    result.finished = true;
+  } else {
+    TerminateProcess(process.hProcess, 0xDEAD);
+    WaitForSingleObject(process.hProcess, 5000);
+  }
+  GetExitCodeProcess(process.hProcess, &result.exitCode);
+  CloseHandle(process.hProcess);
+  result.out = ReadFile(capture / "stdout.txt");
+  result.err = ReadFile(capture / "stderr.txt");
+  return result;
+}
+
+ConsoleResult RunPack(const std::string& arguments) {
+  return RunConsole("\"" + BinFile("PendrixPack.exe") + "\" " + arguments);
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+    start = end + 1;
+  }
+  return lines;
+}
+
+namespace {
+
+struct Enumeration {
+  HMODULE module;
+  const char* type;
+  std::vector<ResourceInfo> found;
+};
+
+BOOL CALLBACK CollectResource(HMODULE module, LPCSTR type, LPSTR name, LONG_PTR parameter) {
+  auto* enumeration = reinterpret_cast<Enumeration*>(parameter);
+  ResourceInfo info;
+  info.name = IS_INTRESOURCE(name) ? "#" + std::to_string(reinterpret_cast<ULONG_PTR>(name)) : std::string(name);
+  HRSRC found = FindResourceA(module, name, type);
+  HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+  const char* bytes = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+  if (bytes != nullptr) info.bytes.assign(bytes, SizeofResource(module, found));
+  enumeration->found.push_back(info);
+  return TRUE;
+}
+
+}  // namespace
+
+std::vector<ResourceInfo> ReadResources(const std::string& file, const char* type) {
+  Enumeration enumeration{nullptr, type, {}};
+  HMODULE module = LoadLibraryExA(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (module == nullptr) return {};
+  EnumResourceNamesA(module, type, CollectResource, reinterpret_cast<LONG_PTR>(&enumeration));
+  FreeLibrary(module);
+  return enumeration.found;
+}
+
+bool ReadChecksums(const std::string& file, DWORD& stored, DWORD& computed) {
+  using MapFileAndCheckSumFn = DWORD(WINAPI*)(PCSTR, PDWORD, PDWORD);
+  HMODULE imagehlp = LoadLibraryA("imagehlp.dll");
+  if (imagehlp == nullptr) return false;
+  auto mapAndSum = reinterpret_cast<MapFileAndCheckSumFn>(GetProcAddress(imagehlp, "MapFileAndCheckSumA"));
+  bool ok = mapAndSum != nullptr && mapAndSum(file.c_str(), &stored, &computed) == 0;
+  FreeLibrary(imagehlp);
+  return ok;
+}
+
+std::vector<JournalLine> ReadJournal(const std::string& path) {
+  std::vector<JournalLine> journal;
+  for (const std::string& line : Lines(ReadFile(path))) {
+    JournalLine entry;
+    size_t first = line.find('\t');
+    size_t second = first == std::string::npos ? first : line.find('\t', first + 1);
+    if (second == std::string::npos) {
+      entry.arguments = line;
+    } else {
+      entry.arguments = line.substr(0, first);
+      entry.folder = line.substr(first + 1, second - first - 1);
+      entry.module = line.substr(second + 1);
+    }
+    journal.push_back(entry);
+  }
+  return journal;
+}
+
+int MsiProductState(const char* productCode) {
+  using QueryFn = int(WINAPI*)(LPCSTR);
+  HMODULE msi = LoadLibraryA("msi.dll");
+  if (msi == nullptr) return -1;
+  auto query = reinterpret_cast<QueryFn>(GetProcAddress(msi, "MsiQueryProductStateA"));
+  int state = query != nullptr ? query(productCode) : -1;
+  FreeLibrary(msi);
+  return state;
+}
+
+bool UninstallMsiProduct(const char* productCode) {
+  if (MsiProductState(productCode) == 5) {
+    std::string commandLine = std::string("msiexec.exe /x ") + productCode + " /qn";
+    RunProcess(commandLine, "", nullptr, 120000, "uninstall");
+  }
+  return MsiProductState(productCode) != 5;
+}
+
+std::string ProgramFilesFolder() {
+  char folder[MAX_PATH] = {};
+  SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, folder);
+  return folder;
+}
+
+ScopedEnvironment::ScopedEnvironment(const char* name, const std::string& value) : m_name(name) {
+  m_old = Env(name);
+  m_had = GetEnvironmentVariableA(name, nullptr, 0) > 0;
+  SetEnvironmentVariableA(name, value.c_str());
+}
+
+ScopedEnvironment::~ScopedEnvironment() { SetEnvironmentVariableA(m_name.c_str(), m_had ? m_old.c_str() : nullptr); }
+
+}  // namespace test
