@@ -113,7 +113,11 @@ DWORD Bootstrapper::RunInstaller(const char* section, BOOL mainInstaller) {
   if (IsVistaOrLater() && (InstallerSection.dwFlags & kProgramCompatibility) != 0)
     MarkProgramCompatibility(outputFile);
 
-  DWORD exitCode = Run(InstallerSection.File, InstallerSection.Arguments, InstallerSection.PlayTone, SW_SHOW);
+  // An extracted installer is started by its full path: by its bare name the shell would look in
+  // the package's own folder first and could start a file of the same name there (the package
+  // itself, when both are called setup.exe). Through msiexec the program is msiexec itself.
+  const char* launched = extract && !m_bMsiInstall ? outputFile : InstallerSection.File;
+  DWORD exitCode = Run(launched, InstallerSection.Arguments, InstallerSection.PlayTone, SW_SHOW);
 
   if (extract) {
     SetCurrentDirectoryA(savedFolder);

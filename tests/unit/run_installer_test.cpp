@@ -280,7 +280,7 @@ TEST_CASE("RunInstaller extracts the installer to the temporary folder, runs it 
   std::vector<std::string> log = f.Since(mark);
   const std::vector<std::string> expectedTail = {
       "RunInstaller - Set current directory to " + temp + ".",
-      "Run - Launching file \"unitsetup.exe\" with arguments \"exit=3010 /q\".",
+      "Run - Launching file \"" + extracted + "\" with arguments \"exit=3010 /q\".",
       "Run - Process returned.",
       "Run - Exit code: 3010.",
       "RunInstaller - Set current directory to " + folder + ".",
@@ -290,6 +290,19 @@ TEST_CASE("RunInstaller extracts the installer to the temporary folder, runs it 
   bool outputLogged = false;
   for (const std::string& line : log) outputLogged |= line == "RunInstaller - Output file name: " + extracted + ".";
   CHECK(outputLogged);
+}
+
+TEST_CASE("the extracted installer runs, not a file of the same name beside the package") {
+  // unit_tests.exe lies beside FakeInstaller.exe, which the shell would find first by name.
+  BootstrapperFixture f("[Fake]\r\nName=Unit Fake\r\nFile=FakeInstaller.exe\r\nArguments=exit=6\r\n");
+  Journal journal(f.dir());
+  std::string extracted = std::string(f.b.m_szTempFolder) + "fakeinstaller.exe";
+  CHECK(f.b.RunInstaller("Fake", FALSE) == 6);
+  std::vector<JournalLine> lines = journal.Lines();
+  REQUIRE(lines.size() == 1);
+  CHECK(lstrcmpiA(lines[0].module.c_str(), extracted.c_str()) == 0);
+  CHECK_FALSE(test::FileExists(extracted));
+  CHECK(test::FileExists(test::BinFile("FakeInstaller.exe")));
 }
 
 TEST_CASE("RunInstaller through msiexec extracts under the package's own name and deletes it after") {
