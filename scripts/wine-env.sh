@@ -30,16 +30,24 @@ make_prefix() {
   wine wineboot -i >/dev/null 2>&1 </dev/null
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d Y /f >/dev/null 2>&1 </dev/null
-  mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
-  cp /usr/share/wine/fonts/tahoma*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   wineserver -w
   touch "$WINEPREFIX/.pendrix-ready"
 }
 
 # Everything a test run needs, with the services started outside of ctest's pipes.
+# Fonts that Wine's prefix lacks: Tahoma for the dialogs, Marlett for the title-bar buttons.
+add_fonts() {
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts" font
+  mkdir -p "$fonts"
+  for font in tahoma.ttf tahomabd.ttf marlett.ttf; do
+    [ -e "$fonts/$font" ] || cp "/usr/share/wine/fonts/$font" "$fonts/" 2>/dev/null || true
+  done
+}
+
 wine_up() {
   start_display || return 1
   make_prefix
+  add_fonts
   wineserver -p >/dev/null 2>&1 </dev/null
   wine wineboot >/dev/null 2>&1 </dev/null
 }
