@@ -1,0 +1,103 @@
+// Measurements for `make bench` that have to be taken inside Windows: a plain file copy, the
+// wall time of a program run (once or several times in a row), and the size of a resource.
+// Each prints one line "<what> <number>" for scripts/bench.sh.
+//   PendrixBench copy SOURCE TARGET            -> "copy_ms <ms>"
+//   PendrixBench run COUNT PROGRAM [ARGUMENTS] -> "run_ms <total ms>" and "exit_code <last code>"
+//   PendrixBench resource FILE TYPE NAME       -> "resource_bytes <size>"
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+double NowMs() {
+  static LARGE_INTEGER frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// The command line after the first `skip` arguments, as typed.
+const char* CommandLineAfter(int skip) {
+  const char* p = GetCommandLineA();
+  for (int i = 0; i <= skip; i++) {
+    while (*p == ' ' || *p == '\t') p++;
+    bool quoted = false;
+    while (*p != '\0' && (quoted || (*p != ' ' && *p != '\t'))) {
+      if (*p == '"') quoted = !quoted;
+      p++;
+    }
+  }
+  while (*p == ' ' || *p == '\t') p++;
+  return p;
+}
+
+int Copy(const char* source, const char* target) {
+  DeleteFileA(target);
+  double start = NowMs();
+  if (!CopyFileA(source, target, FALSE)) {
+    DWORD error = GetLastError();
+    fprintf(stderr, "PendrixBench: copy failed: error %lu\n", error);
+    return static_cast<int>(error);
+  }
+  printf("copy_ms %.1f\n", NowMs() - start);
+  DeleteFileA(target);
+  return 0;
+}
+
+int Run(int count, const char* commandLine) {
+  DWORD exitCode = 0;
+  double start = NowMs();
+  for (int i = 0; i < count; i++) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    std::string line = commandLine;
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+      DWORD error = GetLastError();
+      fprintf(stderr, "PendrixBench: cannot start %s: error %lu\n", commandLine, error);
+      return static_cast<int>(error);
+    }
+    WaitForSingleObject(process.hProcess, INFINITE);
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+  printf("run_ms %.1f\nexit_code %lu\n", NowMs() - start, exitCode);
+  return 0;
+}
+
+int Resource(const char* file, const char* type, const char* name) {
+  HMODULE module = LoadLibraryExA(file, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  HRSRC found = module ? FindResourceA(module, name, type) : nullptr;
+  if (found == nullptr) {
+    fprintf(stderr, "PendrixBench: no resource %s of type %s in %s\n", name, type, file);
+    return 1;
+  }
+  printf("resource_bytes %lu\n", SizeofResource(module, found));
+  FreeLibrary(module);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int result = 87;
+  if (argc == 4 && strcmp(argv[1], "copy") == 0)
+    result = Copy(argv[2], argv[3]);
+  else if (argc >= 4 && strcmp(argv[1], "run") == 0)
+    result = Run(atoi(argv[2]), CommandLineAfter(2));
+  else if (argc == 5 && strcmp(argv[1], "resource") == 0)
+    result = Resource(argv[2], argv[3], argv[4]);
+  else
+    fprintf(stderr, "usage: PendrixBench copy SOURCE TARGET | run COUNT PROGRAM [ARGUMENTS] | resource FILE TYPE NAME\n");
+  fflush(stdout);
+  return result;
+}
