@@ -4,9 +4,43 @@
 #include <cstdint>
 #include <vector>
 
-#include "../../../tools/pack/PeResources.h"
+// The reader is compiled into this target itself, so that the fuzzer's coverage reaches inside
+// it (the portable library is built without coverage instrumentation).
+#include "../../../tools/pack/PeResources.cpp"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+namespace {
+
+// A valid image's headers, which the fuzzer's bytes change by exclusive or: all zeros is the
+// valid image, so that the fuzzer starts deep in the header rules instead of searching for them.
+std::vector<uint8_t> ValidHeaders() {
+  std::vector<uint8_t> h(0x400, 0);
+  auto put16 = [&](size_t at, uint32_t v) { h[at] = uint8_t(v); h[at + 1] = uint8_t(v >> 8); };
+  auto put32 = [&](size_t at, uint32_t v) { for (int i = 0; i < 4; i++) h[at + i] = uint8_t(v >> (8 * i)); };
+  put16(0, 0x5A4D);
+  put32(0x3C, 0x40);
+  put32(0x40, 0x4550);
+  put16(0x46, 2);             // sections
+  put16(0x54, 224);           // optional header size
+  put16(0x58, 0x10B);
+  put32(0x58 + 32, 0x1000);   // section alignment
+  put32(0x58 + 36, 0x200);    // file alignment
+  put32(0x58 + 56, 0x3000);   // image size
+  put32(0x58 + 60, 0x400);    // header size
+  put32(0x58 + 92, 16);       // data directories
+  put32(0x58 + 96 + 16, 0x2000);
+  put32(0x58 + 96 + 20, 0x100);
+  for (uint32_t i = 0; i < 2; i++) {
+    size_t at = 0x58 + 224 + 40 * i;
+    h[at] = '.';
+    put32(at + 8, 0x200);
+    put32(at + 12, 0x1000 * (i + 1));
+    put32(at + 16, 0x200);
+    put32(at + 20, 0x400 + 0x200 * i);
+  }
+  return h;
+}
+
+void CheckImage(const uint8_t* data, size_t size) {
   pe::Image image;
   if (pe::ParseImage(data, size, image) == nullptr) {
     uint32_t rva = 0, raw = 0, offset = 0, available = 0;
@@ -21,6 +55,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       }
     }
   }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  CheckImage(data, size);
+  static const std::vector<uint8_t> valid = ValidHeaders();
+  std::vector<uint8_t> image = valid;
+  for (size_t i = 0; i < size; i++) {
+    if (i < image.size()) image[i] ^= data[i];
+    else image.push_back(data[i]);
+  }
+  CheckImage(image.data(), image.size());
 
   std::vector<pe::ResourceEntry> entries;
   if (pe::ReadResourceTree(data, size, entries) != nullptr) return 0;
