@@ -109,6 +109,9 @@ TEST_CASE("PendrixPack's command line") {
       {__LINE__, {"-settings", "s"}, "unknown argument \"-settings\"", "", "", "", "", false, false},
       {__LINE__, {"--SETTINGS", "s"}, "unknown argument \"--SETTINGS\"", "", "", "", "", false, false},
       {__LINE__, {"s.ini"}, "unknown argument \"s.ini\"", "", "", "", "", false, false},
+      // "C:\kit\" quoted on the command line arrives with a stray quote for its last backslash.
+      {__LINE__, {"--settings", "s", "--payload", "C:\\kit\"", "--out", "o"}, "", "s", "C:\\kit", "o", "", false, false},
+      {__LINE__, {"--settings", "\""}, "--settings needs a value", "", "", "", "", false, false},
       // A value may itself look like an option: it is taken as the value.
       {__LINE__, {"--settings", "--payload", "--payload", "p", "--out", "o"}, "", "--payload", "p", "o", "", false, false},
   };

@@ -41,6 +41,10 @@ std::string ParsePackOptions(int argc, const char* const* argv, PackOptions& opt
       return std::string(option->name) + " needs a value";
     option->seen = true;
     *option->value = argv[++i];
+    // A quoted folder that ends in a backslash ("C:\kit\") reaches us as C:\kit" : the runtime
+    // takes \" for a quote. No Windows path ends in a quote, so it is dropped.
+    if (option->value->back() == '"') option->value->pop_back();
+    if (option->value->empty()) return std::string(option->name) + " needs a value";
   }
   if (options.help) return "";
   for (const Valued& v : valued)
