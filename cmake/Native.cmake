@@ -6,6 +6,10 @@ add_link_options(${SANITIZE})
 
 add_library(pendrix_portable STATIC ${PENDRIX_PORTABLE_SOURCES})
 target_include_directories(pendrix_portable PUBLIC ${CMAKE_SOURCE_DIR}/src)
+# With clang the rules carry the fuzzer's coverage counters, so the fuzz targets are guided.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  target_compile_options(pendrix_portable PRIVATE -fsanitize=fuzzer-no-link)
+endif()
 
 add_library(doctest_native INTERFACE)
 target_include_directories(doctest_native INTERFACE /usr/include/doctest)
