@@ -84,7 +84,7 @@ TEST_CASE("help on the command line shows the Help dialog only, and the package 
   };
   for (const Case& c : cases) {
     CAPTURE(c.line);
-    test::OptionSafeDir dir;
+    test::ScratchDir dir{"opt"};
     std::string log = dir / "help.log";
     std::vector<std::string> tempBefore = test::ListFiles(test::TempFolder());
     HelpSeen seen;
@@ -122,7 +122,7 @@ TEST_CASE("the text box opens at the start of the help, not with all of it selec
 }
 
 TEST_CASE("/MoreHelp shows nothing, logs its two lines, and the package exits with 13") {
-  test::OptionSafeDir dir;
+  test::ScratchDir dir{"opt"};
   std::string log = dir / "morehelp.log";
   std::vector<std::string> tempBefore = test::ListFiles(test::TempFolder());
   test::ProcessResult result = RunPackage("/MoreHelp /Log " + log, nullptr);

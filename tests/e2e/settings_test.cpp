@@ -19,7 +19,7 @@ const char kNoInstallers[] = "[default]\r\nName=Unit\r\n";
 // A package folder of its own whose path can be given on the command line: a copy of the
 // engine and, when asked, a Settings.ini beside it.
 struct Package {
-  test::OptionSafeDir dir;
+  test::ScratchDir dir{"opt"};
   std::string exe = dir / "Pendrix.exe";
   std::string log = dir / "run.log";
 

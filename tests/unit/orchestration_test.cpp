@@ -213,7 +213,8 @@ TEST_CASE("a running magnifier is asked to close and waited for") {
   f.b.CloseMagnifier();  // none running: nothing to do
   CHECK(f.Since(mark).empty());
 
-  STARTUPINFOA startup = {sizeof(startup)};
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
   PROCESS_INFORMATION process = {};
   std::string commandLine = "\"" + test::BinFile("FakeMagnifier.exe") + "\"";
   REQUIRE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));

@@ -43,19 +43,4 @@ class InProcessAnswerer {
 // The text of a message box (its static text control), or "".
 std::string MessageBoxText(const SeenWindow& box);
 
-// A folder under the temporary folder whose path holds no "-" or "/", so that it can be given
-// on the package's command line (where both start a new option); removed at scope end.
-class OptionSafeDir {
- public:
-  OptionSafeDir();
-  ~OptionSafeDir();
-  OptionSafeDir(const OptionSafeDir&) = delete;
-  OptionSafeDir& operator=(const OptionSafeDir&) = delete;
-  const std::string& path() const { return m_path; }
-  std::string operator/(const std::string& name) const { return m_path + "\\" + name; }
-
- private:
-  std::string m_path;
-};
-
 }  // namespace test

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <set>
 
 namespace test {
 
@@ -25,7 +24,7 @@ std::string WinPath(const std::string& unixPath) {
 std::string BinFile(const char* name) { return WinPath(Env("PENDRIX_BIN")) + "\\" + name; }
 
 std::string ScreenshotDir() {
-  std::string dir = WinPath(Env("PENDRIX_BUILD")) + "\\screenshots";
+  std::string dir = WinPath(Env("PENDRIX_SCREENSHOTS"));
   CreateDirectoryA(dir.c_str(), nullptr);
   return dir;
 }
@@ -251,9 +250,32 @@ std::string FileNamePart(const std::string& text) {
 
 }  // namespace
 
+void DialogSweep::Sweep(DWORD processId, const std::string& shotTag, const Answer& answer,
+                        std::vector<SeenWindow>& seen) {
+  static unsigned shotCounter = 0;
+  // A closed window's handle may be given to a new one.
+  m_answered.erase(std::remove_if(m_answered.begin(), m_answered.end(), [](HWND w) { return !IsWindow(w); }),
+                   m_answered.end());
+  WindowSearch search{processId, {}};
+  EnumWindows(CollectDialogs, reinterpret_cast<LPARAM>(&search));
+  for (HWND window : search.found) {
+    if (std::find(m_answered.begin(), m_answered.end(), window) != m_answered.end()) continue;
+    Sleep(300);  // let the window paint before it is read and photographed
+    if (!IsWindow(window)) continue;
+    SeenWindow read = ReadWindow(window);
+    char name[MAX_PATH];
+    snprintf(name, sizeof(name), "%s\\%s-%02u-%s.bmp", ScreenshotDir().c_str(), shotTag.c_str(), shotCounter++,
+             FileNamePart(read.caption).c_str());
+    read.screenshot = SaveScreenshot(window, name);
+    int command = answer ? answer(window, read) : 0;
+    seen.push_back(read);
+    m_answered.push_back(window);
+    if (command != 0) PostMessageA(window, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
+  }
+}
+
 ProcessResult RunProcess(const std::string& commandLine, const std::string& currentFolder, Answerer answer,
                          DWORD timeoutMs, const char* shotTag) {
-  static unsigned shotCounter = 0;
   ProcessResult result;
   STARTUPINFOA startup = {};
   startup.cb = sizeof(startup);
@@ -265,7 +287,8 @@ ProcessResult RunProcess(const std::string& commandLine, const std::string& curr
   result.started = true;
   CloseHandle(process.hThread);
 
-  std::set<HWND> answered;
+  DialogSweep sweep;
+  auto answerChild = [&](HWND, const SeenWindow& seen) { return answer ? answer(seen) : IDCANCEL; };
   DWORD waited = 0;
   for (;;) {
     if (WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0) {
@@ -278,24 +301,7 @@ ProcessResult RunProcess(const std::string& commandLine, const std::string& curr
       WaitForSingleObject(process.hProcess, 5000);
       break;
     }
-    WindowSearch search{process.dwProcessId, {}};
-    EnumWindows(CollectDialogs, reinterpret_cast<LPARAM>(&search));
-    for (HWND window : search.found) {
-      if (answered.count(window)) continue;
-      Sleep(300);  // let the window paint before it is read and photographed
-      if (!IsWindow(window)) continue;
-      SeenWindow seen = ReadWindow(window);
-      char name[MAX_PATH];
-      snprintf(name, sizeof(name), "%s\\%s-%02u-%s.bmp", ScreenshotDir().c_str(), shotTag, shotCounter++,
-               FileNamePart(seen.caption).c_str());
-      seen.screenshot = SaveScreenshot(window, name);
-      int command = answer ? answer(seen) : IDCANCEL;
-      result.windows.push_back(seen);
-      answered.insert(window);
-      if (command != 0) PostMessageA(window, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
-    }
-    // A closed window's handle may be given to a new one.
-    for (auto it = answered.begin(); it != answered.end();) it = IsWindow(*it) ? std::next(it) : answered.erase(it);
+    sweep.Sweep(process.dwProcessId, shotTag, answerChild, result.windows);
   }
   GetExitCodeProcess(process.hProcess, &result.exitCode);
   CloseHandle(process.hProcess);

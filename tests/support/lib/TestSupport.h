@@ -74,6 +74,18 @@ struct ProcessResult {
 ProcessResult RunProcess(const std::string& commandLine, const std::string& currentFolder = "",
                          Answerer answer = nullptr, DWORD timeoutMs = 60000, const char* shotTag = "window");
 
+// One pass over the visible dialogs and message boxes of a process: each window not met before
+// is read, photographed into the screenshot folder and answered with the command `answer`
+// returns (0: none). Both the watcher of a child process and the in-process answerer use it.
+class DialogSweep {
+ public:
+  using Answer = std::function<int(HWND, const SeenWindow&)>;
+  void Sweep(DWORD processId, const std::string& shotTag, const Answer& answer, std::vector<SeenWindow>& seen);
+
+ private:
+  std::vector<HWND> m_answered;
+};
+
 // Saves a screenshot of a window as a bitmap; returns the file written or "".
 std::string SaveScreenshot(HWND window, const std::string& path);
 // Reads a window as SeenWindow (without screenshot).
