@@ -48,7 +48,7 @@ ScratchDir::ScratchDir(const char* tag) {
   }
 }
 
-ScratchDir::~ScratchDir() { RemoveTree(m_path); }
+
 
 bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -94,6 +94,17 @@ void RemoveTree(const std::string& path) {
   SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   RemoveDirectoryA(path.c_str());
 }
+
+// A process that has just exited may hold its current folder or an open file for a moment:
+// try again briefly so that no scratch folder is left in the temporary folder.
+static void RemoveTreeSoon(const std::string& path) {
+  for (int attempt = 0; attempt < 40 && FileExists(path); attempt++) {
+    if (attempt > 0) Sleep(50);
+    RemoveTree(path);
+  }
+}
+
+ScratchDir::~ScratchDir() { RemoveTreeSoon(m_path); }
 
 std::vector<std::string> ListFiles(const std::string& folder) {
   std::vector<std::string> names;
