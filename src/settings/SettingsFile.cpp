@@ -2,13 +2,9 @@
 // held open without delete sharing for the length of the run, and released at the end.
 #include "core/Bootstrapper.h"
 #include "core/BoundedString.h"
+#include "settings/ProfileRead.h"
 
 namespace {
-
-bool FileExists(const char* path) {
-  DWORD attributes = GetFileAttributesA(path);
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
 
 // The full, long form of a path; false when it does not fit.
 bool NormalizePath(const char* path, char (&normal)[MAX_PATH]) {
@@ -45,7 +41,7 @@ DWORD Bootstrapper::GetSettingsFile() {
 
       char source[260] = {};
       FormatCut(source, "%s\\Settings.ini", m_szSourceDir);
-      if (!FileExists(source)) {
+      if (!SettingsFileExists(source)) {
         ShowError(this, 8);
         return ERROR_FILE_NOT_FOUND;
       }
@@ -74,7 +70,7 @@ DWORD Bootstrapper::GetSettingsFile() {
           }
         }
       }
-      if (!FileExists(copy)) {
+      if (!SettingsFileExists(copy)) {
         ShowError(this, 8);
         return ERROR_FILE_NOT_FOUND;
       }
@@ -97,7 +93,7 @@ DWORD Bootstrapper::ReplaceSettings() {
     ShowError(this, 6);
     return ERROR_BAD_PATHNAME;
   }
-  if (!FileExists(path)) {
+  if (!SettingsFileExists(path)) {
     LogMessage(this, "ReplaceSettings - Could not find the replacement settings file.");
     ShowError(this, 7, path);
     return ERROR_FILE_NOT_FOUND;
@@ -132,7 +128,7 @@ void Bootstrapper::ReleaseSettingsFile() {
   // The replacement file is the user's own; so is a Settings.ini beside a package that was
   // started from the temporary folder. Only the package's own copy goes.
   if (m_pCommandLine != nullptr && m_pCommandLine->Has(kOptReplaceSettings)) return;
-  if (!FileExists(m_szSettingsPath)) return;
+  if (!SettingsFileExists(m_szSettingsPath)) return;
   char source[260] = {};
   FormatCut(source, "%s\\Settings.ini", m_szSourceDir);
   if (IsSamePath(m_szSettingsPath, source)) return;
