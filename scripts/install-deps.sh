@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  make cmake
+  make cmake time
   g++-mingw-w64-i686 binutils-mingw-w64-i686
   wine wine32:i386 wine64 fonts-wine
   xvfb xauth x11-utils xdotool imagemagick
