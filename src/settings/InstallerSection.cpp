@@ -4,7 +4,6 @@
 #include "core/BoundedString.h"
 #include "settings/CodeList.h"
 #include "settings/ProfileRead.h"
-#include "settings/YesNo.h"
 
 namespace {
 
@@ -68,22 +67,18 @@ DWORD Bootstrapper::SetInstallerSection(const char* section) {
   InstallerSection.PlayTone = static_cast<LONG>(GetPrivateProfileIntA(section, "PlayTone", 0, settings));
   LogMessage(this, "SetInstallerSection - PlayTone key: %d.", InstallerSection.PlayTone);
 
-  YesNoKey forceRun = ReadYesNoKey(settings, section, "ForceRun");
-  LogMessage(this, "SetInstallerSection - ForceRun key: %s.", forceRun.value);
-  if (IsYesValue(forceRun.value)) InstallerSection.dwFlags |= kForceRun;
-  YesNoKey addSourceDir = ReadYesNoKey(settings, section, "AddSourceDir");
-  LogMessage(this, "SetInstallerSection - AddSourceDir key: %s.", addSourceDir.value);
-  if (IsYesValue(addSourceDir.value)) InstallerSection.dwFlags |= kAddSourceDir;
-  YesNoKey doNotExtract = ReadYesNoKey(settings, section, "DoNotExtract");
-  LogMessage(this, "SetInstallerSection - DoNotExtract key: %s.", doNotExtract.value);
-  if (IsYesValue(doNotExtract.value)) InstallerSection.dwFlags |= kDoNotExtract;
+  DWORD& flags = InstallerSection.dwFlags;
+  ReadYesNoFlag(this, settings, section, "ForceRun", "SetInstallerSection - ForceRun key: %s.", kForceRun, flags);
+  ReadYesNoFlag(this, settings, section, "AddSourceDir", "SetInstallerSection - AddSourceDir key: %s.", kAddSourceDir,
+                flags);
+  ReadYesNoFlag(this, settings, section, "DoNotExtract", "SetInstallerSection - DoNotExtract key: %s.", kDoNotExtract,
+                flags);
 
   ReadProfileKey(settings, section, "CheckExistence", "", InstallerSection.CheckExistence, 518);
   LogMessage(this, "SetInstallerSection - CheckExistence key: %s.", InstallerSection.CheckExistence);
 
-  YesNoKey compatibility = ReadYesNoKey(settings, section, "ProgramCompatibility");
-  LogMessage(this, "SetInstallerSection - ProgramCompatibility key: %s.", compatibility.value);
-  if (IsYesValue(compatibility.value)) InstallerSection.dwFlags |= kProgramCompatibility;
+  ReadYesNoFlag(this, settings, section, "ProgramCompatibility", "SetInstallerSection - ProgramCompatibility key: %s.",
+                kProgramCompatibility, flags);
 
   ReadCodeList(settings, section, "ReinstallCodes", codes, InstallerSection.ReinstallCodes);
   LogMessage(this, "SetInstallerSection - ReinstallCodes key: %s.", codes);

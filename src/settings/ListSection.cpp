@@ -3,7 +3,6 @@
 #include "core/Bootstrapper.h"
 #include "core/BoundedString.h"
 #include "settings/ProfileRead.h"
-#include "settings/YesNo.h"
 
 DWORD Bootstrapper::SetListSection() {
   if (!SettingsFileExists(m_szSettingsPath)) return ERROR_FILE_NOT_FOUND;
@@ -34,15 +33,11 @@ DWORD Bootstrapper::SetListSection() {
   CopyCut(m_szDisplayName, ListSection.Name[0] != '\0' ? ListSection.Name : ListSection.MainInstall);
 
   // A screen reader of the maker speaks the screen itself: the Welcome dialog stays off.
-  if (!m_bProductRunningAtStart) {
-    YesNoKey welcomeDlg = ReadYesNoKey(settings, section, "WelcomeDlg");
-    LogMessage(this, "SetListSection - WelcomeDlg key: %s.", welcomeDlg.value);
-    if (IsYesValue(welcomeDlg.value)) ListSection.dwFlags |= kWelcomeDlg;
-  }
-
-  YesNoKey welcomeWave = ReadYesNoKey(settings, section, "WelcomeWave");
-  LogMessage(this, "SetListSection - WelcomeWave key: %s.", welcomeWave.value);
-  if (IsYesValue(welcomeWave.value)) ListSection.dwFlags |= kWelcomeWave;
+  if (!m_bProductRunningAtStart)
+    ReadYesNoFlag(this, settings, section, "WelcomeDlg", "SetListSection - WelcomeDlg key: %s.", kWelcomeDlg,
+                  ListSection.dwFlags);
+  ReadYesNoFlag(this, settings, section, "WelcomeWave", "SetListSection - WelcomeWave key: %s.", kWelcomeWave,
+                ListSection.dwFlags);
 
   ReadProfileKey(settings, section, "ReqPermission", "", ListSection.ReqPermission, 23);
   LogMessage(this, "SetListSection - ReqPermission key: %s.", ListSection.ReqPermission);
@@ -59,11 +54,8 @@ DWORD Bootstrapper::SetListSection() {
       {"RestartProductDlg", "SetListSection - RestartProductDlg key: %s.", kRestartProductDlg},
       {"RemoveShared", "SetListSection - RemoveShared key: %s.", kRemoveShared},
   };
-  for (const FlagKey& flagKey : kFlagKeys) {
-    YesNoKey read = ReadYesNoKey(settings, section, flagKey.key);
-    LogMessage(this, flagKey.logFormat, read.value);
-    if (IsYesValue(read.value)) ListSection.dwFlags |= flagKey.flag;
-  }
+  for (const FlagKey& flagKey : kFlagKeys)
+    ReadYesNoFlag(this, settings, section, flagKey.key, flagKey.logFormat, flagKey.flag, ListSection.dwFlags);
 
   ReadProfileKey(settings, section, "ReqOS", "", ListSection.ReqOS, 13);
   LogMessage(this, "SetListSection - ReqOS key: %s.", ListSection.ReqOS);

@@ -5,6 +5,9 @@
 
 #include <cstring>
 
+#include "core/Bootstrapper.h"
+#include "settings/YesNo.h"
+
 // True when a file, not a folder, exists at path.
 inline bool SettingsFileExists(const char* path) {
   if (path == nullptr || path[0] == '\0') return false;
@@ -28,4 +31,13 @@ inline YesNoKey ReadYesNoKey(const char* settingsPath, const char* section, cons
   YesNoKey read = {};
   ReadProfileKey(settingsPath, section, key, "no", read.value);
   return read;
+}
+
+// Reads a yes-or-no key, logs the value as read with the caller's own log line, and sets the
+// flag on yes.
+inline void ReadYesNoFlag(Bootstrapper* bootstrapper, const char* settingsPath, const char* section, const char* key,
+                          const char* logFormat, DWORD flag, DWORD& flags) {
+  YesNoKey read = ReadYesNoKey(settingsPath, section, key);
+  LogMessage(bootstrapper, logFormat, read.value);
+  if (IsYesValue(read.value)) flags |= flag;
 }
