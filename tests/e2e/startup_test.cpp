@@ -129,3 +129,28 @@ TEST_CASE("/Type without a value leaves the setup type undefined") {
   for (const std::string& message : messages) undefined |= message == "SetListSection - Setup type is undefined.";
   CHECK(undefined);
 }
+
+TEST_CASE("while the package runs, its hidden minimised window gives it a taskbar entry") {
+  PackageFolder package(kMainOnly);
+  bool found = false, minimised = false, visible = false;
+  std::string title;
+  test::ProcessResult result = package.Run("/Help", [&](const test::SeenWindow&) {
+    HWND hidden = FindWindowA("BootstrapperHiddenWindow", nullptr);
+    found = hidden != nullptr;
+    if (found) {
+      char text[64] = {};
+      GetWindowTextA(hidden, text, sizeof(text));
+      title = text;
+      minimised = IsIconic(hidden) != FALSE;
+      visible = IsWindowVisible(hidden) != FALSE;
+    }
+    return IDCANCEL;
+  });
+  REQUIRE(result.finished);
+  CHECK(found);
+  CHECK(title == "Installing Vellora");
+  CHECK(minimised);
+  CHECK(visible);
+  // The window and its class are gone with the process.
+  CHECK(FindWindowA("BootstrapperHiddenWindow", nullptr) == nullptr);
+}
