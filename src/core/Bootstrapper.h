@@ -217,10 +217,6 @@ INT_PTR CALLBACK ProgressDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 void __cdecl ProgressThreadProc(void* argument);
 
 // Operating-system facts, read once per process.
-struct ParsedVersion {
-  DWORD dwMS;  // major << 16 | minor
-  DWORD dwLS;  // build << 16 | revision
-};
 void GetOSInfo();
 bool IsOSVersionAtLeast(DWORD major, DWORD minor);
 bool IsVistaOrLater();
