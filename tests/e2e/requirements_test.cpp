@@ -55,20 +55,14 @@ void CheckRefusal(const test::ProcessResult& result, const Package& p, const std
   CHECK(InstallersRun(p).empty());
 }
 
+const char kCompatibilityKey[] =
+    "Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Compatibility Assistant\\Persisted";
+
 bool CompatibilityMarked(const std::string& file) {
   DWORD value = 0, size = sizeof(value);
-  return RegGetValueA(HKEY_CURRENT_USER,
-                      "Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Compatibility Assistant\\"
-                      "Persisted",
-                      file.c_str(), RRF_RT_REG_DWORD, nullptr, &value, &size) == ERROR_SUCCESS &&
+  return RegGetValueA(HKEY_CURRENT_USER, kCompatibilityKey, file.c_str(), RRF_RT_REG_DWORD, nullptr, &value, &size) ==
+             ERROR_SUCCESS &&
          value == 1;
-}
-
-void RemoveCompatibilityMark(const std::string& file) {
-  RegDeleteKeyValueA(HKEY_CURRENT_USER,
-                     "Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Compatibility Assistant\\"
-                     "Persisted",
-                     file.c_str());
 }
 
 }  // namespace
@@ -90,16 +84,16 @@ TEST_CASE("ReqPermission: an administrator passes; a filtered administrator is r
       {__LINE__, "poweruser", true, 63, "CheckRequiredPermissions - User is not an administrator nor a power user."},
       {__LINE__, "Administrator", true, 0, nullptr},  // no requirement this engine knows
   };
+  auto settings = [](const std::string& permission) {
+    return "[default]\r\nName=Rights\r\nReqPermission=" + permission +
+           "\r\nMainInstall=Main\r\n[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=7\r\n";
+  };
   Package p;
   p.Payload("main.exe");
-  p.Build("[default]\r\nName=Rights\r\nMainInstall=Main\r\n[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=7\r\n");
+  p.Build(settings(""));
   for (const Case& c : cases) {
     CAPTURE(c.line);
-    test::ProcessResult result =
-        RunWith(p,
-                std::string("[default]\r\nName=Rights\r\nReqPermission=") + c.permission +
-                    "\r\nMainInstall=Main\r\n[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=7\r\n",
-                c.filteredToken ? filtered.get() : nullptr);
+    test::ProcessResult result = RunWith(p, settings(c.permission), c.filteredToken ? filtered.get() : nullptr);
     if (c.refusal != 0) {
       CheckRefusal(result, p, caption, c.refusal,
                    {c.logged, "ShowPermissionsError - Notifying user of permissions error.",
@@ -141,7 +135,7 @@ TEST_CASE("ReqOS 5.1 refuses Windows 2000 and admits XP, Vista and 7; OS rules a
     CAPTURE(c.line);
     test::ScopedWindowsVersion version("VersionSetup.exe", c.version);
     REQUIRE(version.ok());
-    RemoveCompatibilityMark(mainFile);
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, kCompatibilityKey, mainFile.c_str());
     test::ProcessResult result = RunWith(p, settings);
     if (!c.admitted) {
       CheckRefusal(result, p, Formatted(test::LanguageString(55), "Versions"), 20,
@@ -155,7 +149,7 @@ TEST_CASE("ReqOS 5.1 refuses Windows 2000 and admits XP, Vista and 7; OS rules a
       CHECK(InstallersRun(p) == c.ran);
     }
     CHECK(CompatibilityMarked(mainFile) == c.marked);
-    RemoveCompatibilityMark(mainFile);
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, kCompatibilityKey, mainFile.c_str());
   }
 }
 
