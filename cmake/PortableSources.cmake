@@ -2,9 +2,13 @@ set(PENDRIX_PORTABLE_SOURCES
   src/core/BoundedString.cpp
   src/core/SplitString.cpp
   src/core/CommandLine.cpp
+  src/core/WholeNumber.cpp
   src/install/MsiSwitch.cpp
   src/settings/CodeList.cpp
   src/settings/YesNo.cpp
+  src/settings/ExistenceVotes.cpp
+  src/settings/PathExpansion.cpp
+  src/requirements/VersionExpression.cpp
   src/install/PassThroughEscapes.cpp
   tools/pack/PeResources.cpp
   tools/pack/PackRules.cpp

@@ -7,6 +7,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/wine-env.sh" "$build_dir"
 trap wine_down EXIT
 wine_up || exit 1
+wine32_up
 shots=$(cd "$build_dir/.." && pwd)/screenshots
 mkdir -p "$shots"
 ctest --test-dir "$build_dir" --output-on-failure --timeout 300 "${@:2}"

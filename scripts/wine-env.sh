@@ -1,10 +1,13 @@
 # Sourced by the test, demo and bench scripts: a Wine prefix of the project's own inside the
-# build tree, an X display (Xvfb when there is none), and a warmed-up wineserver.
-# Usage: source scripts/wine-env.sh BUILD_DIR ; wine_up ; ... ; wine_down
+# build tree, an X display (Xvfb when there is none), and a warmed-up wineserver. The tests also
+# use a second, 32-bit prefix beside it (wine32_up), which has its own wineserver.
+# Usage: source scripts/wine-env.sh BUILD_DIR ; wine_up ; [wine32_up ;] ... ; wine_down
 
 WINE_BUILD_DIR=$(cd "$1" && pwd)
 export WINEPREFIX="$WINE_BUILD_DIR/wineprefix"
 export WINEARCH=win64
+PENDRIX_WINEPREFIX32="$WINE_BUILD_DIR/wineprefix32"
+PENDRIX_WINE32_UP=""
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 PENDRIX_XVFB_PID=""
@@ -23,7 +26,8 @@ start_display() {
   return 1
 }
 
-# Creates the prefix once: no window manager delay, the fonts Wine lacks.
+# Creates the prefix (of WINEPREFIX and WINEARCH) once, and marks it ready so that later runs
+# reuse it: no window manager delay, the fonts Wine lacks.
 make_prefix() {
   [ -f "$WINEPREFIX/.pendrix-ready" ] && return 0
   rm -rf "$WINEPREFIX"
@@ -34,7 +38,6 @@ make_prefix() {
   touch "$WINEPREFIX/.pendrix-ready"
 }
 
-# Everything a test run needs, with the services started outside of ctest's pipes.
 # Fonts that Wine's prefix lacks: Tahoma for the dialogs, Marlett for the title-bar buttons.
 add_fonts() {
   local fonts="$WINEPREFIX/drive_c/windows/Fonts" font
@@ -44,15 +47,32 @@ add_fonts() {
   done
 }
 
-wine_up() {
-  start_display || return 1
+# Makes the prefix ready and starts its wineserver and services outside of ctest's pipes.
+prefix_up() {
   make_prefix
   add_fonts
   wineserver -p >/dev/null 2>&1 </dev/null
   wine wineboot >/dev/null 2>&1 </dev/null
 }
 
+# Everything a test run needs.
+wine_up() {
+  start_display || return 1
+  prefix_up
+}
+
+# The 32-bit prefix of the tests that run a package on a 32-bit Windows; the tests find it
+# in the build tree.
+wine32_up() {
+  (export WINEPREFIX="$PENDRIX_WINEPREFIX32" WINEARCH=win32; prefix_up)
+  PENDRIX_WINE32_UP=1
+}
+
 wine_down() {
+  if [ -n "$PENDRIX_WINE32_UP" ]; then
+    WINEPREFIX="$PENDRIX_WINEPREFIX32" wineserver -k >/dev/null 2>&1 || true
+    WINEPREFIX="$PENDRIX_WINEPREFIX32" wineserver -w >/dev/null 2>&1 || true
+  fi
   wineserver -k >/dev/null 2>&1 || true
   wineserver -w >/dev/null 2>&1 || true
   if [ -n "$PENDRIX_XVFB_PID" ]; then kill "$PENDRIX_XVFB_PID" 2>/dev/null || true; wait "$PENDRIX_XVFB_PID" 2>/dev/null || true; fi

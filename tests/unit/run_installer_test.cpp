@@ -385,7 +385,9 @@ TEST_CASE("an installer that the shell cannot start fails with the system's erro
   CHECK(f.Logged("Run - The shell could not launch the file: error 2."));
 }
 
+// The tests' Wine reports Windows 7; the end-to-end tests run packages as Windows XP too.
 TEST_CASE("ProgramCompatibility marks the output file for the compatibility assistant from Vista on") {
+  REQUIRE(IsVistaOrLater());
   struct Case {
     int line;
     const char* flag;
@@ -398,7 +400,7 @@ TEST_CASE("ProgramCompatibility marks the output file for the compatibility assi
     std::string output = std::string(f.b.m_szTempFolder) + "compat-setup.exe";
     RemoveCompatibilityMark(output);
     CHECK(f.b.RunInstaller("Fake", FALSE) == 0);
-    CHECK(CompatibilityMarked(output) == (c.marked && IsVistaOrLater()));
+    CHECK(CompatibilityMarked(output) == c.marked);
     RemoveCompatibilityMark(output);
   }
 }

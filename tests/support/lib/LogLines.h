@@ -1,4 +1,4 @@
-// Log messages joined into one text, so that a failed comparison prints every line.
+// Log messages: joined into one text, so that a failed comparison prints every line, and looked up.
 #pragma once
 #include <string>
 #include <vector>
@@ -9,6 +9,20 @@ inline std::string JoinLines(const std::vector<std::string>& lines) {
   std::string joined;
   for (const std::string& line : lines) joined += line + "\n";
   return joined;
+}
+
+inline bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
+  for (const std::string& each : lines)
+    if (each == line) return true;
+  return false;
+}
+
+// The lines that begin with prefix, in order.
+inline std::vector<std::string> LinesStartingWith(const std::vector<std::string>& lines, const std::string& prefix) {
+  std::vector<std::string> found;
+  for (const std::string& line : lines)
+    if (line.compare(0, prefix.size(), prefix) == 0) found.push_back(line);
+  return found;
 }
 
 }  // namespace test

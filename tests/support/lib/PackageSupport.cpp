@@ -1,8 +1,10 @@
 #include "PackageSupport.h"
 
+#include <doctest.h>
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "TestSupport.h"
 
@@ -159,5 +161,51 @@ ScopedEnvironment::ScopedEnvironment(const char* name, const std::string& value)
 }
 
 ScopedEnvironment::~ScopedEnvironment() { SetEnvironmentVariableA(m_name.c_str(), m_had ? m_old.c_str() : nullptr); }
+
+std::string Quote(const std::string& path) { return "\"" + path + "\""; }
+
+const std::string& FakeInstaller() {
+  static const std::string bytes = ReadFile(BinFile("FakeInstaller.exe"));
+  return bytes;
+}
+
+Package::Package(const std::string& exeName) : exe(folder + "\\" + exeName) {
+  CreateDirectoryA(payload.c_str(), nullptr);
+  CreateDirectoryA(folder.c_str(), nullptr);
+  CreateDirectoryA(tools.c_str(), nullptr);
+  WriteFile(tools + "\\" + msiexec, FakeInstaller());
+}
+
+void Package::Payload(const std::string& name, const std::string& bytes) { WriteFile(payload + "\\" + name, bytes); }
+
+void Package::Build(const std::string& text, bool embed) {
+  WriteFile(settings, text);
+  ConsoleResult packed = RunPack("--settings " + Quote(settings) + " --payload " + Quote(payload) + " --out " +
+                                 Quote(exe) + (embed ? " --embed-settings" : ""));
+  INFO(packed.err);
+  REQUIRE(packed.exitCode == 0);
+  if (!embed) WriteFile(folder + "\\Settings.ini", text);
+}
+
+ProcessResult Package::Run(const std::string& arguments, HANDLE token) {
+  std::vector<std::string> before = ListFiles(TempFolder());
+  ProcessResult result = RunProcess(Quote(exe) + " " + arguments, folder, [](const SeenWindow&) { return IDOK; },
+                                    120000, "install", token);
+  CHECK(ListFiles(TempFolder()) == before);
+  return result;
+}
+
+ScopedWindowsVersion::ScopedWindowsVersion(const std::string& exeName, const char* version)
+    : m_key("Software\\Wine\\AppDefaults\\" + exeName) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, m_key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+      ERROR_SUCCESS)
+    return;
+  m_ok = RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
+                        static_cast<DWORD>(strlen(version) + 1)) == ERROR_SUCCESS;
+  RegCloseKey(key);
+}
+
+ScopedWindowsVersion::~ScopedWindowsVersion() { RegDeleteTreeA(HKEY_CURRENT_USER, m_key.c_str()); }
 
 }  // namespace test

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "TestSupport.h"
+
 namespace test {
 
 struct ConsoleResult {
@@ -68,6 +70,52 @@ class ScopedEnvironment {
   std::string m_name;
   std::string m_old;
   bool m_had;
+};
+
+std::string Quote(const std::string& path);
+// The bytes of the fake installer of the bin folder.
+const std::string& FakeInstaller();
+
+// A package built from payload\ and Settings.ini into package\<exe name>, with the fake
+// installers' journal and the run's log in the same scratch folder.
+struct Package {
+  ScratchDir dir{"inst"};
+  std::string payload = dir / "payload";
+  std::string folder = dir / "package";
+  std::string exe;
+  std::string settings = dir / "Settings.ini";
+  std::string journal = dir / "journal.txt";
+  std::string log = dir / "setup.log";
+  ScopedEnvironment journalVariable{"FAKE_INSTALLER_JOURNAL", journal};
+  // A stand-in for msiexec on the search path: the engine treats any File that contains
+  // "msiexec" as a Windows Installer run, and the stand-in shows the command line it was given.
+  std::string tools = dir / "tools";
+  std::string msiexec = "fake-msiexec.exe";
+  ScopedEnvironment path{"PATH", tools + ";" + Env("PATH")};
+
+  explicit Package(const std::string& exeName = "Setup.exe");
+  void Payload(const std::string& name, const std::string& bytes = FakeInstaller());
+  // Packs the settings; without embedding they are also put beside the package.
+  void Build(const std::string& text, bool embed = false);
+  // Runs the package from its folder, pressing OK on every box; the temporary folder must be
+  // the same afterwards. With a primary token the package runs as that token's user.
+  ProcessResult Run(const std::string& arguments, HANDLE token = nullptr);
+  std::vector<std::string> Log() const { return LogMessages(log); }
+};
+
+// Makes Wine report another Windows version ("win2k", "winxp", "vista", "win7") to every
+// program of this file name started within the scope.
+class ScopedWindowsVersion {
+ public:
+  ScopedWindowsVersion(const std::string& exeName, const char* version);
+  ~ScopedWindowsVersion();
+  ScopedWindowsVersion(const ScopedWindowsVersion&) = delete;
+  ScopedWindowsVersion& operator=(const ScopedWindowsVersion&) = delete;
+  bool ok() const { return m_ok; }
+
+ private:
+  std::string m_key;
+  bool m_ok = false;
 };
 
 }  // namespace test

@@ -286,15 +286,18 @@ void DialogSweep::Sweep(DWORD processId, const std::string& shotTag, const Answe
 }
 
 ProcessResult RunProcess(const std::string& commandLine, const std::string& currentFolder, Answerer answer,
-                         DWORD timeoutMs, const char* shotTag) {
+                         DWORD timeoutMs, const char* shotTag, HANDLE token) {
   ProcessResult result;
   STARTUPINFOA startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process = {};
   std::string mutableLine = commandLine;
-  if (!CreateProcessA(nullptr, &mutableLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                      currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup, &process))
-    return result;
+  const char* folder = currentFolder.empty() ? nullptr : currentFolder.c_str();
+  BOOL started = token != nullptr ? CreateProcessAsUserA(token, nullptr, &mutableLine[0], nullptr, nullptr, FALSE, 0,
+                                                         nullptr, folder, &startup, &process)
+                                  : CreateProcessA(nullptr, &mutableLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                                   folder, &startup, &process);
+  if (!started) return result;
   result.started = true;
   CloseHandle(process.hThread);
 

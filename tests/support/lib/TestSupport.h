@@ -70,9 +70,11 @@ struct ProcessResult {
 };
 
 // Runs a command line (program and arguments), answering the dialogs of its process with
-// `answer` (by default each is closed with IDCANCEL after it was read) until it exits.
+// `answer` (by default each is closed with IDCANCEL after it was read) until it exits. With a
+// primary token the process runs as that token's user (CreateProcessAsUserA).
 ProcessResult RunProcess(const std::string& commandLine, const std::string& currentFolder = "",
-                         Answerer answer = nullptr, DWORD timeoutMs = 60000, const char* shotTag = "window");
+                         Answerer answer = nullptr, DWORD timeoutMs = 60000, const char* shotTag = "window",
+                         HANDLE token = nullptr);
 
 // One pass over the visible dialogs and message boxes of a process: each window not met before
 // is read, photographed into the screenshot folder and answered with the command `answer`

@@ -1,0 +1,35 @@
+// The existence rules of an installer section ("File|1|$(System32)\x.dll;RegKey|0|HKLM\...")
+// read into rules, and the vote each rule casts with the outcome of its test.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// What the rules decide about an installer, as the skip decision uses it.
+enum ExistenceResult : int {
+  kExistenceSkip = 0,       // skip the installer
+  kExistenceMustRun = 1,    // run it, even over an installed same-or-newer version
+  kExistenceNoDemand = 2,   // no demand either way; also the result without rules
+};
+
+enum class ExistenceRuleType { kRegKey, kFile, kOS, kPlatform, kUnknown };
+
+struct ExistenceRule {
+  std::string type;      // as written
+  int32_t value;         // the rule value, read as atoi reads it (0 when missing)
+  std::string argument;  // the key, path, version or platform (empty when missing)
+};
+
+// Rules are the ";" items and fields the "|" items of the list rule (empty items vanish, spaces
+// are kept). An item without any field gives no rule; fields after the third are ignored.
+std::vector<ExistenceRule> ParseExistenceRules(const char* text);
+
+// "RegKey", "File", "OS" or "Platform" without regard to case; any other text is unknown.
+ExistenceRuleType ClassifyExistenceRule(const std::string& type);
+
+// Rule values 0 to 5 have a meaning; others vote kExistenceNoDemand.
+bool IsKnownRuleValue(int32_t value);
+
+// The overall result after one rule with this value whose test found the thing (exists) or not.
+// Votes lower the overall result; values 4 and 5 may also raise it back to kExistenceNoDemand.
+int ApplyExistenceRule(int overall, int32_t value, bool exists);

@@ -1,0 +1,45 @@
+#include "settings/PathExpansion.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "core/BoundedString.h"
+#include "core/SplitString.h"
+#include "core/TextCompare.h"
+
+namespace {
+
+const char* VariableValue(const std::string& component, const PathFolders& folders) {
+  const char* text = component.c_str();
+  if (EqualsIgnoreCase(text, "$(WinDrive))")) return folders.winDrive;
+  if (EqualsIgnoreCase(text, "$(ProgramFiles)")) return folders.programFiles;
+  if (EqualsIgnoreCase(text, "$(Windows)")) return folders.windows;
+  if (EqualsIgnoreCase(text, "$(System32)")) return folders.system;
+  return text;
+}
+
+}  // namespace
+
+bool ExpandPathVariables(const char* path, const PathFolders& folders, char* buffer, size_t size) {
+  if (buffer == nullptr || size == 0) return false;
+  memset(buffer, 0, size);
+  if (path == nullptr) path = "";
+  std::vector<std::string> components;
+  if (SplitString(path, "\\", components) == 0) {
+    bounded::Copy(buffer, size, path);
+    return false;
+  }
+  for (size_t i = 0; i < components.size(); i++) {
+    bounded::Append(buffer, size, VariableValue(components[i], folders));
+    if (i + 1 < components.size()) bounded::Append(buffer, size, "\\");
+  }
+  return true;
+}
+
+void DrivePart(const char* path, char* buffer, size_t size) {
+  if (buffer == nullptr || size == 0) return;
+  bool drive = path != nullptr && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) &&
+               path[1] == ':';
+  bounded::Copy(buffer, size, drive ? path : "", 2);
+}
