@@ -1,5 +1,6 @@
 #include "PackageSupport.h"
 
+#include <doctest.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -150,6 +151,41 @@ std::string ProgramFilesFolder() {
   char folder[MAX_PATH] = {};
   SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, folder);
   return folder;
+}
+
+const std::string& FakeInstaller() {
+  static const std::string bytes = ReadFile(BinFile("FakeInstaller.exe"));
+  return bytes;
+}
+
+namespace {
+std::string Quote(const std::string& path) { return "\"" + path + "\""; }
+}  // namespace
+
+Package::Package() {
+  CreateDirectoryA(payload.c_str(), nullptr);
+  CreateDirectoryA(folder.c_str(), nullptr);
+  CreateDirectoryA(tools.c_str(), nullptr);
+  WriteFile(tools + "\\" + msiexec, FakeInstaller());
+}
+
+void Package::Payload(const std::string& name, const std::string& bytes) { WriteFile(payload + "\\" + name, bytes); }
+
+void Package::Build(const std::string& text, bool embed) {
+  WriteFile(settings, text);
+  ConsoleResult packed = RunPack("--settings " + Quote(settings) + " --payload " + Quote(payload) + " --out " +
+                                 Quote(exe) + (embed ? " --embed-settings" : ""));
+  INFO(packed.err);
+  REQUIRE(packed.exitCode == 0);
+  if (!embed) WriteFile(folder + "\\Settings.ini", text);
+}
+
+ProcessResult Package::Run(const std::string& arguments, Answerer answer) {
+  if (!answer) answer = [](const SeenWindow&) { return IDOK; };
+  std::vector<std::string> before = ListFiles(TempFolder());
+  ProcessResult result = RunProcess(Quote(exe) + " " + arguments, folder, answer, 120000, "install");
+  CHECK(ListFiles(TempFolder()) == before);
+  return result;
 }
 
 ScopedEnvironment::ScopedEnvironment(const char* name, const std::string& value) : m_name(name) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "TestSupport.h"
+
 namespace test {
 
 struct ConsoleResult {
@@ -68,6 +70,36 @@ class ScopedEnvironment {
   std::string m_name;
   std::string m_old;
   bool m_had;
+};
+
+// The fake installer's bytes (tests/fixtures/fake_installer.cpp), read once.
+const std::string& FakeInstaller();
+
+// A package built from payload\ and Settings.ini into package\Setup.exe, with the fake
+// installers' journal and the run's log in the same scratch folder.
+struct Package {
+  ScratchDir dir{"inst"};
+  std::string payload = dir / "payload";
+  std::string folder = dir / "package";
+  std::string exe = folder + "\\Setup.exe";
+  std::string settings = dir / "Settings.ini";
+  std::string journal = dir / "journal.txt";
+  std::string log = dir / "setup.log";
+  ScopedEnvironment journalVariable{"FAKE_INSTALLER_JOURNAL", journal};
+  // A stand-in for msiexec on the search path: the engine treats any File that contains
+  // "msiexec" as a Windows Installer run, and the stand-in shows the command line it was given.
+  std::string tools = dir / "tools";
+  std::string msiexec = "fake-msiexec.exe";
+  ScopedEnvironment path{"PATH", tools + ";" + Env("PATH")};
+
+  Package();
+  void Payload(const std::string& name, const std::string& bytes = FakeInstaller());
+  // Packs the settings; without embedding they are also put beside the package.
+  void Build(const std::string& text, bool embed = false);
+  // Runs the package from its folder, answering its boxes (by default OK on every one); the
+  // temporary folder must be the same afterwards.
+  ProcessResult Run(const std::string& arguments, Answerer answer = nullptr);
+  std::vector<std::string> Log() const { return LogMessages(log); }
 };
 
 }  // namespace test
