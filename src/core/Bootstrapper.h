@@ -129,6 +129,7 @@ class Bootstrapper {
   DWORD CheckExitCode(const char* section, DWORD exitCode, BOOL reinstalling);
   bool RunCleanup();
   void CreateSystemRestorePoint();
+  void EndSystemRestorePoint();
 
   // --- restart ---
   bool ShowReboot(int mode, BOOL furtherWork);
@@ -161,6 +162,8 @@ class Bootstrapper {
   DWORD ShowHelp();
   DWORD ShowMoreHelp();
   void ShowProgressDialog();
+  void StartProgressDialog();
+  void CloseProgressDialog();
 
   // --- run state, in the order of the data model ---
   HANDLE m_hSingleInstanceMutex = nullptr;
@@ -189,6 +192,14 @@ class Bootstrapper {
   HWND volatile m_hProgressDlg = nullptr;
   HWND volatile m_hProgressBar = nullptr;
   DWORD m_dwPrerequisiteCount = 0;
+  // The progress thread, the sign that its dialog is up (or will never be), and the request
+  // to close that a dialog still coming up reads once it is there.
+  HANDLE m_hProgressThread = nullptr;
+  HANDLE m_hProgressReady = nullptr;
+  LONG volatile m_lProgressCloseRequested = 0;
+  // The system change begun before the prerequisites, to be ended with its number after them.
+  BOOL m_bRestorePointBegun = FALSE;
+  INT64 m_llRestorePointSequence = 0;
   BOOL m_bSilent = FALSE;
   BOOL m_bProductRunningAtStart = FALSE;
   BOOL m_bSpeechSuppressed = FALSE;

@@ -3,12 +3,12 @@
 #include "core/Bootstrapper.h"
 
 #include <commctrl.h>
-#include <process.h>
 
 #include <string>
 #include <vector>
 
 #include "core/HandleOwner.h"
+#include "core/PrerequisiteStage.h"
 #include "core/SplitString.h"
 #include "settings/ProfileRead.h"
 
@@ -52,12 +52,8 @@ DWORD Bootstrapper::DoSettings_Install() {
   SplitString(ListSection.PreInstall, "|", prerequisites);
   if (!prerequisites.empty()) {
     m_dwPrerequisiteCount = static_cast<DWORD>(prerequisites.size());
-    bool progressThread = false;
-    // The restore point and the progress dialog come together, and only before prerequisites.
-    if ((ListSection.dwFlags & kShowProgressBar) != 0) {
-      CreateSystemRestorePoint();
-      progressThread = _beginthread(ProgressThreadProc, 0, this) != static_cast<uintptr_t>(-1);
-    }
+    // The restore point and the progress dialog come together, and only around prerequisites.
+    PrerequisiteStage stage(*this, (ListSection.dwFlags & kShowProgressBar) != 0);
     // A restart during the prerequisites resumes the package after the next logon.
     AddToRunOnce();
 
@@ -74,9 +70,7 @@ DWORD Bootstrapper::DoSettings_Install() {
       if (action == kActionRestarting) return kRestartInitiatedExitCode;
     }
 
-    // Only a window is posted to: a null handle would post to this thread's own queue.
-    HWND progressDialog = m_hProgressDlg;
-    if (progressThread && progressDialog != nullptr) PostMessageA(progressDialog, WM_COMMAND, IDOK, 0);
+    stage.End();
 
     if (m_wDeferredReboot != 0) {
       LogMessage(this, "DoSettings_Install - Deferred reboot detected.");

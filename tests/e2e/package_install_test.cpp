@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "LogLines.h"
 #include "PackageSupport.h"
 #include "TestSupport.h"
 
@@ -20,10 +21,6 @@ using test::Quote;
 std::string WithoutTrailingSlash(std::string folder) {
   if (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
   return folder;
-}
-
-bool Contains(const std::vector<std::string>& lines, const std::string& line) {
-  return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
 size_t IndexOf(const std::vector<std::string>& lines, const std::string& line) {
@@ -67,9 +64,9 @@ TEST_CASE("prerequisites run in order, then the main installer, extracted to and
   CHECK(first < second);
   CHECK(second < main);
   CHECK(main < log.size());
-  CHECK(Contains(log, "Run - Launching file \"" + test::TempFolder() + "first.exe\" with arguments \"exit=0 first-args\"."));
-  CHECK(Contains(log, "RunInstaller - Set current directory to " + test::TempFolder() + "."));
-  CHECK(Contains(log, "DoSettings_Install - Install main exit code: 3010"));
+  CHECK(test::HasLine(log, "Run - Launching file \"" + test::TempFolder() + "first.exe\" with arguments \"exit=0 first-args\"."));
+  CHECK(test::HasLine(log, "RunInstaller - Set current directory to " + test::TempFolder() + "."));
+  CHECK(test::HasLine(log, "DoSettings_Install - Install main exit code: 3010"));
   CHECK(log.back() == "*** Pendrix - Finish. ***");
 }
 
@@ -89,8 +86,8 @@ TEST_CASE("a setup type with prerequisites only ends with the last prerequisite'
   CHECK(journal[0].arguments == "exit=0");
   CHECK(journal[1].arguments == "exit=5");
   std::vector<std::string> log = p.Log();
-  CHECK(Contains(log, "DoSettings_Install - No main install found."));
-  CHECK_FALSE(Contains(log, "InstallMain - Installing the main product ."));
+  CHECK(test::HasLine(log, "DoSettings_Install - No main install found."));
+  CHECK_FALSE(test::HasLine(log, "InstallMain - Installing the main product ."));
 }
 
 TEST_CASE("a setup type with a main installer only passes its whole 32-bit exit code on") {
@@ -104,7 +101,7 @@ TEST_CASE("a setup type with a main installer only passes its whole 32-bit exit 
   REQUIRE(journal.size() == 1);
   CHECK(journal[0].module == test::TempFolder() + "server.exe");
   std::vector<std::string> log = p.Log();
-  CHECK(Contains(log, "DoSettings_Install - Install main exit code: 4294967295"));
+  CHECK(test::HasLine(log, "DoSettings_Install - Install main exit code: 4294967295"));
   for (const std::string& line : log) CHECK(line.find("InstallPrerequisite") == std::string::npos);
 }
 
@@ -156,9 +153,9 @@ TEST_CASE("broken installer sections are reported by message 15 and 11, and the 
   CHECK(journal[0].arguments == "exit=0");
   CHECK(journal[1].arguments == "exit=7");
   std::vector<std::string> log = p.Log();
-  CHECK(Contains(log, "SetInstallerSection - The section does not exist in Settings."));
-  CHECK(Contains(log, "SetInstallerSection - No Name key was specified in the section."));
-  CHECK(Contains(log, "SetInstallerSection - No File key was specified in the section."));
+  CHECK(test::HasLine(log, "SetInstallerSection - The section does not exist in Settings."));
+  CHECK(test::HasLine(log, "SetInstallerSection - No Name key was specified in the section."));
+  CHECK(test::HasLine(log, "SetInstallerSection - No File key was specified in the section."));
 }
 
 TEST_CASE("the pass-through example of the help text: /i AI.msi /l for the msiexec run, \" /l\" for the other") {
@@ -181,8 +178,8 @@ TEST_CASE("the pass-through example of the help text: /i AI.msi /l for the msiex
   CHECK(journal[1].folder == kTemp);
   CHECK(journal[1].module == p.tools + "\\" + p.msiexec);
   std::vector<std::string> log = p.Log();
-  CHECK(Contains(log, "Run - Launching file \"" + p.msiexec + "\" with arguments \"/i AI.msi /l\"."));
-  CHECK(Contains(log, "RunInstaller - Output file name: " + test::TempFolder() + "AI.msi."));
+  CHECK(test::HasLine(log, "Run - Launching file \"" + p.msiexec + "\" with arguments \"/i AI.msi /l\"."));
+  CHECK(test::HasLine(log, "RunInstaller - Output file name: " + test::TempFolder() + "AI.msi."));
 }
 
 TEST_CASE("/Log asks an msiexec run for a verbose log beside the package's log") {
@@ -222,7 +219,7 @@ TEST_CASE("DoNotExtract runs the installer from the package folder; a missing on
   CHECK(journal[1].arguments == "exit=12 local");
   CHECK(journal[1].module == p.folder + "\\local.exe");
   CHECK(journal[1].folder == p.folder);  // the current folder is left as it was
-  CHECK(Contains(p.Log(), "RunInstaller - Output file name: " + p.folder + "\\local.exe."));
+  CHECK(test::HasLine(p.Log(), "RunInstaller - Output file name: " + p.folder + "\\local.exe."));
 
   // The same package without the file beside it: the run must not end as a success.
   DeleteFileA((p.folder + "\\local.exe").c_str());
@@ -235,7 +232,7 @@ TEST_CASE("DoNotExtract runs the installer from the package folder; a missing on
   CHECK(result.exitCode != 0);
   CHECK(result.exitCode == ERROR_FILE_NOT_FOUND);
   CHECK(test::ReadJournal(p.journal).size() == 1);  // the embedded prerequisite still ran
-  CHECK(Contains(p.Log(), "DoSettings_Install - Install main exit code: 2"));
+  CHECK(test::HasLine(p.Log(), "DoSettings_Install - Install main exit code: 2"));
 }
 
 TEST_CASE("a silent install whose installer is missing shows no box and fails") {
@@ -285,7 +282,7 @@ TEST_CASE("a real MSI prerequisite is installed by msiexec /qn and found install
   CHECK(test::MsiProductState(kAlpha123) == 5);  // INSTALLSTATE_DEFAULT
   CHECK(test::ReadFile(installed) == "Pendrix Fixture Alpha 1.2.3\r\n");
   std::vector<std::string> log = p.Log();
-  CHECK(Contains(log, "Run - Launching file \"msiexec.exe\" with arguments \"/i alpha-1.2.3.msi /qn /l*v \"" +
+  CHECK(test::HasLine(log, "Run - Launching file \"msiexec.exe\" with arguments \"/i alpha-1.2.3.msi /qn /l*v \"" +
                           p.dir.path() + "\\Alpha Runtime.log\"\"."));
   CHECK(test::FileExists(p.dir / "Alpha Runtime.log"));  // msiexec's own verbose log
   CHECK(test::ReadJournal(p.journal).size() == 1);      // then the main installer
@@ -321,6 +318,6 @@ TEST_CASE("a package of a gigabyte packs, runs, and extracts each installer whol
   REQUIRE(journal.size() == 2);
   CHECK(journal[0].module == test::TempFolder() + "big1.exe");
   CHECK(journal[1].module == test::TempFolder() + "big2.exe");
-  CHECK_FALSE(Contains(p.Log(), "RunInstaller - Failed to extract the installer."));
+  CHECK_FALSE(test::HasLine(p.Log(), "RunInstaller - Failed to extract the installer."));
   DeleteFileA(p.exe.c_str());
 }

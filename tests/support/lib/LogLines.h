@@ -1,5 +1,6 @@
 // Log messages: joined into one text, so that a failed comparison prints every line, and looked up.
 #pragma once
+#include <algorithm>
 #include <string>
 #include <vector>
 

@@ -187,10 +187,10 @@ void Package::Build(const std::string& text, bool embed) {
   if (!embed) WriteFile(folder + "\\Settings.ini", text);
 }
 
-ProcessResult Package::Run(const std::string& arguments, HANDLE token) {
+ProcessResult Package::Run(const std::string& arguments, Answerer answer, HANDLE token) {
+  if (!answer) answer = [](const SeenWindow&) { return IDOK; };
   std::vector<std::string> before = ListFiles(TempFolder());
-  ProcessResult result = RunProcess(Quote(exe) + " " + arguments, folder, [](const SeenWindow&) { return IDOK; },
-                                    120000, "install", token);
+  ProcessResult result = RunProcess(Quote(exe) + " " + arguments, folder, answer, 120000, "install", token);
   CHECK(ListFiles(TempFolder()) == before);
   return result;
 }

@@ -97,9 +97,10 @@ struct Package {
   void Payload(const std::string& name, const std::string& bytes = FakeInstaller());
   // Packs the settings; without embedding they are also put beside the package.
   void Build(const std::string& text, bool embed = false);
-  // Runs the package from its folder, pressing OK on every box; the temporary folder must be
-  // the same afterwards. With a primary token the package runs as that token's user.
-  ProcessResult Run(const std::string& arguments, HANDLE token = nullptr);
+  // Runs the package from its folder, answering its boxes (by default OK on every one); the
+  // temporary folder must be the same afterwards. With a primary token the package runs as that
+  // token's user.
+  ProcessResult Run(const std::string& arguments, Answerer answer = nullptr, HANDLE token = nullptr);
   std::vector<std::string> Log() const { return LogMessages(log); }
 };
 
