@@ -38,7 +38,7 @@ test::ProcessResult RunWith(Package& p, const std::string& settings, HANDLE toke
   REQUIRE(test::WriteFile(p.folder + "\\Settings.ini", settings));
   DeleteFileA(p.journal.c_str());
   DeleteFileA(p.log.c_str());
-  return p.Run("/Log " + test::Quote(p.log), token);
+  return p.Run("/Log " + test::Quote(p.log), nullptr, token);
 }
 
 // The one box of a refusal: caption, text, and the log lines up to the exit code 5.
