@@ -13,4 +13,5 @@ set(PENDRIX_PORTABLE_SOURCES
   tools/pack/PeResources.cpp
   tools/pack/PackRules.cpp
   tools/pack/PackOptions.cpp
+  tools/cleanup/CleanupArguments.cpp
 )

@@ -140,12 +140,62 @@ int MsiProductState(const char* productCode) {
   return state;
 }
 
+std::string MsiProductInfo(const char* productCode, const char* property) {
+  using InfoFn = UINT(WINAPI*)(LPCSTR, LPCSTR, LPSTR, LPDWORD);
+  HMODULE msi = LoadLibraryA("msi.dll");
+  if (msi == nullptr) return "";
+  auto info = reinterpret_cast<InfoFn>(GetProcAddress(msi, "MsiGetProductInfoA"));
+  char value[MAX_PATH] = {};
+  DWORD size = sizeof(value);
+  bool ok = info != nullptr && info(productCode, property, value, &size) == ERROR_SUCCESS;
+  FreeLibrary(msi);
+  return ok ? value : "";
+}
+
 bool UninstallMsiProduct(const char* productCode) {
   if (MsiProductState(productCode) == 5) {
     std::string commandLine = std::string("msiexec.exe /x ") + productCode + " /qn";
     RunProcess(commandLine, "", nullptr, 120000, "uninstall");
   }
   return MsiProductState(productCode) != 5;
+}
+
+bool InstallMsiFixture(const char* fileName, const std::string& properties) {
+  std::string commandLine = "msiexec.exe /i \"" + BinFile("fixtures\\") + fileName + "\" /qn " + properties;
+  ProcessResult result = RunProcess(commandLine, "", nullptr, 120000, "install");
+  return result.finished && result.exitCode == ERROR_SUCCESS;
+}
+
+namespace {
+
+// Collects what an msi.dll enumerator gives, index by index, until it reports anything but success.
+template <typename Fn, typename Call>
+std::vector<std::string> MsiEnumerate(const char* function, Call call) {
+  std::vector<std::string> found;
+  HMODULE msi = LoadLibraryA("msi.dll");
+  if (msi == nullptr) return found;
+  auto enumerate = reinterpret_cast<Fn>(GetProcAddress(msi, function));
+  char code[39] = {};
+  for (DWORD index = 0; enumerate != nullptr && call(enumerate, index, code) == ERROR_SUCCESS; index++)
+    found.push_back(code);
+  FreeLibrary(msi);
+  return found;
+}
+
+}  // namespace
+
+std::vector<std::string> MsiRelatedProducts(const char* upgradeCode) {
+  using EnumFn = UINT(WINAPI*)(LPCSTR, DWORD, DWORD, LPSTR);
+  return MsiEnumerate<EnumFn>("MsiEnumRelatedProductsA", [upgradeCode](EnumFn fn, DWORD index, char* code) {
+    return fn(upgradeCode, 0, index, code);
+  });
+}
+
+std::vector<std::string> MsiComponentClients(const char* componentCode) {
+  using EnumFn = UINT(WINAPI*)(LPCSTR, DWORD, LPSTR);
+  return MsiEnumerate<EnumFn>("MsiEnumClientsA", [componentCode](EnumFn fn, DWORD index, char* code) {
+    return fn(componentCode, index, code);
+  });
 }
 
 std::string ProgramFilesFolder() {

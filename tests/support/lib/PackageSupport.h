@@ -52,8 +52,17 @@ std::vector<JournalLine> ReadJournal(const std::string& path);
 
 // Windows Installer's state of a product (INSTALLSTATE_DEFAULT 5 when installed, -1 unknown).
 int MsiProductState(const char* productCode);
+// A product's property as MsiGetProductInfoA gives it ("VersionString", "LocalPackage"), or "".
+std::string MsiProductInfo(const char* productCode, const char* property);
 // Removes a product quietly if it is installed; true when it is not installed afterwards.
 bool UninstallMsiProduct(const char* productCode);
+// Installs an MSI fixture of the build (bin\fixtures) quietly, with extra properties; true when
+// msiexec succeeded.
+bool InstallMsiFixture(const char* fileName, const std::string& properties = "");
+// The products Windows Installer lists for an upgrade code (MsiEnumRelatedProductsA).
+std::vector<std::string> MsiRelatedProducts(const char* upgradeCode);
+// The products Windows Installer lists as clients of a component (MsiEnumClientsA).
+std::vector<std::string> MsiComponentClients(const char* componentCode);
 
 // The Program Files folder that a 32-bit installer writes into.
 std::string ProgramFilesFolder();
