@@ -5,6 +5,7 @@ set(PENDRIX_PORTABLE_SOURCES
   src/install/MsiSwitch.cpp
   src/settings/CodeList.cpp
   src/settings/YesNo.cpp
+  src/settings/ProductVersion.cpp
   src/install/PassThroughEscapes.cpp
   tools/pack/PeResources.cpp
   tools/pack/PackRules.cpp
