@@ -173,7 +173,7 @@ bool Bootstrapper::DoWeAllowInstallerToRun(BOOL mainInstaller, const char* outpu
   int installed = IsMsiProductInstalled(outputFile);
   LogMessage(this, "DoWeAllowInstallerToRun - IsMsiProductInstalled result: %d", installed);
   bool run = true;
-  if (installed == 0 || installed == 1) {
+  if (installed == kProductSameInstalled || installed == kProductNewerInstalled) {
     if (skipIfInstalled) {
       LogMessage(this, "DoWeAllowInstallerToRun - Skipping this installer because of version.");
       run = false;
@@ -181,8 +181,8 @@ bool Bootstrapper::DoWeAllowInstallerToRun(BOOL mainInstaller, const char* outpu
       LogMessage(this, "DoWeAllowInstallerToRun - Installer is the same or newer but bypassing the skip.");
       if (existence == 1) reinstallFlag = 1;
     }
-  } else if (installed == -1) {
-    reinstallFlag = 1;  // an older version is installed
+  } else if (installed == kProductOlderInstalled) {
+    reinstallFlag = 1;
   }
   if (reinstall != nullptr) *reinstall = reinstallFlag;
   return run;

@@ -146,6 +146,25 @@ bool UninstallMsiProduct(const char* productCode) {
   return MsiProductState(productCode) != 5;
 }
 
+DWORD InstallMsiPackage(const std::string& package, const std::string& properties) {
+  std::string commandLine = "msiexec.exe /i \"" + package + "\" /qn" + (properties.empty() ? "" : " " + properties);
+  return RunProcess(commandLine, "", nullptr, 120000, "install-msi").exitCode;
+}
+
+std::string MsiProductVersion(const char* productCode) {
+  using InfoFn = UINT(WINAPI*)(LPCSTR, LPCSTR, LPSTR, LPDWORD);
+  HMODULE msi = LoadLibraryA("msi.dll");
+  if (msi == nullptr) return {};
+  auto info = reinterpret_cast<InfoFn>(GetProcAddress(msi, "MsiGetProductInfoA"));
+  char version[64] = {};
+  DWORD size = sizeof(version);
+  bool read = info != nullptr && info(productCode, "VersionString", version, &size) == ERROR_SUCCESS;
+  FreeLibrary(msi);
+  return read ? version : "";
+}
+
+std::string MsiFixture(const char* name) { return BinFile("fixtures") + "\\" + name; }
+
 std::string ProgramFilesFolder() {
   char folder[MAX_PATH] = {};
   SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, folder);

@@ -48,10 +48,33 @@ struct JournalLine {
 };
 std::vector<JournalLine> ReadJournal(const std::string& path);
 
+// Product codes of the MSI fixtures (tests/fixtures/msi): Gamma has one for all its versions.
+constexpr char kGammaProductCode[] = "{9C4E2A71-5D3B-4F86-A0E7-2B6D1C8F3A50}";
+constexpr char kAlpha123ProductCode[] = "{6F1D6E3A-2B7C-4C59-9A4E-3D5B8A7C1123}";
+constexpr char kBetaProductCode[] = "{3B0A58C2-91E4-4F0D-8C36-5E2F7D9A4B10}";
+// A built MSI fixture, in Windows form.
+std::string MsiFixture(const char* name);
+
 // Windows Installer's state of a product (INSTALLSTATE_DEFAULT 5 when installed, -1 unknown).
 int MsiProductState(const char* productCode);
 // Removes a product quietly if it is installed; true when it is not installed afterwards.
 bool UninstallMsiProduct(const char* productCode);
+// Installs a package quietly with msiexec and these properties; msiexec's exit code.
+DWORD InstallMsiPackage(const std::string& package, const std::string& properties = "");
+// The installed version of a product as Windows Installer reports it, or "".
+std::string MsiProductVersion(const char* productCode);
+
+// Removes a product when the scope begins (a leftover of an earlier run) and when it ends.
+class MsiProductGuard {
+ public:
+  explicit MsiProductGuard(const char* productCode) : m_productCode(productCode) { UninstallMsiProduct(productCode); }
+  ~MsiProductGuard() { UninstallMsiProduct(m_productCode); }
+  MsiProductGuard(const MsiProductGuard&) = delete;
+  MsiProductGuard& operator=(const MsiProductGuard&) = delete;
+
+ private:
+  const char* m_productCode;
+};
 
 // The Program Files folder that a 32-bit installer writes into.
 std::string ProgramFilesFolder();
