@@ -54,11 +54,11 @@ enum InstalledProductResult : int {
 
 // Modes of ShowReboot: which restart is asked for, and so the buttons and the recording.
 enum RebootPromptMode : int {
-  kRebootPromptDeferred = 1,       // "defer" codes only: OK or Cancel
-  kRebootPromptDeferredForce = 2,  // a "deferforce" code: OK only
-  kRebootPromptImmediate = 3,      // OK or Cancel
+  kRebootPromptDeferred = 1,        // "defer" codes only: OK or Cancel
+  kRebootPromptDeferredForce = 2,   // a "deferforce" code: OK only
+  kRebootPromptImmediate = 3,       // OK or Cancel
   kRebootPromptImmediateForce = 4,  // OK only
-  kRebootPromptForce = 5,          // OK only
+  kRebootPromptForce = 5,           // OK only
 };
 
 constexpr size_t kMaxCodes = 49;
@@ -197,6 +197,8 @@ class Bootstrapper {
   InstallerSectionRecord InstallerSection = {};
   WORD m_wDeferredReboot = 0;
   BOOL m_bMsiInstall = TRUE;
+  // The last RunInstaller skipped its installer: there is no exit code to judge.
+  BOOL m_bInstallerSkipped = FALSE;
   OSVERSIONINFOA m_OSVersion = {};
   char m_szWinDrive[260] = {};
   char m_szProgramFiles[260] = {};

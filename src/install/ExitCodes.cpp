@@ -19,6 +19,12 @@ bool IsMode(const char* reboot, const char* keyword) { return lstrcmpiA(reboot, 
 }  // namespace
 
 DWORD Bootstrapper::CheckExitCode(const char* section, DWORD exitCode, BOOL reinstalling) {
+  // A skipped installer did not run: its 0 is no exit code. Judged, a "force" restart or a
+  // listed 0 would restart the computer at every resume, and the package would never finish.
+  if (m_bInstallerSkipped) {
+    LogMessage(this, "CheckExitCode - The installer was skipped; there is no exit code to judge.");
+    return kActionContinue;
+  }
   const char* reboot = InstallerSection.Reboot;
   // Asks to restart now; the restart is started only when the user agrees.
   auto restartIfAgreed = [this](int mode) {

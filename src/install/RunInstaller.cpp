@@ -68,6 +68,7 @@ void MarkProgramCompatibility(const char* file) {
 }  // namespace
 
 DWORD Bootstrapper::RunInstaller(const char* section, BOOL mainInstaller) {
+  m_bInstallerSkipped = FALSE;
   if (section == nullptr || section[0] == '\0') return ERROR_INVALID_DATA;
   if (SetInstallerSection(section) != ERROR_SUCCESS) {
     LogMessage(this, "RunInstaller - Failed to read the installer-specific section in Settings.");
@@ -100,6 +101,7 @@ DWORD Bootstrapper::RunInstaller(const char* section, BOOL mainInstaller) {
   int reinstall = 0;
   if (!DoWeAllowInstallerToRun(mainInstaller, outputFile, &reinstall)) {
     LogMessage(this, "RunInstaller - Skipping this installer.");
+    m_bInstallerSkipped = TRUE;
     return ERROR_SUCCESS;
   }
   AddToArguments(reinstall);

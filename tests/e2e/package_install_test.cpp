@@ -8,76 +8,19 @@
 #include <string>
 #include <vector>
 
-#include "PackageSupport.h"
-#include "TestSupport.h"
+#include "Package.h"
 
 namespace {
 
-std::string Quote(const std::string& path) { return "\"" + path + "\""; }
+using test::Contains;
+using test::FakeInstaller;
+using test::IndexOf;
+using test::Package;
+using test::Quote;
 
 std::string WithoutTrailingSlash(std::string folder) {
   if (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
   return folder;
-}
-
-const std::string& FakeInstaller() {
-  static const std::string bytes = test::ReadFile(test::BinFile("FakeInstaller.exe"));
-  return bytes;
-}
-
-// A package built from payload\ and Settings.ini into package\Setup.exe, with the fake
-// installers' journal and the run's log in the same scratch folder.
-struct Package {
-  test::ScratchDir dir{"inst"};
-  std::string payload = dir / "payload";
-  std::string folder = dir / "package";
-  std::string exe = folder + "\\Setup.exe";
-  std::string settings = dir / "Settings.ini";
-  std::string journal = dir / "journal.txt";
-  std::string log = dir / "setup.log";
-  test::ScopedEnvironment journalVariable{"FAKE_INSTALLER_JOURNAL", journal};
-  // A stand-in for msiexec on the search path: the engine treats any File that contains
-  // "msiexec" as a Windows Installer run, and the stand-in shows the command line it was given.
-  std::string tools = dir / "tools";
-  std::string msiexec = "fake-msiexec.exe";
-  test::ScopedEnvironment path{"PATH", tools + ";" + test::Env("PATH")};
-
-  Package() {
-    CreateDirectoryA(payload.c_str(), nullptr);
-    CreateDirectoryA(folder.c_str(), nullptr);
-    CreateDirectoryA(tools.c_str(), nullptr);
-    test::WriteFile(tools + "\\" + msiexec, FakeInstaller());
-  }
-  void Payload(const std::string& name, const std::string& bytes = FakeInstaller()) {
-    test::WriteFile(payload + "\\" + name, bytes);
-  }
-  // Packs the settings; without embedding they are also put beside the package.
-  void Build(const std::string& text, bool embed = false) {
-    test::WriteFile(settings, text);
-    test::ConsoleResult packed = test::RunPack("--settings " + Quote(settings) + " --payload " + Quote(payload) +
-                                               " --out " + Quote(exe) + (embed ? " --embed-settings" : ""));
-    INFO(packed.err);
-    REQUIRE(packed.exitCode == 0);
-    if (!embed) test::WriteFile(folder + "\\Settings.ini", text);
-  }
-  // Runs the package from its folder, pressing OK on every box; the temporary folder must be
-  // the same afterwards.
-  test::ProcessResult Run(const std::string& arguments) {
-    std::vector<std::string> before = test::ListFiles(test::TempFolder());
-    test::ProcessResult result = test::RunProcess(Quote(exe) + " " + arguments, folder,
-                                                  [](const test::SeenWindow&) { return IDOK; }, 120000, "install");
-    CHECK(test::ListFiles(test::TempFolder()) == before);
-    return result;
-  }
-  std::vector<std::string> Log() const { return test::LogMessages(log); }
-};
-
-bool Contains(const std::vector<std::string>& lines, const std::string& line) {
-  return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
-
-size_t IndexOf(const std::vector<std::string>& lines, const std::string& line) {
-  return static_cast<size_t>(std::find(lines.begin(), lines.end(), line) - lines.begin());
 }
 
 const std::string kTemp = WithoutTrailingSlash(test::TempFolder());
