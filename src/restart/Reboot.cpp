@@ -106,15 +106,13 @@ void Bootstrapper::ShowRestartProduct() {
 
 DWORD Bootstrapper::RestartComputer() {
   const RestartCalls& calls = g_RestartCalls;
-  // Windows NT and later restart only for a process that holds the shutdown privilege.
+  // Windows NT and later restart only for a process that holds the shutdown privilege; the
+  // privilege is given back afterwards. Without it the calls below fail with their own error.
   KernelHandle token;
-  DWORD result = ERROR_SUCCESS;
   if (m_OSVersion.dwPlatformId == VER_PLATFORM_WIN32_NT) {
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.put()))
-      result = LastErrorOr(ERROR_ACCESS_DENIED);
-    else
-      result = SetShutdownPrivilege(token.get(), true);
-    if (result != ERROR_SUCCESS) token.reset();
+    bool enabled = OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.put()) &&
+                   SetShutdownPrivilege(token.get(), true) == ERROR_SUCCESS;
+    if (!enabled) token.reset();
   }
 
   InitiateShutdownFn initiateShutdown = calls.findInitiateShutdown();
@@ -126,12 +124,9 @@ DWORD Bootstrapper::RestartComputer() {
   }
   // The older exit call only stands in for an extended call that is missing or failed. Once the
   // restart is under way, a second request would only add a forced restart on top of it.
-  if (shutdownResult == ERROR_SUCCESS) {
-    result = ERROR_SUCCESS;
-  } else {
-    result = calls.exitWindowsEx(EWX_REBOOT | EWX_FORCEIFHUNG, kRestartReason) ? ERROR_SUCCESS
-                                                                             : LastErrorOr(shutdownResult);
-  }
+  DWORD result = ERROR_SUCCESS;
+  if (shutdownResult != ERROR_SUCCESS && !calls.exitWindowsEx(EWX_REBOOT | EWX_FORCEIFHUNG, kRestartReason))
+    result = LastErrorOr(shutdownResult);
 
   if (token) SetShutdownPrivilege(token.get(), false);
   return result;
