@@ -9,6 +9,7 @@ set(PENDRIX_PORTABLE_SOURCES
   src/settings/ExistenceVotes.cpp
   src/settings/PathExpansion.cpp
   src/requirements/VersionExpression.cpp
+  src/settings/ProductVersion.cpp
   src/install/PassThroughEscapes.cpp
   tools/pack/PeResources.cpp
   tools/pack/PackRules.cpp

@@ -44,6 +44,23 @@ enum ReturnAction : DWORD {
   kActionReinstall = 5,
 };
 
+// Results of IsMsiProductInstalled: how the package's product stands on the machine.
+enum InstalledProductResult : int {
+  kProductUndetermined = -2,  // not a Windows Installer package, not installed, or unknown
+  kProductOlderInstalled = -1,
+  kProductSameInstalled = 0,
+  kProductNewerInstalled = 1,
+};
+
+// Modes of ShowReboot: which restart is asked for, and so the buttons and the recording.
+enum RebootPromptMode : int {
+  kRebootPromptDeferred = 1,        // "defer" codes only: OK or Cancel
+  kRebootPromptDeferredForce = 2,   // a "deferforce" code: OK only
+  kRebootPromptImmediate = 3,       // OK or Cancel
+  kRebootPromptImmediateForce = 4,  // OK only
+  kRebootPromptForce = 5,           // OK only
+};
+
 constexpr size_t kMaxCodes = 49;
 
 struct CodeList {
@@ -183,6 +200,8 @@ class Bootstrapper {
   InstallerSectionRecord InstallerSection = {};
   WORD m_wDeferredReboot = 0;
   BOOL m_bMsiInstall = TRUE;
+  // The last RunInstaller skipped its installer: there is no exit code to judge.
+  BOOL m_bInstallerSkipped = FALSE;
   OSVERSIONINFOA m_OSVersion = {};
   char m_szWinDrive[260] = {};
   char m_szProgramFiles[260] = {};

@@ -76,7 +76,7 @@ DWORD Bootstrapper::DoSettings_Install() {
       LogMessage(this, "DoSettings_Install - Deferred reboot detected.");
       BOOL mainFollows = ListSection.MainInstall[0] != '\0';
       if (!mainFollows) RemoveFromRunOnce();
-      int promptMode = m_wDeferredReboot == kDeferReboot ? 1 : 2;
+      int promptMode = m_wDeferredReboot == kDeferReboot ? kRebootPromptDeferred : kRebootPromptDeferredForce;
       if (ShowReboot(promptMode, mainFollows)) {
         // The RunOnce entry stays when the main installer is still to run after the restart.
         CloseMagnifier();

@@ -1,5 +1,103 @@
+// Judging a prerequisite's exit code by its section's own rules: the Reboot mode and the three
+// code lists, searched in the order reboot, fail, reinstall. No code means anything by itself.
+// A broken install is cleaned up with the cleanup tool before its single reinstall.
 #include "core/Bootstrapper.h"
+#include "core/BoundedString.h"
 
-// Until the exit-code rules are built, every exit code lets the package go on.
-DWORD Bootstrapper::CheckExitCode(const char*, DWORD, BOOL) { return kActionContinue; }
-bool Bootstrapper::RunCleanup() { return false; }
+namespace {
+
+// Only the kept codes of a list are searched, never beyond them.
+bool Holds(const CodeList& list, DWORD code) {
+  DWORD count = list.dwCount < kMaxCodes ? list.dwCount : static_cast<DWORD>(kMaxCodes);
+  for (DWORD i = 0; i < count; i++)
+    if (list.dwCodes[i] == code) return true;
+  return false;
+}
+
+bool IsMode(const char* reboot, const char* keyword) { return lstrcmpiA(reboot, keyword) == 0; }
+
+}  // namespace
+
+DWORD Bootstrapper::CheckExitCode(const char* section, DWORD exitCode, BOOL reinstalling) {
+  // A skipped installer did not run: its 0 is no exit code. Judged, a "force" restart or a
+  // listed 0 would restart the computer at every resume, and the package would never finish.
+  if (m_bInstallerSkipped) {
+    LogMessage(this, "CheckExitCode - The installer was skipped; there is no exit code to judge.");
+    return kActionContinue;
+  }
+  const char* reboot = InstallerSection.Reboot;
+  // Asks to restart now; the restart is started only when the user agrees.
+  auto restartIfAgreed = [this](int mode) {
+    if (!ShowReboot(mode, TRUE)) return false;
+    RestartComputer();
+    return true;
+  };
+
+  if (!IsMode(reboot, "none")) {
+    if (IsMode(reboot, "force")) return restartIfAgreed(kRebootPromptForce) ? kActionRestarting : kActionRestartDeclined;
+    if (IsMode(reboot, "return")) return kActionReturn;
+    if (Holds(InstallerSection.RebootCodes, exitCode)) {
+      if (IsMode(reboot, "defer")) {
+        m_wDeferredReboot |= kDeferReboot;
+        return kActionContinue;
+      }
+      if (IsMode(reboot, "deferforce")) {
+        m_wDeferredReboot |= kDeferForceReboot;
+        return kActionContinue;
+      }
+      if (IsMode(reboot, "immediate"))
+        return restartIfAgreed(kRebootPromptImmediate) ? kActionRestarting : kActionContinue;
+      if (IsMode(reboot, "immediateforce"))
+        return restartIfAgreed(kRebootPromptImmediateForce) ? kActionRestarting : kActionRestartDeclined;
+      // Any other word uses no reboot codes: the code is judged by the other lists.
+    }
+  }
+
+  if (Holds(InstallerSection.FailCodes, exitCode)) {
+    ShowFailure(section);
+    return kActionFailed;
+  }
+
+  if (Holds(InstallerSection.ReinstallCodes, exitCode)) {
+    if (reinstalling) {
+      LogMessage(this, "CheckExitCode - Already reinstalling.");
+      return kActionFailed;
+    }
+    if (!ShowReinstall(section)) {
+      LogMessage(this, "CheckExitCode - The user decided to cancel the installation.");
+      return kActionFailed;
+    }
+    if (RunCleanup()) return kActionReinstall;
+    LogMessage(this, "CheckExitCode - Failed to cleanup the existing installation.");
+    return kActionFailed;
+  }
+  return kActionContinue;
+}
+
+bool Bootstrapper::RunCleanup() {
+  char tool[260] = {};
+  FormatCut(tool, "%s%s", m_szTempFolder, "MsiZap.exe");
+  LogMessage(this, "RunCleanup - File name: %s.", tool);
+  // The tool comes from the language DLL only: without it, a module handle of null would make
+  // the executable's own resources the source, where an installer named CLEANUP could lie.
+  if (m_hLanguageModule == nullptr ||
+      ExtractResource(m_hLanguageModule, "INSTALLER", "INSTALLER_CLEANUP", tool) != ERROR_SUCCESS) {
+    DeleteFileA(tool);  // a write that failed half-way leaves no part of the tool behind
+    LogMessage(this, "RunCleanup - Failed to extract the cleanup file.");
+    return false;
+  }
+
+  // T: remove all Windows Installer data of the product; W: for all users; !: yes to everything.
+  char arguments[260] = {};
+  FormatCut(arguments, "TW! %s", InstallerSection.ProductCode);
+
+  char savedFolder[260] = {};
+  GetCurrentDirectoryA(sizeof(savedFolder), savedFolder);
+  LogMessage(this, "RunCleanup - Set current directory to %s.", m_szTempFolder);
+  SetCurrentDirectoryA(m_szTempFolder);
+  DWORD result = Run(tool, arguments, InstallerSection.PlayTone, SW_HIDE);
+  SetCurrentDirectoryA(savedFolder);
+  LogMessage(this, "RunCleanup - Set current directory to %s.", savedFolder);
+  DeleteFileA(tool);
+  return result != ERROR_INVALID_DATA;
+}

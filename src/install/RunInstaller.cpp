@@ -68,6 +68,7 @@ void MarkProgramCompatibility(const char* file) {
 }  // namespace
 
 DWORD Bootstrapper::RunInstaller(const char* section, BOOL mainInstaller) {
+  m_bInstallerSkipped = FALSE;
   if (section == nullptr || section[0] == '\0') return ERROR_INVALID_DATA;
   if (SetInstallerSection(section) != ERROR_SUCCESS) {
     LogMessage(this, "RunInstaller - Failed to read the installer-specific section in Settings.");
@@ -100,6 +101,7 @@ DWORD Bootstrapper::RunInstaller(const char* section, BOOL mainInstaller) {
   int reinstall = 0;
   if (!DoWeAllowInstallerToRun(mainInstaller, outputFile, &reinstall)) {
     LogMessage(this, "RunInstaller - Skipping this installer.");
+    m_bInstallerSkipped = TRUE;
     return ERROR_SUCCESS;
   }
   AddToArguments(reinstall);
@@ -173,7 +175,7 @@ bool Bootstrapper::DoWeAllowInstallerToRun(BOOL mainInstaller, const char* outpu
   int installed = IsMsiProductInstalled(outputFile);
   LogMessage(this, "DoWeAllowInstallerToRun - IsMsiProductInstalled result: %d", installed);
   bool run = true;
-  if (installed == 0 || installed == 1) {
+  if (installed == kProductSameInstalled || installed == kProductNewerInstalled) {
     if (skipIfInstalled) {
       LogMessage(this, "DoWeAllowInstallerToRun - Skipping this installer because of version.");
       run = false;
@@ -181,8 +183,8 @@ bool Bootstrapper::DoWeAllowInstallerToRun(BOOL mainInstaller, const char* outpu
       LogMessage(this, "DoWeAllowInstallerToRun - Installer is the same or newer but bypassing the skip.");
       if (existence == 1) reinstallFlag = 1;
     }
-  } else if (installed == -1) {
-    reinstallFlag = 1;  // an older version is installed
+  } else if (installed == kProductOlderInstalled) {
+    reinstallFlag = 1;
   }
   if (reinstall != nullptr) *reinstall = reinstallFlag;
   return run;

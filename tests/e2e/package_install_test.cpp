@@ -23,10 +23,6 @@ std::string WithoutTrailingSlash(std::string folder) {
   return folder;
 }
 
-size_t IndexOf(const std::vector<std::string>& lines, const std::string& line) {
-  return static_cast<size_t>(std::find(lines.begin(), lines.end(), line) - lines.begin());
-}
-
 const std::string kTemp = WithoutTrailingSlash(test::TempFolder());
 
 }  // namespace
@@ -58,9 +54,9 @@ TEST_CASE("prerequisites run in order, then the main installer, extracted to and
   }
 
   std::vector<std::string> log = p.Log();
-  size_t first = IndexOf(log, "InstallPrerequisite - Installing the prerequisite First.");
-  size_t second = IndexOf(log, "InstallPrerequisite - Installing the prerequisite Second.");
-  size_t main = IndexOf(log, "InstallMain - Installing the main product Main.");
+  size_t first = test::IndexOf(log, "InstallPrerequisite - Installing the prerequisite First.");
+  size_t second = test::IndexOf(log, "InstallPrerequisite - Installing the prerequisite Second.");
+  size_t main = test::IndexOf(log, "InstallMain - Installing the main product Main.");
   CHECK(first < second);
   CHECK(second < main);
   CHECK(main < log.size());

@@ -110,7 +110,7 @@ TEST_CASE("ReqPermission: an administrator passes; a filtered administrator is r
 
 // Wine reports the version named for the program's file name; the package alone gets it.
 TEST_CASE("ReqOS 5.1 refuses Windows 2000 and admits XP, Vista and 7; OS rules and the compatibility mark follow") {
-  Package p("VersionSetup.exe");
+  Package p("package", "VersionSetup.exe");
   for (const char* name : {"legacy.exe", "modern.exe", "main.exe"}) p.Payload(name);
   const std::string settings =
       "[default]\r\nName=Versions\r\nReqOS=5.1\r\nPreInstall=Legacy|Modern\r\nMainInstall=Main\r\n"

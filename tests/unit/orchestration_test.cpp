@@ -7,7 +7,12 @@
 #include <vector>
 
 #include "BootstrapperFixture.h"
+#include "EngineTestSupport.h"
+#include "FakeRestartCalls.h"
+#include "InProcessAnswerer.h"
+#include "LanguageStrings.h"
 #include "LogLines.h"
+#include "RunOnceSupport.h"
 
 #include <commctrl.h>
 
@@ -175,35 +180,57 @@ TEST_CASE("the progress bar steps once per prerequisite") {
   DestroyWindow(bar);
 }
 
-TEST_CASE("a restart deferred by the prerequisites is offered after the last of them") {
+TEST_CASE("a restart deferred by the prerequisites is asked for once, after the last of them") {
+  // A and B record their restart as their Reboot mode says; Main follows unless told otherwise.
   struct Case {
     int line;
-    WORD bits;
-    const char* preInstall;
-    bool detected;
+    const char* rebootA;
+    const char* rebootB;
+    bool main;
+    bool silent;
+    int answer;        // 0: no box expected
+    bool cancelButton;  // mode 1 has Cancel, mode 2 has OK only
+    DWORD exitCode;
+    int restarts;
+    bool runOnceLeft;
   } cases[] = {
-      {__LINE__, kDeferReboot, "A|B", true},
-      {__LINE__, kDeferForceReboot, "A", true},
-      {__LINE__, 0, "A", false},
-      // Without prerequisites there is nothing that could have deferred a restart.
-      {__LINE__, kDeferReboot, "", false},
+      {__LINE__, "defer", "defer", true, false, IDCANCEL, true, 5, 0, false},
+      // Agreed with a main installer still to come: the package resumes after the restart.
+      {__LINE__, "defer", "defer", true, false, IDOK, true, 1641, 1, true},
+      {__LINE__, "defer", "deferforce", true, false, IDOK, false, 1641, 1, true},
+      {__LINE__, "deferforce", "none", false, false, IDOK, false, 1641, 1, false},
+      {__LINE__, "defer", "deferforce", true, true, 0, false, 5, 0, false},
+      {__LINE__, "none", "return", true, false, 0, false, 5, 0, false},
   };
   for (const Case& c : cases) {
     CAPTURE(c.line);
-    // Silent: the restart is declined without a question, and the main installer runs.
     BootstrapperFixtureOptions options;
-    options.commandLine = "/Type silent";
-    BootstrapperFixture f(std::string("[silent]\r\nPreInstall=") + c.preInstall + "\r\nMainInstall=Main\r\n" +
-                              Installer("A", "exit=0") + Installer("B", "exit=0") + Installer("Main", "exit=5"),
+    options.silent = c.silent;
+    const std::string codes = "RebootCodes=3010\r\n";
+    BootstrapperFixture f(std::string("[default]\r\nName=Unit Restart\r\nPreInstall=A|B\r\nMainInstall=") +
+                              (c.main ? "Main" : "") + "\r\n" +
+                              Installer("A", "exit=3010", codes + "Reboot=" + c.rebootA + "\r\n") +
+                              Installer("B", "exit=3010", codes + "Reboot=" + c.rebootB + "\r\n") +
+                              Installer("Main", "exit=5"),
                           options);
-    f.b.m_wDeferredReboot = c.bits;
+    test::UseBuiltLanguage(f.b);
+    test::FakeRestartCalls restart;
     Journal journal(f.dir());
-    CHECK(f.b.DoSettings_Install() == 5);
-    CHECK(journal.Started().back() == "main-setup.exe");
+    test::InProcessAnswerer answerer([&](HWND, const test::SeenWindow&) { return c.answer; }, "deferred");
+    CHECK(f.b.DoSettings_Install() == c.exitCode);
+    std::vector<test::SeenWindow> seen = answerer.Stop();
+
+    CHECK(restart.Requests() == c.restarts);
+    REQUIRE(seen.size() == (c.answer != 0 ? 1u : 0u));
+    if (c.answer != 0) {
+      CHECK(test::MessageBoxText(seen[0]) == test::LanguageString(58));
+      CHECK((seen[0].Text(IDCANCEL) != "") == c.cancelButton);
+    }
+    CHECK((journal.Started().back() == "main-setup.exe") == (c.exitCode == 5));
+    CHECK(test::ReadRunOnceValue("Unit Restart_SetupPackage").exists == c.runOnceLeft);
     std::vector<std::string> lines = OrchestrationLines(f.Log());
-    auto at = std::find(lines.begin(), lines.end(), "DoSettings_Install - Deferred reboot detected.");
-    CHECK((at != lines.end()) == c.detected);
-    if (c.detected) CHECK(at[1] == "InstallMain - Installing the main product Main.");
+    CHECK(std::count(lines.begin(), lines.end(), "DoSettings_Install - Deferred reboot detected.") ==
+          (c.answer != 0 || c.silent ? 1 : 0));
   }
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "RunOnceSupport.h"
 #include "TestSupport.h"
 #include "core/Bootstrapper.h"
 #include "core/BoundedString.h"
@@ -30,6 +31,11 @@ class BootstrapperFixture {
     CopyCut(b.m_szSettingsPath, m_settingsPath.c_str());
     b.m_bSilent = options.silent;
   }
+  // An install that began its prerequisites may leave its RunOnce value (a restart was agreed
+  // to, or the test failed half-way); the test prefix would run it at its next start.
+  ~BootstrapperFixture() { DeleteRunOnceValue((std::string(b.m_szDisplayName) + "_SetupPackage").substr(0, 109)); }
+  BootstrapperFixture(const BootstrapperFixture&) = delete;
+  BootstrapperFixture& operator=(const BootstrapperFixture&) = delete;
 
   const ScratchDir& dir() const { return m_dir; }
   const std::string& settingsPath() const { return m_settingsPath; }

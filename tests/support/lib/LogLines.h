@@ -18,6 +18,11 @@ inline bool HasLine(const std::vector<std::string>& lines, const std::string& li
   return false;
 }
 
+// The index of the first line equal to `line`, or lines.size() when there is none.
+inline size_t IndexOf(const std::vector<std::string>& lines, const std::string& line) {
+  return static_cast<size_t>(std::find(lines.begin(), lines.end(), line) - lines.begin());
+}
+
 // The lines that begin with prefix, in order.
 inline std::vector<std::string> LinesStartingWith(const std::vector<std::string>& lines, const std::string& prefix) {
   std::vector<std::string> found;

@@ -161,9 +161,7 @@ bool UninstallMsiProduct(const char* productCode) {
 }
 
 bool InstallMsiFixture(const char* fileName, const std::string& properties) {
-  std::string commandLine = "msiexec.exe /i \"" + BinFile("fixtures\\") + fileName + "\" /qn " + properties;
-  ProcessResult result = RunProcess(commandLine, "", nullptr, 120000, "install");
-  return result.finished && result.exitCode == ERROR_SUCCESS;
+  return InstallMsiPackage(MsiFixture(fileName), properties) == ERROR_SUCCESS;
 }
 
 namespace {
@@ -197,6 +195,14 @@ std::vector<std::string> MsiComponentClients(const char* componentCode) {
     return fn(componentCode, index, code);
   });
 }
+DWORD InstallMsiPackage(const std::string& package, const std::string& properties) {
+  std::string commandLine = "msiexec.exe /i \"" + package + "\" /qn" + (properties.empty() ? "" : " " + properties);
+  return RunProcess(commandLine, "", nullptr, 120000, "install-msi").exitCode;
+}
+
+std::string MsiProductVersion(const char* productCode) { return MsiProductInfo(productCode, "VersionString"); }
+
+std::string MsiFixture(const char* name) { return BinFile("fixtures") + "\\" + name; }
 
 std::string ProgramFilesFolder() {
   char folder[MAX_PATH] = {};
@@ -219,7 +225,8 @@ const std::string& FakeInstaller() {
   return bytes;
 }
 
-Package::Package(const std::string& exeName) : exe(folder + "\\" + exeName) {
+Package::Package(const std::string& folderName, const std::string& exeName)
+    : folder(dir / folderName), exe(folder + "\\" + exeName) {
   CreateDirectoryA(payload.c_str(), nullptr);
   CreateDirectoryA(folder.c_str(), nullptr);
   CreateDirectoryA(tools.c_str(), nullptr);
@@ -238,9 +245,14 @@ void Package::Build(const std::string& text, bool embed) {
 }
 
 ProcessResult Package::Run(const std::string& arguments, Answerer answer, HANDLE token) {
+  return RunCommandLine(Quote(exe) + " " + arguments, folder, std::move(answer), token);
+}
+
+ProcessResult Package::RunCommandLine(const std::string& commandLine, const std::string& currentFolder,
+                                      Answerer answer, HANDLE token) {
   if (!answer) answer = [](const SeenWindow&) { return IDOK; };
   std::vector<std::string> before = ListFiles(TempFolder());
-  ProcessResult result = RunProcess(Quote(exe) + " " + arguments, folder, answer, 120000, "install", token);
+  ProcessResult result = RunProcess(commandLine, currentFolder, answer, 120000, "install", token);
   CHECK(ListFiles(TempFolder()) == before);
   return result;
 }

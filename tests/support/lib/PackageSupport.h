@@ -50,6 +50,13 @@ struct JournalLine {
 };
 std::vector<JournalLine> ReadJournal(const std::string& path);
 
+// Product codes of the MSI fixtures (tests/fixtures/msi): Gamma has one for all its versions.
+constexpr char kGammaProductCode[] = "{9C4E2A71-5D3B-4F86-A0E7-2B6D1C8F3A50}";
+constexpr char kAlpha123ProductCode[] = "{6F1D6E3A-2B7C-4C59-9A4E-3D5B8A7C1123}";
+constexpr char kBetaProductCode[] = "{3B0A58C2-91E4-4F0D-8C36-5E2F7D9A4B10}";
+// A built MSI fixture, in Windows form.
+std::string MsiFixture(const char* name);
+
 // Windows Installer's state of a product (INSTALLSTATE_DEFAULT 5 when installed, -1 unknown).
 int MsiProductState(const char* productCode);
 // A product's property as MsiGetProductInfoA gives it ("VersionString", "LocalPackage"), or "".
@@ -63,6 +70,22 @@ bool InstallMsiFixture(const char* fileName, const std::string& properties = "")
 std::vector<std::string> MsiRelatedProducts(const char* upgradeCode);
 // The products Windows Installer lists as clients of a component (MsiEnumClientsA).
 std::vector<std::string> MsiComponentClients(const char* componentCode);
+// Installs a package quietly with msiexec and these properties; msiexec's exit code.
+DWORD InstallMsiPackage(const std::string& package, const std::string& properties = "");
+// The installed version of a product as Windows Installer reports it, or "".
+std::string MsiProductVersion(const char* productCode);
+
+// Removes a product when the scope begins (a leftover of an earlier run) and when it ends.
+class MsiProductGuard {
+ public:
+  explicit MsiProductGuard(const char* productCode) : m_productCode(productCode) { UninstallMsiProduct(productCode); }
+  ~MsiProductGuard() { UninstallMsiProduct(m_productCode); }
+  MsiProductGuard(const MsiProductGuard&) = delete;
+  MsiProductGuard& operator=(const MsiProductGuard&) = delete;
+
+ private:
+  const char* m_productCode;
+};
 
 // The Program Files folder that a 32-bit installer writes into.
 std::string ProgramFilesFolder();
@@ -85,12 +108,12 @@ std::string Quote(const std::string& path);
 // The bytes of the fake installer of the bin folder.
 const std::string& FakeInstaller();
 
-// A package built from payload\ and Settings.ini into package\<exe name>, with the fake
+// A package built from payload\ and Settings.ini into <folder name>\<exe name>, with the fake
 // installers' journal and the run's log in the same scratch folder.
 struct Package {
   ScratchDir dir{"inst"};
   std::string payload = dir / "payload";
-  std::string folder = dir / "package";
+  std::string folder;
   std::string exe;
   std::string settings = dir / "Settings.ini";
   std::string journal = dir / "journal.txt";
@@ -102,7 +125,10 @@ struct Package {
   std::string msiexec = "fake-msiexec.exe";
   ScopedEnvironment path{"PATH", tools + ";" + Env("PATH")};
 
-  explicit Package(const std::string& exeName = "Setup.exe");
+  // The folder name may hold blanks, as under Program Files.
+  explicit Package(const std::string& folderName = "package", const std::string& exeName = "Setup.exe");
+  Package(const Package&) = delete;
+  Package& operator=(const Package&) = delete;
   void Payload(const std::string& name, const std::string& bytes = FakeInstaller());
   // Packs the settings; without embedding they are also put beside the package.
   void Build(const std::string& text, bool embed = false);
@@ -110,6 +136,9 @@ struct Package {
   // temporary folder must be the same afterwards. With a primary token the package runs as that
   // token's user.
   ProcessResult Run(const std::string& arguments, Answerer answer = nullptr, HANDLE token = nullptr);
+  // Runs a whole command line from a folder, with the same answers and the same check.
+  ProcessResult RunCommandLine(const std::string& commandLine, const std::string& currentFolder,
+                               Answerer answer = nullptr, HANDLE token = nullptr);
   std::vector<std::string> Log() const { return LogMessages(log); }
 };
 

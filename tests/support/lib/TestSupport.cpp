@@ -192,6 +192,17 @@ SeenWindow ReadWindow(HWND window) {
   return seen;
 }
 
+void PressKey(HWND window, UINT virtualKey) {
+  GUITHREADINFO thread = {};
+  thread.cbSize = sizeof(thread);
+  HWND target = window;
+  if (GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread) && thread.hwndFocus != nullptr)
+    target = thread.hwndFocus;
+  UINT scan = MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC);
+  PostMessageA(target, WM_KEYDOWN, virtualKey, 1 | (scan << 16));
+  PostMessageA(target, WM_KEYUP, virtualKey, 1 | (scan << 16) | (1u << 30) | (1u << 31));
+}
+
 std::string SaveScreenshot(HWND window, const std::string& path) {
   RECT rect;
   if (!GetWindowRect(window, &rect)) return {};

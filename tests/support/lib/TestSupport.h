@@ -88,6 +88,10 @@ class DialogSweep {
   std::vector<HWND> m_answered;
 };
 
+// Presses and releases a key in a window as the keyboard would: the key goes to the control that
+// has the focus in the window's thread (for a message box, Escape is then its Cancel).
+void PressKey(HWND window, UINT virtualKey);
+
 // Saves a screenshot of a window as a bitmap; returns the file written or "".
 std::string SaveScreenshot(HWND window, const std::string& path);
 // Reads a window as SeenWindow (without screenshot).
