@@ -8,6 +8,7 @@ export WINEARCH=win64
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 PENDRIX_XVFB_PID=""
+source "$(dirname "${BASH_SOURCE[0]}")/sound-sink.sh"
 
 # Starts Xvfb on a free display number unless a display is already there.
 start_display() {
@@ -46,6 +47,7 @@ add_fonts() {
 
 wine_up() {
   start_display || return 1
+  sound_up || return 1
   make_prefix
   add_fonts
   wineserver -p >/dev/null 2>&1 </dev/null
@@ -55,5 +57,6 @@ wine_up() {
 wine_down() {
   wineserver -k >/dev/null 2>&1 || true
   wineserver -w >/dev/null 2>&1 || true
+  sound_down
   if [ -n "$PENDRIX_XVFB_PID" ]; then kill "$PENDRIX_XVFB_PID" 2>/dev/null || true; wait "$PENDRIX_XVFB_PID" 2>/dev/null || true; fi
 }

@@ -160,4 +160,16 @@ ScopedEnvironment::ScopedEnvironment(const char* name, const std::string& value)
 
 ScopedEnvironment::~ScopedEnvironment() { SetEnvironmentVariableA(m_name.c_str(), m_had ? m_old.c_str() : nullptr); }
 
+PackageFolder::PackageFolder(const std::string& settings, const std::vector<std::string>& installers) {
+  CopyFileA(BinFile("Pendrix.exe").c_str(), (dir / "Pendrix.exe").c_str(), FALSE);
+  for (const std::string& name : installers) CopyFileA(BinFile("FakeInstaller.exe").c_str(), (dir / name).c_str(), FALSE);
+  WriteFile(dir / "Settings.ini", settings);
+}
+
+ProcessResult PackageFolder::Run(const std::string& arguments, Answerer answer, const char* shotTag, DWORD timeoutMs) {
+  std::string commandLine = "\"" + (dir / "Pendrix.exe") + "\"";
+  if (!arguments.empty()) commandLine += " " + arguments;
+  return RunProcess(commandLine, dir.path(), answer, timeoutMs, shotTag);
+}
+
 }  // namespace test

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "TestSupport.h"
+
 namespace test {
 
 struct ConsoleResult {
@@ -68,6 +70,17 @@ class ScopedEnvironment {
   std::string m_name;
   std::string m_old;
   bool m_had;
+};
+
+// A package folder of its own, as a user unpacks one: a copy of the engine, the fake installer
+// under each name given, and a Settings.ini beside them (installer sections use DoNotExtract to
+// run them from there).
+struct PackageFolder {
+  ScratchDir dir{"pkg"};
+  explicit PackageFolder(const std::string& settings, const std::vector<std::string>& installers = {"fakeinstaller.exe"});
+  // Starts Pendrix.exe from the folder and answers its windows (see RunProcess).
+  ProcessResult Run(const std::string& arguments, Answerer answer = nullptr, const char* shotTag = "package",
+                    DWORD timeoutMs = 60000);
 };
 
 }  // namespace test
