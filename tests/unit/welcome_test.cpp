@@ -1,5 +1,5 @@
-// The keyboard hook with keys typed through the input queue, and the Welcome dialog of the
-// language module that a package without its own is shown.
+// The keyboard hook with keys typed through the input queue, the Welcome dialog of the
+// language module that a package without its own is shown, and the Help text's caret.
 #include <doctest.h>
 
 #include <string>
@@ -148,5 +148,44 @@ TEST_CASE("a package without a Welcome dialog of its own shows dialog 104 of the
     CHECK(f.Logged("ShowWelcome - Searching for Welcome dialog in executable."));
     CHECK(f.Logged(chosen));
     CHECK(f.Logged("WelcomeDlgProc - Bitmap for side panel could not be loaded."));
+  }
+}
+
+namespace {
+
+// Loses the keys the Help dialog presses, as a hook before the package's may.
+LRESULT CALLBACK LoseCtrlHome(int code, WPARAM key, LPARAM lParam) {
+  if (key == VK_CONTROL || key == VK_HOME) return 1;
+  return CallNextHookEx(nullptr, code, key, lParam);
+}
+
+}  // namespace
+
+TEST_CASE("the Help text shows its start whenever it takes the focus, even when Ctrl+Home is lost") {
+  // The package's own hook keeps the Ctrl of the Ctrl+Home that the dialog presses; Tab brings
+  // the focus back with all the text selected.
+  for (int tabs : {0, 2}) {
+    CAPTURE(tabs);
+    test::BootstrapperFixture f("", {"", true, false});
+    REQUIRE(test::UseBuiltLanguage(f.b) != nullptr);
+    ActiveBootstrapper restore(g_pActiveBootstrapper);
+    HHOOK losing = SetWindowsHookExA(WH_KEYBOARD, LoseCtrlHome, nullptr, GetCurrentThreadId());
+    REQUIRE(losing != nullptr);
+    DWORD selection = 0xFFFFFFFF;
+    test::InProcessAnswerer watcher(
+        [&](HWND dialog, const test::SeenWindow&) {
+          for (int tab = 0; tab < tabs; ++tab) {
+            test::PressKeys({VK_TAB});
+            Sleep(300);
+          }
+          selection = static_cast<DWORD>(SendDlgItemMessageA(dialog, 102, EM_GETSEL, 0, 0));
+          return IDCANCEL;
+        },
+        "helpcaret");
+    CHECK(f.b.ShowHelp() == ERROR_SUCCESS);
+    watcher.Stop();
+    UnhookWindowsHookEx(losing);
+    CHECK(LOWORD(selection) == 0);
+    CHECK(HIWORD(selection) == 0);
   }
 }
