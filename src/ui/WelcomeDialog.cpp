@@ -34,9 +34,9 @@ void ShowSidePanel(HWND dialog, Bootstrapper* bootstrapper, const WelcomeDlgResR
     LogMessage(bootstrapper, "WelcomeDlgProc - Bitmap for side panel could not be loaded.");
     return;
   }
-  HGDIOBJ previous = reinterpret_cast<HGDIOBJ>(SendDlgItemMessageA(dialog, static_cast<int>(resources.dwStaticSidePanelID),
-                                                                    STM_SETIMAGE, IMAGE_BITMAP,
-                                                                    reinterpret_cast<LPARAM>(bitmap)));
+  HWND panel = GetDlgItem(dialog, static_cast<int>(resources.dwStaticSidePanelID));
+  auto previous = reinterpret_cast<HGDIOBJ>(
+      SendMessageA(panel, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)));
   // The control hands back the picture it loaded from the template; nobody else frees it.
   if (previous != nullptr && previous != bitmap) DeleteObject(previous);
   g_hSidePanelBitmap = bitmap;

@@ -25,7 +25,8 @@ constexpr double kKeyLatency = 0.4;  // from a key press to the sound's stop, wi
 
 std::string Settings(const char* welcomeDialog, const char* type = "default") {
   return std::string("[") + type + "]\r\nName=Vellora\r\nMainInstall=Main\r\nWelcomeDlg=" + welcomeDialog +
-         "\r\nWelcomeWave=yes\r\n[Main]\r\nName=Main\r\nFile=fake-msiexec.exe\r\nArguments=exit=7\r\nDoNotExtract=yes\r\n";
+         "\r\nWelcomeWave=yes\r\n[Main]\r\nName=Main\r\nFile=fake-msiexec.exe\r\nArguments=exit=7\r\n"
+         "DoNotExtract=yes\r\n";
 }
 
 // A package whose one installer is a stand-in for msiexec (so it gets the Windows Installer
@@ -79,7 +80,8 @@ TEST_CASE("the Welcome dialog speaks until a key answers it: Enter and Alt+S ins
     const char* logLine;
   } cases[] = {
       // Listens to the whole welcome: the capture is kept for the speech recogniser.
-      {__LINE__, "welcome-dialog", {VK_RETURN}, welcome + 1.0, 7, true, false, "InstallMain - Installing the main product Main."},
+      {__LINE__, "welcome-dialog", {VK_RETURN}, welcome + 1.0, 7, true, false,
+       "InstallMain - Installing the main product Main."},
       {__LINE__, "welcome-silent-install", {VK_MENU, 'S'}, 2.0, 7, true, true,
        "WelcomeDlgProc - User selected IDNO.  Suppressing speech."},
       {__LINE__, "welcome-escape", {VK_ESCAPE}, 2.0, 0, false, false,
@@ -98,8 +100,7 @@ TEST_CASE("the Welcome dialog speaks until a key answers it: Enter and Alt+S ins
       opened = capture.Now();
       Sleep(static_cast<DWORD>(c.waitSeconds * 1000));
       answered = capture.Now();
-      if (c.keys.size() == 2) test::PressKeys({c.keys[0], c.keys[1]});
-      else test::PressKeys({c.keys[0]});
+      test::PressKeys(c.keys);
       return 0;
     });
     Sleep(1000);

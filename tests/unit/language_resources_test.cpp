@@ -595,7 +595,8 @@ TEST_CASE("the side panels are small palette bitmaps that fill their picture con
   for (const Row& row : rows) {
     CAPTURE(row.line);
     // Stored with a palette of 256 colours at most: a resource as small as the picture allows.
-    std::string stored = ResourceBytes(row.module, MAKEINTRESOURCEA(row.bitmap), reinterpret_cast<const char*>(RT_BITMAP));
+    std::string stored =
+        ResourceBytes(row.module, MAKEINTRESOURCEA(row.bitmap), reinterpret_cast<const char*>(RT_BITMAP));
     REQUIRE(stored.size() >= sizeof(BITMAPINFOHEADER));
     CHECK(Le16(stored, 14) <= 8);  // biBitCount
     HBITMAP loaded = LoadBitmapA(row.module, MAKEINTRESOURCEA(row.bitmap));

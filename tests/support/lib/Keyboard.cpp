@@ -4,7 +4,7 @@
 
 namespace test {
 
-void PressKeys(std::initializer_list<WORD> keys) {
+void PressKeys(const std::vector<WORD>& keys) {
   std::vector<INPUT> inputs;
   for (WORD key : keys) {
     INPUT input = {};
@@ -12,10 +12,10 @@ void PressKeys(std::initializer_list<WORD> keys) {
     input.ki.wVk = key;
     inputs.push_back(input);
   }
-  for (auto key = keys.end(); key != keys.begin();) {
+  for (auto key = keys.rbegin(); key != keys.rend(); ++key) {
     INPUT input = {};
     input.type = INPUT_KEYBOARD;
-    input.ki.wVk = *--key;
+    input.ki.wVk = *key;
     input.ki.dwFlags = KEYEVENTF_KEYUP;
     inputs.push_back(input);
   }

@@ -3,11 +3,11 @@
 #pragma once
 #include <windows.h>
 
-#include <initializer_list>
+#include <vector>
 
 namespace test {
 
 // Presses the keys in order and releases them in reverse order (a chord such as Insert+B).
-void PressKeys(std::initializer_list<WORD> keys);
+void PressKeys(const std::vector<WORD>& keys);
 
 }  // namespace test

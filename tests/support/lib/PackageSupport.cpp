@@ -162,7 +162,8 @@ ScopedEnvironment::~ScopedEnvironment() { SetEnvironmentVariableA(m_name.c_str()
 
 PackageFolder::PackageFolder(const std::string& settings, const std::vector<std::string>& installers) {
   CopyFileA(BinFile("Pendrix.exe").c_str(), (dir / "Pendrix.exe").c_str(), FALSE);
-  for (const std::string& name : installers) CopyFileA(BinFile("FakeInstaller.exe").c_str(), (dir / name).c_str(), FALSE);
+  for (const std::string& name : installers)
+    CopyFileA(BinFile("FakeInstaller.exe").c_str(), (dir / name).c_str(), FALSE);
   WriteFile(dir / "Settings.ini", settings);
 }
 

@@ -77,7 +77,8 @@ class ScopedEnvironment {
 // run them from there).
 struct PackageFolder {
   ScratchDir dir{"pkg"};
-  explicit PackageFolder(const std::string& settings, const std::vector<std::string>& installers = {"fakeinstaller.exe"});
+  explicit PackageFolder(const std::string& settings,
+                         const std::vector<std::string>& installers = {"fakeinstaller.exe"});
   // Starts Pendrix.exe from the folder and answers its windows (see RunProcess).
   ProcessResult Run(const std::string& arguments, Answerer answer = nullptr, const char* shotTag = "package",
                     DWORD timeoutMs = 60000);

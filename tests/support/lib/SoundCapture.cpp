@@ -116,7 +116,8 @@ double WaveSeconds(const std::string& riff) {
   if (riff.size() < 12 || riff.compare(0, 4, "RIFF") != 0) return 0;
   for (size_t at = 12; at + 8 <= riff.size();) {
     DWORD size = *reinterpret_cast<const DWORD*>(riff.data() + at + 4);
-    if (riff.compare(at, 4, "fmt ") == 0 && at + 16 <= riff.size()) bytesPerSecond = *reinterpret_cast<const DWORD*>(riff.data() + at + 16);
+    if (riff.compare(at, 4, "fmt ") == 0 && at + 20 <= riff.size())
+      bytesPerSecond = *reinterpret_cast<const DWORD*>(riff.data() + at + 16);
     if (riff.compare(at, 4, "data") == 0) dataBytes = size;
     at += 8 + size + (size & 1);
   }
