@@ -4,7 +4,8 @@
 # The words of each prompt and its format are in src/ui/language/SpokenPrompts.ini, beside the
 # text of the message it goes with. The voice is flite's "slt", clear to a first-time listener
 # and to a speech recogniser alike, a little quicker than its default pace; each recording is
-# cut to its speech and levelled to the same peak, 1 dB under full scale.
+# cut to its speech and levelled to the same peak, 1 dB under full scale. sox runs repeatable (-R):
+# its dither is seeded, so the same words always give the same recording.
 set -euo pipefail
 
 out=${1:?usage: gen-speech.sh OUTPUT_DIR}
@@ -30,11 +31,11 @@ while read -r file; do
   esac
   [ -n "$words" ] || { echo "gen-speech: $file: no words" >&2; exit 1; }
   flite "${voice[@]}" -t "$words" -o "$work/raw.wav"
-  sox "$work/raw.wav" "${encoding[@]}" "$work/$file" "${trim[@]}" "${level[@]}"
+  sox -R "$work/raw.wav" "${encoding[@]}" "$work/$file" "${trim[@]}" "${level[@]}"
   mv "$work/$file" "$out/$file"
 done < <(prompt_files "$prompts")
 
 # The waiting tone, repeated while an installer runs: short and soft, with gentle edges.
-sox -n -r 22050 -c 1 -e ima-adpcm "$work/wait-tone.wav" \
+sox -R -n -r 22050 -c 1 -e ima-adpcm "$work/wait-tone.wav" \
   synth 0.3 sine 660 fade h 0.03 0.3 0.12 vol 0.25
 mv "$work/wait-tone.wav" "$out/wait-tone.wav"

@@ -21,7 +21,7 @@ namespace {
 const char kCaption[] = "Vellora Setup Package";
 constexpr double kAudible = 0.2;   // speech levelled to -1 dBFS peaks far above this
 constexpr double kSilent = 0.02;  // silence reads 0
-constexpr double kKeyLatency = 0.4;  // from a key press to the sound's stop, with room to spare
+constexpr double kKeyLatency = 0.8;  // from a key press to the sound's stop, with room to spare
 
 std::string Settings(const char* welcomeDialog, const char* type = "default") {
   return std::string("[") + type + "]\r\nName=Vellora\r\nMainInstall=Main\r\nWelcomeDlg=" + welcomeDialog +

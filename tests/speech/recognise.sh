@@ -15,7 +15,7 @@ trap 'rm -rf "$work"' EXIT
 
 # transcribe WAV: the words pocketsphinx hears, on one line.
 transcribe() {
-  sox "$1" -r 16000 -c 1 -b 16 -e signed-integer "$work/16k.wav" || return 1
+  sox -R "$1" -r 16000 -c 1 -b 16 -e signed-integer "$work/16k.wav" || return 1
   pocketsphinx_continuous -infile "$work/16k.wav" -hmm "$model/en-us" -lm "$model/en-us.lm.bin" \
     -dict "$model/cmudict-en-us.dict" 2>/dev/null | tr '\n' ' '
 }
