@@ -105,6 +105,8 @@ awk -v e="$exe_bytes" -v d="$dll_bytes" -v r="${embedded:-0}" 'BEGIN {
   printf "  Pendrix.exe, as shipped                      %10d bytes\n", e
   printf "  PendrixLang.dll (embedded: %d bytes)     %10d bytes\n", r, d
   printf "  Pendrix.exe without its language DLL         %10d bytes   (%.1f%% of the whole)\n", e - r, 100 * (e - r) / e
+  printf "  target: language DLL at most 1 MB             %10d bytes   %s\n", 1048576, d <= 1048576 ? "met" : "missed"
+  printf "  target: Pendrix.exe without it at most 500 KB %10d bytes   %s\n", 512000, e - r <= 512000 ? "met" : "missed"
 }'
 
 # --- PendrixPack with a 500 MB payload ------------------------------------------------------------

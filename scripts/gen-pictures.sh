@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Draws the pictures of the resource scripts: the side panels of the two Welcome dialogs and the
 # package icon. Usage: gen-pictures.sh OUTPUT_DIR
-# The panels are uncompressed 24-bit BMP3 (what windres and LoadBitmapA take), sized to fill
-# their picture controls at Tahoma 9 (about 1.75 pixels per dialog unit, a little more so that a
-# centred bitmap never leaves an edge). The mark, a speaking dot with three sound waves, says
-# what the package is about: it talks.
+# The panels are 8-bit palette BMP3 files, run-length encoded (BI_RLE8, which windres and
+# LoadBitmapA take): a vertical gradient needs far fewer than 256 colours, so the palette loses
+# nothing and each row packs into a few bytes. They are sized to fill their picture controls at
+# Tahoma 9 (about 1.75 pixels per dialog unit, a little more so that a centred bitmap never
+# leaves an edge). The mark, a speaking dot with three sound waves, says what the package is
+# about: it talks.
 set -euo pipefail
 
 out=${1:?usage: gen-pictures.sh OUTPUT_DIR}
@@ -39,7 +41,7 @@ panel() {
   mark "$w" "$h" $((w * 3 / 10)) $((h * 3 / 10)) $((w / 12)) "$work/mark.png"
   convert -size "${w}x${h}" "gradient:${top}-${bottom}" "$work/mark.png" -compose Over -composite \
     -fill 'rgba(255,255,255,0.35)' -stroke none -draw "rectangle $((w - 2)),0 $((w - 1)),$h" \
-    -alpha off -type TrueColor "BMP3:$work/$file"
+    -alpha off -dither None -colors 256 -type Palette -compress RLE "BMP3:$work/$file"
   mv "$work/$file" "$out/$file"
 }
 

@@ -9,7 +9,7 @@ packages=(
   xvfb xauth x11-utils xdotool imagemagick
   wixl msitools
   doctest-dev
-  espeak-ng sox pulseaudio pulseaudio-utils
+  flite sox pulseaudio pulseaudio-utils pocketsphinx pocketsphinx-en-us
   clang libclang-rt-14-dev
 )
 

@@ -11,6 +11,7 @@ PENDRIX_WINE32_UP=""
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 PENDRIX_XVFB_PID=""
+source "$(dirname "${BASH_SOURCE[0]}")/sound-sink.sh"
 
 # Starts Xvfb on a free display number unless a display is already there.
 start_display() {
@@ -58,6 +59,7 @@ prefix_up() {
 # Everything a test run needs.
 wine_up() {
   start_display || return 1
+  sound_up || return 1
   prefix_up
 }
 
@@ -75,5 +77,6 @@ wine_down() {
   fi
   wineserver -k >/dev/null 2>&1 || true
   wineserver -w >/dev/null 2>&1 || true
+  sound_down
   if [ -n "$PENDRIX_XVFB_PID" ]; then kill "$PENDRIX_XVFB_PID" 2>/dev/null || true; wait "$PENDRIX_XVFB_PID" 2>/dev/null || true; fi
 }

@@ -34,12 +34,16 @@ void InitHelpDialog(HWND dialog, Bootstrapper* bootstrapper) {
   CenterWindow(dialog);
 }
 
-// Ctrl+Home: the text box shows the start of the help, not a selection of all of it.
-void PressCtrlHome() {
+// Ctrl+Home: the text box shows the start of the help, not a selection of all of it. The
+// package's own keyboard hook swallows the Ctrl once a dialog is open, so that only Home would
+// arrive and leave the caret on the last line: the caret is also put at the start directly.
+void ShowStartOfText(HWND textBox) {
   keybd_event(VK_CONTROL, 0, 0, 0);
   keybd_event(VK_HOME, 0, 0, 0);
   keybd_event(VK_HOME, 0, KEYEVENTF_KEYUP, 0);
   keybd_event(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
+  SendMessageA(textBox, EM_SETSEL, 0, 0);
+  SendMessageA(textBox, EM_SCROLLCARET, 0, 0);
 }
 
 }  // namespace
@@ -76,7 +80,7 @@ INT_PTR CALLBACK HelpDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
     }
     case WM_COMMAND:
       if (HIWORD(wParam) == EN_SETFOCUS) {
-        PressCtrlHome();
+        ShowStartOfText(reinterpret_cast<HWND>(lParam));
         return TRUE;
       }
       if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {

@@ -1,5 +1,77 @@
-// The Welcome step: the Welcome dialog, or the spoken welcome alone.
+// The Welcome step: the Welcome dialog, in which the user starts a talking or a silent install
+// or cancels, or, when the setup type shows no dialog, the spoken welcome alone.
 #include "core/Bootstrapper.h"
+#include "core/BoundedString.h"
+
+namespace {
+
+constexpr WORD kFallbackDialog = 104;         // of the language module
+constexpr int kFallbackTitleControl = 107;   // its "Welcome to the %s setup package."
+constexpr UINT kDialogIcon = 109;            // of the language module
+constexpr WORD kSilentInstallButton = 7;     // ends the dialog like "Talking Install", without speech
+constexpr UINT kWelcomeFailedMessage = 13;   // "Failed to display the Welcome dialog."
+constexpr int kWhiteArea = 52;               // the empty static behind the texts
+
+// Process-wide state of the dialog procedure.
+const WelcomeDlgResRecord* g_pWelcomeDlgRes = nullptr;
+HBRUSH g_hWhiteBrush = nullptr;       // created at the first message, kept for the process
+HBITMAP g_hSidePanelBitmap = nullptr;  // the side panel shown, deleted with the dialog
+
+// Replaces a window's text, when it has one, by that text used as a format for the display name.
+void FormatWindowText(HWND window, const char* displayName) {
+  char format[500] = {};
+  GetWindowTextA(window, format, 499);
+  if (format[0] == '\0') return;
+  char text[1000] = {};
+  FormatCut(text, format, displayName);
+  SetWindowTextA(window, text);
+}
+
+void ShowSidePanel(HWND dialog, Bootstrapper* bootstrapper, const WelcomeDlgResRecord& resources) {
+  if (resources.dwStaticSidePanelID == 0 || resources.dwSidePanelBmpID == 0) return;
+  HBITMAP bitmap = LoadBitmapA(resources.hInstance, MAKEINTRESOURCEA(resources.dwSidePanelBmpID));
+  if (bitmap == nullptr) {
+    LogMessage(bootstrapper, "WelcomeDlgProc - Bitmap for side panel could not be loaded.");
+    return;
+  }
+  HWND panel = GetDlgItem(dialog, static_cast<int>(resources.dwStaticSidePanelID));
+  auto previous = reinterpret_cast<HGDIOBJ>(
+      SendMessageA(panel, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)));
+  // The control hands back the picture it loaded from the template; nobody else frees it.
+  if (previous != nullptr && previous != bitmap) DeleteObject(previous);
+  g_hSidePanelBitmap = bitmap;
+}
+
+void InitWelcomeDialog(HWND dialog, Bootstrapper* bootstrapper) {
+  g_pActiveBootstrapper = bootstrapper;
+  g_pWelcomeDlgRes = &bootstrapper->WelcomeDlgRes;
+
+  HICON icon = LoadIconA(bootstrapper->m_hLanguageModule, MAKEINTRESOURCEA(kDialogIcon));
+  SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+
+  ShowSidePanel(dialog, bootstrapper, *g_pWelcomeDlgRes);
+
+  char displayName[100] = {};
+  CopyCut(displayName, bootstrapper->m_szDisplayName, 99);
+  FormatWindowText(dialog, displayName);
+  DWORD titleControl = g_pWelcomeDlgRes->dwStaticMsg1ID != 0 ? g_pWelcomeDlgRes->dwStaticMsg1ID : kFallbackTitleControl;
+  HWND title = GetDlgItem(dialog, static_cast<int>(titleControl));
+  if (title != nullptr) FormatWindowText(title, displayName);
+
+  // The white area is a transparent static listed first, so it is painted after the texts on it
+  // and would cover them with white: below every other control and clipped by them, it paints
+  // only what they leave free.
+  if (HWND whiteArea = GetDlgItem(dialog, kWhiteArea)) {
+    SetWindowLongA(whiteArea, GWL_STYLE, GetWindowLongA(whiteArea, GWL_STYLE) | WS_CLIPSIBLINGS);
+    SetWindowPos(whiteArea, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+
+  CenterWindow(dialog);
+  bootstrapper->PlayWelcomeWave(TRUE, SND_ASYNC);
+}
+
+}  // namespace
 
 void Bootstrapper::SetWelcomeDlgRes(HINSTANCE hInstance, DWORD dwDlgID, DWORD dwStaticMsg1ID,
                                     DWORD dwStaticMsg2ID, DWORD dwStaticSidePanelID, DWORD dwSidePanelBmpID) {
@@ -16,6 +88,73 @@ void Bootstrapper::SetWelcomeDlgRes(HINSTANCE hInstance, DWORD dwDlgID, DWORD dw
              dwSidePanelBmpID);
 }
 
-bool Bootstrapper::RunWelcomeStep() { return true; }
-bool Bootstrapper::ShowWelcome() { return false; }
-INT_PTR CALLBACK WelcomeDlgProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+bool Bootstrapper::RunWelcomeStep() {
+  if ((ListSection.dwFlags & kWelcomeDlg) != 0 && !m_pCommandLine->Has(kOptNoWelcomeDlg) &&
+      m_hLanguageModule != nullptr)
+    return ShowWelcome();
+  // No dialog: the whole welcome is spoken before anything else happens.
+  if ((ListSection.dwFlags & kWelcomeWave) != 0 && !m_pCommandLine->Has(kOptNoWelcomeWave))
+    PlayWelcomeWave(TRUE, SND_SYNC);
+  return true;
+}
+
+bool Bootstrapper::ShowWelcome() {
+  if (m_hLanguageModule == nullptr || (ListSection.dwFlags & kWelcomeDlg) == 0) return false;
+  HMODULE module = m_hLanguageModule;
+  const char* dialogTemplate = MAKEINTRESOURCEA(kFallbackDialog);
+  if (WelcomeDlgRes.dwDlgID != 0) {
+    LogMessage(this, "ShowWelcome - Searching for Welcome dialog in executable.");
+    const char* own = MAKEINTRESOURCEA(WelcomeDlgRes.dwDlgID);
+    if (FindResourceA(nullptr, own, reinterpret_cast<const char*>(RT_DIALOG)) != nullptr) {
+      module = nullptr;
+      dialogTemplate = own;
+    }
+  }
+  LogMessage(this, "ShowWelcome - hModule: 0x%x, dlg ID: %d", reinterpret_cast<DWORD>(module), WelcomeDlgRes.dwDlgID);
+  INT_PTR result = DialogBoxParamA(module, dialogTemplate, nullptr, WelcomeDlgProc, reinterpret_cast<LPARAM>(this));
+  if (result == -1) {
+    DWORD error = GetLastError();
+    LogMessage(this, "ShowWelcome - Failed to show the Welcome dialog. Error: %lu", error);
+    ShowError(this, kWelcomeFailedMessage);
+    return false;
+  }
+  return result == IDOK;
+}
+
+INT_PTR CALLBACK WelcomeDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (g_hWhiteBrush == nullptr) g_hWhiteBrush = CreateSolidBrush(RGB(255, 255, 255));
+  switch (message) {
+    case WM_INITDIALOG: {
+      auto* bootstrapper = reinterpret_cast<Bootstrapper*>(lParam);
+      if (bootstrapper == nullptr) return FALSE;
+      InitWelcomeDialog(dialog, bootstrapper);
+      return TRUE;
+    }
+    case WM_COMMAND: {
+      WORD id = LOWORD(wParam);
+      if (id != IDOK && id != IDCANCEL && id != kSilentInstallButton) return FALSE;
+      if (Bootstrapper* active = g_pActiveBootstrapper) {
+        active->PlayWelcomeWave(FALSE, 0);
+        if (id == kSilentInstallButton) {
+          LogMessage(active, "WelcomeDlgProc - User selected IDNO.  Suppressing speech.");
+          active->m_bSpeechSuppressed = TRUE;
+          wParam = MAKEWPARAM(IDOK, HIWORD(wParam));
+        }
+      }
+      EndDialog(dialog, static_cast<INT_PTR>(wParam));
+      return TRUE;
+    }
+    case WM_CTLCOLORSTATIC:
+      // Texts too are drawn on white, not on the face colour a static's device context may carry.
+      SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
+      return reinterpret_cast<INT_PTR>(g_hWhiteBrush);
+    case WM_DESTROY:
+      if (g_hSidePanelBitmap != nullptr) {
+        DeleteObject(g_hSidePanelBitmap);
+        g_hSidePanelBitmap = nullptr;
+      }
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}

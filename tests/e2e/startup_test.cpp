@@ -4,24 +4,12 @@
 
 #include <string>
 
+#include "PackageSupport.h"
 #include "TestSupport.h"
 
 namespace {
 
-// A package folder of its own: a copy of the engine, the fake installer and a Settings.ini.
-struct PackageFolder {
-  test::ScratchDir dir{"pkg"};
-  explicit PackageFolder(const std::string& settings) {
-    CopyFileA(test::BinFile("Pendrix.exe").c_str(), (dir / "Pendrix.exe").c_str(), FALSE);
-    CopyFileA(test::BinFile("FakeInstaller.exe").c_str(), (dir / "fakeinstaller.exe").c_str(), FALSE);
-    test::WriteFile(dir / "Settings.ini", settings);
-  }
-  test::ProcessResult Run(const std::string& arguments, test::Answerer answer = nullptr) {
-    std::string commandLine = "\"" + (dir / "Pendrix.exe") + "\"";
-    if (!arguments.empty()) commandLine += " " + arguments;
-    return test::RunProcess(commandLine, dir.path(), answer, 60000, "startup");
-  }
-};
+using test::PackageFolder;
 
 const char kMainOnly[] =
     "[default]\r\nMainInstall=Main\r\n"

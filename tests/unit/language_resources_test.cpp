@@ -7,18 +7,21 @@
 #include <mmreg.h>
 #include <msacm.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "SpokenPrompts.h"
 #include "TestSupport.h"
 #include "core/HandleOwner.h"
 
 namespace {
 
-constexpr WORD kPcm = 1;       // WAVE_FORMAT_PCM
 constexpr WORD kMsAdpcm = 2;   // WAVE_FORMAT_ADPCM
+constexpr WORD kImaAdpcm = 0x11;  // WAVE_FORMAT_IMA_ADPCM
 constexpr int kHelpStringLimit = 4095;   // one string loaded by the Help dialog
 constexpr int kHelpTextLimit = 16383;    // the Help dialog's whole text buffer
 
@@ -574,7 +577,7 @@ TEST_CASE("the executable's Welcome dialog is created with exactly its controls"
   CheckControls(module.get(), std::begin(kExecutableControls), std::end(kExecutableControls));
 }
 
-TEST_CASE("the side panels are bitmaps that fill their picture controls") {
+TEST_CASE("the side panels are small palette bitmaps that fill their picture controls") {
   ModuleHandle language = LoadLanguageDll();
   ModuleHandle executable = LoadExecutableAsData();
   REQUIRE(language);
@@ -591,6 +594,11 @@ TEST_CASE("the side panels are bitmaps that fill their picture controls") {
   };
   for (const Row& row : rows) {
     CAPTURE(row.line);
+    // Stored with a palette of 256 colours at most: a resource as small as the picture allows.
+    std::string stored =
+        ResourceBytes(row.module, MAKEINTRESOURCEA(row.bitmap), reinterpret_cast<const char*>(RT_BITMAP));
+    REQUIRE(stored.size() >= sizeof(BITMAPINFOHEADER));
+    CHECK(Le16(stored, 14) <= 8);  // biBitCount
     HBITMAP loaded = LoadBitmapA(row.module, MAKEINTRESOURCEA(row.bitmap));
     REQUIRE(loaded != nullptr);
     BITMAP picture = {};
@@ -650,59 +658,93 @@ TEST_CASE("the icons load at both sizes the dialogs ask for") {
   }
 }
 
-TEST_CASE("each spoken prompt is a whole WAVE file of its format, long enough to be speech") {
+TEST_CASE("each recording is a whole WAVE file that the platform's codecs play to its full length") {
   ModuleHandle language = LoadLanguageDll();
   ModuleHandle executable = LoadExecutableAsData();
   REQUIRE(language);
   REQUIRE(executable);
-  struct Row {
-    int line;
-    HMODULE module;
+  struct Format {
     const char* name;
-    WORD format;
+    WORD tag;
     DWORD rate;
-    WORD bits;
+  };
+  // The reboot prompts are played as Microsoft ADPCM at 44,100 Hz; the others are IMA ADPCM at
+  // 22,050 Hz, the rate nearest the voice's own that every Windows codec takes.
+  const Format formats[] = {{"ms-adpcm-44k", kMsAdpcm, 44100}, {"ima-adpcm-22k", kImaAdpcm, 22050}};
+  struct Row {
+    std::string what;
+    HMODULE module;
+    std::string name;
+    const Format* format;
     double minSeconds, maxSeconds;
   };
-  const HMODULE lang = language.get();
-  const Row rows[] = {
-      {__LINE__, lang, "IDR_OS_WAV", kPcm, 22050, 16, 1.0, 30.0},
-      {__LINE__, lang, "IDR_PLATFORM_WAV", kPcm, 22050, 16, 1.0, 30.0},
-      {__LINE__, lang, "IDR_REINSTALL_WAV", kPcm, 22050, 16, 1.0, 30.0},
-      {__LINE__, lang, "IDR_REBOOT_OK1_WAV", kMsAdpcm, 44100, 4, 1.0, 30.0},
-      {__LINE__, lang, "IDR_REBOOT_OK2_WAV", kMsAdpcm, 44100, 4, 1.0, 30.0},
-      {__LINE__, lang, "IDR_REBOOT_OKCANCEL1_WAV", kMsAdpcm, 44100, 4, 1.0, 30.0},
-      {__LINE__, lang, "IDR_REBOOT_OKCANCEL2_WAV", kMsAdpcm, 44100, 4, 1.0, 30.0},
-      {__LINE__, lang, "IDR_REBOOT_OKCANCEL3_WAV", kPcm, 22050, 16, 1.0, 30.0},
-      {__LINE__, lang, "IDR_FINISH_WAV", kPcm, 22050, 16, 1.0, 30.0},
-      {__LINE__, lang, "IDR_XDDM_WAV", kPcm, 22050, 16, 1.0, 30.0},
-      {__LINE__, lang, MAKEINTRESOURCEA(103), kPcm, 22050, 16, 0.1, 1.0},
-      {__LINE__, executable.get(), "IDR_WELCOME_WAV", kPcm, 22050, 16, 1.0, 30.0},
-  };
+  std::vector<Row> rows;
+  for (const test::SpokenPrompt& prompt : test::SpokenPrompts()) {
+    const Format* format = nullptr;
+    for (const Format& each : formats)
+      if (prompt.format == each.name) format = &each;
+    HMODULE module = prompt.module == "Pendrix.exe" ? executable.get() : language.get();
+    rows.push_back({prompt.file, module, prompt.resource, format, 1.0, 30.0});
+  }
+  rows.push_back({"waiting tone", language.get(), "#103", &formats[1], 0.1, 1.0});
+  // Every WAVE resource the engine or a package can play: the language DLL's and the welcome.
+  REQUIRE(rows.size() == 12);
   for (const Row& row : rows) {
-    CAPTURE(row.line);
-    Wave wave = ParseWave(ResourceBytes(row.module, row.name, "WAVE"));
+    CAPTURE(row.what);
+    REQUIRE(row.format != nullptr);
+    Wave wave = ParseWave(ResourceBytes(row.module, row.name.c_str(), "WAVE"));
     CHECK(wave.riff);
-    CHECK(wave.format == row.format);
+    CHECK(wave.format == row.format->tag);
     CHECK(wave.channels == 1);
-    CHECK(wave.rate == row.rate);
-    CHECK(wave.bits == row.bits);
+    CHECK(wave.rate == row.format->rate);
+    CHECK(wave.bits == 4);
     CAPTURE(wave.Seconds());
     CHECK(wave.Seconds() > row.minSeconds);
     CHECK(wave.Seconds() < row.maxSeconds);
-    if (row.format == kPcm) {
-      CHECK(wave.bytesPerSecond == row.rate * 2);
-      CHECK(PcmPeak(wave.data) > 0.2);  // audible, not silence
-    } else {
-      // Compressed: the platform's codec must turn it back into audible speech of the same length.
-      std::string decoded = DecodeWithCodec(wave);
-      CHECK(decoded.size() / (row.rate * 2.0) > wave.Seconds() * 0.95);
-      CHECK(PcmPeak(decoded) > 0.2);
-    }
+    // The platform's codec turns it back into audible sound of the whole length.
+    std::string decoded = DecodeWithCodec(wave);
+    CHECK(decoded.size() / (row.format->rate * 2.0) > wave.Seconds() * 0.95);
+    CHECK(PcmPeak(decoded) > 0.2);
   }
   // The waves are found only under the type the engine asks for.
-  CHECK(FindResourceA(lang, "IDR_OS_WAV", "WAV") == nullptr);
-  CHECK(FindResourceA(lang, MAKEINTRESOURCEA(103), "INSTALLER") == nullptr);
+  CHECK(FindResourceA(language.get(), "IDR_OS_WAV", "WAV") == nullptr);
+  CHECK(FindResourceA(language.get(), MAKEINTRESOURCEA(103), "INSTALLER") == nullptr);
+}
+
+static BOOL CALLBACK CollectName(HMODULE, LPCSTR, LPSTR name, LONG_PTR names) {
+  if (!IS_INTRESOURCE(name)) reinterpret_cast<std::vector<std::string>*>(names)->push_back(name);
+  return TRUE;
+}
+
+TEST_CASE("each recording's message is the text the package shows, and every named wave has one") {
+  ModuleHandle language = LoadLanguageDll();
+  ModuleHandle executable = LoadExecutableAsData();
+  REQUIRE(language);
+  REQUIRE(executable);
+  std::vector<std::string> listed;
+  for (const test::SpokenPrompt& prompt : test::SpokenPrompts()) {
+    CAPTURE(prompt.file);
+    CHECK_FALSE(prompt.words.empty());
+    listed.push_back(prompt.resource);
+    unsigned id = 0, first = 0, second = 0;
+    if (sscanf(prompt.shown.c_str(), "string %u", &id) == 1) {
+      CHECK(LoadText(language.get(), id) == prompt.text);
+    } else if (sscanf(prompt.shown.c_str(), "dialog %u %u %u", &id, &first, &second) == 3) {
+      WindowOwner dialog{CreateTemplateDialog(executable.get(), static_cast<int>(id), false)};
+      REQUIRE(dialog.window != nullptr);
+      CHECK(TextOf(GetDlgItem(dialog.window, first)) + " " + TextOf(GetDlgItem(dialog.window, second)) == prompt.text);
+    } else {
+      CHECK(prompt.shown == "none");
+    }
+  }
+  // A recording added to the language DLL comes with its words and message.
+  std::vector<std::string> named;
+  EnumResourceNamesA(language.get(), "WAVE", CollectName, reinterpret_cast<LONG_PTR>(&named));
+  REQUIRE(named.size() == 10);
+  for (const std::string& name : named) {
+    CAPTURE(name);
+    CHECK(std::find(listed.begin(), listed.end(), name) != listed.end());
+  }
 }
 
 TEST_CASE("the cleanup tool is carried as an installer that runs and succeeds") {

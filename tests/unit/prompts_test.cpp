@@ -2,7 +2,9 @@
 // text, buttons, log lines, the answer, and silence in silent mode.
 #include <doctest.h>
 
+#include <algorithm>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,6 +13,8 @@
 #include "InProcessAnswerer.h"
 #include "LanguageStrings.h"
 #include "LogLines.h"
+#include "ScreenReaderWindow.h"
+#include "SoundCapture.h"
 
 namespace {
 
@@ -121,4 +125,55 @@ TEST_CASE("in silent mode no prompt shows or logs anything, and a reinstall is a
   f.b.ShowPermissionsError(1);
   CHECK(watcher.Stop().empty());
   CHECK(f.Since(mark).empty());
+}
+
+TEST_CASE("the reinstall, OS and platform prompts speak while open, and a screen reader keeps them silent") {
+  struct Case {
+    int line;
+    Call call;
+    const char* capture;
+    const char* reader;  // a window of the maker's screen reader, or none
+  } cases[] = {
+      {__LINE__, [](Bootstrapper& b) { b.ShowReinstall("Runtime"); }, "prompt-reinstall", nullptr},
+      {__LINE__, [](Bootstrapper& b) { b.ShowOSError(); }, "prompt-os", nullptr},
+      {__LINE__, [](Bootstrapper& b) { b.ShowPlatformError(); }, "prompt-platform", nullptr},
+      {__LINE__, [](Bootstrapper& b) { b.ShowReinstall("Runtime"); }, "prompt-reinstall-reader", "ORVIKUI"},
+      {__LINE__, [](Bootstrapper& b) { b.ShowOSError(); }, "prompt-os-reader", "ORVIKUI2"},
+      {__LINE__, [](Bootstrapper& b) { b.ShowPlatformError(); }, "prompt-platform-reader", "LUMORAUI"},
+  };
+  for (const Case& c : cases) {
+    CAPTURE(c.line);
+    std::unique_ptr<test::ScreenReaderWindow> reader;
+    if (c.reader != nullptr) reader.reset(new test::ScreenReaderWindow(c.reader));
+    test::BootstrapperFixture f("", {"", true, false});
+    REQUIRE(test::UseBuiltLanguage(f.b) != nullptr);
+    test::SoundCapture capture(c.capture);
+    REQUIRE(capture.Live());
+    double opened = -1, closed = -1;
+    // The box stays open for two seconds, less than any recording lasts.
+    test::InProcessAnswerer watcher(
+        [&](HWND, const test::SeenWindow&) {
+          opened = capture.Now();
+          Sleep(2000);
+          closed = capture.Now();
+          return IDOK;
+        },
+        "spoken");
+    c.call(f.b);
+    CHECK(watcher.Stop().size() == 1);
+    Sleep(1000);
+    REQUIRE(capture.Stop());
+    INFO("audible: ", test::Describe(capture.Audible()), "; opened ", opened, " s, closed ", closed, " s");
+    std::vector<std::string> log = f.Log();
+    size_t skipped = static_cast<size_t>(
+        std::count(log.begin(), log.end(), "PlayWave - Skipped wave file because an ZR product is running."));
+    if (reader) {
+      CHECK(capture.Peak() < 0.02);
+      CHECK(skipped == 2);  // the start and the stop
+    } else {
+      CHECK(capture.Peak(opened, closed) > 0.2);
+      CHECK(capture.Peak(closed + 0.8) < 0.02);
+      CHECK(skipped == 0);
+    }
+  }
 }

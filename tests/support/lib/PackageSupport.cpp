@@ -270,4 +270,17 @@ ScopedWindowsVersion::ScopedWindowsVersion(const std::string& exeName, const cha
 
 ScopedWindowsVersion::~ScopedWindowsVersion() { RegDeleteTreeA(HKEY_CURRENT_USER, m_key.c_str()); }
 
+PackageFolder::PackageFolder(const std::string& settings, const std::vector<std::string>& installers) {
+  CopyFileA(BinFile("Pendrix.exe").c_str(), (dir / "Pendrix.exe").c_str(), FALSE);
+  for (const std::string& name : installers)
+    CopyFileA(BinFile("FakeInstaller.exe").c_str(), (dir / name).c_str(), FALSE);
+  WriteFile(dir / "Settings.ini", settings);
+}
+
+ProcessResult PackageFolder::Run(const std::string& arguments, Answerer answer, const char* shotTag, DWORD timeoutMs) {
+  std::string commandLine = "\"" + (dir / "Pendrix.exe") + "\"";
+  if (!arguments.empty()) commandLine += " " + arguments;
+  return RunProcess(commandLine, dir.path(), answer, timeoutMs, shotTag);
+}
+
 }  // namespace test

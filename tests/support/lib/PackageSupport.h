@@ -157,4 +157,16 @@ class ScopedWindowsVersion {
   bool m_ok = false;
 };
 
+// A package folder of its own, as a user unpacks one: a copy of the engine, the fake installer
+// under each name given, and a Settings.ini beside them (installer sections use DoNotExtract to
+// run them from there).
+struct PackageFolder {
+  ScratchDir dir{"pkg"};
+  explicit PackageFolder(const std::string& settings,
+                         const std::vector<std::string>& installers = {"fakeinstaller.exe"});
+  // Starts Pendrix.exe from the folder and answers its windows (see RunProcess).
+  ProcessResult Run(const std::string& arguments, Answerer answer = nullptr, const char* shotTag = "package",
+                    DWORD timeoutMs = 60000);
+};
+
 }  // namespace test
