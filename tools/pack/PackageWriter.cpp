@@ -204,7 +204,7 @@ DWORD WritePackage(const std::string& enginePath, const std::string& outPath, co
     error = "the engine " + Quoted(enginePath) + " cannot take the package: " + problem;
     return ERROR_BAD_EXE_FORMAT;
   }
-  uint64_t end = rawOffset + uint64_t(pe::AlignUp(section.contentSize, engine.image.fileAlignment));
+  uint64_t end = rawOffset + uint64_t(pe::AlignUp(section.contentSize, pe::MappedAlignment(engine.image)));
 
   // The temporary file lies beside the output, so that the final move is a rename.
   std::string folder = outPath.substr(0, outPath.find_last_of('\\') + 1);
