@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "ErrorText.h"
+#include "OutputGuard.h"
 #include "PeResources.h"
 #include "core/HandleOwner.h"
 
@@ -145,6 +146,31 @@ DWORD ReadEngine(const std::string& path, EngineImage& engine, std::string& erro
   return 0;
 }
 
+std::string Shown(const pe::ResourceId& id) {
+  if (id.isNumber) return "#" + std::to_string(id.number);
+  std::string shown;
+  for (char16_t c : id.text) shown += c < 128 ? static_cast<char>(c) : '?';
+  return shown;
+}
+
+// The resources that make an engine a package: its installers and its embedded settings. Packed
+// again, the old settings would stay live beside the new ones.
+std::string PackageResources(const std::vector<pe::ResourceEntry>& entries) {
+  static const pe::ResourceId kInstaller = pe::ResourceId::Text("INSTALLER");
+  static const pe::ResourceId kText = pe::ResourceId::Text("TEXT");
+  static const pe::ResourceId kSettings = pe::ResourceId::Text("SETTINGS_INI");
+  std::string names;
+  const pe::ResourceId* last = nullptr;
+  for (const pe::ResourceEntry& entry : entries) {
+    bool carried =
+        pe::SameId(entry.type, kInstaller) || (pe::SameId(entry.type, kText) && pe::SameId(entry.name, kSettings));
+    if (!carried || (last != nullptr && pe::SameId(*last, entry.name))) continue;  // one name, several languages
+    names += (names.empty() ? "" : ", ") + Shown(entry.name);
+    last = &entry.name;
+  }
+  return names;
+}
+
 LPCWSTR LoaderName(const pe::ResourceId& id, std::wstring& storage) {
   if (id.isNumber) return MAKEINTRESOURCEW(id.number);
   storage.assign(id.text.begin(), id.text.end());
@@ -164,10 +190,7 @@ DWORD VerifyPackage(const std::string& path, const std::vector<pe::ResourceEntry
     HRSRC found = FindResourceExW(module.get(), LoaderName(entry.type, type), LoaderName(entry.name, name),
                                   entry.language);
     if (found == nullptr || SizeofResource(module.get(), found) != entry.size) {
-      std::string shown;
-      for (char16_t c : entry.name.text) shown += c < 128 ? static_cast<char>(c) : '?';
-      if (entry.name.isNumber) shown = "#" + std::to_string(entry.name.number);
-      error = "the package just written does not give back its resource " + shown;
+      error = "the package just written does not give back its resource " + Shown(entry.name);
       return ERROR_RESOURCE_NAME_NOT_FOUND;
     }
   }
@@ -181,6 +204,12 @@ DWORD WritePackage(const std::string& enginePath, const std::string& outPath, co
   EngineImage engine;
   DWORD result = ReadEngine(enginePath, engine, error);
   if (result != 0) return result;
+  std::string carried = PackageResources(engine.resources);
+  if (!carried.empty()) {
+    error = "the engine " + Quoted(enginePath) + " is already a package: it carries " + carried +
+            "; pack the bare engine";
+    return ERROR_BAD_EXE_FORMAT;
+  }
 
   std::vector<pe::AddedResource> added;
   for (const PlannedResource& resource : plan.resources) {
@@ -206,23 +235,19 @@ DWORD WritePackage(const std::string& enginePath, const std::string& outPath, co
   }
   uint64_t end = rawOffset + uint64_t(pe::AlignUp(section.contentSize, pe::MappedAlignment(engine.image)));
 
-  // The temporary file lies beside the output, so that the final move is a rename.
-  std::string folder = outPath.substr(0, outPath.find_last_of('\\') + 1);
-  char temporary[MAX_PATH] = {};
-  if (GetTempFileNameA(folder.c_str(), "pdx", 0, temporary) == 0) {
-    DWORD code = GetLastError();
-    error = "cannot create a file in the output folder " + Quoted(folder) + " (" + SystemMessage(code) + ")";
-    return code;
-  }
+  // The partial file lies beside the output, so that the final move is a rename. Held without
+  // sharing while it is written, it tells a second run for the same output that this one is busy.
+  std::string partial = PartialPackagePath(outPath);
+  const char* temporary = partial.c_str();
   TemporaryFile output;
-  output.m_path = temporary;
-  output.m_handle.reset(CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  output.m_handle.reset(CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!output.m_handle) {
     DWORD code = GetLastError();
     error = "cannot write " + Quoted(temporary) + " (" + SystemMessage(code) + ")";
     return code;
   }
+  output.m_path = temporary;
 
   PackageStream stream(output.m_handle.get());
   std::string failedOn = Quoted(temporary);
