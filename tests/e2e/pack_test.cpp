@@ -426,3 +426,17 @@ TEST_CASE("killed while writing, PendrixPack leaves the old package, and its nex
   CHECK(test::ListFiles(w.outDir) == std::vector<std::string>{"package.exe"});
   CHECK(test::ReadResources(w.out, "INSTALLER").size() == 1);
 }
+
+TEST_CASE("a package too large to start is refused before anything is written, saying why") {
+  PackWorkspace w;
+  w.Settings("[default]\r\nMainInstall=Big\r\n[Big]\r\nName=Big\r\nFile=big.exe\r\n");
+  REQUIRE(WriteSparseFile(w.payload + "\\big.exe", 1900ll << 20));
+  test::ConsoleResult result = w.Pack();
+  REQUIRE(result.finished);
+  CHECK(result.exitCode == ERROR_FILE_TOO_LARGE);
+  std::vector<std::string> lines = test::Lines(result.err);
+  REQUIRE(lines.size() == 1);
+  CHECK(lines[0].find("the package would be 19") != std::string::npos);
+  CHECK(lines[0].find("cannot start") != std::string::npos);
+  CHECK(test::ListFiles(w.outDir).empty());
+}

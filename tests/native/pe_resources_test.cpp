@@ -420,8 +420,9 @@ TEST_CASE("PlanResourceSection refuses what cannot be laid out") {
   const Case cases[] = {
       {__LINE__, {Added("INSTALLER", "INSTALLER_A", 1)}, {5}, 0x1000},
       {__LINE__, {Added("INSTALLER", "INSTALLER_A", 0), Added("installer", "installer_a", 0)}, {5}, 0x1000},
-      {__LINE__, {Added("INSTALLER", "INSTALLER_A", 0), Added("INSTALLER", "INSTALLER_B", 1)}, {0x70000000, 0x10000000}, 0x1000},
-      {__LINE__, {Added("INSTALLER", "INSTALLER_A", 0)}, {0x7FFF0000}, 0x10000},
+      // Offsets in the section would no longer fit in 32 bits.
+      {__LINE__, {Added("INSTALLER", "INSTALLER_A", 0), Added("INSTALLER", "INSTALLER_B", 1)}, {0xF0000000, 0x10000000}, 0x1000},
+      {__LINE__, {Added("INSTALLER", "INSTALLER_A", 0)}, {0xFFFF0000}, 0x10000},
   };
   for (const Case& c : cases) {
     CAPTURE(c.line);

@@ -14,6 +14,13 @@ namespace {
 
 constexpr DWORD kChunk = 1 << 20;
 constexpr DWORD kHeaderBytes = 64 * 1024;
+// The largest package, from its first byte in memory to its last, that starts as a 32-bit program.
+// The loader maps it whole, in one range of addresses from the program's base (4 MB) up to the
+// first system DLL. Under Wine 8 that DLL lies at 1968 MB, and a package of 1960 MB still installs
+// with a progress window, a waiting tone and msiexec, while one of 1963 MB no longer starts. On
+// Windows a 32-bit program's system DLLs usually lie a little lower, from about 1.85 GB up; the
+// limit stays below both.
+constexpr uint64_t kMaxPackageImage = 1800ull << 20;
 const char kSectionName[8] = {'.', 'r', 's', 'r', 'c', 0, 0, 0};
 
 // A resource name or type as the loader stores it: UTF-16 in the ANSI code page, upper case.
@@ -226,6 +233,14 @@ DWORD WritePackage(const std::string& enginePath, const std::string& outPath, co
   pe::SectionPlan section;
   const char* problem = pe::PlaceNewSection(engine.image, engine.size, rva, rawOffset);
   if (problem == nullptr) problem = pe::PlanResourceSection(engine.resources, added, blobSizes, rva, section);
+  uint64_t imageSize = uint64_t(rva) + section.contentSize;
+  if (problem == nullptr && imageSize > kMaxPackageImage) {
+    error = "the package would be " + std::to_string(imageSize >> 20) + " MB, and a package larger than " +
+            std::to_string(kMaxPackageImage >> 20) + " MB cannot start: Windows maps the whole package into the " +
+            "address space of a 32-bit program before it runs; leave the largest installers beside the package " +
+            "(DoNotExtract)";
+    return ERROR_FILE_TOO_LARGE;
+  }
   if (problem == nullptr)
     problem = pe::AddResourceSection(engine.headers, engine.image, kSectionName, rva, rawOffset, section.contentSize,
                                      static_cast<uint32_t>(section.directory.size()));

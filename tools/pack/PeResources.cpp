@@ -352,7 +352,7 @@ const char* PlanResourceSection(const std::vector<ResourceEntry>& existing, cons
     plan.blobOffsets.push_back(static_cast<uint32_t>(std::min<uint64_t>(at, 0xFFFFFFFFu)));
     at = AlignUp64(at + blobSize, 8);
   }
-  if (uint64_t(sectionRva) + at > kMaxImageSize) return "the package would be too large for a 32-bit program";
+  if (uint64_t(sectionRva) + at > 0xFFFFFFFFu) return "the package would be too large for a 32-bit program";
   plan.contentSize = static_cast<uint32_t>(at);
 
   // New entries' data addresses, now that the blobs have places.
