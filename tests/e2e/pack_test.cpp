@@ -141,7 +141,7 @@ TEST_CASE("a good package: the summary, the resources in the file, and the engin
   REQUIRE(test::ReadChecksums(w.out, stored, computed));
   CHECK(stored != 0);
   CHECK(stored == computed);
-  CHECK(test::ListFiles(w.outDir) == std::vector<std::string>{"package.exe"});  // no temporary file left
+  CHECK(test::ListFiles(w.outDir) == std::vector<std::string>{"package.exe"});  // no partial file left
 }
 
 TEST_CASE("--embed-settings carries the settings file as SETTINGS_INI of type TEXT") {

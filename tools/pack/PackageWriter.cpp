@@ -91,7 +91,7 @@ class PackageStream {
   uint64_t m_position = 0;
 };
 
-// Removes the temporary file on every way out unless it was handed over.
+// Removes the partial file on every way out unless it was handed over.
 class TemporaryFile {
  public:
   ~TemporaryFile() {
