@@ -92,9 +92,9 @@ class PackageStream {
 };
 
 // Removes the partial file on every way out unless it was handed over.
-class TemporaryFile {
+class PartialFile {
  public:
-  ~TemporaryFile() {
+  ~PartialFile() {
     m_handle.reset();
     if (!m_path.empty()) DeleteFileA(m_path.c_str());
   }
@@ -254,7 +254,7 @@ DWORD WritePackage(const std::string& enginePath, const std::string& outPath, co
   // sharing while it is written, it tells a second run for the same output that this one is busy.
   std::string partial = PartialPackagePath(outPath);
   const char* temporary = partial.c_str();
-  TemporaryFile output;
+  PartialFile output;
   output.m_handle.reset(CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!output.m_handle) {
