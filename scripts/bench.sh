@@ -60,6 +60,9 @@ measure() {
 }
 column_median() { awk -v c="$1" '{ print $c }' "$bench_dir/$2" | median; }
 ratio_median() { paste -d ' ' "$bench_dir/$2" "$bench_dir/$3" | awk -v c="$1" '{ print $c / ($(c + 2) ? $(c + 2) : 1) }' | median; }
+# The fastest run against the fastest: on a loaded machine the load only ever adds time.
+ratio_best() { awk -v a="$(awk '{ print $1 }' "$bench_dir/$1" | sort -n | head -1)" \
+  -v b="$(awk '{ print $1 }' "$bench_dir/$2" | sort -n | head -1)" 'BEGIN { print a / (b ? b : 1) }'; }
 # The engine's answer to /MoreHelp, whatever it is, must be the same with and without a payload.
 help_code=$(bench run 1 "$(win "$bin/Pendrix.exe")" /MoreHelp | value exit_code)
 # A run of each first, not counted: the first meets the packages just written and a cold cache.
@@ -82,13 +85,13 @@ for i in $(seq 1 $rounds); do
   done
 done
 echo "Start-up with /MoreHelp, which installs nothing (medians of $help_rounds runs side by side)"
-printf '  %-34s %8s %14s %12s\n' "" time "against bare" "peak memory"
+printf '  %-30s %8s %22s %12s\n' "" time "against bare (best)" "peak memory"
 for run in bare $sizes; do
   name="package of $run MB" && [ "$run" = bare ] && name="the bare engine"
-  t=$(column_median 1 "help-$run.txt") k=$(column_median 2 "help-$run.txt")
-  r="" && [ "$run" != bare ] && r=$(ratio_median 1 "help-$run.txt" help-bare.txt)
-  awk -v n="$name" -v t="$t" -v r="$r" -v k="$k" 'BEGIN {
-    printf "  %-34s %5.0f ms %14s %9.1f MB\n", n, t, (r == "" ? "" : sprintf("%.2fx", r)), k / 1024 }'
+  t=$(column_median 1 "help-$run.txt") k=$(column_median 2 "help-$run.txt") r="" b=""
+  [ "$run" != bare ] && r=$(ratio_median 1 "help-$run.txt" help-bare.txt) b=$(ratio_best "help-$run.txt" help-bare.txt)
+  awk -v n="$name" -v t="$t" -v r="$r" -v b="$b" -v k="$k" 'BEGIN {
+    printf "  %-30s %5.0f ms %22s %9.1f MB\n", n, t, (r == "" ? "" : sprintf("%.2fx (%.2fx)", r, b)), k / 1024 }'
 done
 echo "  (targets: at most 1.10x the bare engine's time, within 40 MB)"
 echo "Install of one installer, extract, run and delete, against a plain copy (medians of $rounds runs)"
@@ -96,11 +99,12 @@ for mb in $sizes; do
   size_mb=$(awk -v b="$(stat -c %s "$bench_dir/payload/$mb/big.exe")" 'BEGIN { printf "%.1f", b / 1048576 }')
   awk -v s="$size_mb" -v i="$(column_median 1 "install-$mb.txt")" -v k="$(column_median 2 "install-$mb.txt")" \
       -v c="$(column_median 1 "copy-$mb.txt")" -v r="$(ratio_median 1 "install-$mb.txt" "copy-$mb.txt")" \
+      -v b="$(ratio_best "install-$mb.txt" "copy-$mb.txt")" \
       -v e="$(median < "$bench_dir/extract-$mb.txt")" -v f="$(median < "$bench_dir/copyfile-$mb.txt")" 'BEGIN {
     printf "  %s MB installer\n", s
     printf "    the package, start to exit               %8.0f ms   peak memory %7.1f MB\n", i, k / 1024
     printf "    cmd /c copy of the same bytes             %8.0f ms\n", c
-    printf "    ratio install / copy, pair by pair        %8.2f      (target: at most 1.50)\n", r
+    printf "    ratio install / copy, pair by pair        %8.2f      best to best %.2f (target: at most 1.50)\n", r, b
     printf "    ExtractResource alone (from the log)      %8.0f ms   %7.1f MB/s\n", e, s * 1000 / (e ? e : 1)
     printf "    CopyFileA of the same bytes, in-process   %8.0f ms   %7.1f MB/s\n", f, s * 1000 / (f ? f : 1)
   }'
