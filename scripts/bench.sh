@@ -41,7 +41,8 @@ echo "== Pendrix benchmark ($(date -u '+%Y-%m-%d %H:%M UTC'))"
 # Packages of 200 MB and 1 GB, each of one installer (the fake installer with random bytes after
 # it). /MoreHelp installs nothing: its time and peak memory are set against the bare engine's. An
 # install (extract, run, delete) is set against a plain `copy` of the same bytes; both are whole
-# processes. The runs alternate, and each ratio is the median of the ratios of runs side by side.
+# processes. The runs alternate, in a new order each round, and each ratio is the median of the
+# ratios of runs side by side.
 # Peak memory is the Windows process's own peak working set, sampled by PendrixBench while it runs.
 sizes="200 1024" help_rounds=15 rounds=7
 printf '[default]\r\nMainInstall=Big\r\n[Big]\r\nName=Big\r\nFile=big.exe\r\nArguments=exit=0\r\n' > "$bench_dir/extract.ini"
@@ -71,17 +72,27 @@ for mb in $sizes; do
   bench run 1 "$(win "$bench_dir/Package$mb.exe")" > /dev/null
 done
 for i in $(seq 1 $help_rounds); do
-  measure help-bare "$help_code" "$(win "$bin/Pendrix.exe")" /MoreHelp
-  for mb in $sizes; do measure "help-$mb" "$help_code" "$(win "$bench_dir/Package$mb.exe")" /MoreHelp; done
+  for run in $(printf '%s\n' bare $sizes | shuf); do
+    program="$bench_dir/Package$run.exe" && [ "$run" = bare ] && program="$bin/Pendrix.exe"
+    measure "help-$run" "$help_code" "$(win "$program")" /MoreHelp
+  done
 done
 for i in $(seq 1 $rounds); do
   for mb in $sizes; do
-    log="$log_dir/install${mb}_$i.log"
-    measure "install-$mb" 0 "$(win "$bench_dir/Package$mb.exe")" /Log "$(win "$log")"
-    log_span "$log" 'ExtractResource - Extracting the resource "INSTALLER_Big"' '' >> "$bench_dir/extract-$mb.txt"
-    measure "copy-$mb" 0 cmd /c copy /y "$(win "$bench_dir/payload/$mb/big.exe")" "$temp_win\\bench-copy.exe"
-    rm -f "$temp_unix/bench-copy.exe"
-    bench copy "$(win "$bench_dir/payload/$mb/big.exe")" "$temp_win\\bench-copy.exe" | value copy_ms >> "$bench_dir/copyfile-$mb.txt"
+    for run in $(printf '%s\n' install copy copyfile | shuf); do
+      case $run in
+        install)
+          log="$log_dir/install${mb}_$i.log"
+          measure "install-$mb" 0 "$(win "$bench_dir/Package$mb.exe")" /Log "$(win "$log")"
+          log_span "$log" 'ExtractResource - Extracting the resource "INSTALLER_Big"' '' >> "$bench_dir/extract-$mb.txt" ;;
+        copy)
+          measure "copy-$mb" 0 cmd /c copy /y "$(win "$bench_dir/payload/$mb/big.exe")" "$temp_win\\bench-copy.exe"
+          rm -f "$temp_unix/bench-copy.exe" ;;
+        copyfile)
+          bench copy "$(win "$bench_dir/payload/$mb/big.exe")" "$temp_win\\bench-copy.exe" | value copy_ms \
+            >> "$bench_dir/copyfile-$mb.txt" ;;
+      esac
+    done
   done
 done
 echo "Start-up with /MoreHelp, which installs nothing (medians of $help_rounds runs side by side)"
