@@ -8,9 +8,12 @@ set(PENDRIX_BIN ${CMAKE_BINARY_DIR}/bin)
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${PENDRIX_BIN})
 
 set(PENDRIX_WARNINGS -Wall -Wextra -Werror -Wno-cast-function-type)
-set(PENDRIX_CXX_FLAGS -Os -fno-exceptions -fno-rtti ${PENDRIX_WARNINGS})
+# Without exceptions nothing unwinds, so no unwind tables; each function and datum in a section of
+# its own, so that the linker drops what no one calls.
+set(PENDRIX_CXX_FLAGS -Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -ffunction-sections
+    -fdata-sections ${PENDRIX_WARNINGS})
 # Statically linked: the programs need no DLL beyond those of Windows itself.
-set(PENDRIX_LINK_FLAGS -static -static-libgcc -static-libstdc++ -s)
+set(PENDRIX_LINK_FLAGS -static -static-libgcc -static-libstdc++ -s -Wl,--gc-sections)
 
 file(GLOB_RECURSE ENGINE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*.cpp)
 # The entry and the exception-free runtime belong to the programs, not to the library the

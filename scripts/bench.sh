@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# `make bench`: measures, side by side in one run under Wine, the engine's extraction of a
-# 200 MB installer against a plain copy of the same bytes, the engine's own time per installer,
-# Pendrix.exe's size with and without its language DLL, and PendrixPack's time and peak memory
-# for a 500 MB payload. Each timing is the median of several runs; extraction and copy also show
-# their best run, since the first runs after packing meet a cold mapping of the package.
+# `make bench`: measures, side by side in one run under Wine, the start-up of packages of 200 MB
+# and 1 GB against the bare engine, their install against a plain copy of the same bytes, the
+# engine's own time per installer, Pendrix.exe's size (its code and data, and with and without its
+# language DLL), and PendrixPack's time and peak memory for a 500 MB payload. Timings are medians
+# of several runs, and comparisons are ratios of runs taken side by side.
 set -u
 build_dir=$1
 here=$(cd "$(dirname "$0")" && pwd)
@@ -35,34 +35,92 @@ pack() {  # settings payload out
 temp_win=$(wine cmd /c echo %TEMP% </dev/null 2>/dev/null | tr -d '\r')
 temp_unix=$(winepath -u "$temp_win" 2>/dev/null)
 
-echo "== Pendrix benchmark ($(date -u '+%Y-%m-%d %H:%M UTC'), medians of 3 runs, 5 for extraction)"
+echo "== Pendrix benchmark ($(date -u '+%Y-%m-%d %H:%M UTC'))"
 
-# --- extraction of a 200 MB installer against a plain copy -----------------------------------
-mb=200
-{ cat "$bin/FakeInstaller.exe"; head -c $((mb * 1024 * 1024)) /dev/urandom; } > "$bench_dir/payload/big.exe"
+# --- start-up and install against the payload ------------------------------------------------
+# Packages of 200 MB and 1 GB, each of one installer (the fake installer with random bytes after
+# it). /MoreHelp installs nothing: its time and peak memory are set against the bare engine's. An
+# install (extract, run, delete) is set against a plain `copy` of the same bytes; both are whole
+# processes. The runs alternate, in a new order each round, and each ratio is the median of the
+# ratios of runs side by side.
+# Peak memory is the Windows process's own peak working set, sampled by PendrixBench while it runs.
+sizes="200 1024" help_rounds=15 rounds=7
 printf '[default]\r\nMainInstall=Big\r\n[Big]\r\nName=Big\r\nFile=big.exe\r\nArguments=exit=0\r\n' > "$bench_dir/extract.ini"
-pack "$bench_dir/extract.ini" "$bench_dir/payload" "$bench_dir/Extract.exe" > "$bench_dir/pack-extract.txt" ||
-  { cat "$bench_dir/pack-extract.txt"; exit 1; }
-extract_runs=() copy_runs=() package_runs=()
-for i in 1 2 3 4 5; do
-  log="$log_dir/extract$i.log"
-  package_runs+=("$(bench run 1 "$(win "$bench_dir/Extract.exe")" /Log "$(win "$log")" | value run_ms)")
-  extract_runs+=("$(log_span "$log" 'ExtractResource - Extracting the resource "INSTALLER_Big"' '')")
-  copy_runs+=("$(bench copy "$(win "$bench_dir/payload/big.exe")" "$temp_win\\bench-copy.exe" | value copy_ms)")
+for mb in $sizes; do
+  mkdir -p "$bench_dir/payload/$mb"
+  { cat "$bin/FakeInstaller.exe"; head -c $((mb * 1024 * 1024)) /dev/urandom; } > "$bench_dir/payload/$mb/big.exe"
+  pack "$bench_dir/extract.ini" "$bench_dir/payload/$mb" "$bench_dir/Package$mb.exe" > "$bench_dir/pack-$mb.txt" ||
+    { cat "$bench_dir/pack-$mb.txt"; exit 1; }
 done
-extract_ms=$(printf '%s\n' "${extract_runs[@]}" | median)
-copy_ms=$(printf '%s\n' "${copy_runs[@]}" | median)
-extract_best=$(printf '%s\n' "${extract_runs[@]}" | sort -n | head -1)
-copy_best=$(printf '%s\n' "${copy_runs[@]}" | sort -n | head -1)
-package_ms=$(printf '%s\n' "${package_runs[@]}" | median)
-size_mb=$(awk -v b="$(stat -c %s "$bench_dir/payload/big.exe")" 'BEGIN { printf "%.1f", b / 1048576 }')
-echo "Extraction of a $size_mb MB installer into the temporary folder"
-awk -v e="$extract_ms" -v c="$copy_ms" -v eb="$extract_best" -v cb="$copy_best" -v p="$package_ms" -v s="$size_mb" 'BEGIN {
-  printf "  engine, ExtractResource (from the log)       %8.0f ms  %7.1f MB/s   best %5.0f ms  (runs: %s)\n", e, s * 1000 / (e ? e : 1), eb, ARGV[1]
-  printf "  plain copy of the same bytes (CopyFileA)     %8.0f ms  %7.1f MB/s   best %5.0f ms  (runs: %s)\n", c, s * 1000 / (c ? c : 1), cb, ARGV[2]
-  printf "  ratio extraction / copy                      %8.2f       best to best %.2f\n", e / (c ? c : 1), eb / (cb ? cb : 1)
-  printf "  the whole package run, start to exit         %8.0f ms\n", p
-}' "${extract_runs[*]}" "${copy_runs[*]}"
+# One run: "<ms> <peak KB>" appended to the file $1; a run that does not end with $2 is reported.
+measure() {
+  local into=$1 code=$2 out; shift 2
+  out=$(bench run 1 "$@")
+  [ "$(echo "$out" | value exit_code)" = "$code" ] || echo "bench: $* ended with exit code $(echo "$out" | value exit_code)" >&2
+  echo "$(echo "$out" | value run_ms) $(echo "$out" | value peak_kb)" >> "$bench_dir/$into.txt"
+}
+column_median() { awk -v c="$1" '{ print $c }' "$bench_dir/$2" | median; }
+ratio_median() { paste -d ' ' "$bench_dir/$2" "$bench_dir/$3" | awk -v c="$1" '{ print $c / ($(c + 2) ? $(c + 2) : 1) }' | median; }
+# The fastest run against the fastest: on a loaded machine the load only ever adds time.
+ratio_best() { awk -v a="$(awk '{ print $1 }' "$bench_dir/$1" | sort -n | head -1)" \
+  -v b="$(awk '{ print $1 }' "$bench_dir/$2" | sort -n | head -1)" 'BEGIN { print a / (b ? b : 1) }'; }
+# The engine's answer to /MoreHelp, whatever it is, must be the same with and without a payload.
+help_code=$(bench run 1 "$(win "$bin/Pendrix.exe")" /MoreHelp | value exit_code)
+# A run of each first, not counted: the first meets the packages just written and a cold cache.
+for mb in $sizes; do
+  bench run 1 "$(win "$bench_dir/Package$mb.exe")" /MoreHelp > /dev/null
+  bench run 1 "$(win "$bench_dir/Package$mb.exe")" > /dev/null
+done
+for i in $(seq 1 $help_rounds); do
+  for run in $(printf '%s\n' bare $sizes | shuf); do
+    program="$bench_dir/Package$run.exe" && [ "$run" = bare ] && program="$bin/Pendrix.exe"
+    measure "help-$run" "$help_code" "$(win "$program")" /MoreHelp
+  done
+done
+for i in $(seq 1 $rounds); do
+  for mb in $sizes; do
+    for run in $(printf '%s\n' install copy copyfile | shuf); do
+      case $run in
+        install)
+          log="$log_dir/install${mb}_$i.log"
+          measure "install-$mb" 0 "$(win "$bench_dir/Package$mb.exe")" /Log "$(win "$log")"
+          log_span "$log" 'ExtractResource - Extracting the resource "INSTALLER_Big"' '' >> "$bench_dir/extract-$mb.txt" ;;
+        copy)
+          measure "copy-$mb" 0 cmd /c copy /y "$(win "$bench_dir/payload/$mb/big.exe")" "$temp_win\\bench-copy.exe"
+          rm -f "$temp_unix/bench-copy.exe" ;;
+        copyfile)
+          bench copy "$(win "$bench_dir/payload/$mb/big.exe")" "$temp_win\\bench-copy.exe" | value copy_ms \
+            >> "$bench_dir/copyfile-$mb.txt" ;;
+      esac
+    done
+  done
+done
+echo "Start-up with /MoreHelp, which installs nothing (medians of $help_rounds runs side by side)"
+printf '  %-30s %8s %22s %12s\n' "" time "against bare (best)" "peak memory"
+for run in bare $sizes; do
+  name="package of $run MB" && [ "$run" = bare ] && name="the bare engine"
+  t=$(column_median 1 "help-$run.txt") k=$(column_median 2 "help-$run.txt") r="" b=""
+  [ "$run" != bare ] && r=$(ratio_median 1 "help-$run.txt" help-bare.txt) b=$(ratio_best "help-$run.txt" help-bare.txt)
+  awk -v n="$name" -v t="$t" -v r="$r" -v b="$b" -v k="$k" 'BEGIN {
+    printf "  %-30s %5.0f ms %22s %9.1f MB\n", n, t, (r == "" ? "" : sprintf("%.2fx (%.2fx)", r, b)), k / 1024 }'
+done
+echo "  (targets: at most 1.10x the bare engine's time, within 40 MB)"
+echo "Install of one installer, extract, run and delete, against a plain copy (medians of $rounds runs)"
+for mb in $sizes; do
+  size_mb=$(awk -v b="$(stat -c %s "$bench_dir/payload/$mb/big.exe")" 'BEGIN { printf "%.1f", b / 1048576 }')
+  awk -v s="$size_mb" -v i="$(column_median 1 "install-$mb.txt")" -v k="$(column_median 2 "install-$mb.txt")" \
+      -v c="$(column_median 1 "copy-$mb.txt")" -v r="$(ratio_median 1 "install-$mb.txt" "copy-$mb.txt")" \
+      -v b="$(ratio_best "install-$mb.txt" "copy-$mb.txt")" \
+      -v e="$(median < "$bench_dir/extract-$mb.txt")" -v f="$(median < "$bench_dir/copyfile-$mb.txt")" 'BEGIN {
+    printf "  %s MB installer\n", s
+    printf "    the package, start to exit               %8.0f ms   peak memory %7.1f MB\n", i, k / 1024
+    printf "    cmd /c copy of the same bytes             %8.0f ms\n", c
+    printf "    ratio install / copy, pair by pair        %8.2f      best to best %.2f (target: at most 1.50)\n", r, b
+    printf "    ExtractResource alone (from the log)      %8.0f ms   %7.1f MB/s\n", e, s * 1000 / (e ? e : 1)
+    printf "    CopyFileA of the same bytes, in-process   %8.0f ms   %7.1f MB/s\n", f, s * 1000 / (f ? f : 1)
+  }'
+done
+rm -rf "$bench_dir/payload/"*
 
 # --- the engine's own time per installer ------------------------------------------------------
 n=20
@@ -100,8 +158,14 @@ awk -v m="$many_ms" -v d="$direct_ms" -v n="$n" -v s="$startup_ms" 'BEGIN {
 exe_bytes=$(stat -c %s "$bin/Pendrix.exe")
 dll_bytes=$(stat -c %s "$bin/PendrixLang.dll")
 embedded=$(bench resource "$(win "$bin/Pendrix.exe")" LANGUAGE LANG_BOOTSTRAPPER | value resource_bytes)
+# Code and data: every section but the resources, at its size in memory.
+code_bytes=0
+while read -r name size; do
+  [ "$name" = .rsrc ] || code_bytes=$((code_bytes + 0x$size))
+done < <(i686-w64-mingw32-objdump -h "$bin/Pendrix.exe" | awk '$1 ~ /^[0-9]+$/ { print $2, $3 }')
 echo "Size"
-awk -v e="$exe_bytes" -v d="$dll_bytes" -v r="${embedded:-0}" 'BEGIN {
+awk -v e="$exe_bytes" -v d="$dll_bytes" -v r="${embedded:-0}" -v c="$code_bytes" 'BEGIN {
+  printf "  Pendrix.exe, code and data without resources %10d bytes   (%.1f KB; target: at most 100 KB)\n", c, c / 1024
   printf "  Pendrix.exe, as shipped                      %10d bytes\n", e
   printf "  PendrixLang.dll (embedded: %d bytes)     %10d bytes\n", r, d
   printf "  Pendrix.exe without its language DLL         %10d bytes   (%.1f%% of the whole)\n", e - r, 100 * (e - r) / e

@@ -39,7 +39,13 @@ size_t FormatV(char* dst, size_t size, const char* format, va_list args) {
   dst[0] = '\0';
   if (format == nullptr) return 0;
   // Some C runtimes leave a cut result unterminated and return -1: terminate it here.
+#if defined(_WIN32)
+  // Windows' own C runtime: the compiler's C99 formatter would add 20 KB of floating-point code to
+  // the engine, which formats only texts and integers.
+  int n = _vsnprintf(dst, size, format, args);
+#else
   int n = vsnprintf(dst, size, format, args);
+#endif
   dst[size - 1] = '\0';
   if (n < 0 || static_cast<size_t>(n) >= size) return strlen(dst);
   return static_cast<size_t>(n);

@@ -4,6 +4,16 @@
 #include <cstdarg>
 #include <cstddef>
 
+// Formats are checked against the formatter that runs them: on Windows the system's C runtime,
+// which knows no C99 forms such as %zu.
+#if defined(__MINGW32__)
+#define BOUNDED_FORMAT(formatArg, firstArg) __attribute__((format(ms_printf, formatArg, firstArg)))
+#elif defined(__GNUC__)
+#define BOUNDED_FORMAT(formatArg, firstArg) __attribute__((format(printf, formatArg, firstArg)))
+#else
+#define BOUNDED_FORMAT(formatArg, firstArg)
+#endif
+
 namespace bounded {
 
 // Copies at most min(limit, size - 1) characters of src; returns the length written.
@@ -12,11 +22,7 @@ size_t Copy(char* dst, size_t size, const char* src, size_t limit = static_cast<
 size_t Append(char* dst, size_t size, const char* src, size_t limit = static_cast<size_t>(-1));
 // printf-style formatting cut at size - 1 characters; returns the length written.
 size_t FormatV(char* dst, size_t size, const char* format, va_list args);
-size_t Format(char* dst, size_t size, const char* format, ...)
-#if defined(__GNUC__)
-    __attribute__((format(printf, 3, 4)))
-#endif
-    ;
+size_t Format(char* dst, size_t size, const char* format, ...) BOUNDED_FORMAT(3, 4);
 
 }  // namespace bounded
 
@@ -31,9 +37,7 @@ inline size_t AppendCut(char (&dst)[N], const char* src, size_t limit = N - 1) {
 }
 
 template <size_t N>
-#if defined(__GNUC__)
-__attribute__((format(printf, 2, 3)))
-#endif
+BOUNDED_FORMAT(2, 3)
 inline size_t FormatCut(char (&dst)[N], const char* format, ...) {
   va_list args;
   va_start(args, format);

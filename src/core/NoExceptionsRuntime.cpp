@@ -3,6 +3,12 @@
 // name demangler into the executable; here each of them ends the process at once instead.
 #include <cstdlib>
 #include <new>
+#include <string>
+
+// The library's own std::string members are built with exceptions, and linking them drags in the
+// unwinder and the exception runtime (some 60 KB with their tables). Instantiated here, without
+// exceptions, they replace the library's; the linker keeps only the members the engine calls.
+template class std::basic_string<char>;
 
 namespace std {
 [[noreturn]] void __throw_bad_alloc() { abort(); }

@@ -1,9 +1,14 @@
-// The one way an embedded file reaches the disk: a resource written in a single write
-// straight from the module's mapped resource memory.
+// The one way an embedded file reaches the disk: a resource written straight from the module's
+// mapped resource memory, a bounded piece at a time.
 #include "core/Bootstrapper.h"
 #include "core/HandleOwner.h"
 
 namespace {
+
+// One write of a payload of hundreds of megabytes can fail for want of system resources (a network
+// folder, a small working-set quota); pieces of this size do not, and the pages already written
+// can leave the working set.
+constexpr DWORD kWriteChunk = 1 << 20;
 
 // Shows the wait cursor for the length of a scope and puts the previous one back on every way out.
 class WaitCursor {
@@ -58,19 +63,31 @@ DWORD Bootstrapper::ExtractResource(HMODULE module, const char* type, const char
     return error;
   }
 
-  FileHandle output(CreateFileA(outputPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  // A new file where there is none: a truncated one makes some file systems (ext4 under Wine) write
+  // the whole file out when it is closed, which costs as much again when it is deleted.
+  FileHandle output(CreateFileA(outputPath, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!output && GetLastError() == ERROR_FILE_EXISTS)
+    output.reset(CreateFileA(outputPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!output) {
     DWORD error = ErrorOr(GetLastError(), ERROR_OPEN_FAILED);
     LogMessage(this, "ExtractResource - Failed to create the resource output file. Error: %lu", error);
     return error;
   }
 
-  DWORD written = 0;
-  BOOL wrote = WriteFile(output.get(), bytes, size, &written, nullptr);
-  DWORD writeError = GetLastError();
+  DWORD writeError = ERROR_SUCCESS;
+  for (DWORD done = 0; done < size && writeError == ERROR_SUCCESS;) {
+    const char* piece = static_cast<const char*>(bytes) + done;
+    DWORD want = size - done < kWriteChunk ? size - done : kWriteChunk;
+    DWORD written = 0;
+    BOOL wrote = WriteFile(output.get(), piece, want, &written, nullptr);
+    DWORD error = GetLastError();
+    // A short write without an error would leave a cut installer that reads as extracted.
+    if (!wrote || written != want) writeError = wrote ? ERROR_WRITE_FAULT : ErrorOr(error, ERROR_WRITE_FAULT);
+    VirtualUnlock(const_cast<char*>(piece), want);  // Windows then drops the pages from the working set
+    done += written;
+  }
   output.reset();
-  if (!wrote) {
-    writeError = ErrorOr(writeError, ERROR_WRITE_FAULT);
+  if (writeError != ERROR_SUCCESS) {
     LogMessage(this, "ExtractResource - Failed to write to the resource output file. Error: %lu", writeError);
     return writeError;
   }

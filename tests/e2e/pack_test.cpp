@@ -3,6 +3,7 @@
 // output file left behind, an existing package left as it was).
 #include <doctest.h>
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -35,6 +36,23 @@ struct PackWorkspace {
 };
 
 std::string Size(const std::string& path) { return std::to_string(test::ReadFile(path).size()); }
+
+uint64_t SizeOf(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+  return (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+// A file of `size` zero bytes that takes no room on disk until it is read.
+bool WriteSparseFile(const std::string& path, int64_t size) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER end;
+  end.QuadPart = size;
+  bool ok = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+  CloseHandle(file);
+  return ok;
+}
 
 std::vector<std::string> Names(const std::vector<test::ResourceInfo>& resources) {
   std::vector<std::string> names;
@@ -123,7 +141,7 @@ TEST_CASE("a good package: the summary, the resources in the file, and the engin
   REQUIRE(test::ReadChecksums(w.out, stored, computed));
   CHECK(stored != 0);
   CHECK(stored == computed);
-  CHECK(test::ListFiles(w.outDir) == std::vector<std::string>{"package.exe"});  // no temporary file left
+  CHECK(test::ListFiles(w.outDir) == std::vector<std::string>{"package.exe"});  // no partial file left
 }
 
 TEST_CASE("--embed-settings carries the settings file as SETTINGS_INI of type TEXT") {
@@ -302,4 +320,123 @@ TEST_CASE("--help prints the usage and builds nothing") {
   CHECK(result.exitCode == 0);
   CHECK(result.out.rfind("usage: PendrixPack --settings FILE --payload DIR --out FILE", 0) == 0);
   CHECK(result.err == "");
+}
+
+TEST_CASE("an output that is the engine, the settings file or a payload file, under any name, is refused") {
+  PackWorkspace w;
+  WriteGoodPayload(w);
+  // A copy of the engine, so that a failure destroys nothing of the build.
+  std::string engine = w.dir / "Engine.exe";
+  REQUIRE(CopyFileA(test::BinFile("Pendrix.exe").c_str(), engine.c_str(), FALSE));
+  std::string link = w.dir / "linked.exe";
+  REQUIRE(CreateHardLinkA(link.c_str(), engine.c_str(), nullptr));
+  // The same file through the drive that Wine gives the whole Unix tree, as a network path or a
+  // substituted drive would name it on Windows.
+  REQUIRE(engine.compare(0, 3, "C:\\") == 0);
+  std::string throughRoot = test::WinPath(test::Env("WINEPREFIX") + "/drive_c/") + engine.substr(3);
+  char shortName[MAX_PATH] = {};
+  REQUIRE(GetShortPathNameA(w.settings.c_str(), shortName, MAX_PATH) > 0);
+  std::string prereq = w.payload + "\\prereq1.exe";
+  struct Case {
+    int line;
+    std::string out;
+    std::string mention;
+  };
+  const Case cases[] = {
+      {__LINE__, engine, "is the engine: packing would destroy it"},
+      {__LINE__, w.dir / "ENGINE.EXE", "is the engine"},
+      {__LINE__, link, "is the engine \"" + engine + "\" under another name"},
+      {__LINE__, throughRoot, "is the engine \"" + engine + "\" under another name"},
+      {__LINE__, w.settings, "is the settings file"},
+      {__LINE__, shortName, "is the settings file"},
+      {__LINE__, w.outDir + "\\..\\payload\\PREREQ1.exe", "is the payload file"},
+  };
+  std::string engineBytes = test::ReadFile(engine);
+  std::string settingsBytes = test::ReadFile(w.settings);
+  std::string prereqBytes = test::ReadFile(prereq);
+  for (const Case& c : cases) {
+    CAPTURE(c.line);
+    test::ConsoleResult result = test::RunPack("--settings " + Quote(w.settings) + " --payload " + Quote(w.payload) +
+                                               " --engine " + Quote(engine) + " --out " + Quote(c.out));
+    REQUIRE(result.finished);
+    CHECK(result.exitCode == ERROR_FILE_EXISTS);
+    CHECK(test::Lines(result.err).size() == 1);
+    CHECK(result.err.find(c.mention) != std::string::npos);
+    CHECK(test::ReadFile(engine) == engineBytes);
+    CHECK(test::ReadFile(w.settings) == settingsBytes);
+    CHECK(test::ReadFile(prereq) == prereqBytes);
+    // No partial file beside any of them.
+    CHECK(test::ListFiles(w.dir.path()) == std::vector<std::string>{"Engine.exe", "Settings.ini", "linked.exe"});
+    CHECK(test::ListFiles(w.payload) == std::vector<std::string>{"AI.msi", "prereq1.exe", "prereq2.exe"});
+  }
+}
+
+TEST_CASE("a package given as the engine is refused, naming the package resources it carries") {
+  PackWorkspace w;
+  WriteGoodPayload(w);
+  REQUIRE(w.Pack("--embed-settings").exitCode == 0);
+  std::string package = w.dir / "package.exe";
+  REQUIRE(MoveFileA(w.out.c_str(), package.c_str()));
+
+  test::ConsoleResult result = w.Pack("--engine " + Quote(package));
+  REQUIRE(result.finished);
+  CHECK(result.exitCode == ERROR_BAD_EXE_FORMAT);
+  CHECK(test::Lines(result.err) ==
+        std::vector<std::string>{"PendrixPack: the engine \"" + package +
+                                 "\" is already a package: it carries INSTALLER_AI, INSTALLER_FIRST_PREREQUISITE, "
+                                 "INSTALLER_SECOND, SETTINGS_INI; pack the bare engine"});
+  CHECK(test::ListFiles(w.outDir).empty());
+}
+
+TEST_CASE("killed while writing, PendrixPack leaves the old package, and its next run removes the partial file") {
+  PackWorkspace w;
+  w.Settings("[default]\r\nMainInstall=Big\r\n[Big]\r\nName=Big\r\nFile=big.exe\r\n");
+  // A large payload makes the writing last long enough to be caught halfway.
+  REQUIRE(WriteSparseFile(w.payload + "\\big.exe", 256ll << 20));
+  test::WriteFile(w.out, "the package of yesterday");
+  std::string partial = w.out + ".pendrixpack-partial";
+  std::string line = "\"" + test::BinFile("PendrixPack.exe") + "\" --settings " + Quote(w.settings) + " --payload " +
+                     Quote(w.payload) + " --out " + Quote(w.out);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  REQUIRE(CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
+                         &process));
+  CloseHandle(process.hThread);
+  for (int i = 0; i < 3000 && SizeOf(partial) < (16 << 20); i++) Sleep(5);
+  REQUIRE(SizeOf(partial) >= (16 << 20));
+  TerminateProcess(process.hProcess, 1);
+  WaitForSingleObject(process.hProcess, 10000);
+  CloseHandle(process.hProcess);
+  CHECK(test::ReadFile(w.out) == "the package of yesterday");
+  CHECK(test::ListFiles(w.outDir) == std::vector<std::string>{"package.exe", "package.exe.pendrixpack-partial"});
+
+  // While another run holds the partial file, a run for the same output is refused and takes nothing.
+  HANDLE held = CreateFileA(partial.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  REQUIRE(held != INVALID_HANDLE_VALUE);
+  test::ConsoleResult busy = w.Pack();
+  CloseHandle(held);
+  CHECK(busy.exitCode == ERROR_SHARING_VIOLATION);
+  CHECK(busy.err.find("another PendrixPack is writing \"" + w.out + "\" now") != std::string::npos);
+  CHECK(test::ReadFile(w.out) == "the package of yesterday");
+
+  test::ConsoleResult again = w.Pack();
+  REQUIRE(again.finished);
+  CHECK(again.exitCode == 0);
+  CHECK(test::ListFiles(w.outDir) == std::vector<std::string>{"package.exe"});
+  CHECK(test::ReadResources(w.out, "INSTALLER").size() == 1);
+}
+
+TEST_CASE("a package too large to start is refused before anything is written, saying why") {
+  PackWorkspace w;
+  w.Settings("[default]\r\nMainInstall=Big\r\n[Big]\r\nName=Big\r\nFile=big.exe\r\n");
+  REQUIRE(WriteSparseFile(w.payload + "\\big.exe", 1900ll << 20));
+  test::ConsoleResult result = w.Pack();
+  REQUIRE(result.finished);
+  CHECK(result.exitCode == ERROR_FILE_TOO_LARGE);
+  std::vector<std::string> lines = test::Lines(result.err);
+  REQUIRE(lines.size() == 1);
+  CHECK(lines[0].find("the package would be 19") != std::string::npos);
+  CHECK(lines[0].find("cannot start") != std::string::npos);
+  CHECK(test::ListFiles(w.outDir).empty());
 }

@@ -420,8 +420,9 @@ TEST_CASE("PlanResourceSection refuses what cannot be laid out") {
   const Case cases[] = {
       {__LINE__, {Added("INSTALLER", "INSTALLER_A", 1)}, {5}, 0x1000},
       {__LINE__, {Added("INSTALLER", "INSTALLER_A", 0), Added("installer", "installer_a", 0)}, {5}, 0x1000},
-      {__LINE__, {Added("INSTALLER", "INSTALLER_A", 0), Added("INSTALLER", "INSTALLER_B", 1)}, {0x70000000, 0x10000000}, 0x1000},
-      {__LINE__, {Added("INSTALLER", "INSTALLER_A", 0)}, {0x7FFF0000}, 0x10000},
+      // Offsets in the section would no longer fit in 32 bits.
+      {__LINE__, {Added("INSTALLER", "INSTALLER_A", 0), Added("INSTALLER", "INSTALLER_B", 1)}, {0xF0000000, 0x10000000}, 0x1000},
+      {__LINE__, {Added("INSTALLER", "INSTALLER_A", 0)}, {0xFFFF0000}, 0x10000},
   };
   for (const Case& c : cases) {
     CAPTURE(c.line);
@@ -440,14 +441,14 @@ TEST_CASE("AddResourceSection appends the section and makes it the resource dire
   uint32_t rva = 0, raw = 0;
   REQUIRE(pe::PlaceNewSection(image, 0x9FF, rva, raw) == nullptr);
   CHECK(rva == 0x3000);
-  CHECK(raw == 0xA00);
+  CHECK(raw == 0x1000);  // on a page, so that the loader can map the section from the file
   const char name[8] = {'.', 'r', 's', 'r', 'c', 0, 0, 0};
   std::vector<uint8_t> headers(b.data.begin(), b.data.begin() + 0x400);
   REQUIRE(pe::AddResourceSection(headers, image, name, rva, raw, 0x1234, 0x100) == nullptr);
   Bytes h;
   h.data = headers;
   CHECK(h.Get16(kPe + 6) == 3);
-  CHECK(h.Get32(kOpt + 8) == 0x400 + 0x1400);
+  CHECK(h.Get32(kOpt + 8) == 0x400 + 0x2000);
   CHECK(h.Get32(kOpt + 56) == 0x5000);
   CHECK(h.Get32(kOpt + 64) == 0);
   CHECK(h.Get32(kDirs + 16) == 0x3000);
@@ -456,8 +457,8 @@ TEST_CASE("AddResourceSection appends the section and makes it the resource dire
   CHECK(memcmp(&headers[added], name, 8) == 0);
   CHECK(h.Get32(added + 8) == 0x1234);
   CHECK(h.Get32(added + 12) == 0x3000);
-  CHECK(h.Get32(added + 16) == 0x1400);
-  CHECK(h.Get32(added + 20) == 0xA00);
+  CHECK(h.Get32(added + 16) == 0x2000);
+  CHECK(h.Get32(added + 20) == 0x1000);
   CHECK(h.Get32(added + 36) == 0x40000040u);
   CHECK(memcmp(&headers[kSectionTable + 40], ".rsrcold", 8) == 0);  // its data stays in use
   CHECK(memcmp(&headers[kSectionTable], ".text\0\0\0", 8) == 0);
@@ -467,7 +468,33 @@ TEST_CASE("AddResourceSection appends the section and makes it the resource dire
   CHECK(patched.sections.size() == 3);
   uint32_t offset = 0, available = 0;
   CHECK(pe::RvaToOffset(patched, 0x3010, offset, available));
-  CHECK(offset == 0xA10);
+  CHECK(offset == 0x1010);
+}
+
+TEST_CASE("the added section's file data starts on a page, so that the loader maps it instead of reading it") {
+  struct Case {
+    int line;
+    uint32_t fileAlignment;
+    uint32_t sectionAlignment;
+    uint64_t fileSize;
+    uint32_t raw;
+  };
+  const Case cases[] = {
+      {__LINE__, 0x200, 0x1000, 0x9FF, 0x1000},   {__LINE__, 0x200, 0x1000, 0x1000, 0x1000},
+      {__LINE__, 0x200, 0x1000, 0x1001, 0x2000},  {__LINE__, 0x1000, 0x1000, 0x1001, 0x2000},
+      {__LINE__, 0x2000, 0x4000, 0x2001, 0x4000},  // a file alignment beyond a page still holds
+  };
+  for (const Case& c : cases) {
+    CAPTURE(c.line);
+    Bytes b = MakeImage();
+    b.Put32(kOpt + 32, c.sectionAlignment);
+    b.Put32(kOpt + 36, c.fileAlignment);
+    pe::Image image;
+    REQUIRE(pe::ParseImage(b.data.data(), b.data.size(), image) == nullptr);
+    uint32_t rva = 0, raw = 0;
+    REQUIRE(pe::PlaceNewSection(image, c.fileSize, rva, raw) == nullptr);
+    CHECK(raw == c.raw);
+  }
 }
 
 TEST_CASE("AddResourceSection refuses headers without room and images too large") {

@@ -2,9 +2,12 @@
 // wall time of a program run (once or several times in a row), and the size of a resource.
 // Each prints one line "<what> <number>" for scripts/bench.sh.
 //   PendrixBench copy SOURCE TARGET            -> "copy_ms <ms>"
-//   PendrixBench run COUNT PROGRAM [ARGUMENTS] -> "run_ms <total ms>" and "exit_code <last code>"
+//   PendrixBench run COUNT PROGRAM [ARGUMENTS] -> "run_ms <total ms>", "exit_code <last code>" and
+//                                                 "peak_kb <largest peak working set of a run>"
 //   PendrixBench resource FILE TYPE NAME       -> "resource_bytes <size>"
 #include <windows.h>
+
+#include <psapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -52,8 +55,18 @@ int Copy(const char* source, const char* target) {
   return 0;
 }
 
+// The child's peak working set so far. Under Wine each Windows process is one host process and
+// this is its high-water mark of resident memory, mapped files included; it can be read only while
+// the process lives, so the caller samples it until the process ends.
+SIZE_T PeakWorkingSet(HANDLE process) {
+  PROCESS_MEMORY_COUNTERS counters = {};
+  counters.cb = sizeof(counters);
+  return GetProcessMemoryInfo(process, &counters, sizeof(counters)) ? counters.PeakWorkingSetSize : 0;
+}
+
 int Run(int count, const char* commandLine) {
   DWORD exitCode = 0;
+  SIZE_T peak = 0;
   double start = NowMs();
   for (int i = 0; i < count; i++) {
     STARTUPINFOA startup = {};
@@ -65,12 +78,16 @@ int Run(int count, const char* commandLine) {
       fprintf(stderr, "PendrixBench: cannot start %s: error %lu\n", commandLine, error);
       return static_cast<int>(error);
     }
-    WaitForSingleObject(process.hProcess, INFINITE);
+    while (WaitForSingleObject(process.hProcess, 1) == WAIT_TIMEOUT) {
+      SIZE_T now = PeakWorkingSet(process.hProcess);
+      if (now > peak) peak = now;
+    }
     GetExitCodeProcess(process.hProcess, &exitCode);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
   }
-  printf("run_ms %.1f\nexit_code %lu\n", NowMs() - start, exitCode);
+  printf("run_ms %.1f\nexit_code %lu\npeak_kb %lu\n", NowMs() - start, exitCode,
+         static_cast<unsigned long>(peak / 1024));
   return 0;
 }
 

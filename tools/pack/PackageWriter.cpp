@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "ErrorText.h"
+#include "OutputGuard.h"
 #include "PeResources.h"
 #include "core/HandleOwner.h"
 
@@ -13,6 +14,13 @@ namespace {
 
 constexpr DWORD kChunk = 1 << 20;
 constexpr DWORD kHeaderBytes = 64 * 1024;
+// The largest package, from its first byte in memory to its last, that starts as a 32-bit program.
+// The loader maps it whole, in one range of addresses from the program's base (4 MB) up to the
+// first system DLL. Under Wine 8 that DLL lies at 1968 MB, and a package of 1960 MB still installs
+// with a progress window, a waiting tone and msiexec, while one of 1963 MB no longer starts. On
+// Windows a 32-bit program's system DLLs usually lie a little lower, from about 1.85 GB up; the
+// limit stays below both.
+constexpr uint64_t kMaxPackageImage = 1800ull << 20;
 const char kSectionName[8] = {'.', 'r', 's', 'r', 'c', 0, 0, 0};
 
 // A resource name or type as the loader stores it: UTF-16 in the ANSI code page, upper case.
@@ -83,10 +91,10 @@ class PackageStream {
   uint64_t m_position = 0;
 };
 
-// Removes the temporary file on every way out unless it was handed over.
-class TemporaryFile {
+// Removes the partial file on every way out unless it was handed over.
+class PartialFile {
  public:
-  ~TemporaryFile() {
+  ~PartialFile() {
     m_handle.reset();
     if (!m_path.empty()) DeleteFileA(m_path.c_str());
   }
@@ -145,6 +153,31 @@ DWORD ReadEngine(const std::string& path, EngineImage& engine, std::string& erro
   return 0;
 }
 
+std::string Shown(const pe::ResourceId& id) {
+  if (id.isNumber) return "#" + std::to_string(id.number);
+  std::string shown;
+  for (char16_t c : id.text) shown += c < 128 ? static_cast<char>(c) : '?';
+  return shown;
+}
+
+// The resources that make an engine a package: its installers and its embedded settings. Packed
+// again, the old settings would stay live beside the new ones.
+std::string PackageResources(const std::vector<pe::ResourceEntry>& entries) {
+  static const pe::ResourceId kInstaller = pe::ResourceId::Text("INSTALLER");
+  static const pe::ResourceId kText = pe::ResourceId::Text("TEXT");
+  static const pe::ResourceId kSettings = pe::ResourceId::Text("SETTINGS_INI");
+  std::string names;
+  const pe::ResourceId* last = nullptr;
+  for (const pe::ResourceEntry& entry : entries) {
+    bool carried =
+        pe::SameId(entry.type, kInstaller) || (pe::SameId(entry.type, kText) && pe::SameId(entry.name, kSettings));
+    if (!carried || (last != nullptr && pe::SameId(*last, entry.name))) continue;  // one name, several languages
+    names += (names.empty() ? "" : ", ") + Shown(entry.name);
+    last = &entry.name;
+  }
+  return names;
+}
+
 LPCWSTR LoaderName(const pe::ResourceId& id, std::wstring& storage) {
   if (id.isNumber) return MAKEINTRESOURCEW(id.number);
   storage.assign(id.text.begin(), id.text.end());
@@ -164,10 +197,7 @@ DWORD VerifyPackage(const std::string& path, const std::vector<pe::ResourceEntry
     HRSRC found = FindResourceExW(module.get(), LoaderName(entry.type, type), LoaderName(entry.name, name),
                                   entry.language);
     if (found == nullptr || SizeofResource(module.get(), found) != entry.size) {
-      std::string shown;
-      for (char16_t c : entry.name.text) shown += c < 128 ? static_cast<char>(c) : '?';
-      if (entry.name.isNumber) shown = "#" + std::to_string(entry.name.number);
-      error = "the package just written does not give back its resource " + shown;
+      error = "the package just written does not give back its resource " + Shown(entry.name);
       return ERROR_RESOURCE_NAME_NOT_FOUND;
     }
   }
@@ -181,6 +211,12 @@ DWORD WritePackage(const std::string& enginePath, const std::string& outPath, co
   EngineImage engine;
   DWORD result = ReadEngine(enginePath, engine, error);
   if (result != 0) return result;
+  std::string carried = PackageResources(engine.resources);
+  if (!carried.empty()) {
+    error = "the engine " + Quoted(enginePath) + " is already a package: it carries " + carried +
+            "; pack the bare engine";
+    return ERROR_BAD_EXE_FORMAT;
+  }
 
   std::vector<pe::AddedResource> added;
   for (const PlannedResource& resource : plan.resources) {
@@ -197,6 +233,14 @@ DWORD WritePackage(const std::string& enginePath, const std::string& outPath, co
   pe::SectionPlan section;
   const char* problem = pe::PlaceNewSection(engine.image, engine.size, rva, rawOffset);
   if (problem == nullptr) problem = pe::PlanResourceSection(engine.resources, added, blobSizes, rva, section);
+  uint64_t imageSize = uint64_t(rva) + section.contentSize;
+  if (problem == nullptr && imageSize > kMaxPackageImage) {
+    error = "the package would be " + std::to_string(imageSize >> 20) + " MB, and a package larger than " +
+            std::to_string(kMaxPackageImage >> 20) + " MB cannot start: Windows maps the whole package into the " +
+            "address space of a 32-bit program before it runs; leave the largest installers beside the package " +
+            "(DoNotExtract)";
+    return ERROR_FILE_TOO_LARGE;
+  }
   if (problem == nullptr)
     problem = pe::AddResourceSection(engine.headers, engine.image, kSectionName, rva, rawOffset, section.contentSize,
                                      static_cast<uint32_t>(section.directory.size()));
@@ -204,25 +248,21 @@ DWORD WritePackage(const std::string& enginePath, const std::string& outPath, co
     error = "the engine " + Quoted(enginePath) + " cannot take the package: " + problem;
     return ERROR_BAD_EXE_FORMAT;
   }
-  uint64_t end = rawOffset + uint64_t(pe::AlignUp(section.contentSize, engine.image.fileAlignment));
+  uint64_t end = rawOffset + uint64_t(pe::AlignUp(section.contentSize, pe::MappedAlignment(engine.image)));
 
-  // The temporary file lies beside the output, so that the final move is a rename.
-  std::string folder = outPath.substr(0, outPath.find_last_of('\\') + 1);
-  char temporary[MAX_PATH] = {};
-  if (GetTempFileNameA(folder.c_str(), "pdx", 0, temporary) == 0) {
-    DWORD code = GetLastError();
-    error = "cannot create a file in the output folder " + Quoted(folder) + " (" + SystemMessage(code) + ")";
-    return code;
-  }
-  TemporaryFile output;
-  output.m_path = temporary;
-  output.m_handle.reset(CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  // The partial file lies beside the output, so that the final move is a rename. Held without
+  // sharing while it is written, it tells a second run for the same output that this one is busy.
+  std::string partial = PartialPackagePath(outPath);
+  const char* temporary = partial.c_str();
+  PartialFile output;
+  output.m_handle.reset(CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!output.m_handle) {
     DWORD code = GetLastError();
     error = "cannot write " + Quoted(temporary) + " (" + SystemMessage(code) + ")";
     return code;
   }
+  output.m_path = temporary;
 
   PackageStream stream(output.m_handle.get());
   std::string failedOn = Quoted(temporary);

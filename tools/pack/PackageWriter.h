@@ -1,7 +1,7 @@
 // Writes a package: a copy of the engine with one more section that holds the resource
 // directory and the embedded files. The payloads are streamed from disk, so the builder's memory
-// does not grow with them. The package is built in a temporary file beside the output and moved
-// over it only when it is complete and the loader finds every resource in it.
+// does not grow with them. The package is built in a partial file beside the output and moved over
+// it only when it is complete and the loader finds every resource in it.
 #pragma once
 #include <windows.h>
 
@@ -11,7 +11,7 @@
 
 #include "PackagePlan.h"
 
-// Set from the console's Ctrl+C handler; the copy stops and the temporary file is removed.
+// Set from the console's Ctrl+C handler; the copy stops and the partial file is removed.
 extern volatile LONG g_packCancelled;
 
 // Returns 0, or a Windows error code with `error` set to one line. `outSize` is the package's size.

@@ -18,6 +18,10 @@ constexpr size_t kMaxLeaves = 65536;
 constexpr size_t kMaxVisits = 1 << 20;
 // A 32-bit program cannot load an image beyond this.
 constexpr uint64_t kMaxImageSize = 0x7FFFFFFFu;
+// A page of memory: the added section's file data starts and ends on one, so that a loader can map
+// it straight from the file (Wine maps a section whose file offset is page-aligned and reads any
+// other into memory, payload and all, at every start).
+constexpr uint32_t kPageSize = 0x1000;
 
 bool Read16(const uint8_t* data, size_t size, uint64_t offset, uint16_t& value) {
   if (offset > size || size - offset < 2) return false;
@@ -172,6 +176,8 @@ bool IdLess(const ResourceId& a, const ResourceId& b) {
 uint32_t AlignUp(uint32_t value, uint32_t alignment) {
   return static_cast<uint32_t>(AlignUp64(value, alignment));
 }
+
+uint32_t MappedAlignment(const Image& image) { return std::max(image.fileAlignment, kPageSize); }
 
 const char* ParseImage(const uint8_t* data, size_t size, Image& image) {
   image = Image();
@@ -346,7 +352,7 @@ const char* PlanResourceSection(const std::vector<ResourceEntry>& existing, cons
     plan.blobOffsets.push_back(static_cast<uint32_t>(std::min<uint64_t>(at, 0xFFFFFFFFu)));
     at = AlignUp64(at + blobSize, 8);
   }
-  if (uint64_t(sectionRva) + at > kMaxImageSize) return "the package would be too large for a 32-bit program";
+  if (uint64_t(sectionRva) + at > 0xFFFFFFFFu) return "the package would be too large for a 32-bit program";
   plan.contentSize = static_cast<uint32_t>(at);
 
   // New entries' data addresses, now that the blobs have places.
@@ -418,7 +424,7 @@ const char* PlaceNewSection(const Image& image, uint64_t fileSize, uint32_t& rva
   for (const Section& section : image.sections)
     end = std::max<uint64_t>(end, uint64_t(section.virtualAddress) + std::max(section.virtualSize, section.rawSize));
   uint64_t address = AlignUp64(end, image.sectionAlignment);
-  uint64_t offset = AlignUp64(fileSize, image.fileAlignment);
+  uint64_t offset = AlignUp64(fileSize, MappedAlignment(image));
   if (address > kMaxImageSize || offset > 0xFFFFFFFFu) return "it is too large to take more resources";
   rva = static_cast<uint32_t>(address);
   rawOffset = static_cast<uint32_t>(offset);
@@ -438,7 +444,7 @@ const char* AddResourceSection(std::vector<uint8_t>& headers, const Image& image
     return "its headers have no room for another section";
   for (size_t i = 0; i < kSectionHeader; i++)
     if (headers[slot + i] != 0) return "its headers have no room for another section";
-  uint64_t rawSize = AlignUp64(contentSize, image.fileAlignment);
+  uint64_t rawSize = AlignUp64(contentSize, MappedAlignment(image));
   uint64_t imageSize = AlignUp64(uint64_t(rva) + contentSize, image.sectionAlignment);
   if (imageSize > kMaxImageSize || uint64_t(rawOffset) + rawSize > 0xFFFFFFFFu)
     return "the package would be too large for a 32-bit program";

@@ -96,7 +96,8 @@ struct SectionPlan {
 const char* PlanResourceSection(const std::vector<ResourceEntry>& existing, const std::vector<AddedResource>& added,
                                 const std::vector<uint32_t>& blobSizes, uint32_t sectionRva, SectionPlan& plan);
 
-// Where a section appended to a file of `fileSize` bytes goes: its address in memory and in the file.
+// Where a section appended to a file of `fileSize` bytes goes: its address in memory and in the
+// file, both on a page boundary.
 const char* PlaceNewSection(const Image& image, uint64_t fileSize, uint32_t& rva, uint32_t& rawOffset);
 
 // Adds the section to the header bytes (at least sizeOfHeaders of them), makes it the resource
@@ -106,6 +107,10 @@ const char* AddResourceSection(std::vector<uint8_t>& headers, const Image& image
                                uint32_t rawOffset, uint32_t contentSize, uint32_t directorySize);
 
 uint32_t AlignUp(uint32_t value, uint32_t alignment);
+
+// The alignment of the added section's file offset and file size: the file alignment, and at
+// least a page, so that the loader maps the section instead of reading it.
+uint32_t MappedAlignment(const Image& image);
 
 // The PE checksum, fed in pieces in file order (the checksum field itself as zero bytes).
 class Checksum {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "ErrorText.h"
+#include "OutputGuard.h"
 #include "PackOptions.h"
 #include "PackageWriter.h"
 #include "PackagePlan.h"
@@ -133,10 +134,13 @@ int main(int argc, char** argv) {
   attributes = GetFileAttributesA(outFolder.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
     return Refuse(ERROR_PATH_NOT_FOUND, "the output folder " + Quoted(outFolder) + " does not exist");
+  result = RemovePartialPackage(out, error);
+  if (result != 0) return Refuse(result, error);
 
   PackagePlan plan;
   result = ReadPackagePlan(settings, payload, plan, error);
   if (result == 0 && options.embedSettings) result = AddSettingsResource(settings, plan, error);
+  if (result == 0) result = RefuseOutputOverInput(out, engine, settings, plan, error);
   if (result != 0) return Refuse(result, error);
   for (const std::string& warning : plan.warnings) fprintf(stderr, "PendrixPack: warning: %s\n", warning.c_str());
 
