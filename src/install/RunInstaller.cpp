@@ -8,6 +8,7 @@
 
 #include "core/BoundedString.h"
 #include "core/HandleOwner.h"
+#include "core/SystemFolder.h"
 #include "install/MsiSwitch.h"
 
 namespace {
@@ -200,13 +201,19 @@ DWORD Bootstrapper::Run(const char* file, const char* arguments, LONG toneSecond
   };
   if (tone) playTone();
 
+  // A program named without a folder comes from the system folder, never from the package's
+  // folder, the current folder or the search path.
+  char program[MAX_PATH] = {};
+  if (!SystemProgramPath(file, program, sizeof(program))) CopyCut(program, file);
+  if (strcmp(program, file) != 0) LogMessage(this, "Run - Starting the program from the system folder: %s.", program);
+
   SHELLEXECUTEINFOA launch = {};
   launch.cbSize = sizeof(launch);
   launch.fMask = SEE_MASK_NOCLOSEPROCESS;
   // Silent mode shows no message box: not even the shell's own about a file it cannot start.
   if (m_bSilent) launch.fMask |= SEE_MASK_FLAG_NO_UI;
   launch.lpVerb = "open";
-  launch.lpFile = file;
+  launch.lpFile = program;
   launch.lpParameters = arguments;
   launch.nShow = showCommand;
   if (!ShellExecuteExA(&launch)) {

@@ -181,19 +181,22 @@ TEST_CASE("with no existence rule and no MSI product, an installer runs; the fla
 }
 
 TEST_CASE("Run returns the installer's whole 32-bit exit code") {
+  char system[MAX_PATH] = {};
+  GetSystemDirectoryA(system, MAX_PATH);
   struct Case {
     int line;
     std::string file;
     std::string arguments;
     LONG tone;
     DWORD exitCode;
+    std::string startedFrom = "";  // a program named without a folder: its system folder path
   } cases[] = {
       {__LINE__, test::BinFile("FakeInstaller.exe"), "exit=0", 0, 0},
       {__LINE__, test::BinFile("FakeInstaller.exe"), "exit=3010", 0, 3010},
       {__LINE__, test::BinFile("FakeInstaller.exe"), "exit=1641", 0, 1641},
       {__LINE__, test::BinFile("FakeInstaller.exe"), "exit=4294967295", 0, 4294967295u},
       {__LINE__, test::BinFile("FakeInstaller.exe"), "", 0, 0},
-      {__LINE__, "cmd.exe", "/c exit 7", 0, 7},
+      {__LINE__, "cmd.exe", "/c exit 7", 0, 7, std::string(system) + "\\cmd.exe"},
       // The waiting tone: once at launch and after every slice of a second until the exit.
       {__LINE__, test::BinFile("FakeInstaller.exe"), "delay=2300 exit=1603", 1, 1603},
       // A negative interval is no tone and an unbounded wait, like 0.
@@ -205,11 +208,11 @@ TEST_CASE("Run returns the installer's whole 32-bit exit code") {
     test::UseBuiltLanguage(f.b);
     size_t mark = f.Mark();
     CHECK(f.b.Run(c.file.c_str(), c.arguments.c_str(), c.tone, SW_HIDE) == c.exitCode);
-    const std::vector<std::string> expected = {
-        "Run - Launching file \"" + c.file + "\" with arguments \"" + c.arguments + "\".",
-        "Run - Process returned.",
-        "Run - Exit code: " + std::to_string(c.exitCode) + ".",
-    };
+    std::vector<std::string> expected = {"Run - Launching file \"" + c.file + "\" with arguments \"" + c.arguments + "\"."};
+    if (!c.startedFrom.empty())
+      expected.push_back("Run - Starting the program from the system folder: " + c.startedFrom + ".");
+    expected.push_back("Run - Process returned.");
+    expected.push_back("Run - Exit code: " + std::to_string(c.exitCode) + ".");
     CHECK(test::JoinLines(f.Since(mark)) == test::JoinLines(expected));
   }
 }

@@ -1,8 +1,11 @@
 #include "PackageSupport.h"
 
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
+
+#include <doctest.h>
 
 #include "TestSupport.h"
 
@@ -159,5 +162,72 @@ ScopedEnvironment::ScopedEnvironment(const char* name, const std::string& value)
 }
 
 ScopedEnvironment::~ScopedEnvironment() { SetEnvironmentVariableA(m_name.c_str(), m_had ? m_old.c_str() : nullptr); }
+
+const std::string& FakeInstallerBytes() {
+  static const std::string bytes = ReadFile(BinFile("FakeInstaller.exe"));
+  return bytes;
+}
+
+std::string Quote(const std::string& path) { return "\"" + path + "\""; }
+
+Package::Package() {
+  CreateDirectoryA(payload.c_str(), nullptr);
+  CreateDirectoryA(folder.c_str(), nullptr);
+  CreateDirectoryA((dir / "tools").c_str(), nullptr);
+  std::string standIn = dir / "tools\\fake-msiexec.exe";
+  WriteFile(standIn, FakeInstallerBytes());
+  msiexec = standIn;
+  CharLowerA(&msiexec[0]);
+}
+
+void Package::Payload(const std::string& name, const std::string& bytes) { WriteFile(payload + "\\" + name, bytes); }
+
+void Package::Build(const std::string& text, bool embed) {
+  WriteFile(settings, text);
+  ConsoleResult packed = RunPack("--settings " + Quote(settings) + " --payload " + Quote(payload) + " --out " +
+                                 Quote(exe) + (embed ? " --embed-settings" : ""));
+  INFO(packed.err);
+  REQUIRE(packed.exitCode == 0);
+  if (!embed) WriteFile(folder + "\\Settings.ini", text);
+}
+
+void Package::UsePrivateTemp() {
+  std::string privateTemp = dir / "temp";
+  CreateDirectoryA(privateTemp.c_str(), nullptr);
+  m_tempVariables.emplace_back(new ScopedEnvironment("TEMP", privateTemp));
+  m_tempVariables.emplace_back(new ScopedEnvironment("TMP", privateTemp));
+  temp = privateTemp + "\\";
+}
+
+ProcessResult Package::Run(const std::string& arguments, const std::string& from) {
+  std::vector<std::string> before = ListFiles(temp);
+  ProcessResult result = RunProcess(Quote(exe) + " " + arguments, from.empty() ? folder : from,
+                                    [](const SeenWindow&) { return IDOK; }, 120000, "install");
+  if (checkTemp) CHECK(ListFiles(temp) == before);
+  return result;
+}
+
+bool EndProcessesRunningFrom(const std::string& folder) {
+  bool ended = false;
+  HANDLE processes = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32 process = {};
+  process.dwSize = sizeof(process);
+  for (BOOL more = Process32First(processes, &process); more; more = Process32Next(processes, &process)) {
+    HANDLE modules = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, process.th32ProcessID);
+    MODULEENTRY32 module = {};
+    module.dwSize = sizeof(module);
+    bool inFolder = Module32First(modules, &module) && _strnicmp(module.szExePath, folder.c_str(), folder.size()) == 0;
+    CloseHandle(modules);
+    if (!inFolder) continue;
+    HANDLE running = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, process.th32ProcessID);
+    if (running == nullptr) continue;
+    TerminateProcess(running, 0xDEAD);
+    WaitForSingleObject(running, 5000);
+    CloseHandle(running);
+    ended = true;
+  }
+  CloseHandle(processes);
+  return ended;
+}
 
 }  // namespace test

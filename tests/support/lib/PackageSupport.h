@@ -4,8 +4,11 @@
 #pragma once
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "TestSupport.h"
 
 namespace test {
 
@@ -69,5 +72,49 @@ class ScopedEnvironment {
   std::string m_old;
   bool m_had;
 };
+
+// The bytes of the fake installer, the stand-in for every installer of a package.
+const std::string& FakeInstallerBytes();
+std::string Quote(const std::string& path);
+
+// A package built from payload\ and Settings.ini into package\Setup.exe, with the fake
+// installers' journal and the run's log in the same scratch folder.
+struct Package {
+  ScratchDir dir{"inst"};
+  std::string payload = dir / "payload";
+  std::string folder = dir / "package";
+  std::string exe = folder + "\\Setup.exe";
+  std::string settings = dir / "Settings.ini";
+  std::string journal = dir / "journal.txt";
+  std::string log = dir / "setup.log";
+  ScopedEnvironment journalVariable{"FAKE_INSTALLER_JOURNAL", journal};
+  // A stand-in for msiexec, named by its full path (as a File value, lower case): the engine
+  // treats any File that contains "msiexec" as a Windows Installer run and starts a bare
+  // msiexec.exe only from the system folder; the stand-in records the command line it is given.
+  std::string msiexec;
+  // The package's temporary folder, with its trailing backslash: the user's, unless
+  // UsePrivateTemp gave the package one of its own.
+  std::string temp = TempFolder();
+  // Whether Run checks that the temporary folder holds the same files afterwards.
+  bool checkTemp = true;
+
+  Package();
+  void Payload(const std::string& name, const std::string& bytes = FakeInstallerBytes());
+  // Packs the settings; without embedding they are also put beside the package.
+  void Build(const std::string& text, bool embed = false);
+  // The package's temporary folder (TEMP and TMP) becomes dir\temp, so that a test can plant
+  // files in it and watch it without meeting other programs' files.
+  void UsePrivateTemp();
+  // Runs the package from `from` (by default its own folder), pressing OK on every box.
+  ProcessResult Run(const std::string& arguments, const std::string& from = "");
+  std::vector<std::string> Log() const { return LogMessages(log); }
+
+ private:
+  std::vector<std::unique_ptr<ScopedEnvironment>> m_tempVariables;
+};
+
+// Ends every process whose program file lies in the folder (an installer left running); true
+// when there was one.
+bool EndProcessesRunningFrom(const std::string& folder);
 
 }  // namespace test
