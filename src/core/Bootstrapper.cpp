@@ -50,16 +50,25 @@ void Bootstrapper::InitPaths() {
 }
 
 Bootstrapper::~Bootstrapper() {
+  // The language module is needed no more: it goes before the last line, so that a file that
+  // cannot be deleted is still logged.
+  ReleaseLanguageModule();
   LogMessage(this, "*** Pendrix - Finish. ***");
   ReleaseSettingsFile();
   if (g_hKeyboardHook != nullptr) UnhookWindowsHookEx(g_hKeyboardHook);
   g_hKeyboardHook = nullptr;
   m_pCommandLine.reset();  // nothing can be logged from here on
-  if (m_hLanguageModule != nullptr) {
-    FreeLibrary(m_hLanguageModule);
-    m_hLanguageModule = nullptr;
-    DeleteFileA(m_szLanguageDllPath);
-  }
   if (m_hSingleInstanceMutex != nullptr) CloseHandle(m_hSingleInstanceMutex);
   m_hSingleInstanceMutex = nullptr;
+}
+
+void Bootstrapper::ReleaseLanguageModule() {
+  if (m_hLanguageModule == nullptr) return;
+  FreeLibrary(m_hLanguageModule);
+  m_hLanguageModule = nullptr;
+  if (m_szLanguageDllPath[0] != '\0' && !DeleteFileA(m_szLanguageDllPath)) {
+    DWORD error = GetLastError();
+    LogMessage(this, "Bootstrapper - Could not delete the language resource file %s. Error: %lu.", m_szLanguageDllPath,
+               error);
+  }
 }

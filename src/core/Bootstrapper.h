@@ -195,6 +195,10 @@ class Bootstrapper {
 
  private:
   void InitPaths();
+  void ReleaseLanguageModule();
+
+  // This run wrote the settings copy in the temporary folder; only then does it delete it.
+  bool m_bSettingsCopyMade = false;
 };
 
 // --- process-wide values ---

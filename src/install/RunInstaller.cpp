@@ -17,17 +17,22 @@ constexpr WORD kWaitingToneId = 103;
 // The shell gave no process to wait for: the outcome of the installer cannot be known.
 constexpr DWORD kNoProcessExitCode = ERROR_INVALID_HANDLE;
 
-// The extracted installer, deleted on every way out once the extraction has succeeded.
+// The extracted installer, deleted on every way out once the extraction has succeeded. A file
+// that cannot go (a child of the installer still runs from it) is logged; the next run
+// replaces it.
 class ExtractedFile {
  public:
-  explicit ExtractedFile(const char* path) : m_path(path) {}
+  ExtractedFile(Bootstrapper* bootstrapper, const char* path) : m_bootstrapper(bootstrapper), m_path(path) {}
   ~ExtractedFile() {
-    if (m_path != nullptr) DeleteFileA(m_path);
+    if (m_path == nullptr || DeleteFileA(m_path)) return;
+    DWORD error = GetLastError();
+    LogMessage(m_bootstrapper, "RunInstaller - Could not delete the installer file %s. Error: %lu.", m_path, error);
   }
   ExtractedFile(const ExtractedFile&) = delete;
   ExtractedFile& operator=(const ExtractedFile&) = delete;
 
  private:
+  Bootstrapper* m_bootstrapper;
   const char* m_path;
 };
 
@@ -96,7 +101,7 @@ DWORD Bootstrapper::RunInstaller(const char* section, BOOL mainInstaller) {
     }
   }
   // With DoNotExtract nothing was written: the output file only names the installer beside the package.
-  ExtractedFile extracted(extract ? outputFile : nullptr);
+  ExtractedFile extracted(this, extract ? outputFile : nullptr);
 
   int reinstall = 0;
   if (!DoWeAllowInstallerToRun(mainInstaller, outputFile, &reinstall)) {

@@ -2,6 +2,7 @@
 // straight from the module's mapped resource memory.
 #include "core/Bootstrapper.h"
 #include "core/HandleOwner.h"
+#include "settings/Leftovers.h"
 
 namespace {
 
@@ -58,7 +59,7 @@ DWORD Bootstrapper::ExtractResource(HMODULE module, const char* type, const char
     return error;
   }
 
-  FileHandle output(CreateFileA(outputPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  FileHandle output(CreateReplacingFile(this, outputPath));
   if (!output) {
     DWORD error = ErrorOr(GetLastError(), ERROR_OPEN_FAILED);
     LogMessage(this, "ExtractResource - Failed to create the resource output file. Error: %lu", error);
