@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "core/AnsiPath.h"
 #include "core/CommandLine.h"
 #include "core/SystemUtility.h"
 
@@ -197,6 +198,9 @@ class Bootstrapper {
   void InitPaths();
   void ReleaseLanguageModule();
 
+  // How the temporary folder and the source directory were spelled for the ANSI functions.
+  AnsiPathForm m_TempFolderForm = AnsiPathForm::kAsIs;
+  AnsiPathForm m_SourceDirForm = AnsiPathForm::kAsIs;
   // This run wrote the settings copy in the temporary folder; only then does it delete it.
   bool m_bSettingsCopyMade = false;
 };
