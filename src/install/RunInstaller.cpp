@@ -110,25 +110,27 @@ DWORD Bootstrapper::RunInstaller(const char* section, BOOL mainInstaller) {
   }
   AddToArguments(reinstall);
 
+  // An extracted installer runs in the temporary folder, one that is not extracted beside the
+  // package: msiexec finds a relative package name there wherever the package was started from
+  // (another folder, a shortcut, the resume after a restart).
   char savedFolder[260] = {};
   GetCurrentDirectoryA(sizeof(savedFolder), savedFolder);
-  if (extract) {
-    LogMessage(this, "RunInstaller - Set current directory to %s.", m_szTempFolder);
-    SetCurrentDirectoryA(m_szTempFolder);
-  }
+  const char* runFolder = extract ? m_szTempFolder : m_szSourceDir;
+  LogMessage(this, "RunInstaller - Set current directory to %s.", runFolder);
+  SetCurrentDirectoryA(runFolder);
   if (IsVistaOrLater() && (InstallerSection.dwFlags & kProgramCompatibility) != 0)
     MarkProgramCompatibility(outputFile);
 
-  // An extracted installer is started by its full path: by its bare name the shell would look in
-  // the package's own folder first and could start a file of the same name there (the package
-  // itself, when both are called setup.exe). Through msiexec the program is msiexec itself.
-  const char* launched = extract && !m_bMsiInstall ? outputFile : InstallerSection.File;
+  // An installer is started by its full path: by its bare name the shell would look in the
+  // package's own folder first and could start a file of the same name there (the package
+  // itself, when both are called setup.exe). Through msiexec the program is msiexec itself, from
+  // the system folder (Run); a File that already names a folder is taken as it is.
+  const bool fileNamesFolder = strpbrk(InstallerSection.File, "\\/:") != nullptr;
+  const char* launched = m_bMsiInstall || fileNamesFolder ? InstallerSection.File : outputFile;
   DWORD exitCode = Run(launched, InstallerSection.Arguments, InstallerSection.PlayTone, SW_SHOW);
 
-  if (extract) {
-    SetCurrentDirectoryA(savedFolder);
-    LogMessage(this, "RunInstaller - Set current directory to %s.", savedFolder);
-  }
+  SetCurrentDirectoryA(savedFolder);
+  LogMessage(this, "RunInstaller - Set current directory to %s.", savedFolder);
   return exitCode;
 }
 

@@ -323,24 +323,25 @@ TEST_CASE("RunInstaller through msiexec extracts under the package's own name an
   CHECK_FALSE(test::FileExists(extracted));
 }
 
-TEST_CASE("with DoNotExtract the installer beside the package runs in the current folder and stays") {
+TEST_CASE("with DoNotExtract the installer beside the package runs in the package's folder and stays") {
   BootstrapperFixture f("[Beside]\r\nName=Not Embedded\r\nFile=FakeInstaller.exe\r\nArguments=exit=4\r\n"
                         "DoNotExtract=yes\r\n");
   Journal journal(f.dir());
   std::string folder = CurrentFolder();
-  std::string beside = std::string(f.b.m_szSourceDir) + "\\fakeinstaller.exe";
+  std::string package = f.b.m_szSourceDir;
+  std::string beside = package + "\\fakeinstaller.exe";
   size_t mark = f.Mark();
   CHECK(f.b.RunInstaller("Beside", FALSE) == 4);
   std::vector<JournalLine> lines = journal.Lines();
   REQUIRE(lines.size() == 1);
-  CHECK(lines[0].folder == folder);
+  CHECK(lines[0].folder == package);
+  CHECK(lstrcmpiA(lines[0].module.c_str(), beside.c_str()) == 0);
+  CHECK(CurrentFolder() == folder);
   CHECK(test::FileExists(beside));
-  CHECK(test::FileExists(test::BinFile("FakeInstaller.exe")));
-  for (const std::string& line : f.Since(mark)) {
-    CHECK(line.find("Set current directory") == std::string::npos);
-    CHECK(line.find("ExtractResource") == std::string::npos);
-  }
+  for (const std::string& line : f.Since(mark)) CHECK(line.find("ExtractResource") == std::string::npos);
   CHECK(f.Logged("RunInstaller - Output file name: " + beside + "."));
+  CHECK(f.Logged("RunInstaller - Set current directory to " + package + "."));
+  CHECK(f.Logged("RunInstaller - Set current directory to " + folder + "."));
 }
 
 TEST_CASE("an installer that cannot be prepared gives 13 and its reason") {
