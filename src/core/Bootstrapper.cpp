@@ -52,13 +52,13 @@ Bootstrapper::Bootstrapper(const char* commandLine)
     LogMessage(this, "InitPaths - The code page cannot spell the temporary folder's name; using its short form %s.",
                m_szTempFolder);
   else if (m_TempFolderForm == AnsiPathForm::kUnspellable)
-    LogMessage(this, "InitPaths - The code page cannot spell the temporary folder's name, and it has no short form: %s.",
+    LogMessage(this, "InitPaths - The code page cannot spell the temporary folder's name, nor a short form: %s.",
                m_szTempFolder);
   if (m_SourceDirForm == AnsiPathForm::kShortForm)
     LogMessage(this, "InitPaths - The code page cannot spell the package folder's name; using its short form %s.",
                m_szSourceDir);
   else if (m_SourceDirForm == AnsiPathForm::kUnspellable)
-    LogMessage(this, "InitPaths - The code page cannot spell the package folder's name, and it has no short form: %s.",
+    LogMessage(this, "InitPaths - The code page cannot spell the package folder's name, nor a short form: %s.",
                m_szSourceDir);
   if (GetDllSearch() == DllSearch::kUnavailable)
     LogMessage(this, "InitPaths - This Windows cannot restrict the DLL search; DLLs are loaded by their system paths.");

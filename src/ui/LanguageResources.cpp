@@ -21,7 +21,8 @@ constexpr int kWriteAttempts = 10;
 // The file held so that nobody can change, delete or rename it, when it holds exactly these
 // bytes; otherwise nothing held, and the reason as the last error.
 FileHandle HoldIfUnchanged(const char* path, const BYTE* bytes, DWORD size) {
-  FileHandle held(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  FileHandle held(
+      CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!held) return held;
   BYTE buffer[16384];
   DWORD offset = 0;

@@ -50,17 +50,19 @@ TEST_CASE("ExtractResource writes the resource's bytes, replacing what the file 
 TEST_CASE("ExtractResource replaces a leftover in the temporary folder that is read-only, hidden, system or in use") {
   test::ScratchDir dir("leftover");  // in the temporary folder
   std::string output = dir / "left.exe";
+  const std::string cleared = "ExtractResource - Cleared the attributes ";
   struct Case {
     int line;
     DWORD attributes;
     bool inUse;  // open for reading with delete sharing, as a program running from it holds it
-    const char* logged;
+    std::string logged;
   } cases[] = {
-      {__LINE__, FILE_ATTRIBUTE_READONLY, false, "ExtractResource - Cleared the attributes 0x1 of the file left at the output path."},
-      {__LINE__, FILE_ATTRIBUTE_HIDDEN, false, "ExtractResource - Cleared the attributes 0x2 of the file left at the output path."},
+      {__LINE__, FILE_ATTRIBUTE_READONLY, false, cleared + "0x1 of the file left at the output path."},
+      {__LINE__, FILE_ATTRIBUTE_HIDDEN, false, cleared + "0x2 of the file left at the output path."},
       {__LINE__, FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY, false,
-       "ExtractResource - Cleared the attributes 0x7 of the file left at the output path."},
-      {__LINE__, FILE_ATTRIBUTE_NORMAL, true, "ExtractResource - The file at the output path is in use; moved it aside to "},
+       cleared + "0x7 of the file left at the output path."},
+      {__LINE__, FILE_ATTRIBUTE_NORMAL, true,
+       "ExtractResource - The file at the output path is in use; moved it aside to "},
   };
   for (const Case& c : cases) {
     CAPTURE(c.line);
@@ -76,7 +78,8 @@ TEST_CASE("ExtractResource replaces a leftover in the temporary folder that is r
 
     CHECK(bootstrapper.ExtractResource(nullptr, "PAYLOAD", "UNIT_PAYLOAD", output.c_str()) == 0);
     CHECK(test::ReadFile(output) == kPayload);
-    CHECK((GetFileAttributesA(output.c_str()) & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) == 0);
+    const DWORD blocking = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    CHECK((GetFileAttributesA(output.c_str()) & blocking) == 0);
     std::vector<std::string> lines = test::LogMessages(log);
     REQUIRE(lines.size() == 2);
     CHECK(lines[1].rfind(c.logged, 0) == 0);

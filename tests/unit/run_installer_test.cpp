@@ -208,7 +208,8 @@ TEST_CASE("Run returns the installer's whole 32-bit exit code") {
     test::UseBuiltLanguage(f.b);
     size_t mark = f.Mark();
     CHECK(f.b.Run(c.file.c_str(), c.arguments.c_str(), c.tone, SW_HIDE) == c.exitCode);
-    std::vector<std::string> expected = {"Run - Launching file \"" + c.file + "\" with arguments \"" + c.arguments + "\"."};
+    std::vector<std::string> expected = {"Run - Launching file \"" + c.file + "\" with arguments \"" + c.arguments +
+                                         "\"."};
     if (!c.startedFrom.empty())
       expected.push_back("Run - Starting the program from the system folder: " + c.startedFrom + ".");
     expected.push_back("Run - Process returned.");
