@@ -285,16 +285,11 @@ void DialogSweep::Sweep(DWORD processId, const std::string& shotTag, const Answe
   }
 }
 
-ProcessResult RunProcess(const std::string& commandLine, const std::string& currentFolder, Answerer answer,
-                         DWORD timeoutMs, const char* shotTag) {
+namespace {
+
+// Answers the windows of a started process until it exits, or kills it after the time-out.
+ProcessResult Watch(PROCESS_INFORMATION& process, const Answerer& answer, DWORD timeoutMs, const char* shotTag) {
   ProcessResult result;
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process = {};
-  std::string mutableLine = commandLine;
-  if (!CreateProcessA(nullptr, &mutableLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                      currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup, &process))
-    return result;
   result.started = true;
   CloseHandle(process.hThread);
 
@@ -317,6 +312,32 @@ ProcessResult RunProcess(const std::string& commandLine, const std::string& curr
   GetExitCodeProcess(process.hProcess, &result.exitCode);
   CloseHandle(process.hProcess);
   return result;
+}
+
+}  // namespace
+
+ProcessResult RunProcess(const std::string& commandLine, const std::string& currentFolder, Answerer answer,
+                         DWORD timeoutMs, const char* shotTag) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  std::string mutableLine = commandLine;
+  if (!CreateProcessA(nullptr, &mutableLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                      currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup, &process))
+    return {};
+  return Watch(process, answer, timeoutMs, shotTag);
+}
+
+ProcessResult RunProcessWide(const std::wstring& commandLine, const std::wstring& currentFolder, Answerer answer,
+                             DWORD timeoutMs, const char* shotTag) {
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  std::wstring mutableLine = commandLine;
+  if (!CreateProcessW(nullptr, &mutableLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                      currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup, &process))
+    return {};
+  return Watch(process, answer, timeoutMs, shotTag);
 }
 
 }  // namespace test

@@ -74,6 +74,10 @@ struct ProcessResult {
 ProcessResult RunProcess(const std::string& commandLine, const std::string& currentFolder = "",
                          Answerer answer = nullptr, DWORD timeoutMs = 60000, const char* shotTag = "window");
 
+// The same for a command line and folder that the ANSI code page cannot spell.
+ProcessResult RunProcessWide(const std::wstring& commandLine, const std::wstring& currentFolder = L"",
+                             Answerer answer = nullptr, DWORD timeoutMs = 60000, const char* shotTag = "window");
+
 // One pass over the visible dialogs and message boxes of a process: each window not met before
 // is read, photographed into the screenshot folder and answered with the command `answer`
 // returns (0: none). Both the watcher of a child process and the in-process answerer use it.
