@@ -93,6 +93,25 @@ class LanguageDllRacer {
   HANDLE m_thread = nullptr;
 };
 
+// Wine told to load a DLL of these names found beside a program named Setup.exe before its own,
+// as Windows' search prefers a DLL beside the program to the system's. Wine reads it from the
+// registry when the program starts (WINEDLLOVERRIDES in a child's environment is not read).
+class PreferPlantedDlls {
+ public:
+  explicit PreferPlantedDlls(const std::vector<std::string>& dlls) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != 0) return;
+    for (const std::string& dll : dlls)
+      RegSetValueExA(key, dll.substr(0, dll.find('.')).c_str(), 0, REG_SZ,
+                     reinterpret_cast<const BYTE*>("native,builtin"), sizeof("native,builtin"));
+    RegCloseKey(key);
+  }
+  ~PreferPlantedDlls() { RegDeleteTreeA(HKEY_CURRENT_USER, kKey); }
+
+ private:
+  static constexpr const char* kKey = "Software\\Wine\\AppDefaults\\Setup.exe\\DllOverrides";
+};
+
 }  // namespace
 
 TEST_CASE("no DLL and no msiexec planted beside the package, in the current folder or in the temporary folder runs") {
@@ -108,16 +127,18 @@ TEST_CASE("no DLL and no msiexec planted beside the package, in the current fold
       "[default]\r\nPreInstall=Alpha\r\nMainInstall=Main\r\n"
       "[Alpha]\r\nName=Alpha\r\nFile=msiexec.exe\r\nArguments=/i alpha-1.2.3.msi /qn\r\nPlayTone=1\r\n"
       "[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=5\r\n");
-  // Every DLL the engine loads that is not one of Windows' known DLLs, preferred to Wine's own
-  // when found, as Windows' search prefers a DLL beside the program.
-  const char* dlls[] = {"winmm.dll", "msi.dll", "comctl32.dll", "version.dll", "srclient.dll"};
+  // Every DLL the engine loads that is not one of Windows' known DLLs, but version.dll: Wine's
+  // own user32 imports it, so Wine loads it when any program starts, before the program's first
+  // instruction (Windows' user32 does not import it).
+  const std::vector<std::string> dlls = {"winmm.dll", "msi.dll", "comctl32.dll", "srclient.dll"};
   std::string planted = test::ReadFile(test::BinFile("PlantedDll.dll"));
   for (const std::string& folder : {p.folder, elsewhere})
-    for (const char* dll : dlls) REQUIRE(test::WriteFile(folder + "\\" + dll, planted));
+    for (const std::string& dll : dlls) REQUIRE(test::WriteFile(folder + "\\" + dll, planted));
+  // (Wine's shell finds a bare msiexec.exe in the system folder first anyway; Windows' looks
+  // beside the program and in the current folder before it.)
   for (const std::string& folder : {p.folder, elsewhere, p.temp})
     REQUIRE(test::WriteFile(folder + "\\msiexec.exe", test::FakeInstallerBytes()));
-  test::ScopedEnvironment overrides("WINEDLLOVERRIDES",
-                                    test::Env("WINEDLLOVERRIDES") + ";winmm,msi,comctl32,version,srclient=n,b");
+  PreferPlantedDlls preferPlanted(dlls);
   test::ScopedEnvironment markerFolder("PENDRIX_PLANTED_MARKERS", markers);
   std::string modules = p.dir / "modules.txt";
   test::ScopedEnvironment parentModules("FAKE_INSTALLER_PARENT_MODULES", modules);
@@ -126,7 +147,7 @@ TEST_CASE("no DLL and no msiexec planted beside the package, in the current fold
   REQUIRE(result.finished);
   CHECK(result.exitCode == 5);
   CHECK(result.windows.empty());
-  CHECK(test::ListFiles(markers).empty());
+  CHECK(test::JoinLines(test::ListFiles(markers)).empty());
   // Only the main installer wrote to the journal: no planted msiexec.exe ran.
   std::vector<test::JournalLine> journal = test::ReadJournal(p.journal);
   REQUIRE(journal.size() == 1);
