@@ -227,6 +227,8 @@ TEST_CASE("leftovers of an earlier run are replaced, and /Help leaves another pr
   CHECK(test::ReadFile(p.temp + "Settings.ini") == other);
 }
 
+// The next run also meets an installer file it cannot delete, as a child of the installer still
+// runs from it: that is logged with the system's error, and a later run replaces it in the same way.
 TEST_CASE("a package killed during a prerequisite leaves a machine on which the next run completes") {
   Package p;
   p.UsePrivateTemp();
@@ -236,7 +238,7 @@ TEST_CASE("a package killed during a prerequisite leaves a machine on which the 
   const std::string settings =
       "[default]\r\nPreInstall=Slow\r\nMainInstall=Main\r\n"
       "[Slow]\r\nName=Slow\r\nFile=slow.exe\r\nArguments=%s\r\n"
-      "[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=7\r\n";
+      "[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=linger=60000 exit=7\r\n";
   auto withSlow = [&](const std::string& arguments) {
     std::string text = settings;
     return text.replace(text.find("%s"), 2, arguments);
@@ -266,22 +268,10 @@ TEST_CASE("a package killed during a prerequisite leaves a machine on which the 
   std::vector<test::JournalLine> journal = test::ReadJournal(p.journal);
   REQUIRE(journal.size() == 3);
   CHECK(journal[1].arguments == "exit=0");
-  CHECK(journal[2].arguments == "exit=7");
-  CHECK(ContainsStart(p.Log(), "ExtractResource - The file at the output path is in use; moved it aside to " + p.temp));
-}
-
-TEST_CASE("an installer file that a lingering child still runs from is logged with the system's error") {
-  Package p;
-  p.UsePrivateTemp();
-  p.checkTemp = false;
-  p.Payload("lingering.exe");
-  p.Build("[default]\r\nMainInstall=Main\r\n"
-          "[Main]\r\nName=Main\r\nFile=lingering.exe\r\nArguments=linger=60000 exit=2\r\n");
-  test::ProcessResult result = p.Run("/Log " + Quote(p.log));
-  CHECK(test::EndProcessesRunningFrom(p.temp));
-  REQUIRE(result.finished);
-  CHECK(result.exitCode == 2);
-  CHECK(Contains(p.Log(), "RunInstaller - Could not delete the installer file " + p.temp + "lingering.exe. Error: 5."));
+  CHECK(journal[2].arguments == "linger=60000 exit=7");
+  std::vector<std::string> log = p.Log();
+  CHECK(ContainsStart(log, "ExtractResource - The file at the output path is in use; moved it aside to " + p.temp));
+  CHECK(Contains(log, "RunInstaller - Could not delete the installer file " + p.temp + "main.exe. Error: 5."));
 }
 
 TEST_CASE("a DoNotExtract MSI installer is found beside the package started from another folder") {
@@ -302,6 +292,7 @@ TEST_CASE("a DoNotExtract MSI installer is found beside the package started from
 
 TEST_CASE("a relative /Log and a bare /ReplaceSettings name mean the folder the package was started from") {
   Package p;
+  p.UsePrivateTemp();
   std::string work = Folder(p.dir / "work");
   p.Payload("main.exe");
   p.Payload("AI.msi", test::ReadFile(test::BinFile("fixtures\\alpha-1.2.3.msi")));

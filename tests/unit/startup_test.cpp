@@ -6,7 +6,6 @@
 #include "TestSupport.h"
 #include "core/AnsiPath.h"
 #include "core/Bootstrapper.h"
-#include "core/SystemFolder.h"
 
 TEST_CASE("start-up fixes the folders, paths and setup type") {
   Bootstrapper bootstrapper("");
@@ -108,32 +107,4 @@ TEST_CASE("a path that the code page cannot spell is given in its short form") {
     CHECK(ToAnsiPath(c.path.c_str(), ansi, sizeof(ansi)) == c.form);
     CHECK(std::string(ansi) == c.ansi);
   }
-}
-
-TEST_CASE("a program named without a folder is the one in the system folder") {
-  char system[MAX_PATH] = {};
-  GetSystemDirectoryA(system, MAX_PATH);
-  struct Case {
-    int line;
-    const char* program;
-    DWORD size;
-    bool fits;
-    std::string path;
-  } cases[] = {
-      {__LINE__, "msiexec.exe", MAX_PATH, true, std::string(system) + "\\msiexec.exe"},
-      {__LINE__, "c:\\tools\\setup.exe", MAX_PATH, true, "c:\\tools\\setup.exe"},
-      {__LINE__, "tools\\setup.exe", MAX_PATH, true, "tools\\setup.exe"},
-      {__LINE__, "msiexec.exe", static_cast<DWORD>(strlen(system) + 12), false, ""},
-  };
-  for (const Case& c : cases) {
-    CAPTURE(c.line);
-    char path[MAX_PATH] = {};
-    CHECK(SystemProgramPath(c.program, path, c.size) == c.fits);
-    if (c.fits) CHECK(std::string(path) == c.path);
-  }
-  HMODULE winmm = LoadSystemLibrary("winmm.dll");
-  REQUIRE(winmm != nullptr);
-  char loaded[MAX_PATH] = {};
-  GetModuleFileNameA(winmm, loaded, MAX_PATH);
-  CHECK(lstrcmpiA(loaded, (std::string(system) + "\\winmm.dll").c_str()) == 0);
 }
