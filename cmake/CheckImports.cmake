@@ -1,30 +1,25 @@
-# Fails when a program statically imports a DLL outside ALLOWED (comma-separated, any case).
-# Windows resolves a static import before the program's first line runs, and looks for any DLL
-# that is not one of its known DLLs in the program's own folder first.
-# Usage: cmake -DOBJDUMP=<objdump> -DFILE=<program> -DALLOWED=kernel32.dll,... -P CheckImports.cmake
+# Fails when a program statically imports a DLL that is not one of Windows' known DLLs: Windows
+# resolves such an import before the program runs, and may take it from the program's folder.
+# Such a DLL belongs on the delay-load list of cmake/Windows.cmake.
+# Usage: cmake -DOBJDUMP=<objdump> -DPROGRAMS=<file>,<file> -P CheckImports.cmake
 cmake_minimum_required(VERSION 3.20)
-execute_process(COMMAND ${OBJDUMP} -p ${FILE} OUTPUT_VARIABLE dump RESULT_VARIABLE result)
-if(NOT result EQUAL 0)
-  message(FATAL_ERROR "${OBJDUMP} could not read ${FILE}")
-endif()
-string(REGEX MATCHALL "DLL Name: [^\n]+" lines "${dump}")
-if(NOT lines)
-  message(FATAL_ERROR "${FILE} shows no imports: not a program objdump understands")
-endif()
-string(TOLOWER "${ALLOWED}" allowed)
-string(REPLACE "," ";" allowed "${allowed}")
-set(imported)
-set(refused)
-foreach(line IN LISTS lines)
-  string(REPLACE "DLL Name: " "" dll "${line}")
-  string(STRIP "${dll}" dll)
-  string(TOLOWER "${dll}" dll)
-  list(APPEND imported ${dll})
-  if(NOT dll IN_LIST allowed)
-    list(APPEND refused ${dll})
-  endif()
+set(known advapi32.dll comdlg32.dll gdi32.dll imagehlp.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll
+          psapi.dll rpcrt4.dll setupapi.dll shell32.dll shlwapi.dll user32.dll ws2_32.dll)
+string(REPLACE "," ";" PROGRAMS "${PROGRAMS}")
+set(failures)
+foreach(program IN LISTS PROGRAMS)
+  execute_process(COMMAND ${OBJDUMP} -p ${program} OUTPUT_VARIABLE headers COMMAND_ERROR_IS_FATAL ANY)
+  string(REGEX MATCHALL "DLL Name: [^\r\n]+" imports "${headers}")
+  foreach(import IN LISTS imports)
+    string(REGEX REPLACE "^DLL Name: " "" dll "${import}")
+    string(TOLOWER "${dll}" dll)
+    if(NOT dll IN_LIST known)
+      list(APPEND failures "${program} imports ${dll}")
+    endif()
+  endforeach()
 endforeach()
-if(refused)
-  message(FATAL_ERROR "${FILE} imports ${refused} statically; load it at run time from the system folder")
+if(failures)
+  list(JOIN failures "\n" text)
+  message(FATAL_ERROR "Static imports of DLLs that are not known DLLs:\n${text}")
 endif()
-message(STATUS "${FILE} imports only ${imported}")
+message(STATUS "Only known DLLs are imported statically by: ${PROGRAMS}")

@@ -24,7 +24,12 @@ add_library(pendrix_engine STATIC ${ENGINE_SOURCES})
 target_include_directories(pendrix_engine PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_compile_options(pendrix_engine PRIVATE ${PENDRIX_CXX_FLAGS})
 target_compile_definitions(pendrix_engine PUBLIC WINVER=0x0601 _WIN32_WINNT=0x0601)
-target_link_libraries(pendrix_engine PUBLIC shlwapi winmm msi advapi32 shell32 user32 gdi32 comctl32)
+# DLLs that are not among Windows' known DLLs are delay-loaded from the system folder, for every
+# program that links the engine (cmake/DelayLoad.cmake says why and how).
+include(${CMAKE_SOURCE_DIR}/cmake/DelayLoad.cmake)
+pendrix_delay_import_libraries(PENDRIX_DELAY_LOADED winmm msi comctl32 version)
+target_compile_definitions(pendrix_engine PUBLIC DECLSPEC_IMPORT=)
+target_link_libraries(pendrix_engine PUBLIC shlwapi ${PENDRIX_DELAY_LOADED} advapi32 shell32 user32 gdi32)
 
 foreach(part IN ITEMS tools/cleanup src/ui/language src/package tools/pack tests)
   if(EXISTS ${CMAKE_SOURCE_DIR}/${part}/CMakeLists.txt)

@@ -6,26 +6,72 @@
 #include <cstring>
 
 #include "core/BoundedString.h"
+#include "core/SystemFolder.h"
 
 HHOOK g_hKeyboardHook = nullptr;
 Bootstrapper* g_pActiveBootstrapper = nullptr;
+
+namespace {
+
+// The temporary folder in its long form, ending in a backslash, spelled for the ANSI functions.
+AnsiPathForm GetTempFolder(char (&folder)[260]) {
+  wchar_t temp[MAX_PATH] = {};
+  DWORD length = GetTempPathW(MAX_PATH, temp);
+  if (length == 0 || length >= MAX_PATH) return AnsiPathForm::kAsIs;  // left empty, met later as a missing file
+  wchar_t longForm[MAX_PATH] = {};
+  length = GetLongPathNameW(temp, longForm, MAX_PATH);
+  return ToAnsiPath(length > 0 && length < MAX_PATH ? longForm : temp, folder, 260);
+}
+
+// The folder of the executable, without a trailing backslash, spelled for the ANSI functions.
+AnsiPathForm GetSourceDir(char (&folder)[260]) {
+  wchar_t module[MAX_PATH] = {};
+  DWORD length = GetModuleFileNameW(nullptr, module, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return AnsiPathForm::kAsIs;
+  AnsiPathForm form = ToAnsiPath(module, folder, 260);
+  PathRemoveFileSpecA(folder);
+  return form;
+}
+
+// A path given on the command line means the folder that was current at start, not the one that
+// is current when the path is used (an installer runs with another current folder).
+void MakeAbsolute(char (&path)[260]) {
+  if (path[0] == '\0') return;
+  char full[MAX_PATH] = {};
+  DWORD length = GetFullPathNameA(path, MAX_PATH, full, nullptr);
+  if (length > 0 && length < sizeof(path)) CopyCut(path, full);
+}
+
+}  // namespace
 
 Bootstrapper::Bootstrapper(const char* commandLine)
     : m_pCommandLine(new BootstrapperCommandLine(commandLine)) {
   InitPaths();
   LogMessage(this, "*** Pendrix - Start. ***");
+  if (m_TempFolderForm == AnsiPathForm::kShortForm)
+    LogMessage(this, "InitPaths - The code page cannot spell the temporary folder's name; using its short form %s.",
+               m_szTempFolder);
+  else if (m_TempFolderForm == AnsiPathForm::kUnspellable)
+    LogMessage(this, "InitPaths - The code page cannot spell the temporary folder's name, nor a short form: %s.",
+               m_szTempFolder);
+  if (m_SourceDirForm == AnsiPathForm::kShortForm)
+    LogMessage(this, "InitPaths - The code page cannot spell the package folder's name; using its short form %s.",
+               m_szSourceDir);
+  else if (m_SourceDirForm == AnsiPathForm::kUnspellable)
+    LogMessage(this, "InitPaths - The code page cannot spell the package folder's name, nor a short form: %s.",
+               m_szSourceDir);
+  if (GetDllSearch() == DllSearch::kUnavailable)
+    LogMessage(this, "InitPaths - This Windows cannot restrict the DLL search; DLLs are loaded by their system paths.");
 }
 
 void Bootstrapper::InitPaths() {
   g_hKeyboardHook = SetWindowsHookExA(WH_KEYBOARD, WelcomeKeyboardHookProc, nullptr, GetCurrentThreadId());
 
-  GetTempPathA(259, m_szTempFolder);
-  GetLongPathNameA(m_szTempFolder, m_szTempFolder, 259);
+  m_TempFolderForm = GetTempFolder(m_szTempFolder);
   FormatCut(m_szLanguageDllPath, "%sPendrixLang.dll", m_szTempFolder);
   FormatCut(m_szSettingsPath, "%sSettings.ini", m_szTempFolder);
 
-  GetModuleFileNameA(nullptr, m_szSourceDir, 259);
-  PathRemoveFileSpecA(m_szSourceDir);
+  m_SourceDirForm = GetSourceDir(m_szSourceDir);
 
   m_OSVersion = {};
   m_OSVersion.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
@@ -33,6 +79,9 @@ void Bootstrapper::InitPaths() {
 
   BootstrapperCommandLine& commandLine = *m_pCommandLine;
   commandLine.Parse();
+  MakeAbsolute(commandLine.m_szLogPath);
+  MakeAbsolute(commandLine.m_szReplaceSettingsPath);
+  MakeAbsolute(commandLine.m_szExtractSettingsPath);
 
   if (commandLine.Has(kOptLog) && commandLine.m_szLogPath[0] != '\0')
     CopyCut(m_szLogFilePath, commandLine.m_szLogPath, 259);
@@ -50,16 +99,25 @@ void Bootstrapper::InitPaths() {
 }
 
 Bootstrapper::~Bootstrapper() {
+  // The language module is needed no more: it goes before the last line, so that a file that
+  // cannot be deleted is still logged.
+  ReleaseLanguageModule();
   LogMessage(this, "*** Pendrix - Finish. ***");
   ReleaseSettingsFile();
   if (g_hKeyboardHook != nullptr) UnhookWindowsHookEx(g_hKeyboardHook);
   g_hKeyboardHook = nullptr;
   m_pCommandLine.reset();  // nothing can be logged from here on
-  if (m_hLanguageModule != nullptr) {
-    FreeLibrary(m_hLanguageModule);
-    m_hLanguageModule = nullptr;
-    DeleteFileA(m_szLanguageDllPath);
-  }
   if (m_hSingleInstanceMutex != nullptr) CloseHandle(m_hSingleInstanceMutex);
   m_hSingleInstanceMutex = nullptr;
+}
+
+void Bootstrapper::ReleaseLanguageModule() {
+  if (m_hLanguageModule == nullptr) return;
+  FreeLibrary(m_hLanguageModule);
+  m_hLanguageModule = nullptr;
+  if (m_szLanguageDllPath[0] != '\0' && !DeleteFileA(m_szLanguageDllPath)) {
+    DWORD error = GetLastError();
+    LogMessage(this, "Bootstrapper - Could not delete the language resource file %s. Error: %lu.", m_szLanguageDllPath,
+               error);
+  }
 }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "core/AnsiPath.h"
 #include "core/CommandLine.h"
 #include "core/SystemUtility.h"
 
@@ -225,6 +226,13 @@ class Bootstrapper {
 
  private:
   void InitPaths();
+  void ReleaseLanguageModule();
+
+  // How the temporary folder and the source directory were spelled for the ANSI functions.
+  AnsiPathForm m_TempFolderForm = AnsiPathForm::kAsIs;
+  AnsiPathForm m_SourceDirForm = AnsiPathForm::kAsIs;
+  // This run wrote the settings copy in the temporary folder; only then does it delete it.
+  bool m_bSettingsCopyMade = false;
 };
 
 // --- process-wide values ---

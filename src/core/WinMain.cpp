@@ -1,6 +1,7 @@
 // The process entry: the Bootstrapper object, the hidden window that gives the package its
 // taskbar entry, the run, and the exit code.
 #include "core/Bootstrapper.h"
+#include "core/SystemFolder.h"
 
 namespace {
 
@@ -19,6 +20,7 @@ LRESULT CALLBACK HiddenWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+  RestrictDllSearch();  // before anything can load a DLL
   DWORD exitCode;
   {
     Bootstrapper bootstrapper(commandLine);

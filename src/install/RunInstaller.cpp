@@ -8,6 +8,7 @@
 
 #include "core/BoundedString.h"
 #include "core/HandleOwner.h"
+#include "core/SystemFolder.h"
 #include "install/MsiSwitch.h"
 
 namespace {
@@ -16,17 +17,22 @@ constexpr WORD kWaitingToneId = 103;
 // The shell gave no process to wait for: the outcome of the installer cannot be known.
 constexpr DWORD kNoProcessExitCode = ERROR_INVALID_HANDLE;
 
-// The extracted installer, deleted on every way out once the extraction has succeeded.
+// The extracted installer, deleted on every way out once the extraction has succeeded. A file
+// that cannot go (a child of the installer still runs from it) is logged; the next run
+// replaces it.
 class ExtractedFile {
  public:
-  explicit ExtractedFile(const char* path) : m_path(path) {}
+  ExtractedFile(Bootstrapper* bootstrapper, const char* path) : m_bootstrapper(bootstrapper), m_path(path) {}
   ~ExtractedFile() {
-    if (m_path != nullptr) DeleteFileA(m_path);
+    if (m_path == nullptr || DeleteFileA(m_path)) return;
+    DWORD error = GetLastError();
+    LogMessage(m_bootstrapper, "RunInstaller - Could not delete the installer file %s. Error: %lu.", m_path, error);
   }
   ExtractedFile(const ExtractedFile&) = delete;
   ExtractedFile& operator=(const ExtractedFile&) = delete;
 
  private:
+  Bootstrapper* m_bootstrapper;
   const char* m_path;
 };
 
@@ -96,7 +102,7 @@ DWORD Bootstrapper::RunInstaller(const char* section, BOOL mainInstaller) {
     }
   }
   // With DoNotExtract nothing was written: the output file only names the installer beside the package.
-  ExtractedFile extracted(extract ? outputFile : nullptr);
+  ExtractedFile extracted(this, extract ? outputFile : nullptr);
 
   int reinstall = 0;
   if (!DoWeAllowInstallerToRun(mainInstaller, outputFile, &reinstall)) {
@@ -106,25 +112,27 @@ DWORD Bootstrapper::RunInstaller(const char* section, BOOL mainInstaller) {
   }
   AddToArguments(reinstall);
 
+  // An extracted installer runs in the temporary folder, one that is not extracted beside the
+  // package: msiexec finds a relative package name there wherever the package was started from
+  // (another folder, a shortcut, the resume after a restart).
   char savedFolder[260] = {};
   GetCurrentDirectoryA(sizeof(savedFolder), savedFolder);
-  if (extract) {
-    LogMessage(this, "RunInstaller - Set current directory to %s.", m_szTempFolder);
-    SetCurrentDirectoryA(m_szTempFolder);
-  }
+  const char* runFolder = extract ? m_szTempFolder : m_szSourceDir;
+  LogMessage(this, "RunInstaller - Set current directory to %s.", runFolder);
+  SetCurrentDirectoryA(runFolder);
   if (IsVistaOrLater() && (InstallerSection.dwFlags & kProgramCompatibility) != 0)
     MarkProgramCompatibility(outputFile);
 
-  // An extracted installer is started by its full path: by its bare name the shell would look in
-  // the package's own folder first and could start a file of the same name there (the package
-  // itself, when both are called setup.exe). Through msiexec the program is msiexec itself.
-  const char* launched = extract && !m_bMsiInstall ? outputFile : InstallerSection.File;
+  // An installer is started by its full path: by its bare name the shell would look in the
+  // package's own folder first and could start a file of the same name there (the package
+  // itself, when both are called setup.exe). Through msiexec the program is msiexec itself, from
+  // the system folder (Run); a File that already names a folder is taken as it is.
+  const bool fileNamesFolder = strpbrk(InstallerSection.File, "\\/:") != nullptr;
+  const char* launched = m_bMsiInstall || fileNamesFolder ? InstallerSection.File : outputFile;
   DWORD exitCode = Run(launched, InstallerSection.Arguments, InstallerSection.PlayTone, SW_SHOW);
 
-  if (extract) {
-    SetCurrentDirectoryA(savedFolder);
-    LogMessage(this, "RunInstaller - Set current directory to %s.", savedFolder);
-  }
+  SetCurrentDirectoryA(savedFolder);
+  LogMessage(this, "RunInstaller - Set current directory to %s.", savedFolder);
   return exitCode;
 }
 
@@ -202,13 +210,19 @@ DWORD Bootstrapper::Run(const char* file, const char* arguments, LONG toneSecond
   };
   if (tone) playTone();
 
+  // A program named without a folder comes from the system folder, never from the package's
+  // folder, the current folder or the search path.
+  char program[MAX_PATH] = {};
+  if (!SystemProgramPath(file, program, sizeof(program))) CopyCut(program, file);
+  if (strcmp(program, file) != 0) LogMessage(this, "Run - Starting the program from the system folder: %s.", program);
+
   SHELLEXECUTEINFOA launch = {};
   launch.cbSize = sizeof(launch);
   launch.fMask = SEE_MASK_NOCLOSEPROCESS;
   // Silent mode shows no message box: not even the shell's own about a file it cannot start.
   if (m_bSilent) launch.fMask |= SEE_MASK_FLAG_NO_UI;
   launch.lpVerb = "open";
-  launch.lpFile = file;
+  launch.lpFile = program;
   launch.lpParameters = arguments;
   launch.nShow = showCommand;
   if (!ShellExecuteExA(&launch)) {

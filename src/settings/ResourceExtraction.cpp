@@ -2,6 +2,7 @@
 // mapped resource memory, a bounded piece at a time.
 #include "core/Bootstrapper.h"
 #include "core/HandleOwner.h"
+#include "settings/Leftovers.h"
 
 namespace {
 
@@ -63,11 +64,7 @@ DWORD Bootstrapper::ExtractResource(HMODULE module, const char* type, const char
     return error;
   }
 
-  // A new file where there is none: a truncated one makes some file systems (ext4 under Wine) write
-  // the whole file out when it is closed, which costs as much again when it is deleted.
-  FileHandle output(CreateFileA(outputPath, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!output && GetLastError() == ERROR_FILE_EXISTS)
-    output.reset(CreateFileA(outputPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  FileHandle output(CreateReplacingFile(this, outputPath));
   if (!output) {
     DWORD error = ErrorOr(GetLastError(), ERROR_OPEN_FAILED);
     LogMessage(this, "ExtractResource - Failed to create the resource output file. Error: %lu", error);

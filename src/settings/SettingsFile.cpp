@@ -2,6 +2,7 @@
 // held open without delete sharing for the length of the run, and released at the end.
 #include "core/Bootstrapper.h"
 #include "core/BoundedString.h"
+#include "settings/Leftovers.h"
 #include "settings/ProfileRead.h"
 
 namespace {
@@ -35,6 +36,7 @@ DWORD Bootstrapper::GetSettingsFile() {
     }
   } else {
     DWORD result = ExtractResource(nullptr, "TEXT", "SETTINGS_INI", m_szSettingsPath);
+    m_bSettingsCopyMade = result == ERROR_SUCCESS;
     if (result != ERROR_SUCCESS) {
       LogMessage(this, "GetSettingsFile - Failed to extract original Settings file to %s. Error: %lu.",
                  m_szSettingsPath, result);
@@ -52,6 +54,8 @@ DWORD Bootstrapper::GetSettingsFile() {
       if (IsSamePath(source, copy)) {
         LogMessage(this, "GetSettingsFile - The source directory is the temporary folder; nothing to copy.");
       } else {
+        if (DWORD cleared = ClearLeftoverAttributes(copy))
+          LogMessage(this, "GetSettingsFile - Cleared the attributes 0x%lx of the file left at %s.", cleared, copy);
         if (!CopyFileA(source, copy, FALSE)) {
           // Whatever lies under the copy name now is not this package's settings: a stale
           // copy of an earlier run must not be installed from.
@@ -60,6 +64,7 @@ DWORD Bootstrapper::GetSettingsFile() {
           ShowError(this, 8);
           return ERROR_FILE_NOT_FOUND;
         }
+        m_bSettingsCopyMade = true;
         DWORD attributes = GetFileAttributesA(copy);
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
           if (SetFileAttributesA(copy, attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY))) {
@@ -125,12 +130,15 @@ void Bootstrapper::ReleaseSettingsFile() {
     CloseHandle(m_hSettingsFile);
     m_hSettingsFile = INVALID_HANDLE_VALUE;
   }
-  // The replacement file is the user's own; so is a Settings.ini beside a package that was
-  // started from the temporary folder. Only the package's own copy goes.
-  if (m_pCommandLine != nullptr && m_pCommandLine->Has(kOptReplaceSettings)) return;
-  if (!SettingsFileExists(m_szSettingsPath)) return;
-  char source[260] = {};
-  FormatCut(source, "%s\\Settings.ini", m_szSourceDir);
-  if (IsSamePath(m_szSettingsPath, source)) return;
-  DeleteFileA(m_szSettingsPath);
+  // Only the copy this run wrote goes. The replacement file is the user's own; so is a
+  // Settings.ini beside a package started from the temporary folder, and one that another
+  // program keeps there when this run never got as far as writing its own.
+  if (!m_bSettingsCopyMade) return;
+  m_bSettingsCopyMade = false;
+  if (!DeleteFileA(m_szSettingsPath)) {
+    DWORD error = GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND)
+      LogMessage(this, "ReleaseSettingsFile - Could not delete the temporary settings file %s. Error: %lu.",
+                 m_szSettingsPath, error);
+  }
 }

@@ -47,6 +47,53 @@ TEST_CASE("ExtractResource writes the resource's bytes, replacing what the file 
   }
 }
 
+TEST_CASE("ExtractResource replaces a leftover in the temporary folder that is read-only, hidden, system or in use") {
+  test::ScratchDir dir("leftover");  // in the temporary folder
+  std::string output = dir / "left.exe";
+  const std::string cleared = "ExtractResource - Cleared the attributes ";
+  struct Case {
+    int line;
+    DWORD attributes;
+    bool inUse;  // open for reading with delete sharing, as a program running from it holds it
+    std::string logged;
+  } cases[] = {
+      {__LINE__, FILE_ATTRIBUTE_READONLY, false, cleared + "0x1 of the file left at the output path."},
+      {__LINE__, FILE_ATTRIBUTE_HIDDEN, false, cleared + "0x2 of the file left at the output path."},
+      {__LINE__, FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY, false,
+       cleared + "0x7 of the file left at the output path."},
+      {__LINE__, FILE_ATTRIBUTE_NORMAL, true,
+       "ExtractResource - The file at the output path is in use; moved it aside to "},
+  };
+  for (const Case& c : cases) {
+    CAPTURE(c.line);
+    REQUIRE(test::WriteFile(output, "left by an earlier run"));
+    REQUIRE(SetFileAttributesA(output.c_str(), c.attributes));
+    HANDLE holder = c.inUse ? CreateFileA(output.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, 0, nullptr)
+                            : INVALID_HANDLE_VALUE;
+    std::string log = dir / "leftover.log";
+    DeleteFileA(log.c_str());
+    Bootstrapper bootstrapper("");
+    test::LogTo(bootstrapper, log);
+
+    CHECK(bootstrapper.ExtractResource(nullptr, "PAYLOAD", "UNIT_PAYLOAD", output.c_str()) == 0);
+    CHECK(test::ReadFile(output) == kPayload);
+    const DWORD blocking = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    CHECK((GetFileAttributesA(output.c_str()) & blocking) == 0);
+    std::vector<std::string> lines = test::LogMessages(log);
+    REQUIRE(lines.size() == 2);
+    CHECK(lines[1].rfind(c.logged, 0) == 0);
+    if (holder != INVALID_HANDLE_VALUE) {
+      char held[64] = {};
+      DWORD read = 0;
+      CHECK(ReadFile(holder, held, sizeof(held) - 1, &read, nullptr));
+      CHECK(std::string(held) == "left by an earlier run");  // the running program keeps its file
+      CloseHandle(holder);
+    }
+    DeleteFileA(output.c_str());
+  }
+}
+
 TEST_CASE("ExtractResource fails with the system's code and one log line per failure") {
   test::ScratchDir dir("extractfail");
   // A file that another program holds open without sharing cannot be replaced.

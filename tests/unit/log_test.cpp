@@ -82,20 +82,25 @@ TEST_CASE("a second run appends after the first run's lines") {
   CHECK(messages[3] == "*** Pendrix - Finish. ***");
 }
 
-TEST_CASE("a relative log path follows the current folder at each write") {
+// An installer runs with another current folder: a relative path must not follow it.
+TEST_CASE("paths on the command line are made absolute against the current folder at start") {
   test::ScratchDir first("log"), second("log");
   char saved[MAX_PATH] = {};
   GetCurrentDirectoryA(MAX_PATH, saved);
   SetCurrentDirectoryA(first.path().c_str());
   {
-    Bootstrapper bootstrapper("/Log relative.log");
+    Bootstrapper bootstrapper("/Log relative.log /ReplaceSettings alt.ini /ExtractSettings sub\\..\\out.ini");
     SetCurrentDirectoryA(second.path().c_str());
     LogMessage(&bootstrapper, "Moved - now elsewhere.");
+    const BootstrapperCommandLine& commandLine = *bootstrapper.m_pCommandLine;
+    CHECK(std::string(bootstrapper.m_szLogFilePath) == first / "relative.log");
+    CHECK(std::string(commandLine.m_szReplaceSettingsPath) == first / "alt.ini");
+    CHECK(std::string(commandLine.m_szExtractSettingsPath) == first / "out.ini");
   }
   SetCurrentDirectoryA(saved);
-  CHECK(test::LogMessages(first / "relative.log") == std::vector<std::string>{"*** Pendrix - Start. ***"});
-  CHECK(test::LogMessages(second / "relative.log") ==
-        std::vector<std::string>{"Moved - now elsewhere.", "*** Pendrix - Finish. ***"});
+  CHECK(test::LogMessages(first / "relative.log") ==
+        std::vector<std::string>{"*** Pendrix - Start. ***", "Moved - now elsewhere.", "*** Pendrix - Finish. ***"});
+  CHECK_FALSE(test::FileExists(second / "relative.log"));
 }
 
 TEST_CASE("a log that cannot be opened switches logging off for the rest of the run") {

@@ -181,19 +181,22 @@ TEST_CASE("with no existence rule and no MSI product, an installer runs; the fla
 }
 
 TEST_CASE("Run returns the installer's whole 32-bit exit code") {
+  char system[MAX_PATH] = {};
+  GetSystemDirectoryA(system, MAX_PATH);
   struct Case {
     int line;
     std::string file;
     std::string arguments;
     LONG tone;
     DWORD exitCode;
+    std::string startedFrom = "";  // a program named without a folder: its system folder path
   } cases[] = {
       {__LINE__, test::BinFile("FakeInstaller.exe"), "exit=0", 0, 0},
       {__LINE__, test::BinFile("FakeInstaller.exe"), "exit=3010", 0, 3010},
       {__LINE__, test::BinFile("FakeInstaller.exe"), "exit=1641", 0, 1641},
       {__LINE__, test::BinFile("FakeInstaller.exe"), "exit=4294967295", 0, 4294967295u},
       {__LINE__, test::BinFile("FakeInstaller.exe"), "", 0, 0},
-      {__LINE__, "cmd.exe", "/c exit 7", 0, 7},
+      {__LINE__, "cmd.exe", "/c exit 7", 0, 7, std::string(system) + "\\cmd.exe"},
       // The waiting tone: once at launch and after every slice of a second until the exit.
       {__LINE__, test::BinFile("FakeInstaller.exe"), "delay=2300 exit=1603", 1, 1603},
       // A negative interval is no tone and an unbounded wait, like 0.
@@ -205,11 +208,12 @@ TEST_CASE("Run returns the installer's whole 32-bit exit code") {
     test::UseBuiltLanguage(f.b);
     size_t mark = f.Mark();
     CHECK(f.b.Run(c.file.c_str(), c.arguments.c_str(), c.tone, SW_HIDE) == c.exitCode);
-    const std::vector<std::string> expected = {
-        "Run - Launching file \"" + c.file + "\" with arguments \"" + c.arguments + "\".",
-        "Run - Process returned.",
-        "Run - Exit code: " + std::to_string(c.exitCode) + ".",
-    };
+    std::vector<std::string> expected = {"Run - Launching file \"" + c.file + "\" with arguments \"" + c.arguments +
+                                         "\"."};
+    if (!c.startedFrom.empty())
+      expected.push_back("Run - Starting the program from the system folder: " + c.startedFrom + ".");
+    expected.push_back("Run - Process returned.");
+    expected.push_back("Run - Exit code: " + std::to_string(c.exitCode) + ".");
     CHECK(test::JoinLines(f.Since(mark)) == test::JoinLines(expected));
   }
 }
@@ -320,24 +324,25 @@ TEST_CASE("RunInstaller through msiexec extracts under the package's own name an
   CHECK_FALSE(test::FileExists(extracted));
 }
 
-TEST_CASE("with DoNotExtract the installer beside the package runs in the current folder and stays") {
+TEST_CASE("with DoNotExtract the installer beside the package runs in the package's folder and stays") {
   BootstrapperFixture f("[Beside]\r\nName=Not Embedded\r\nFile=FakeInstaller.exe\r\nArguments=exit=4\r\n"
                         "DoNotExtract=yes\r\n");
   Journal journal(f.dir());
   std::string folder = CurrentFolder();
-  std::string beside = std::string(f.b.m_szSourceDir) + "\\fakeinstaller.exe";
+  std::string package = f.b.m_szSourceDir;
+  std::string beside = package + "\\fakeinstaller.exe";
   size_t mark = f.Mark();
   CHECK(f.b.RunInstaller("Beside", FALSE) == 4);
   std::vector<JournalLine> lines = journal.Lines();
   REQUIRE(lines.size() == 1);
-  CHECK(lines[0].folder == folder);
+  CHECK(lines[0].folder == package);
+  CHECK(lstrcmpiA(lines[0].module.c_str(), beside.c_str()) == 0);
+  CHECK(CurrentFolder() == folder);
   CHECK(test::FileExists(beside));
-  CHECK(test::FileExists(test::BinFile("FakeInstaller.exe")));
-  for (const std::string& line : f.Since(mark)) {
-    CHECK(line.find("Set current directory") == std::string::npos);
-    CHECK(line.find("ExtractResource") == std::string::npos);
-  }
+  for (const std::string& line : f.Since(mark)) CHECK(line.find("ExtractResource") == std::string::npos);
   CHECK(f.Logged("RunInstaller - Output file name: " + beside + "."));
+  CHECK(f.Logged("RunInstaller - Set current directory to " + package + "."));
+  CHECK(f.Logged("RunInstaller - Set current directory to " + folder + "."));
 }
 
 TEST_CASE("an installer that cannot be prepared gives 13 and its reason") {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "TestSupport.h"
+#include "core/AnsiPath.h"
 #include "core/Bootstrapper.h"
 
 TEST_CASE("start-up fixes the folders, paths and setup type") {
@@ -79,4 +80,31 @@ TEST_CASE("the single-instance mutex refuses a second holder") {
   Bootstrapper second("");
   CHECK_FALSE(second.AcquireSingleInstance());
   CHECK(second.m_hSingleInstanceMutex != nullptr);  // kept, and closed at teardown
+}
+
+TEST_CASE("a path that the code page cannot spell is given in its short form") {
+  test::ScratchDir dir("ansi");
+  std::wstring base(dir.path().begin(), dir.path().end());
+  std::wstring cyrillic = base + L"\\\x0422\x0435\x0441\x0442";  // "test" in Cyrillic
+  REQUIRE(CreateDirectoryW(cyrillic.c_str(), nullptr));
+  wchar_t shortForm[MAX_PATH] = {};
+  REQUIRE(GetShortPathNameW(cyrillic.c_str(), shortForm, MAX_PATH) > 0);
+  std::string shortAnsi(shortForm, shortForm + lstrlenW(shortForm));
+  struct Case {
+    int line;
+    std::wstring path;
+    AnsiPathForm form;
+    std::string ansi;
+  } cases[] = {
+      {__LINE__, base, AnsiPathForm::kAsIs, dir.path()},
+      {__LINE__, cyrillic, AnsiPathForm::kShortForm, shortAnsi},
+      // A file that does not exist has no short form: the conversion that loses the letters.
+      {__LINE__, cyrillic + L"\\missing", AnsiPathForm::kUnspellable, dir.path() + "\\????\\missing"},
+  };
+  for (const Case& c : cases) {
+    CAPTURE(c.line);
+    char ansi[MAX_PATH] = {};
+    CHECK(ToAnsiPath(c.path.c_str(), ansi, sizeof(ansi)) == c.form);
+    CHECK(std::string(ansi) == c.ansi);
+  }
 }

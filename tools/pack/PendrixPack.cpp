@@ -12,6 +12,7 @@
 #include "PackOptions.h"
 #include "PackageWriter.h"
 #include "PackagePlan.h"
+#include "core/SystemFolder.h"
 
 namespace {
 
@@ -99,6 +100,7 @@ void PrintStatistics(DWORD startTicks) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  RestrictDllSearch();  // before anything can load a DLL
   DWORD startTicks = GetTickCount();
   PackOptions options;
   std::string problem = ParsePackOptions(argc, argv, options);

@@ -2,9 +2,12 @@
 
 #include <doctest.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstring>
+
+#include <doctest.h>
 
 #include "TestSupport.h"
 
@@ -226,11 +229,12 @@ const std::string& FakeInstaller() {
 }
 
 Package::Package(const std::string& folderName, const std::string& exeName)
-    : folder(dir / folderName), exe(folder + "\\" + exeName) {
+    : folder(dir / folderName), exe(folder + "\\" + exeName), msiexec(tools + "\\fake-msiexec.exe") {
   CreateDirectoryA(payload.c_str(), nullptr);
   CreateDirectoryA(folder.c_str(), nullptr);
   CreateDirectoryA(tools.c_str(), nullptr);
-  WriteFile(tools + "\\" + msiexec, FakeInstaller());
+  WriteFile(msiexec, FakeInstaller());
+  CharLowerA(&msiexec[0]);
 }
 
 void Package::Payload(const std::string& name, const std::string& bytes) { WriteFile(payload + "\\" + name, bytes); }
@@ -244,16 +248,28 @@ void Package::Build(const std::string& text, bool embed) {
   if (!embed) WriteFile(folder + "\\Settings.ini", text);
 }
 
+void Package::UsePrivateTemp() {
+  std::string privateTemp = dir / "temp";
+  CreateDirectoryA(privateTemp.c_str(), nullptr);
+  m_tempVariables.emplace_back(new ScopedEnvironment("TEMP", privateTemp));
+  m_tempVariables.emplace_back(new ScopedEnvironment("TMP", privateTemp));
+  temp = privateTemp + "\\";
+}
+
 ProcessResult Package::Run(const std::string& arguments, Answerer answer, HANDLE token) {
   return RunCommandLine(Quote(exe) + " " + arguments, folder, std::move(answer), token);
+}
+
+ProcessResult Package::RunFrom(const std::string& from, const std::string& arguments, Answerer answer) {
+  return RunCommandLine(Quote(exe) + " " + arguments, from, std::move(answer));
 }
 
 ProcessResult Package::RunCommandLine(const std::string& commandLine, const std::string& currentFolder,
                                       Answerer answer, HANDLE token) {
   if (!answer) answer = [](const SeenWindow&) { return IDOK; };
-  std::vector<std::string> before = ListFiles(TempFolder());
+  std::vector<std::string> before = ListFiles(temp);
   ProcessResult result = RunProcess(commandLine, currentFolder, answer, 120000, "install", token);
-  CHECK(ListFiles(TempFolder()) == before);
+  if (checkTemp) CHECK(ListFiles(temp) == before);
   return result;
 }
 
@@ -281,6 +297,29 @@ ProcessResult PackageFolder::Run(const std::string& arguments, Answerer answer, 
   std::string commandLine = "\"" + (dir / "Pendrix.exe") + "\"";
   if (!arguments.empty()) commandLine += " " + arguments;
   return RunProcess(commandLine, dir.path(), answer, timeoutMs, shotTag);
+}
+
+bool EndProcessesRunningFrom(const std::string& folder) {
+  bool ended = false;
+  HANDLE processes = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32 process = {};
+  process.dwSize = sizeof(process);
+  for (BOOL more = Process32First(processes, &process); more; more = Process32Next(processes, &process)) {
+    HANDLE modules = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, process.th32ProcessID);
+    MODULEENTRY32 module = {};
+    module.dwSize = sizeof(module);
+    bool inFolder = Module32First(modules, &module) && _strnicmp(module.szExePath, folder.c_str(), folder.size()) == 0;
+    CloseHandle(modules);
+    if (!inFolder) continue;
+    HANDLE running = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, process.th32ProcessID);
+    if (running == nullptr) continue;
+    TerminateProcess(running, 0xDEAD);
+    WaitForSingleObject(running, 5000);
+    CloseHandle(running);
+    ended = true;
+  }
+  CloseHandle(processes);
+  return ended;
 }
 
 }  // namespace test

@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -119,11 +120,16 @@ struct Package {
   std::string journal = dir / "journal.txt";
   std::string log = dir / "setup.log";
   ScopedEnvironment journalVariable{"FAKE_INSTALLER_JOURNAL", journal};
-  // A stand-in for msiexec on the search path: the engine treats any File that contains
-  // "msiexec" as a Windows Installer run, and the stand-in shows the command line it was given.
+  // A stand-in for msiexec, named by its full path (as a File value, lower case): the engine
+  // treats any File that contains "msiexec" as a Windows Installer run and starts a bare
+  // msiexec.exe only from the system folder; the stand-in records the command line it is given.
   std::string tools = dir / "tools";
-  std::string msiexec = "fake-msiexec.exe";
-  ScopedEnvironment path{"PATH", tools + ";" + Env("PATH")};
+  std::string msiexec;
+  // The package's temporary folder, with its trailing backslash: the user's, unless
+  // UsePrivateTemp gave the package one of its own.
+  std::string temp = TempFolder();
+  // Whether a run checks that the temporary folder holds the same files afterwards.
+  bool checkTemp = true;
 
   // The folder name may hold blanks, as under Program Files.
   explicit Package(const std::string& folderName = "package", const std::string& exeName = "Setup.exe");
@@ -132,6 +138,9 @@ struct Package {
   void Payload(const std::string& name, const std::string& bytes = FakeInstaller());
   // Packs the settings; without embedding they are also put beside the package.
   void Build(const std::string& text, bool embed = false);
+  // The package's temporary folder (TEMP and TMP) becomes dir\temp, so that a test can plant
+  // files in it and watch it without meeting other programs' files.
+  void UsePrivateTemp();
   // Runs the package from its folder, answering its boxes (by default OK on every one); the
   // temporary folder must be the same afterwards. With a primary token the package runs as that
   // token's user.
@@ -139,8 +148,17 @@ struct Package {
   // Runs a whole command line from a folder, with the same answers and the same check.
   ProcessResult RunCommandLine(const std::string& commandLine, const std::string& currentFolder,
                                Answerer answer = nullptr, HANDLE token = nullptr);
+  // Runs the package from another current folder.
+  ProcessResult RunFrom(const std::string& from, const std::string& arguments, Answerer answer = nullptr);
   std::vector<std::string> Log() const { return LogMessages(log); }
+
+ private:
+  std::vector<std::unique_ptr<ScopedEnvironment>> m_tempVariables;
 };
+
+// Ends every process whose program file lies in the folder (an installer left running); true
+// when there was one.
+bool EndProcessesRunningFrom(const std::string& folder);
 
 // Makes Wine report another Windows version ("win2k", "winxp", "vista", "win7") to every
 // program of this file name started within the scope.

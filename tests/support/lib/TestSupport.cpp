@@ -73,26 +73,32 @@ bool WriteFile(const std::string& path, const std::string& contents) {
   return ok && written == contents.size();
 }
 
-void RemoveTree(const std::string& path) {
-  if (path.empty()) return;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+// In Unicode, so that a folder that the ANSI code page cannot spell goes too.
+static void RemoveTreeWide(const std::wstring& path) {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
   if (search != INVALID_HANDLE_VALUE) {
     do {
-      std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      std::string child = path + "\\" + name;
+      std::wstring name = found.cFileName;
+      if (name == L"." || name == L"..") continue;
+      std::wstring child = path + L"\\" + name;
       if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(child);
+        RemoveTreeWide(child);
       } else {
-        SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(child.c_str());
+        SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(child.c_str());
       }
-    } while (FindNextFileA(search, &found));
+    } while (FindNextFileW(search, &found));
     FindClose(search);
   }
-  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  RemoveDirectoryA(path.c_str());
+  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  RemoveDirectoryW(path.c_str());
+}
+
+void RemoveTree(const std::string& path) {
+  if (path.empty()) return;
+  wchar_t wide[MAX_PATH] = {};
+  if (MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH) > 0) RemoveTreeWide(wide);
 }
 
 // A process that has just exited may hold its current folder or an open file for a moment:
@@ -296,19 +302,11 @@ void DialogSweep::Sweep(DWORD processId, const std::string& shotTag, const Answe
   }
 }
 
-ProcessResult RunProcess(const std::string& commandLine, const std::string& currentFolder, Answerer answer,
-                         DWORD timeoutMs, const char* shotTag, HANDLE token) {
+namespace {
+
+// Answers the windows of a started process until it exits, or kills it after the time-out.
+ProcessResult Watch(PROCESS_INFORMATION& process, const Answerer& answer, DWORD timeoutMs, const char* shotTag) {
   ProcessResult result;
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process = {};
-  std::string mutableLine = commandLine;
-  const char* folder = currentFolder.empty() ? nullptr : currentFolder.c_str();
-  BOOL started = token != nullptr ? CreateProcessAsUserA(token, nullptr, &mutableLine[0], nullptr, nullptr, FALSE, 0,
-                                                         nullptr, folder, &startup, &process)
-                                  : CreateProcessA(nullptr, &mutableLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                                   folder, &startup, &process);
-  if (!started) return result;
   result.started = true;
   CloseHandle(process.hThread);
 
@@ -331,6 +329,35 @@ ProcessResult RunProcess(const std::string& commandLine, const std::string& curr
   GetExitCodeProcess(process.hProcess, &result.exitCode);
   CloseHandle(process.hProcess);
   return result;
+}
+
+}  // namespace
+
+ProcessResult RunProcess(const std::string& commandLine, const std::string& currentFolder, Answerer answer,
+                         DWORD timeoutMs, const char* shotTag, HANDLE token) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  std::string mutableLine = commandLine;
+  const char* folder = currentFolder.empty() ? nullptr : currentFolder.c_str();
+  BOOL started = token != nullptr ? CreateProcessAsUserA(token, nullptr, &mutableLine[0], nullptr, nullptr, FALSE, 0,
+                                                         nullptr, folder, &startup, &process)
+                                  : CreateProcessA(nullptr, &mutableLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                                   folder, &startup, &process);
+  if (!started) return {};
+  return Watch(process, answer, timeoutMs, shotTag);
+}
+
+ProcessResult RunProcessWide(const std::wstring& commandLine, const std::wstring& currentFolder, Answerer answer,
+                             DWORD timeoutMs, const char* shotTag) {
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  std::wstring mutableLine = commandLine;
+  if (!CreateProcessW(nullptr, &mutableLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                      currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup, &process))
+    return {};
+  return Watch(process, answer, timeoutMs, shotTag);
 }
 
 }  // namespace test

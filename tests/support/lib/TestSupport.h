@@ -76,6 +76,10 @@ ProcessResult RunProcess(const std::string& commandLine, const std::string& curr
                          Answerer answer = nullptr, DWORD timeoutMs = 60000, const char* shotTag = "window",
                          HANDLE token = nullptr);
 
+// The same for a command line and folder that the ANSI code page cannot spell.
+ProcessResult RunProcessWide(const std::wstring& commandLine, const std::wstring& currentFolder = L"",
+                             Answerer answer = nullptr, DWORD timeoutMs = 60000, const char* shotTag = "window");
+
 // One pass over the visible dialogs and message boxes of a process: each window not met before
 // is read, photographed into the screenshot folder and answered with the command `answer`
 // returns (0: none). Both the watcher of a child process and the in-process answerer use it.
