@@ -36,7 +36,13 @@ struct WelcomePackage {
   std::string journal = folder.dir / "journal.txt";
   std::string log = folder.dir / "welcome.log";
   test::ScopedEnvironment journalVariable{"FAKE_INSTALLER_JOURNAL", journal};
-  explicit WelcomePackage(const std::string& settings) : folder(settings, {"fake-msiexec.exe"}) {}
+  // The stand-in is named by its full path: a bare msiexec name is started from the system folder.
+  explicit WelcomePackage(std::string settings) : folder(settings, {"fake-msiexec.exe"}) {
+    std::string standIn = folder.dir / "fake-msiexec.exe";
+    CharLowerA(&standIn[0]);
+    settings.replace(settings.find("fake-msiexec.exe"), 16, standIn);
+    test::WriteFile(folder.dir / "Settings.ini", settings);
+  }
   test::ProcessResult Run(const std::string& arguments, test::Answerer answer = nullptr) {
     return folder.Run("/Log \"" + log + "\"" + (arguments.empty() ? "" : " " + arguments), answer, "welcome", 90000);
   }
