@@ -191,7 +191,7 @@ TEST_CASE("settings that could not work are refused with one line naming the cul
        {{"a.exe", "a"}, {"b.exe", "b"}}, 13, {"[A] and [B]", "INSTALLER_TWO_WORDS"}},
       {__LINE__, "[default]\r\nMainInstall=M\r\n[M]\r\nName=M\r\nFile=msiexec.exe\r\nArguments=/qn\r\n", aExe, 13,
        {"installer section [M]", "runs msiexec, but its Arguments key names no MSI file"}},
-      {__LINE__, "[default]\r\nMainInstall=M\r\n[M]\r\nName=M\r\nFile=MsiExec.exe\r\nArguments=/I AI.msi\r\n", aExe, 13,
+      {__LINE__, "[default]\r\nMainInstall=M\r\n[M]\r\nName=M\r\nFile=MsiExec.exe\r\nArguments=/iAI.msi\r\n", aExe, 13,
        {"installer section [M]", "names no MSI file"}},
       {__LINE__, "[default]\r\nMainInstall=M\r\n[M]\r\nName=M\r\nFile=msiexec.exe\r\nArguments=/i nothere.msi /qn\r\n",
        aExe, 2, {"installer section [M]", "the payload file \"nothere.msi\" was not found"}},

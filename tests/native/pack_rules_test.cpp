@@ -65,7 +65,7 @@ TEST_CASE("the payload file is File, or for an msiexec run the file after the ac
       {__LINE__, "msiexec.exe", "/i \"my file.msi\" /qn", PayloadRule::kOk, "my file.msi"},
       {__LINE__, "msiexec.exe", "/package setup.msi /passive", PayloadRule::kOk, "setup.msi"},
       {__LINE__, "msiexec.exe", "/update fix.msp", PayloadRule::kOk, "fix.msp"},
-      {__LINE__, "msiexec.exe", "/I AI.msi", PayloadRule::kNoMsiFile, ""},  // switches are case-sensitive
+      {__LINE__, "msiexec.exe", "/I AI.msi", PayloadRule::kOk, "AI.msi"},  // as the engine reads it
       {__LINE__, "msiexec.exe", "", PayloadRule::kNoMsiFile, ""},
       {__LINE__, "msiexec.exe", "/qn", PayloadRule::kNoMsiFile, ""},
       {__LINE__, "msiexec.exe", "/i \"\"", PayloadRule::kNoMsiFile, ""},
