@@ -19,5 +19,6 @@ set(PENDRIX_PORTABLE_SOURCES
   tools/pack/PeResources.cpp
   tools/pack/PackRules.cpp
   tools/pack/PackOptions.cpp
+  tools/pack/SettingsCheck.cpp
   tools/cleanup/CleanupArguments.cpp
 )
