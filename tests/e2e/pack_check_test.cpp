@@ -67,6 +67,8 @@ TEST_CASE("each mistake is one warning naming the file, section and key; --stric
        "the rule value 7, outside 0 to 5"},
       {__LINE__, WithPre("CheckExistence=File|yes|C:\\x\r\n"), false, "[Pre] CheckExistence",
        "\"yes\", which is no number: the engine reads it as 0"},
+      {__LINE__, WithPre("CheckExistence=File|0|$(WinDrive)\\boot.ini\r\n"), false, "[Pre] CheckExistence",
+       "holds \"$(WinDrive)\", which is no path variable"},
       {__LINE__, WithPre("CheckExistence=Platform|1|x64\r\n"), false, "[Pre] CheckExistence",
        "\"Platform|1|x64\" never holds"},
       {__LINE__,

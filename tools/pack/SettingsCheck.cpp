@@ -11,6 +11,7 @@
 #include "core/WholeNumber.h"
 #include "settings/CodeList.h"
 #include "settings/ExistenceVotes.h"
+#include "settings/PathExpansion.h"
 #include "settings/SettingsKeys.h"
 #include "settings/YesNo.h"
 
@@ -374,11 +375,28 @@ class Checker {
         Warn(section.name, key.name,
              start + " never holds: a Platform rule holds only for the argument " + std::string(kPlatformRuleArgument) +
                  ", on 64-bit Windows");
+      } else if (type == ExistenceRuleType::kFile) {
+        CheckPathVariables(section, key, start, fields[2]);
       } else if (type == ExistenceRuleType::kOS && !IsDottedVersion(fields[2].c_str())) {
         Warn(section.name, key.name,
              start + " tests " + Quoted(fields[2]) + ", which is no version such as 5.1: the engine reads it as " +
                  VersionText(fields[2]));
       }
+    }
+  }
+
+  // A "$(" that is no whole variable stays in the path as written, and the file is never found.
+  void CheckPathVariables(const SettingsSection& section, const SettingsKey& key, const std::string& start,
+                          const std::string& path) {
+    for (const std::string& part : Items(path, "\\")) {
+      if (part.find("$(") == std::string::npos) continue;
+      bool variable = false;
+      for (const char* name : kPathVariables) variable = variable || EqualsIgnoreCase(part.c_str(), name);
+      if (!variable)
+        Warn(section.name, key.name,
+             start + " holds " + Quoted(part) + ", which is no path variable and stays as written: the variables " +
+                 "are $(WinDrive)) with two closing parentheses, $(ProgramFiles), $(Windows) and $(System32), each " +
+                 "a whole part of the path");
     }
   }
 
