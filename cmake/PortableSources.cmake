@@ -20,5 +20,6 @@ set(PENDRIX_PORTABLE_SOURCES
   tools/pack/PackRules.cpp
   tools/pack/PackOptions.cpp
   tools/pack/SettingsCheck.cpp
+  tools/pack/SettingsReference.cpp
   tools/cleanup/CleanupArguments.cpp
 )
