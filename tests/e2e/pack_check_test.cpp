@@ -75,6 +75,10 @@ TEST_CASE("each mistake is one warning naming the file, section and key; --stric
        "[default]\r\nMainInstall=Main\r\n[admin_silent]\r\nMainInstall=Main\r\nWelcomeDlg=yes\r\n" + std::string(kMain),
        false, "[admin_silent] WelcomeDlg", "the setup type is silent, yet its Welcome dialog shows"},
       {__LINE__,
+       "[default]\r\nMainInstall=Main\r\n[my_silent]\r\nMainInstall=Main\r\nRestartProductDlg=Yes\r\n" +
+           std::string(kMain),
+       false, "[my_silent] RestartProductDlg", "the setup type is silent, yet its restart-product notice shows"},
+      {__LINE__,
        "[default]\r\nMainInstall=Main\r\n[Main]\r\nName=Main: Suite\r\nFile=msiexec.exe\r\n"
        "Arguments=/i main.msi\r\n",
        false, "[Main] Name", "cannot stand in a file name, so the verbose MSI log"},

@@ -403,9 +403,16 @@ class Checker {
   void CheckSetupType(const SettingsSection& section) {
     const std::string name = Trim(section.name);
     const bool silent = IsSilentSetupType(name.c_str());
-    if (silent && IsYesValue(Kept(section, kSetupTypeKeys[kKeyWelcomeDlg]).c_str()))
-      Warn(section.name, kSetupTypeKeys[kKeyWelcomeDlg].name,
-           "the setup type is silent, yet its Welcome dialog shows: an unattended install waits at it");
+    // The two windows that silent mode does not hold back wait for a user who is not there.
+    const struct {
+      SetupTypeKeyIndex key;
+      const char* window;
+    } shown[] = {{kKeyWelcomeDlg, "Welcome dialog"}, {kKeyRestartProductDlg, "restart-product notice"}};
+    for (const auto& window : shown)
+      if (silent && IsYesValue(Kept(section, kSetupTypeKeys[window.key]).c_str()))
+        Warn(section.name, kSetupTypeKeys[window.key].name,
+             std::string("the setup type is silent, yet its ") + window.window +
+                 " shows: an unattended install waits at it");
     if (!silent && Lower(name).find(kSilentMark) != std::string::npos)
       Warn(section.name, "",
            "the name holds \"" + name.substr(Lower(name).find(kSilentMark), strlen(kSilentMark)) +
