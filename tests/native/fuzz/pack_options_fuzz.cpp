@@ -25,7 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   bool build = !options.help && !options.check && options.list.empty();
   if (error.empty() && build && (options.settings.empty() || options.payload.empty() || options.out.empty()))
     __builtin_trap();
-  if (error.empty() && options.check && (options.settings.empty() || !options.out.empty() || !options.list.empty()))
+  if (error.empty() && !options.help && options.check &&
+      (options.settings.empty() || !options.out.empty() || !options.list.empty()))
     __builtin_trap();
 
   // The same bytes as settings values.
