@@ -20,8 +20,9 @@ build: deps
 		-DPENDRIX_NATIVE_DIR=$(NATIVE) >/dev/null
 	@cmake --build $(WIN) -j $(JOBS) -- --no-print-directory
 
+# TESTS=<ctest regex> runs only the tests it matches, e.g. make check TESTS=e2e/pack_check
 check: build
-	@bash scripts/run-tests.sh $(WIN)
+	@bash scripts/run-tests.sh $(WIN) $(if $(TESTS),-R '$(TESTS)')
 
 demo: build
 	@bash scripts/demo.sh $(WIN)

@@ -17,6 +17,8 @@ target_include_directories(doctest_native INTERFACE /usr/include/doctest)
 file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*_test.cpp)
 add_executable(native_tests ${CMAKE_SOURCE_DIR}/tests/native/main.cpp ${NATIVE_TEST_SOURCES})
 target_link_libraries(native_tests PRIVATE pendrix_portable doctest_native)
+# The Settings.ini reference in docs/ is checked against the tables it is written from.
+target_compile_definitions(native_tests PRIVATE PENDRIX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 
 # Fuzz targets need clang's libFuzzer.
 if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")

@@ -3,16 +3,23 @@ set(PENDRIX_PORTABLE_SOURCES
   src/core/SplitString.cpp
   src/core/CommandLine.cpp
   src/core/WholeNumber.cpp
+  src/core/SetupTypeName.cpp
   src/install/MsiSwitch.cpp
+  src/install/InstallerResource.cpp
+  src/install/RebootModes.cpp
   src/settings/CodeList.cpp
   src/settings/YesNo.cpp
+  src/settings/SettingsKeys.cpp
   src/settings/ExistenceVotes.cpp
   src/settings/PathExpansion.cpp
   src/requirements/VersionExpression.cpp
+  src/requirements/PermissionRequirement.cpp
   src/settings/ProductVersion.cpp
   src/install/PassThroughEscapes.cpp
   tools/pack/PeResources.cpp
   tools/pack/PackRules.cpp
   tools/pack/PackOptions.cpp
+  tools/pack/SettingsCheck.cpp
+  tools/pack/SettingsReference.cpp
   tools/cleanup/CleanupArguments.cpp
 )

@@ -7,6 +7,7 @@
 
 #include "core/BoundedString.h"
 #include "core/SystemFolder.h"
+#include "core/SetupTypeName.h"
 
 HHOOK g_hKeyboardHook = nullptr;
 Bootstrapper* g_pActiveBootstrapper = nullptr;
@@ -89,8 +90,8 @@ void Bootstrapper::InitPaths() {
     FormatCut(m_szLogFilePath, "%s\\%s", m_szSourceDir, "ZR_Setup_Package.log");
 
   if (commandLine.Has(kOptType)) {
-    CopyCut(m_szSetupType, commandLine.m_szTypeName, 99);
-    m_bSilent = strstr(m_szSetupType, "silent") != nullptr;
+    CopyCut(m_szSetupType, commandLine.m_szTypeName, kSetupTypeChars);
+    m_bSilent = IsSilentSetupType(m_szSetupType);
   } else {
     CopyCut(m_szSetupType, "default");
   }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/BoundedString.h"
+#include "core/SetupTypeName.h"
 #include "core/SplitString.h"
 
 CommandLineParser::CommandLineParser(const char* commandLine) {
@@ -102,7 +103,7 @@ void BootstrapperCommandLine::HandleOption(const char* name, const char* value) 
       if (!EqualsIgnoreCase(name, "Type")) return;
       m_dwFlags |= kOptType;
       if (value != nullptr) {
-        CopyCut(m_szTypeName, value, 99);
+        CopyCut(m_szTypeName, value, kSetupTypeChars);
         RemoveBlanks(m_szTypeName);  // quotes stay part of a setup type's name
       }
       return;

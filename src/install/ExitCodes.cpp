@@ -3,6 +3,7 @@
 // A broken install is cleaned up with the cleanup tool before its single reinstall.
 #include "core/Bootstrapper.h"
 #include "core/BoundedString.h"
+#include "install/RebootModes.h"
 
 namespace {
 
@@ -14,8 +15,6 @@ bool Holds(const CodeList& list, DWORD code) {
   return false;
 }
 
-bool IsMode(const char* reboot, const char* keyword) { return lstrcmpiA(reboot, keyword) == 0; }
-
 }  // namespace
 
 DWORD Bootstrapper::CheckExitCode(const char* section, DWORD exitCode, BOOL reinstalling) {
@@ -25,7 +24,7 @@ DWORD Bootstrapper::CheckExitCode(const char* section, DWORD exitCode, BOOL rein
     LogMessage(this, "CheckExitCode - The installer was skipped; there is no exit code to judge.");
     return kActionContinue;
   }
-  const char* reboot = InstallerSection.Reboot;
+  const RebootMode reboot = ReadRebootMode(InstallerSection.Reboot);
   // Asks to restart now; the restart is started only when the user agrees.
   auto restartIfAgreed = [this](int mode) {
     if (!ShowReboot(mode, TRUE)) return false;
@@ -33,23 +32,23 @@ DWORD Bootstrapper::CheckExitCode(const char* section, DWORD exitCode, BOOL rein
     return true;
   };
 
-  if (!IsMode(reboot, "none")) {
-    if (IsMode(reboot, "force")) return restartIfAgreed(kRebootPromptForce) ? kActionRestarting : kActionRestartDeclined;
-    if (IsMode(reboot, "return")) return kActionReturn;
-    if (Holds(InstallerSection.RebootCodes, exitCode)) {
-      if (IsMode(reboot, "defer")) {
+  if (reboot == RebootMode::kForce)
+    return restartIfAgreed(kRebootPromptForce) ? kActionRestarting : kActionRestartDeclined;
+  if (reboot == RebootMode::kReturn) return kActionReturn;
+  if (Holds(InstallerSection.RebootCodes, exitCode)) {
+    switch (reboot) {
+      case RebootMode::kDefer:
         m_wDeferredReboot |= kDeferReboot;
         return kActionContinue;
-      }
-      if (IsMode(reboot, "deferforce")) {
+      case RebootMode::kDeferForce:
         m_wDeferredReboot |= kDeferForceReboot;
         return kActionContinue;
-      }
-      if (IsMode(reboot, "immediate"))
+      case RebootMode::kImmediate:
         return restartIfAgreed(kRebootPromptImmediate) ? kActionRestarting : kActionContinue;
-      if (IsMode(reboot, "immediateforce"))
+      case RebootMode::kImmediateForce:
         return restartIfAgreed(kRebootPromptImmediateForce) ? kActionRestarting : kActionRestartDeclined;
-      // Any other word uses no reboot codes: the code is judged by the other lists.
+      default:
+        break;  // "none" and any other word use no reboot codes: the other lists judge the code
     }
   }
 

@@ -4,8 +4,18 @@
 
 #include "core/BoundedString.h"
 #include "core/CommandLine.h"
+#include "core/TextCompare.h"
 
 const char* const kMsiActionSwitches[6] = {"/i ", "/package ", "/x ", "/uninstall ", "/p ", "/update "};
+
+bool IsMsiexecRun(const char* file) { return file != nullptr && strstr(file, "msiexec") != nullptr; }
+
+// The first place where needle occurs in text, the case of ASCII letters aside.
+static const char* FindIgnoreCase(const char* text, const char* needle) {
+  for (; *text != '\0'; text++)
+    if (StartsWithIgnoreCase(text, needle)) return text;
+  return nullptr;
+}
 
 // Where the word that starts at `start` ends. A property or a switch that follows the word is
 // never part of it ("/i AI.msi PROP=1 /qn" names AI.msi), and a quoted name with blanks is
@@ -26,7 +36,7 @@ int FindMsiSwitchWord(const char* arguments, char* word, size_t size) {
   for (int i = 0; i < 6; i++) {
     char switchText[20] = {};
     CopyCut(switchText, kMsiActionSwitches[i], 19);
-    const char* found = strstr(arguments, switchText);
+    const char* found = FindIgnoreCase(arguments, switchText);
     if (found == nullptr) continue;
     const char* start = found + strlen(switchText);
     const char* end = WordEnd(start);

@@ -9,6 +9,7 @@
 #include "core/BoundedString.h"
 #include "core/HandleOwner.h"
 #include "core/SystemFolder.h"
+#include "install/InstallerResource.h"
 #include "install/MsiSwitch.h"
 
 namespace {
@@ -91,11 +92,9 @@ DWORD Bootstrapper::RunInstaller(const char* section, BOOL mainInstaller) {
   }
 
   if (extract) {
-    char resourceName[150] = {};
-    FormatCut(resourceName, "INSTALLER_%s", InstallerSection.Name);
-    for (char* c = resourceName; *c != '\0'; c++)
-      if (*c == ' ') *c = '_';
-    if (ExtractResource(nullptr, "INSTALLER", resourceName, outputFile) != ERROR_SUCCESS) {
+    char resourceName[kResourceNameSize] = {};
+    InstallerResourceName(InstallerSection.Name, resourceName);
+    if (ExtractResource(nullptr, kInstallerResourceType, resourceName, outputFile) != ERROR_SUCCESS) {
       LogMessage(this, "RunInstaller - Failed to extract the installer.");
       ShowError(this, 16, section);
       return ERROR_INVALID_DATA;
@@ -145,7 +144,7 @@ void Bootstrapper::GetOutputFileName(char* buffer, DWORD size) {
   bounded::Format(buffer, size, format, folder, InstallerSection.File);
 
   m_bMsiInstall = TRUE;
-  if (strstr(InstallerSection.File, "msiexec") == nullptr) {
+  if (!IsMsiexecRun(InstallerSection.File)) {
     m_bMsiInstall = FALSE;
     return;
   }

@@ -5,7 +5,7 @@
 // grants nothing, so such a user is no administrator here.
 #include "core/Bootstrapper.h"
 #include "core/HandleOwner.h"
-#include "core/TextCompare.h"
+#include "requirements/PermissionRequirement.h"
 
 namespace {
 
@@ -87,19 +87,19 @@ bool PassesGroupAccessCheck(DWORD groupRid) {
 }  // namespace
 
 bool Bootstrapper::CheckRequiredPermissions() {
-  const char* required = ListSection.ReqPermission;
-  if (required[0] == '\0') return true;
+  PermissionRequirement required = ReadPermissionRequirement(ListSection.ReqPermission);
+  if (required == PermissionRequirement::kNone) return true;
   if (m_OSVersion.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) {
     LogMessage(this, "CheckRequiredPermissions - Operating system is Win9x so skipping permissions check.");
     return true;
   }
-  if (EqualsIgnoreCase(required, "Admin")) {
+  if (required == PermissionRequirement::kAdministrator) {
     if (IsAdministrator()) return true;
     LogMessage(this, "CheckRequiredPermissions - User is not an administrator.");
     ShowPermissionsError(kAdministratorLevel);
     return false;
   }
-  if (EqualsIgnoreCase(required, "PowerUser")) {
+  if (required == PermissionRequirement::kPowerUser) {
     if (IsPowerUser() || IsAdministrator()) return true;
     LogMessage(this, "CheckRequiredPermissions - User is not an administrator nor a power user.");
     ShowPermissionsError(kPowerUserLevel);

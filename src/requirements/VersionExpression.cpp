@@ -1,5 +1,6 @@
 #include "requirements/VersionExpression.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -22,6 +23,18 @@ ParsedVersion ParseVersionString(const char* text) {
   return version;
 }
 
+bool IsDottedVersion(const char* text) {
+  if (text == nullptr) return false;
+  std::vector<std::string> pieces;
+  SplitString(text, ".", pieces);
+  if (pieces.empty() || pieces.size() > 4) return false;
+  for (const std::string& piece : pieces)
+    if (piece.size() > 5 || piece.find_first_not_of("0123456789") != std::string::npos ||
+        strtoul(piece.c_str(), nullptr, 10) > 0xFFFFu)
+      return false;
+  return true;
+}
+
 bool IsVersionAtLeast(uint32_t haveMajor, uint32_t haveMinor, uint32_t needMajor, uint32_t needMinor) {
   if (haveMajor != needMajor) return haveMajor > needMajor;
   return haveMinor >= needMinor;
@@ -29,11 +42,11 @@ bool IsVersionAtLeast(uint32_t haveMajor, uint32_t haveMinor, uint32_t needMajor
 
 bool MeetsPlatformRequirement(const char* required, bool x64) {
   if (required == nullptr || required[0] == '\0') return true;
-  if (StartsWithIgnoreCase(required, "x86")) return !x64;
-  if (StartsWithIgnoreCase(required, "x64")) return x64;
+  if (StartsWithIgnoreCase(required, kPlatformKeywords[0])) return !x64;
+  if (StartsWithIgnoreCase(required, kPlatformKeywords[1])) return x64;
   return false;
 }
 
 bool PlatformRuleHolds(const char* argument, bool x64) {
-  return x64 && argument != nullptr && strcmp(argument, "64") == 0;
+  return x64 && argument != nullptr && strcmp(argument, kPlatformRuleArgument) == 0;
 }

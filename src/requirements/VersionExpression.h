@@ -27,6 +27,17 @@ ParsedVersion ParseVersionString(const char* text);
 // True when the version have is at least need; only major and minor take part.
 bool IsVersionAtLeast(uint32_t haveMajor, uint32_t haveMinor, uint32_t needMajor, uint32_t needMinor);
 
+// True when the pieces of text between its dots are one to four whole numbers of at most 65535,
+// so that it reads as what it shows: anything else still parses, but not as what it seems to
+// say ("xp" is 0.0, "5.1sp2" is 5.1).
+bool IsDottedVersion(const char* text);
+
+// The words of ReqPlatform, in the order x86, x64.
+inline constexpr const char* kPlatformKeywords[] = {"x86", "x64"};
+
+// The "Platform" existence rule's one argument that can hold.
+inline constexpr const char kPlatformRuleArgument[] = "64";
+
 // ReqPlatform: only the first three characters count, without regard to case. "x86" is met by a
 // machine that is not x64, "x64" by an x64 machine; any other value by none. Empty is no
 // requirement and is met everywhere.

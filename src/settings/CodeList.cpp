@@ -34,3 +34,18 @@ size_t ParseCodeList(const char* text, uint32_t* codes, size_t capacity) {
   for (size_t i = 0; i < items.size(); i++) codes[i] = ParseUnsigned32(items[i].c_str());
   return items.size();
 }
+
+bool IsPlainCode(const std::string& item) {
+  size_t begin = item.find_first_not_of(" \t");
+  if (begin == std::string::npos) return false;
+  size_t end = item.find_last_not_of(" \t") + 1;
+  if (item[begin] == '+' || item[begin] == '-') begin++;
+  if (begin == end) return false;
+  uint64_t value = 0;
+  for (size_t i = begin; i < end; i++) {
+    if (item[i] < '0' || item[i] > '9') return false;
+    value = value * 10 + static_cast<uint64_t>(item[i] - '0');
+    if (value > 0xFFFFFFFFu) return false;
+  }
+  return true;
+}

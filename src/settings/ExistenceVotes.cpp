@@ -21,15 +21,15 @@ std::vector<ExistenceRule> ParseExistenceRules(const char* text) {
 }
 
 ExistenceRuleType ClassifyExistenceRule(const std::string& type) {
-  const char* text = type.c_str();
-  if (EqualsIgnoreCase(text, "RegKey")) return ExistenceRuleType::kRegKey;
-  if (EqualsIgnoreCase(text, "File")) return ExistenceRuleType::kFile;
-  if (EqualsIgnoreCase(text, "OS")) return ExistenceRuleType::kOS;
-  if (EqualsIgnoreCase(text, "Platform")) return ExistenceRuleType::kPlatform;
+  int index = 0;
+  for (const char* word : kExistenceRuleTypes) {
+    if (EqualsIgnoreCase(type.c_str(), word)) return static_cast<ExistenceRuleType>(index);
+    index++;
+  }
   return ExistenceRuleType::kUnknown;
 }
 
-bool IsKnownRuleValue(int32_t value) { return value >= 0 && value <= 5; }
+bool IsKnownRuleValue(int32_t value) { return value >= kLowestRuleValue && value <= kHighestRuleValue; }
 
 int ApplyExistenceRule(int overall, int32_t value, bool exists) {
   auto vote = [overall](int v) { return v < overall ? v : overall; };

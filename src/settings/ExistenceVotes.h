@@ -14,6 +14,12 @@ enum ExistenceResult : int {
 
 enum class ExistenceRuleType { kRegKey, kFile, kOS, kPlatform, kUnknown };
 
+// The type words, in the order of ExistenceRuleType.
+inline constexpr const char* kExistenceRuleTypes[] = {"RegKey", "File", "OS", "Platform"};
+// Rule values with a meaning.
+constexpr int32_t kLowestRuleValue = 0;
+constexpr int32_t kHighestRuleValue = 5;
+
 struct ExistenceRule {
   std::string type;      // as written
   int32_t value;         // the rule value, read as atoi reads it (0 when missing)
@@ -27,7 +33,7 @@ std::vector<ExistenceRule> ParseExistenceRules(const char* text);
 // "RegKey", "File", "OS" or "Platform" without regard to case; any other text is unknown.
 ExistenceRuleType ClassifyExistenceRule(const std::string& type);
 
-// Rule values 0 to 5 have a meaning; others vote kExistenceNoDemand.
+// Rule values kLowestRuleValue to kHighestRuleValue have a meaning; others vote kExistenceNoDemand.
 bool IsKnownRuleValue(int32_t value);
 
 // The overall result after one rule with this value whose test found the thing (exists) or not.

@@ -7,9 +7,20 @@
 
 namespace {
 
+// The record's buffers have room for what the table says the engine keeps.
+static_assert(kInstallerKeys[kKeyInstallerName].chars < sizeof(InstallerSectionRecord::Name), "Name");
+static_assert(kInstallerKeys[kKeyFile].chars < sizeof(InstallerSectionRecord::File), "File");
+static_assert(kInstallerKeys[kKeyArguments].chars < sizeof(InstallerSectionRecord::Arguments), "Arguments");
+static_assert(kInstallerKeys[kKeyReboot].chars < sizeof(InstallerSectionRecord::Reboot), "Reboot");
+static_assert(kInstallerKeys[kKeyCheckExistence].chars < sizeof(InstallerSectionRecord::CheckExistence),
+              "CheckExistence");
+// Each code but the last needs a digit and a bar: the kept characters hold no more codes than a list keeps.
+static_assert((kCodeListChars + 1) / 2 == kMaxCodes && kMaxCodes == kCodeListCapacity, "codes");
+
 // A code key holds at most 98 characters, so no more than 49 items fit in it.
-void ReadCodeList(const char* settings, const char* section, const char* key, char (&value)[99], CodeList& list) {
-  ReadProfileKey(settings, section, key, "", value);
+void ReadCodeList(const char* settings, const char* section, InstallerKeyIndex key, char (&value)[kCodeListChars + 1],
+                  CodeList& list) {
+  ReadSettingsKey(settings, section, kInstallerKeys[key], value);
   uint32_t codes[kMaxCodes] = {};
   list.dwCount = static_cast<DWORD>(ParseCodeList(value, codes, kMaxCodes));
   for (DWORD i = 0; i < list.dwCount; i++) list.dwCodes[i] = codes[i];
@@ -34,7 +45,7 @@ DWORD Bootstrapper::SetInstallerSection(const char* section) {
     return ERROR_INVALID_DATA;
   }
 
-  ReadProfileKey(settings, section, "Name", "", InstallerSection.Name, 98);
+  ReadSettingsKey(settings, section, kInstallerKeys[kKeyInstallerName], InstallerSection.Name);
   LogMessage(this, "SetInstallerSection - Name key: %s.", InstallerSection.Name);
   if (InstallerSection.Name[0] == '\0') {
     LogMessage(this, "SetInstallerSection - No Name key was specified in the section.");
@@ -42,7 +53,7 @@ DWORD Bootstrapper::SetInstallerSection(const char* section) {
     return ERROR_BAD_PATHNAME;  // 161: a required key is missing
   }
 
-  ReadProfileKey(settings, section, "File", "", InstallerSection.File, 258);
+  ReadSettingsKey(settings, section, kInstallerKeys[kKeyFile], InstallerSection.File);
   LogMessage(this, "SetInstallerSection - File key: %s.", InstallerSection.File);
   CharLowerA(InstallerSection.File);
   if (InstallerSection.File[0] == '\0') {
@@ -51,36 +62,39 @@ DWORD Bootstrapper::SetInstallerSection(const char* section) {
     return ERROR_BAD_PATHNAME;  // 161: a required key is missing
   }
 
-  ReadProfileKey(settings, section, "Arguments", "", InstallerSection.Arguments, 998);
+  ReadSettingsKey(settings, section, kInstallerKeys[kKeyArguments], InstallerSection.Arguments);
   LogMessage(this, "SetInstallerSection - Arguments key: %s.", InstallerSection.Arguments);
 
-  ReadProfileKey(settings, section, "Reboot", "defer", InstallerSection.Reboot, 23);
+  ReadSettingsKey(settings, section, kInstallerKeys[kKeyReboot], InstallerSection.Reboot);
   LogMessage(this, "SetInstallerSection - Reboot key: %s.", InstallerSection.Reboot);
   CharLowerA(InstallerSection.Reboot);
 
-  char codes[99];
-  ReadCodeList(settings, section, "RebootCodes", codes, InstallerSection.RebootCodes);
+  char codes[kCodeListChars + 1];
+  ReadCodeList(settings, section, kKeyRebootCodes, codes, InstallerSection.RebootCodes);
   LogMessage(this, "SetInstallerSection - RebootCodes key: %s.", codes);
-  ReadCodeList(settings, section, "FailCodes", codes, InstallerSection.FailCodes);
+  ReadCodeList(settings, section, kKeyFailCodes, codes, InstallerSection.FailCodes);
   LogMessage(this, "SetInstallerSection - FailCodes key: %s.", codes);
 
-  InstallerSection.PlayTone = static_cast<LONG>(GetPrivateProfileIntA(section, "PlayTone", 0, settings));
+  InstallerSection.PlayTone =
+      static_cast<LONG>(GetPrivateProfileIntA(section, kInstallerKeys[kKeyPlayTone].name, 0, settings));
   LogMessage(this, "SetInstallerSection - PlayTone key: %d.", InstallerSection.PlayTone);
 
   DWORD& flags = InstallerSection.dwFlags;
-  ReadYesNoFlag(this, settings, section, "ForceRun", "SetInstallerSection - ForceRun key: %s.", kForceRun, flags);
-  ReadYesNoFlag(this, settings, section, "AddSourceDir", "SetInstallerSection - AddSourceDir key: %s.", kAddSourceDir,
-                flags);
-  ReadYesNoFlag(this, settings, section, "DoNotExtract", "SetInstallerSection - DoNotExtract key: %s.", kDoNotExtract,
-                flags);
+  ReadYesNoFlag(this, settings, section, kInstallerKeys[kKeyForceRun], "SetInstallerSection - ForceRun key: %s.",
+                kForceRun, flags);
+  ReadYesNoFlag(this, settings, section, kInstallerKeys[kKeyAddSourceDir],
+                "SetInstallerSection - AddSourceDir key: %s.", kAddSourceDir, flags);
+  ReadYesNoFlag(this, settings, section, kInstallerKeys[kKeyDoNotExtract],
+                "SetInstallerSection - DoNotExtract key: %s.", kDoNotExtract, flags);
 
-  ReadProfileKey(settings, section, "CheckExistence", "", InstallerSection.CheckExistence, 518);
+  ReadSettingsKey(settings, section, kInstallerKeys[kKeyCheckExistence],
+                  InstallerSection.CheckExistence);
   LogMessage(this, "SetInstallerSection - CheckExistence key: %s.", InstallerSection.CheckExistence);
 
-  ReadYesNoFlag(this, settings, section, "ProgramCompatibility", "SetInstallerSection - ProgramCompatibility key: %s.",
-                kProgramCompatibility, flags);
+  ReadYesNoFlag(this, settings, section, kInstallerKeys[kKeyProgramCompatibility],
+                "SetInstallerSection - ProgramCompatibility key: %s.", kProgramCompatibility, flags);
 
-  ReadCodeList(settings, section, "ReinstallCodes", codes, InstallerSection.ReinstallCodes);
+  ReadCodeList(settings, section, kKeyReinstallCodes, codes, InstallerSection.ReinstallCodes);
   LogMessage(this, "SetInstallerSection - ReinstallCodes key: %s.", codes);
   return ERROR_SUCCESS;
 }

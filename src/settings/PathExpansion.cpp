@@ -12,10 +12,11 @@ namespace {
 
 const char* VariableValue(const std::string& component, const PathFolders& folders) {
   const char* text = component.c_str();
-  if (EqualsIgnoreCase(text, "$(WinDrive))")) return folders.winDrive;
-  if (EqualsIgnoreCase(text, "$(ProgramFiles)")) return folders.programFiles;
-  if (EqualsIgnoreCase(text, "$(Windows)")) return folders.windows;
-  if (EqualsIgnoreCase(text, "$(System32)")) return folders.system;
+  const char* const values[] = {folders.winDrive, folders.programFiles, folders.windows, folders.system};
+  static_assert(sizeof(values) / sizeof(values[0]) == sizeof(kPathVariables) / sizeof(kPathVariables[0]),
+                "one value per variable");
+  for (size_t i = 0; i < sizeof(values) / sizeof(values[0]); i++)
+    if (EqualsIgnoreCase(text, kPathVariables[i])) return values[i];
   return text;
 }
 

@@ -4,6 +4,9 @@
 #pragma once
 #include <cstddef>
 
+// The four variables, in the order of PathFolders.
+inline constexpr const char* kPathVariables[] = {"$(WinDrive))", "$(ProgramFiles)", "$(Windows)", "$(System32)"};
+
 // The values of the four variables.
 struct PathFolders {
   const char* winDrive;

@@ -93,3 +93,21 @@ TEST_CASE("a code list with no room or no text keeps nothing") {
   CHECK(ParseCodeList(nullptr, &code, 1) == 0);
   CHECK(ParseCodeList("3010", nullptr, 1) == 0);
 }
+
+TEST_CASE("an item is a plain code when it reads as the number it shows") {
+  const struct {
+    int line;
+    const char* item;
+    bool plain;
+  } cases[] = {
+      {__LINE__, "3010", true},        {__LINE__, " 1641 ", true},     {__LINE__, "-1", true},
+      {__LINE__, "+5", true},          {__LINE__, "4294967295", true}, {__LINE__, "4294967296", false},
+      {__LINE__, "0x643", false},      {__LINE__, "3010a", false},     {__LINE__, "abc", false},
+      {__LINE__, "", false},           {__LINE__, " ", false},         {__LINE__, "-", false},
+      {__LINE__, "30 10", false},      {__LINE__, "\t3010", true},
+  };
+  for (const auto& c : cases) {
+    CAPTURE(c.line);
+    CHECK(IsPlainCode(c.item) == c.plain);
+  }
+}

@@ -37,8 +37,9 @@ TEST_CASE("the word after the first Windows Installer switch found") {
       {__LINE__, "/package AI.msi /p patch.msp", 1, "AI.msi"},  // "/package " comes before "/p "
       {__LINE__, "/p patch.msp /package AI.msi", 1, "AI.msi"},
       {__LINE__, "/x {A} /i AI.msi", 0, "AI.msi"},               // order of search, not of the text
-      {__LINE__, "/I AI.msi", -1, ""},
-      {__LINE__, "/X {ABC}", -1, ""},
+      {__LINE__, "/I AI.msi", 0, "AI.msi"},  // msiexec reads its switches in any letter case
+      {__LINE__, "/X {ABC}", 2, "{ABC}"},
+      {__LINE__, "/qn /Package AI.msi", 1, "AI.msi"},
       {__LINE__, "/iAI.msi", -1, ""},
       {__LINE__, "/qn", -1, ""},
       {__LINE__, "", -1, ""},

@@ -33,6 +33,9 @@ struct OptionCase {
   const char* engine;
   bool embed;
   bool help;
+  bool strict = false;
+  bool check = false;
+  const char* list = "";
 };
 
 }  // namespace
@@ -65,7 +68,7 @@ TEST_CASE("the payload file is File, or for an msiexec run the file after the ac
       {__LINE__, "msiexec.exe", "/i \"my file.msi\" /qn", PayloadRule::kOk, "my file.msi"},
       {__LINE__, "msiexec.exe", "/package setup.msi /passive", PayloadRule::kOk, "setup.msi"},
       {__LINE__, "msiexec.exe", "/update fix.msp", PayloadRule::kOk, "fix.msp"},
-      {__LINE__, "msiexec.exe", "/I AI.msi", PayloadRule::kNoMsiFile, ""},  // switches are case-sensitive
+      {__LINE__, "msiexec.exe", "/I AI.msi", PayloadRule::kOk, "AI.msi"},  // as the engine reads it
       {__LINE__, "msiexec.exe", "", PayloadRule::kNoMsiFile, ""},
       {__LINE__, "msiexec.exe", "/qn", PayloadRule::kNoMsiFile, ""},
       {__LINE__, "msiexec.exe", "/i \"\"", PayloadRule::kNoMsiFile, ""},
@@ -114,6 +117,22 @@ TEST_CASE("PendrixPack's command line") {
       {__LINE__, {"--settings", "\""}, "--settings needs a value", "", "", "", "", false, false},
       // A value may itself look like an option: it is taken as the value.
       {__LINE__, {"--settings", "--payload", "--payload", "p", "--out", "o"}, "", "--payload", "p", "o", "", false, false},
+      {__LINE__, {"--settings", "s", "--payload", "p", "--out", "o", "--strict"}, "", "s", "p", "o", "", false, false, true},
+      {__LINE__, {"--strict", "--strict"}, "--strict is given twice", "", "", "", "", false, false},
+      // --check needs only the settings, and builds nothing.
+      {__LINE__, {"--check", "--settings", "s"}, "", "s", "", "", "", false, false, false, true},
+      {__LINE__, {"--settings", "s", "--payload", "p", "--check", "--strict"}, "", "s", "p", "", "", false, false, true,
+       true},
+      {__LINE__, {"--check"}, "--settings is missing", "", "", "", "", false, false},
+      {__LINE__, {"--check", "--settings", "s", "--out", "o"}, "--check builds nothing and takes no --out", "", "", "",
+       "", false, false},
+      {__LINE__, {"--check", "--settings", "s", "--embed-settings"}, "--check builds nothing and takes no --embed-settings",
+       "", "", "", "", false, false},
+      // --list takes the package and nothing else.
+      {__LINE__, {"--list", "p.exe"}, "", "", "", "", "", false, false, false, false, "p.exe"},
+      {__LINE__, {"--list", "p.exe", "--strict"}, "--list takes no --strict", "", "", "", "", false, false},
+      {__LINE__, {"--list", "p.exe", "--settings", "s"}, "--list takes no --settings", "", "", "", "", false, false},
+      {__LINE__, {"--list"}, "--list needs a value", "", "", "", "", false, false},
   };
   for (const OptionCase& c : cases) {
     CAPTURE(c.line);
@@ -129,5 +148,8 @@ TEST_CASE("PendrixPack's command line") {
     CHECK(options.engine == c.engine);
     CHECK(options.embedSettings == c.embed);
     CHECK(options.help == c.help);
+    CHECK(options.strict == c.strict);
+    CHECK(options.check == c.check);
+    CHECK(options.list == c.list);
   }
 }

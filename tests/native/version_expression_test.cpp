@@ -51,3 +51,21 @@ TEST_CASE("a version is at least another by major, then minor; ReqPlatform reads
   CHECK(MeetsPlatformRequirement("X86", false));
   CHECK_FALSE(PlatformRuleHolds("64 ", true));
 }
+
+TEST_CASE("a dotted version is one to four numbers of 16 bits, as a version is meant to be written") {
+  const struct {
+    int line;
+    const char* text;
+    bool dotted;
+  } cases[] = {
+      {__LINE__, "5.1", true},       {__LINE__, "6", true},         {__LINE__, "6.0.6000.16386", true},
+      {__LINE__, "65535.0", true},   {__LINE__, "65536.0", false},  {__LINE__, "6.0.6000.1.2", false},
+      {__LINE__, "5..1", true},      {__LINE__, "5.1sp2", false},   {__LINE__, "-5.1", false},
+      {__LINE__, "xp", false},       {__LINE__, "5.1 ", false},     {__LINE__, "", false},
+      {__LINE__, nullptr, false},
+  };
+  for (const auto& c : cases) {
+    CAPTURE(c.line);
+    CHECK(IsDottedVersion(c.text) == c.dotted);
+  }
+}

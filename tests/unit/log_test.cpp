@@ -1,5 +1,6 @@
 #include <doctest.h>
 
+#include <cstring>
 #include <string>
 
 #include "TestSupport.h"
@@ -142,7 +143,12 @@ TEST_CASE("WriteLogLine reports what stops it") {
   CHECK(write((dir / "missing\\x.log").c_str(), "x") == ERROR_PATH_NOT_FOUND);
 }
 
-TEST_CASE("without /Log no line is written") {
+TEST_CASE("without /Log no line is written, neither in the current folder nor beside the executable") {
+  // The default log is written beside the executable; an earlier run with /Log may have left one.
+  char module[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, module, MAX_PATH);
+  const std::string defaultLog = std::string(module, strrchr(module, '\\')) + "\\ZR_Setup_Package.log";
+  DeleteFileA(defaultLog.c_str());
   test::ScratchDir dir("log");
   char saved[MAX_PATH] = {};
   GetCurrentDirectoryA(MAX_PATH, saved);
@@ -154,4 +160,5 @@ TEST_CASE("without /Log no line is written") {
   }
   SetCurrentDirectoryA(saved);
   CHECK(test::ListFiles(dir.path()).empty());
+  CHECK_FALSE(test::FileExists(defaultLog));
 }

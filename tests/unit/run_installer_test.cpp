@@ -103,7 +103,7 @@ TEST_CASE("the output file is the installer's File, or the word after the MSI sw
       {__LINE__, "msiexec.exe", "/x {11111111-2222-3333-4444-555555555555}", true,
        "{11111111-2222-3333-4444-555555555555}", true, false},
       {__LINE__, "msiexec.exe", "/package AI.msi /p fix.msp", false, "AI.msi", true, false},
-      {__LINE__, "msiexec.exe", "/I AI.msi", false, "msiexec.exe", true, true},
+      {__LINE__, "msiexec.exe", "/I AI.msi", false, "AI.msi", true, false},
       {__LINE__, "msiexec.exe", "/qn", false, "msiexec.exe", true, true},
       {__LINE__, "msiexec.exe", "", false, "msiexec.exe", true, true},
       {__LINE__, "msiexec.exe", "/i  /qn", false, "msiexec.exe", true, true},
@@ -145,7 +145,8 @@ TEST_CASE("the MSI switch found is logged with its blank, and the output name is
   CHECK_FALSE(f.b.FindMSISetupFlag("", word, sizeof(word)));
   CHECK_FALSE(f.b.FindMSISetupFlag(nullptr, word, sizeof(word)));
   CHECK_FALSE(f.b.FindMSISetupFlag("/i a.msi", word, 0));
-  CHECK_FALSE(f.b.FindMSISetupFlag("/I a.msi", word, sizeof(word)));
+  CHECK(f.b.FindMSISetupFlag("/I a.msi", word, sizeof(word)));
+  CHECK(f.Logged("FindMSISetupFlag - Found the MSI flag: /i ."));
   CHECK(f.b.FindMSISetupFlag("/update fix.msp", word, sizeof(word)));
   CHECK(std::string(word) == "fix.msp");
 }

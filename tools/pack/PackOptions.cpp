@@ -3,12 +3,18 @@
 #include <cstring>
 
 const char kPackUsage[] =
-    "usage: PendrixPack --settings FILE --payload DIR --out FILE [--engine FILE] [--embed-settings]\n"
+    "usage: PendrixPack --settings FILE --payload DIR --out FILE [--engine FILE] [--embed-settings] [--strict]\n"
+    "       PendrixPack --check --settings FILE [--payload DIR] [--strict]\n"
+    "       PendrixPack --list PACKAGE\n"
     "  --settings FILE    the package's Settings.ini\n"
     "  --payload DIR      the folder that holds the installer files the settings name\n"
     "  --out FILE         the setup package to write (replaced only when packing succeeds)\n"
     "  --engine FILE      the engine to start from (default: Pendrix.exe beside PendrixPack.exe)\n"
-    "  --embed-settings   carry the settings file inside the package as well\n";
+    "  --embed-settings   carry the settings file inside the package as well\n"
+    "  --strict           refuse the package when there is any warning\n"
+    "  --check            check the settings (and the payload, when given) and build nothing;\n"
+    "                     exit code 0: clean, 1: warnings, 2: refused\n"
+    "  --list PACKAGE     show what a built package carries\n";
 
 std::string ParsePackOptions(int argc, const char* const* argv, PackOptions& options) {
   options = PackOptions();
@@ -19,17 +25,25 @@ std::string ParsePackOptions(int argc, const char* const* argv, PackOptions& opt
   } valued[] = {{"--settings", &options.settings, false},
                 {"--payload", &options.payload, false},
                 {"--out", &options.out, false},
-                {"--engine", &options.engine, false}};
-  bool embedSeen = false;
+                {"--engine", &options.engine, false},
+                {"--list", &options.list, false}};
+  struct Flag {
+    const char* name;
+    bool* value;
+  } flags[] = {
+      {"--embed-settings", &options.embedSettings}, {"--strict", &options.strict}, {"--check", &options.check}};
   for (int i = 1; i < argc; i++) {
     const char* arg = argv[i] != nullptr ? argv[i] : "";
     if (strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0 || strcmp(arg, "/?") == 0) {
       options.help = true;
       continue;
     }
-    if (strcmp(arg, "--embed-settings") == 0) {
-      if (embedSeen) return "--embed-settings is given twice";
-      embedSeen = options.embedSettings = true;
+    Flag* flag = nullptr;
+    for (Flag& f : flags)
+      if (strcmp(arg, f.name) == 0) flag = &f;
+    if (flag != nullptr) {
+      if (*flag->value) return std::string(flag->name) + " is given twice";
+      *flag->value = true;
       continue;
     }
     Valued* option = nullptr;
@@ -47,7 +61,25 @@ std::string ParsePackOptions(int argc, const char* const* argv, PackOptions& opt
     if (option->value->empty()) return std::string(option->name) + " needs a value";
   }
   if (options.help) return "";
-  for (const Valued& v : valued)
-    if (!v.seen && strcmp(v.name, "--engine") != 0) return std::string(v.name) + " is missing";
+  auto seen = [&](const char* name) {
+    for (const Valued& v : valued)
+      if (strcmp(v.name, name) == 0) return v.seen;
+    return false;
+  };
+  if (seen("--list")) {
+    for (const Valued& v : valued)
+      if (v.seen && v.value != &options.list) return std::string("--list takes no ") + v.name;
+    for (const Flag& f : flags)
+      if (*f.value) return std::string("--list takes no ") + f.name;
+    return "";
+  }
+  if (options.check) {
+    for (const char* name : {"--out", "--engine"})
+      if (seen(name)) return std::string("--check builds nothing and takes no ") + name;
+    if (options.embedSettings) return "--check builds nothing and takes no --embed-settings";
+    return seen("--settings") ? "" : "--settings is missing";
+  }
+  for (const char* name : {"--settings", "--payload", "--out"})
+    if (!seen(name)) return std::string(name) + " is missing";
   return "";
 }

@@ -1,5 +1,7 @@
 // The package builder's command line:
-//   PendrixPack --settings FILE --payload DIR --out FILE [--engine FILE] [--embed-settings]
+//   PendrixPack --settings FILE --payload DIR --out FILE [--engine FILE] [--embed-settings] [--strict]
+//   PendrixPack --check --settings FILE [--payload DIR] [--strict]
+//   PendrixPack --list PACKAGE
 #pragma once
 #include <string>
 
@@ -8,7 +10,10 @@ struct PackOptions {
   std::string payload;
   std::string out;
   std::string engine;  // empty: the Pendrix.exe beside the builder
+  std::string list;    // the package to list, for --list
   bool embedSettings = false;
+  bool strict = false;  // warnings refuse the package
+  bool check = false;   // check the settings, build nothing
   bool help = false;
 };
 

@@ -3,15 +3,12 @@
 #include <cstring>
 
 #include "core/BoundedString.h"
-#include "install/MsiSwitch.h"
 
-void InstallerResourceName(const char* name, char (&out)[kResourceNameSize]) {
-  FormatCut(out, "INSTALLER_%s", name != nullptr ? name : "");
-  for (char* p = out; *p != '\0'; p++)
-    if (*p == ' ') *p = '_';
+bool IsPlainFileName(const char* name) {
+  for (const char* p = name; *p != '\0'; p++)
+    if (static_cast<unsigned char>(*p) < 32 || strchr("\\/:*?\"<>|", *p) != nullptr) return false;
+  return true;
 }
-
-bool IsMsiexecRun(const char* file) { return file != nullptr && strstr(file, "msiexec") != nullptr; }
 
 PayloadRule PayloadFileName(const char* file, const char* arguments, char (&out)[kPayloadNameSize]) {
   out[0] = '\0';
@@ -23,6 +20,6 @@ PayloadRule PayloadFileName(const char* file, const char* arguments, char (&out)
   } else {
     CopyCut(out, file != nullptr ? file : "");
   }
-  if (strpbrk(out, "\\/:*?\"<>|") != nullptr) return PayloadRule::kNotAFileName;
+  if (!IsPlainFileName(out)) return PayloadRule::kNotAFileName;
   return PayloadRule::kOk;
 }

@@ -1,16 +1,17 @@
-// The engine's rules for the settings values that decide what goes into a package, written down
-// for the builder so that it embeds exactly what the engine will look for.
+// Which payload file the engine will extract for an installer section, so that the builder
+// embeds exactly what the engine will look for. The resource name and the msiexec test are the
+// engine's own (install/InstallerResource.h, install/MsiSwitch.h).
 #pragma once
 #include <cstddef>
 
-constexpr size_t kResourceNameSize = 150;
+#include "install/InstallerResource.h"
+#include "install/MsiSwitch.h"
+
 constexpr size_t kPayloadNameSize = 260;
 
-// "INSTALLER_" followed by the installer's Name, cut to 149 characters, every blank an underscore.
-void InstallerResourceName(const char* name, char (&out)[kResourceNameSize]);
-
-// File (already lower case) marks a Windows Installer run when it contains "msiexec".
-bool IsMsiexecRun(const char* file);
+// True when name can stand as a file name in a folder: no folder separator, drive colon,
+// wildcard, quote, angle bracket, bar or control character.
+bool IsPlainFileName(const char* name);
 
 enum class PayloadRule {
   kOk,

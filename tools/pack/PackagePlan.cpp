@@ -5,6 +5,7 @@
 #include "ErrorText.h"
 #include "PackRules.h"
 #include "core/SplitString.h"
+#include "settings/SettingsKeys.h"
 #include "settings/YesNo.h"
 
 namespace {
@@ -22,10 +23,12 @@ class SettingsReader {
  public:
   explicit SettingsReader(const std::string& path) : m_path(path) {}
 
+  // A key of the engine's table, cut where the engine cuts it.
   template <size_t N>
-  bool Read(const std::string& section, const char* key, char (&value)[N], DWORD size) {
+  bool Read(const std::string& section, const SettingsKey& key, char (&value)[N]) {
     static_assert(N >= 2, "buffer");
-    GetPrivateProfileStringA(section.c_str(), key, kAbsent, value, size, m_path.c_str());
+    DWORD size = static_cast<DWORD>(key.chars + 1 < N ? key.chars + 1 : N);
+    GetPrivateProfileStringA(section.c_str(), key.name, kAbsent, value, size, m_path.c_str());
     bool present = strcmp(value, kAbsent) != 0;
     if (!present) value[0] = '\0';
     return present;
@@ -63,8 +66,8 @@ class PlanBuilder {
     for (const std::string& section : m_settings.SectionNames()) {
       char preInstall[1000] = {};
       char mainInstall[100] = {};
-      bool hasPre = m_settings.Read(section, "PreInstall", preInstall, 999);
-      bool hasMain = m_settings.Read(section, "MainInstall", mainInstall, 99);
+      bool hasPre = m_settings.Read(section, kSetupTypeKeys[kKeyPreInstall], preInstall);
+      bool hasMain = m_settings.Read(section, kSetupTypeKeys[kKeyMainInstall], mainInstall);
       if (!hasPre && !hasMain) continue;
       DWORD result = AddSetupType(section, preInstall, mainInstall, error);
       if (result != 0) return result;
@@ -73,10 +76,6 @@ class PlanBuilder {
       error = "no setup type: no section of " + Quoted(m_settingsPath) + " has a PreInstall or MainInstall key";
       return ERROR_INVALID_DATA;
     }
-    bool hasDefault = false;
-    for (const PlannedSetupType& type : m_plan.setupTypes) hasDefault = hasDefault || lstrcmpiA(type.section.c_str(), "default") == 0;
-    if (!hasDefault)
-      m_plan.warnings.push_back("there is no setup type [default]: the package must be started with /Type");
     return 0;
   }
 
@@ -116,19 +115,19 @@ class PlanBuilder {
     char file[260] = {};
     char arguments[1000] = {};
     char doNotExtract[4] = {};
-    m_settings.Read(section, "Name", name, 99);
+    m_settings.Read(section, kInstallerKeys[kKeyInstallerName], name);
     if (name[0] == '\0') {
       error = where + " has no Name key";
       return ERROR_BAD_PATHNAME;
     }
-    m_settings.Read(section, "File", file, 259);
+    m_settings.Read(section, kInstallerKeys[kKeyFile], file);
     if (file[0] == '\0') {
       error = where + " has no File key";
       return ERROR_BAD_PATHNAME;
     }
     CharLowerA(file);
-    m_settings.Read(section, "Arguments", arguments, 999);
-    m_settings.Read(section, "DoNotExtract", doNotExtract, 4);
+    m_settings.Read(section, kInstallerKeys[kKeyArguments], arguments);
+    m_settings.Read(section, kInstallerKeys[kKeyDoNotExtract], doNotExtract);
     installer.name = name;
     installer.file = file;
     installer.doNotExtract = IsYesValue(doNotExtract);
@@ -150,6 +149,11 @@ class PlanBuilder {
         break;
     }
     installer.payloadName = payload;
+    // Without a payload folder (a check of the settings alone) there is nothing to embed.
+    if (m_payloadDir.empty()) {
+      type.installers.push_back(installer);
+      return 0;
+    }
 
     size_t blob = 0;
     DWORD result = FindPayload(where, payload, blob, error);
@@ -171,7 +175,7 @@ class PlanBuilder {
     } else {
       installer.resource = m_plan.resources.size();
       m_resourceByName[key] = installer.resource;
-      m_plan.resources.push_back({"INSTALLER", key, section, blob});
+      m_plan.resources.push_back({kInstallerResourceType, key, section, blob});
     }
     type.installers.push_back(installer);
     return 0;

@@ -40,10 +40,10 @@ struct PackagePlan {
   std::vector<PlannedSetupType> setupTypes;
   std::vector<PlannedResource> resources;
   std::vector<PlannedBlob> blobs;
-  std::vector<std::string> warnings;
 };
 
-// Reads the settings (a full path) against the payload folder (a full path). Returns 0, or a
+// Reads the settings (a full path) against the payload folder (a full path; empty to read the
+// settings alone, embedding nothing). Returns 0, or a
 // Windows error code with `error` set to one line that names the setup type, section, key or file.
 DWORD ReadPackagePlan(const std::string& settingsPath, const std::string& payloadDir, PackagePlan& plan,
                       std::string& error);

@@ -9,6 +9,8 @@
 
 #include "ErrorText.h"
 #include "OutputGuard.h"
+#include "PackCheck.h"
+#include "PackList.h"
 #include "PackOptions.h"
 #include "PackageWriter.h"
 #include "PackagePlan.h"
@@ -80,10 +82,16 @@ void PrintSummary(const PackagePlan& plan) {
              installer.payloadName.c_str());
     }
   }
+  bool embedded = false;
   for (const PlannedResource& resource : plan.resources)
-    if (resource.type == "TEXT")
+    if (resource.type == "TEXT") {
+      embedded = true;
       printf("Settings: resource %s of type %s, %lu bytes\n", resource.name.c_str(), resource.type.c_str(),
              static_cast<unsigned long>(plan.blobs[resource.blob].size));
+    }
+  if (!embedded)
+    printf("Settings: not embedded; the package reads Settings.ini from its own folder, so ship it beside the "
+           "package\n");
 }
 
 // Asked for by the benchmark: the builder's own time and peak memory.
@@ -112,6 +120,8 @@ int main(int argc, char** argv) {
     fputs(kPackUsage, stdout);
     return 0;
   }
+  if (!options.list.empty()) return ListPackage(options.list);
+  if (options.check) return RunSettingsCheck(options);
   SetConsoleCtrlHandler(OnConsoleBreak, TRUE);
 
   std::string settings = FullPath(options.settings);
@@ -139,12 +149,14 @@ int main(int argc, char** argv) {
   result = RemovePartialPackage(out, error);
   if (result != 0) return Refuse(result, error);
 
+  FindingCounts findings = ReportSettingsFindings(options.settings, settings, options.strict);
+  if (findings.refusals != 0) return Refuse(ERROR_INVALID_DATA, FindingsRefusal(findings, options.strict));
+
   PackagePlan plan;
   result = ReadPackagePlan(settings, payload, plan, error);
   if (result == 0 && options.embedSettings) result = AddSettingsResource(settings, plan, error);
   if (result == 0) result = RefuseOutputOverInput(out, engine, settings, plan, error);
   if (result != 0) return Refuse(result, error);
-  for (const std::string& warning : plan.warnings) fprintf(stderr, "PendrixPack: warning: %s\n", warning.c_str());
 
   uint64_t size = 0;
   result = WritePackage(engine, out, plan, error, size);

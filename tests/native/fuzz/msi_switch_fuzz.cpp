@@ -1,5 +1,6 @@
 // The switch search on arbitrary arguments: the word is terminated within the buffer, comes
-// from the text after the switch, and holds no blank unless it was quoted.
+// from the text after the switch (found in any letter case), and holds no blank unless it was
+// quoted.
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -17,14 +18,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (word[room] != 'x') __builtin_trap();  // nothing written past the buffer
   size_t length = strnlen(word.data(), room);
   if (length == room) __builtin_trap();  // always terminated inside
+  std::string lowered = arguments;
+  for (char& c : lowered)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   if (found < 0) {
     if (length != 0) __builtin_trap();
     for (const char* s : kMsiActionSwitches)
-      if (arguments.find(s) != std::string::npos) __builtin_trap();
+      if (lowered.find(s) != std::string::npos) __builtin_trap();
     return 0;
   }
   if (found > 5) __builtin_trap();
-  size_t at = arguments.find(kMsiActionSwitches[found]);
+  size_t at = lowered.find(kMsiActionSwitches[found]);
   if (at == std::string::npos) __builtin_trap();
   std::string after = arguments.substr(at + strlen(kMsiActionSwitches[found]));
   std::string got(word.data(), length);

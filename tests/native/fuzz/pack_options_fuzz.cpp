@@ -1,5 +1,5 @@
 // Feeds arbitrary argument lists (NUL-separated) to PendrixPack's command-line parser: it must
-// never read past the list, and an accepted command line has every required value.
+// never read past the list, and an accepted command line has every value its mode requires.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -21,7 +21,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const std::string& part : parts) argv.push_back(part.c_str());
   PackOptions options;
   std::string error = ParsePackOptions(static_cast<int>(argv.size()), argv.data(), options);
-  if (error.empty() && !options.help && (options.settings.empty() || options.payload.empty() || options.out.empty()))
+  // A build needs its three values; --check the settings; --list only the package.
+  bool build = !options.help && !options.check && options.list.empty();
+  if (error.empty() && build && (options.settings.empty() || options.payload.empty() || options.out.empty()))
+    __builtin_trap();
+  if (error.empty() && !options.help && options.check &&
+      (options.settings.empty() || !options.out.empty() || !options.list.empty()))
     __builtin_trap();
 
   // The same bytes as settings values.

@@ -248,6 +248,32 @@ std::string SaveScreenshot(HWND window, const std::string& path) {
   return written;
 }
 
+bool LooksDrawn(const std::string& bitmapPath) {
+  std::string bytes = bitmapPath.empty() ? std::string() : ReadFile(bitmapPath);
+  const size_t headers = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+  if (bytes.size() < headers) return false;
+  BITMAPINFOHEADER info;
+  memcpy(&info, bytes.data() + sizeof(BITMAPFILEHEADER), sizeof(info));
+  if (info.biBitCount != 24 || info.biWidth <= 0 || info.biHeight <= 0) return false;
+  const size_t width = static_cast<size_t>(info.biWidth), height = static_cast<size_t>(info.biHeight);
+  const size_t stride = (width * 3 + 3) & ~static_cast<size_t>(3);
+  if (bytes.size() < headers + stride * height) return false;
+  std::vector<uint32_t> colours;
+  size_t dark = 0;
+  for (size_t y = 0; y < height; y++) {
+    const unsigned char* row = reinterpret_cast<const unsigned char*>(bytes.data()) + headers + y * stride;
+    for (size_t x = 0; x < width; x++) {
+      const unsigned char* p = row + x * 3;
+      if (p[0] < 80 && p[1] < 80 && p[2] < 80) dark++;
+      uint32_t colour = p[0] | (p[1] << 8) | (p[2] << 16);
+      if (colours.size() < 3 && std::find(colours.begin(), colours.end(), colour) == colours.end())
+        colours.push_back(colour);
+    }
+  }
+  const size_t pixels = width * height;
+  return colours.size() >= 3 && dark * 1000 >= pixels && dark * 2 < pixels;
+}
+
 namespace {
 
 struct WindowSearch {

@@ -98,6 +98,10 @@ void PressKey(HWND window, UINT virtualKey);
 
 // Saves a screenshot of a window as a bitmap; returns the file written or "".
 std::string SaveScreenshot(HWND window, const std::string& path);
+// True when a screenshot saved by SaveScreenshot shows a drawn window: several colours, and text
+// in dark pixels that cover neither nothing nor most of it. A window captured before it was
+// painted, or off the screen, gives one flat colour or black.
+bool LooksDrawn(const std::string& bitmapPath);
 // Reads a window as SeenWindow (without screenshot).
 SeenWindow ReadWindow(HWND window);
 

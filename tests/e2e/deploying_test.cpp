@@ -1,0 +1,138 @@
+// What README.md promises administrators: the example package builds without a warning and
+// installs with the unattended command line as written there, and each exit code of its table
+// comes out of the run it describes.
+#include <doctest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "LogLines.h"
+#include "PackageSupport.h"
+#include "RunOnceSupport.h"
+#include "TestSupport.h"
+
+using test::Quote;
+
+namespace {
+
+const char kRuntimeCode[] = "{5B7D2E14-8A3C-4F61-9D2E-7C4A1B3E5F21}";
+const char kWriterCode[] = "{5B7D2E14-8A3C-4F61-9D2E-7C4A1B3E5F31}";
+
+std::string SourceFile(const std::string& relative) {
+  return test::WinPath(test::Env("PENDRIX_SOURCE")) + "\\" + relative;
+}
+
+// The first line of a file that begins with `start`, or "".
+std::string LineStartingWith(const std::string& path, const std::string& start) {
+  for (const std::string& line : test::Lines(test::ReadFile(path)))
+    if (line.rfind(start, 0) == 0) return line;
+  return "";
+}
+
+}  // namespace
+
+TEST_CASE("the example package builds without a warning and installs with the README's unattended line") {
+  test::MsiProductGuard runtime(kRuntimeCode);
+  test::MsiProductGuard writer(kWriterCode);
+  test::Package p("suite", "VelloraSuite.exe");
+  for (const char* msi : {"vellora-runtime-2.msi", "vellora-writer.msi"})
+    p.Payload(msi, test::ReadFile(test::BinFile("examples\\suite\\") + msi));
+  test::ConsoleResult packed =
+      test::RunPack("--settings " + Quote(SourceFile("examples\\suite\\Settings.ini")) + " --payload " +
+                    Quote(p.payload) + " --out " + Quote(p.exe) + " --embed-settings --strict");
+  CHECK(packed.exitCode == 0);
+  CHECK(packed.err == "");
+
+  const std::string documented = LineStartingWith(SourceFile("README.md"), "VelloraSuite.exe ");
+  const std::string logFolder = "C:\\Windows\\Temp\\";
+  REQUIRE(documented.find(" /Log " + logFolder + "VelloraSuite.log") != std::string::npos);
+  const std::vector<std::string> logs = {"VelloraSuite.log", "Vellora Runtime 2.log", "Vellora Writer.log"};
+  for (const std::string& log : logs) DeleteFileA((logFolder + log).c_str());
+
+  test::ProcessResult result = p.RunCommandLine(Quote(p.exe) + documented.substr(documented.find(' ')), p.folder,
+                                                [](const test::SeenWindow&) { return IDCANCEL; });
+  REQUIRE(result.finished);
+  CHECK(result.exitCode == 0);
+  CHECK(result.windows.empty());
+  CHECK(test::MsiProductState(kRuntimeCode) == 5);  // installed
+  CHECK(test::MsiProductState(kWriterCode) == 5);
+  std::vector<std::string> messages = test::LogMessages(logFolder + "VelloraSuite.log");
+  INFO(test::JoinLines(messages));
+  CHECK(test::HasLine(messages, "DoSettings_Install - Install main exit code: 0"));
+  for (const std::string& log : logs) {
+    CAPTURE(log);
+    CHECK(test::FileExists(logFolder + log));  // the package's log and each MSI's verbose log beside it
+    DeleteFileA((logFolder + log).c_str());
+  }
+}
+
+TEST_CASE("each exit code of the README's table comes out of the run it describes") {
+  const std::string types =
+      "[default]\r\nName=Exit Suite\r\nPreInstall=Pre\r\nMainInstall=Main\r\n"
+      "[ops_silent]\r\nPreInstall=Pre\r\nMainInstall=Main\r\n"
+      "[old_silent]\r\nPreInstall=Pre\r\nMainInstall=Main\r\nReqOS=99.0\r\n";
+  auto pre = [](const std::string& lines) { return "[Pre]\r\nName=Pre\r\nFile=pre.exe\r\nFailCodes=1603\r\n" + lines; };
+  const std::string main = "[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=0\r\n";
+  struct Case {
+    int line;
+    std::string settings;
+    std::string arguments;
+    bool settingsBeside;
+    DWORD exitCode;
+    size_t installersRun;
+  };
+  const Case cases[] = {
+      {__LINE__, types + pre("Arguments=exit=0\r\n") + main, "/Type ops_silent", true, 0, 2},
+      // The main installer's own code, unjudged.
+      {__LINE__,
+       types + pre("Arguments=exit=0\r\n") + "[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=3010\r\n",
+       "/Type ops_silent", true, 3010, 2},
+      // A prerequisite's fail code stops the package; the main installer does not run.
+      {__LINE__, types + pre("Arguments=exit=1603\r\n") + main, "/Type ops_silent", true, 1603, 1},
+      // A restart that the prerequisite needs now, agreed to.
+      {__LINE__, types + pre("Arguments=exit=0\r\nReboot=force\r\n") + main, "", true, 1641, 1},
+      // The same declined, as a silent setup type always does: the prerequisite's code.
+      {__LINE__, types + pre("Arguments=exit=7\r\nReboot=force\r\n") + main, "/Type ops_silent", true, 7, 1},
+      {__LINE__, types + pre("Arguments=exit=0\r\n") + main, "/Type old_silent", true, 5, 0},
+      {__LINE__, types + pre("Arguments=exit=0\r\n") + main, "/Type none_silent", true, 13, 0},
+      {__LINE__, types + pre("Arguments=exit=0\r\n") + main, "/Help", true, 13, 0},
+      {__LINE__, types + pre("Arguments=exit=0\r\n") + main, "/Type ops_silent", false, 13, 0},
+      // The main installer cannot be started: the Windows error of the launch.
+      {__LINE__, types + pre("Arguments=exit=0\r\n") + "[Main]\r\nName=Main\r\nFile=absent.exe\r\nDoNotExtract=yes\r\n",
+       "/Type ops_silent", true, ERROR_FILE_NOT_FOUND, 1},
+  };
+  for (const Case& c : cases) {
+    CAPTURE(c.line);
+    test::RunOnceValueGuard runOnce("Exit Suite_SetupPackage");
+    test::Package p;
+    p.Payload("pre.exe");
+    p.Payload("main.exe");
+    p.Build(c.settings);
+    if (!c.settingsBeside) DeleteFileA((p.folder + "\\Settings.ini").c_str());
+    test::ProcessResult result = p.Run(c.arguments);  // OK to every window
+    REQUIRE(result.finished);
+    CHECK(result.exitCode == c.exitCode);
+    CHECK(test::ReadJournal(p.journal).size() == c.installersRun);
+  }
+}
+
+// The Welcome dialog is the executable's dialog 107; Escape in it cancels the whole package.
+TEST_CASE("a Welcome dialog cancelled with Escape ends the package with 0 and installs nothing") {
+  test::Package p;
+  p.Payload("main.exe");
+  p.Build(
+      "[default]\r\nName=Welcome Suite\r\nMainInstall=Main\r\nWelcomeDlg=yes\r\n"
+      "[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=3010\r\n");
+  bool welcomeSeen = false;
+  test::ProcessResult result = p.Run("", [&](const test::SeenWindow& window) {
+    if (window.caption != "Welcome Suite Setup Package" || window.Text(7) != "&Silent Install") return IDCANCEL;
+    welcomeSeen = true;
+    test::PressKey(FindWindowA("#32770", window.caption.c_str()), VK_ESCAPE);
+    return 0;
+  });
+  REQUIRE(result.finished);
+  CHECK(welcomeSeen);
+  CHECK(result.exitCode == 0);
+  CHECK(test::ReadJournal(p.journal).empty());
+}

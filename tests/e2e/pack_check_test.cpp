@@ -1,0 +1,246 @@
+// PendrixPack as a build server and a package maker meet it: a warning for each mistake the
+// engine would pass over in silence, refusals where it would run other installers, --strict,
+// --check with its exit codes, and --list on a built package.
+#include <doctest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "PackageSupport.h"
+#include "TestSupport.h"
+#include "package/Version.h"
+
+using test::Quote;
+
+namespace {
+
+// A prerequisite and a main installer that draw no warning; each case adds one mistake.
+const char kPre[] = "[Pre]\r\nName=Pre\r\nFile=pre.exe\r\nFailCodes=1\r\n";
+const char kMain[] = "[Main]\r\nName=Main\r\nFile=main.exe\r\n";
+
+std::string Default(const std::string& lines) {
+  return "[default]\r\nPreInstall=Pre\r\nMainInstall=Main\r\n" + lines + kPre + kMain;
+}
+std::string WithPre(const std::string& lines) {
+  return "[default]\r\nPreInstall=Pre\r\nMainInstall=Main\r\n" + std::string(kPre) + lines + kMain;
+}
+
+std::string Repeat(const std::string& text, int times) {
+  std::string repeated;
+  for (int i = 0; i < times; i++) repeated += text;
+  return repeated;
+}
+
+test::ConsoleResult Check(const std::string& settings, const std::string& extra = "") {
+  return test::RunPack("--check --settings " + Quote(settings) + extra);
+}
+
+}  // namespace
+
+TEST_CASE("each mistake is one warning naming the file, section and key; --strict refuses it") {
+  struct Case {
+    int line;
+    std::string settings;
+    bool refusal;
+    std::string where;  // "[section] key" as the line names them
+    std::string says;
+  };
+  const Case cases[] = {
+      {__LINE__, Default("Rebot=yes\r\n"), false, "[default] Rebot", "no setup-type section reads this key"},
+      {__LINE__, WithPre("Argument=/q\r\n"), false, "[Pre] Argument", "the engine ignores it (is it Arguments?)"},
+      {__LINE__, Default("File=setup.exe\r\n"), false, "[default] File", "is a key of installer sections"},
+      {__LINE__, WithPre("Reboot=reboot\r\n"), false, "[Pre] Reboot",
+       "\"reboot\" is none of none, force, return, defer, deferforce, immediate, immediateforce: the engine acts as "
+       "for \"none\""},
+      {__LINE__, WithPre("RebootCodes=" + Repeat("1|", 59) + "3010\r\n"), false, "[Pre] RebootCodes",
+       "holds 60 codes in 122 characters; the engine keeps 98 characters and at most 49 codes, so only the first 49 "
+       "count"},
+      {__LINE__, WithPre("ReinstallCodes=1603|0x643\r\n"), false, "[Pre] ReinstallCodes",
+       "no decimal exit code: the engine reads \"0x643\" as 0"},
+      {__LINE__, Default("ReqPlatform=ia64\r\n"), false, "[default] ReqPlatform", "no machine satisfies it"},
+      {__LINE__, Default("ReqPermission=Administrator\r\n"), false, "[default] ReqPermission", "every user passes"},
+      {__LINE__, Default("ReqOS=xp\r\n"), false, "[default] ReqOS", "the engine reads it as 0.0"},
+      {__LINE__, WithPre("CheckExistence=Registry|1|HKLM\\X\r\n"), false, "[Pre] CheckExistence",
+       "has the type \"Registry\", which is none of RegKey, File, OS, Platform: the engine ignores the rule"},
+      {__LINE__, WithPre("CheckExistence=File|7|C:\\x\r\n"), false, "[Pre] CheckExistence",
+       "the rule value 7, outside 0 to 5"},
+      {__LINE__, WithPre("CheckExistence=File|yes|C:\\x\r\n"), false, "[Pre] CheckExistence",
+       "\"yes\", which is no number: the engine reads it as 0"},
+      {__LINE__, WithPre("CheckExistence=File|0|$(WinDrive)\\boot.ini\r\n"), false, "[Pre] CheckExistence",
+       "holds \"$(WinDrive)\", which is no path variable"},
+      {__LINE__, WithPre("CheckExistence=Platform|1|x64\r\n"), false, "[Pre] CheckExistence",
+       "\"Platform|1|x64\" never holds"},
+      {__LINE__,
+       "[default]\r\nMainInstall=Main\r\n[admin_silent]\r\nMainInstall=Main\r\nWelcomeDlg=yes\r\n" + std::string(kMain),
+       false, "[admin_silent] WelcomeDlg", "the setup type is silent, yet its Welcome dialog shows"},
+      {__LINE__,
+       "[default]\r\nMainInstall=Main\r\n[my_silent]\r\nMainInstall=Main\r\nRestartProductDlg=Yes\r\n" +
+           std::string(kMain),
+       false, "[my_silent] RestartProductDlg", "the setup type is silent, yet its restart-product notice shows"},
+      {__LINE__,
+       "[default]\r\nMainInstall=Main\r\n[Main]\r\nName=Main: Suite\r\nFile=msiexec.exe\r\n"
+       "Arguments=/i main.msi\r\n",
+       false, "[Main] Name", "cannot stand in a file name, so the verbose MSI log"},
+      {__LINE__, WithPre("Arguments=" + std::string(1000, 'a') + "\r\n"), false, "[Pre] Arguments",
+       "is 1000 characters long; the engine keeps only the first 998"},
+      // Cut at 998 characters, the last name Runtime2 becomes Runtime, a section of its own.
+      {__LINE__,
+       "[default]\r\nPreInstall=" + Repeat("Pre|", 246) + "Second|Runtime2\r\n" + kPre +
+           "[Second]\r\nName=S\r\nFile=s.exe\r\nFailCodes=1\r\n[Runtime]\r\nName=R\r\nFile=r.exe\r\n"
+           "FailCodes=1\r\n[Runtime2]\r\nName=R2\r\nFile=r2.exe\r\nFailCodes=1\r\n",
+       true, "[default] PreInstall",
+       "is 999 characters long, and the engine keeps only the first 998: it would run [Runtime] where [Runtime2] is "
+       "written"},
+      {__LINE__, Default("") + "[Main]\r\nFile=other.exe\r\n", false, "[Main]",
+       "is written more than once; the engine reads only the first [Main]"},
+      {__LINE__, WithPre("FailCodes=2\r\n"), false, "[Pre] FailCodes",
+       "is written more than once in the section; the engine reads only the first, \"1\""},
+      {__LINE__, "[default]\r\nMainInstall=Main\r\n[SilentServer]\r\nMainInstall=Main\r\n" + std::string(kMain), false,
+       "[SilentServer]", "the name holds \"Silent\", not \"silent\": the engine's test is case-sensitive"},
+      {__LINE__,
+       "[default]\r\nPreInstall=A|Pre|B\r\nMainInstall=Main\r\n[A]\r\nName=A\r\nFile=a.exe\r\n" + std::string(kPre) +
+           "[B]\r\nName=B\r\nFile=b.exe\r\n" + kMain,
+       false, "[default] PreInstall", "a failure of [A], [B] never stops the package"},
+      {__LINE__, Default("WelcomeDlg=true\r\n"), false, "[default] WelcomeDlg", "\"true\" reads as no"},
+      {__LINE__, WithPre("PlayTone=5s\r\n"), false, "[Pre] PlayTone", "\"5s\" is no whole number of seconds"},
+      {__LINE__, "[default]\r\nMainInstall=Main\r\n[server-silent]\r\nMainInstall=Main\r\n" + std::string(kMain), false,
+       "[server-silent]", "cannot be chosen with /Type"},
+      {__LINE__, Default("") + "[Spare]\r\nName=Spare\r\n", false, "[Spare]", "the engine never reads it"},
+      {__LINE__, "[default]\r\nMainInstall=Main\r\n[Main]\r\nName=Main\r\nFile=main.exe\r\nFailCodes=1603\r\n", false,
+       "[Main]",
+       "is only ever a main installer, whose exit code the engine passes on without judging it: its FailCodes "
+       "key has no effect"},
+      {__LINE__, WithPre("Reboot=return\r\nReinstallCodes=1603\r\n"), false, "[Pre] Reboot",
+       "\"return\" consults no code list: the engine never uses FailCodes, ReinstallCodes"},
+      {__LINE__, "[Server]\r\nMainInstall=Main\r\n" + std::string(kMain), false, "[default]",
+       "there is no setup type [default]: the package must be started with /Type"},
+  };
+  test::ScratchDir dir("check");
+  const std::string settings = dir / "Settings.ini";
+  for (const Case& c : cases) {
+    CAPTURE(c.line);
+    test::WriteFile(settings, c.settings);
+    for (bool strict : {false, true}) {
+      CAPTURE(strict);
+      test::ConsoleResult result = Check(settings, strict ? " --strict" : "");
+      REQUIRE(result.finished);
+      CHECK(result.exitCode == (c.refusal || strict ? 2u : 1u));
+      std::vector<std::string> lines = test::Lines(result.err);
+      REQUIRE(lines.size() == 1);
+      const std::string expected =
+          std::string("PendrixPack: ") + (c.refusal ? "" : "warning: ") + settings + ": " + c.where + ": ";
+      CHECK(lines[0].substr(0, expected.size()) == expected);
+      CHECK(lines[0].find(c.says) != std::string::npos);
+    }
+  }
+}
+
+TEST_CASE("--check: 0 when clean, 1 with warnings, 2 when something would be refused") {
+  test::ScratchDir dir("check");
+  const std::string settings = dir / "Settings.ini";
+  const std::string payload = dir / "payload";
+  CreateDirectoryA(payload.c_str(), nullptr);
+  test::WriteFile(payload + "\\pre.exe", "pre");
+  test::WriteFile(payload + "\\main.exe", "main");
+  struct Case {
+    int line;
+    std::string settings;
+    std::string extra;
+    DWORD exitCode;
+    std::string summary;
+  };
+  const Case cases[] = {
+      {__LINE__, Default(""), "", 0, "0 warning(s), 0 refusal(s)"},
+      {__LINE__, Default(""), " --payload " + Quote(payload), 0, "0 warning(s), 0 refusal(s)"},
+      {__LINE__, Default("Rebot=yes\r\n"), "", 1, "1 warning(s), 0 refusal(s)"},
+      {__LINE__, Default("") + "[Pre]\r\nName=x\r\n", "", 1, "1 warning(s), 0 refusal(s)"},
+      {__LINE__, "[default]\r\nMainInstall=Ghost\r\n", "", 2, "0 warning(s), 1 refusal(s)"},
+      {__LINE__, "[default]\r\nMainInstall=Main\r\n[Main]\r\nName=Main\r\nFile=absent.exe\r\n",
+       " --payload " + Quote(payload), 2, "0 warning(s), 1 refusal(s)"},
+  };
+  for (const Case& c : cases) {
+    CAPTURE(c.line);
+    test::WriteFile(settings, c.settings);
+    test::ConsoleResult result = Check(settings, c.extra);
+    REQUIRE(result.finished);
+    CHECK(result.exitCode == c.exitCode);
+    CHECK(result.out.find(c.summary) != std::string::npos);
+  }
+  test::ConsoleResult missing = Check(dir / "none.ini");
+  CHECK(missing.exitCode == 2);
+}
+
+TEST_CASE("warnings come before the summary of a built package; --strict refuses it and writes nothing") {
+  test::Package p;
+  p.Payload("pre.exe");
+  p.Payload("main.exe");
+  const std::string settings = Default("Rebot=yes\r\n");
+  test::WriteFile(p.settings, settings);
+  const std::string arguments =
+      "--settings " + Quote(p.settings) + " --payload " + Quote(p.payload) + " --out " + Quote(p.exe);
+  test::ConsoleResult strict = test::RunPack(arguments + " --strict");
+  CHECK(strict.exitCode == ERROR_INVALID_DATA);
+  CHECK(test::Lines(strict.err).size() == 2);
+  CHECK(test::Lines(strict.err).back() == "PendrixPack: refused with --strict: 1 finding(s) above");
+  CHECK(test::ListFiles(p.folder).empty());
+
+  test::ConsoleResult built = test::RunPack(arguments);
+  CHECK(built.exitCode == 0);
+  CHECK(test::Lines(built.err) ==
+        std::vector<std::string>{"PendrixPack: warning: " + p.settings +
+                                 ": [default] Rebot: no setup-type section reads this key: the engine ignores it"});
+  CHECK(test::Lines(built.out).front() == "Setup type [default]");
+  CHECK(test::FileExists(p.exe));
+}
+
+TEST_CASE("--list shows the engine, the settings, each setup type's installers and every resource") {
+  test::Package p;
+  p.Payload("pre.exe", "the prerequisite");
+  p.Payload("main.exe", "the main installer");
+  const std::string settings = Default("");
+  const std::string engine = "Engine: Pendrix " PENDRIX_VERSION_TEXT;
+  const std::vector<std::string> types = {
+      "Setup type [default]",
+      "  prerequisite [Pre]: resource INSTALLER_PRE, 16 bytes, extracted as \"pre.exe\"",
+      "  main [Main]: resource INSTALLER_MAIN, 18 bytes, extracted as \"main.exe\"",
+  };
+  auto listed = [&]() {
+    test::ConsoleResult result = test::RunPack("--list " + Quote(p.exe));
+    REQUIRE(result.exitCode == 0);
+    return test::Lines(result.out);
+  };
+  auto contains = [](const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+  };
+
+  p.Build(settings, true);
+  std::vector<std::string> lines = listed();
+  REQUIRE(lines.size() > 6);
+  CHECK(lines[0] == "Package " + Quote(p.exe));
+  CHECK(lines[1] == engine);
+  CHECK(lines[2] == "Settings: embedded as SETTINGS_INI, " + std::to_string(settings.size()) + " bytes");
+  CHECK(std::vector<std::string>(lines.begin() + 3, lines.begin() + 6) == types);
+  CHECK(lines[6] == "Resources:");
+  CHECK(contains(lines, "  INSTALLER INSTALLER_PRE, 16 bytes"));
+  CHECK(contains(lines, "  TEXT SETTINGS_INI, " + std::to_string(settings.size()) + " bytes"));
+  CHECK(contains(lines, "  LANGUAGE LANG_BOOTSTRAPPER, " +
+                            std::to_string(test::ReadFile(test::BinFile("PendrixLang.dll")).size()) + " bytes"));
+
+  p.Build(settings);  // not embedded: the Settings.ini beside the package is read
+  const std::string beside = p.folder + "\\Settings.ini";
+  lines = listed();
+  CHECK(lines[2] == "Settings: not embedded; the package reads Settings.ini from its own folder (" + Quote(beside) +
+                        ", there now)");
+  CHECK(std::vector<std::string>(lines.begin() + 3, lines.begin() + 6) == types);
+  CHECK_FALSE(contains(lines, "  TEXT SETTINGS_INI, " + std::to_string(settings.size()) + " bytes"));
+  DeleteFileA(beside.c_str());
+  lines = listed();
+  CHECK(lines[2] == "Settings: not embedded; the package reads Settings.ini from its own folder (" + Quote(beside) +
+                        ", not there now)");
+  CHECK(lines[3] == "Resources:");
+
+  test::ConsoleResult notAPackage = test::RunPack("--list " + Quote(test::BinFile("FakeInstaller.exe")));
+  CHECK(notAPackage.exitCode == ERROR_BAD_FORMAT);
+  CHECK(notAPackage.err.find("is no Pendrix package") != std::string::npos);
+}

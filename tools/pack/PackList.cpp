@@ -1,0 +1,165 @@
+#include "PackList.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "ErrorText.h"
+#include "PackagePlan.h"
+#include "install/InstallerResource.h"
+
+namespace {
+
+struct ResourceEntry {
+  std::string type;
+  std::string name;
+  DWORD size;
+};
+
+std::string ResourceId(LPCSTR id) {
+  if (IS_INTRESOURCE(id)) return "#" + std::to_string(reinterpret_cast<ULONG_PTR>(id));
+  return id;
+}
+
+std::string TypeName(LPCSTR type) {
+  struct Known {
+    ULONG_PTR id;
+    const char* name;
+  } static const kKnown[] = {{1, "CURSOR"},      {2, "BITMAP"},   {3, "ICON"},     {4, "MENU"},
+                             {5, "DIALOG"},      {6, "STRING"},   {10, "RCDATA"},  {12, "GROUP_CURSOR"},
+                             {14, "GROUP_ICON"}, {16, "VERSION"}, {24, "MANIFEST"}};
+  if (IS_INTRESOURCE(type))
+    for (const Known& known : kKnown)
+      if (reinterpret_cast<ULONG_PTR>(type) == known.id) return known.name;
+  return ResourceId(type);
+}
+
+struct Enumeration {
+  HMODULE module;
+  std::vector<ResourceEntry> entries;
+};
+
+BOOL CALLBACK CollectName(HMODULE module, LPCSTR type, LPSTR name, LONG_PTR parameter) {
+  auto* enumeration = reinterpret_cast<Enumeration*>(parameter);
+  HRSRC resource = FindResourceA(module, name, type);
+  enumeration->entries.push_back({TypeName(type), ResourceId(name), resource ? SizeofResource(module, resource) : 0});
+  return TRUE;
+}
+
+BOOL CALLBACK CollectType(HMODULE module, LPSTR type, LONG_PTR parameter) {
+  EnumResourceNamesA(module, type, CollectName, parameter);
+  return TRUE;
+}
+
+// The file version in the fixed part of the version resource: after the block's three words,
+// its key "VS_VERSION_INFO" in UTF-16 and the padding to a 32-bit boundary.
+std::string EngineVersion(HMODULE module) {
+  constexpr DWORD kFixedInfoOffset = 40;
+  constexpr DWORD kFixedInfoSignature = 0xFEEF04BD;
+  HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(1), reinterpret_cast<LPCSTR>(RT_VERSION));
+  HGLOBAL loaded = resource ? LoadResource(module, resource) : nullptr;
+  const BYTE* bytes = loaded ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
+  if (bytes == nullptr || SizeofResource(module, resource) < kFixedInfoOffset + sizeof(VS_FIXEDFILEINFO))
+    return "no version resource";
+  VS_FIXEDFILEINFO info;
+  memcpy(&info, bytes + kFixedInfoOffset, sizeof(info));
+  if (info.dwSignature != kFixedInfoSignature) return "no version resource";
+  return "Pendrix " + std::to_string(HIWORD(info.dwFileVersionMS)) + "." +
+         std::to_string(LOWORD(info.dwFileVersionMS)) + "." + std::to_string(HIWORD(info.dwFileVersionLS));
+}
+
+// The embedded settings written to a file of their own, so that the profile functions read them
+// as the engine will; "" when the package carries none.
+std::string ExtractEmbeddedSettings(HMODULE module, DWORD& size) {
+  HRSRC resource = FindResourceA(module, "SETTINGS_INI", "TEXT");
+  HGLOBAL loaded = resource ? LoadResource(module, resource) : nullptr;
+  const void* bytes = loaded ? LockResource(loaded) : nullptr;
+  if (bytes == nullptr) return "";
+  size = SizeofResource(module, resource);
+  char folder[MAX_PATH] = {};
+  char file[MAX_PATH] = {};
+  if (GetTempPathA(sizeof(folder), folder) == 0 || GetTempFileNameA(folder, "pxl", 0, file) == 0) return "";
+  HANDLE handle = CreateFileA(file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr);
+  DWORD written = 0;
+  bool ok = handle != INVALID_HANDLE_VALUE && WriteFile(handle, bytes, size, &written, nullptr) && written == size;
+  if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+  if (!ok) {
+    DeleteFileA(file);
+    return "";
+  }
+  return file;
+}
+
+void PrintSetupTypes(HMODULE module, const std::string& settings) {
+  PackagePlan plan;
+  std::string error;
+  if (ReadPackagePlan(settings, "", plan, error) != 0) {
+    printf("The settings cannot be packed as they are: %s\n", error.c_str());
+    return;
+  }
+  for (const PlannedSetupType& type : plan.setupTypes) {
+    printf("Setup type [%s]\n", type.section.c_str());
+    for (const PlannedInstaller& installer : type.installers) {
+      const char* role = installer.main ? "main" : "prerequisite";
+      if (installer.doNotExtract) {
+        printf("  %s [%s]: runs \"%s\" from the package folder (DoNotExtract)\n", role, installer.section.c_str(),
+               installer.file.c_str());
+        continue;
+      }
+      char name[kResourceNameSize] = {};
+      InstallerResourceName(installer.name.c_str(), name);
+      CharUpperA(name);  // as the loader stores and compares it
+      HRSRC resource = FindResourceA(module, name, kInstallerResourceType);
+      if (resource == nullptr)
+        printf("  %s [%s]: resource %s, missing from the package\n", role, installer.section.c_str(), name);
+      else
+        printf("  %s [%s]: resource %s, %lu bytes, extracted as \"%s\"\n", role, installer.section.c_str(), name,
+               SizeofResource(module, resource), installer.payloadName.c_str());
+    }
+  }
+}
+
+}  // namespace
+
+int ListPackage(const std::string& packagePath) {
+  char full[MAX_PATH] = {};
+  DWORD n = GetFullPathNameA(packagePath.c_str(), sizeof(full), full, nullptr);
+  std::string path = (n > 0 && n < sizeof(full)) ? full : packagePath;
+  HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (module == nullptr) {
+    DWORD code = GetLastError();
+    fprintf(stderr, "PendrixPack: the package %s cannot be read (%s)\n", Quoted(path).c_str(),
+            SystemMessage(code).c_str());
+    return code != 0 ? static_cast<int>(code) : ERROR_FILE_NOT_FOUND;
+  }
+  if (FindResourceA(module, "LANG_BOOTSTRAPPER", "LANGUAGE") == nullptr) {
+    FreeLibrary(module);
+    fprintf(stderr, "PendrixPack: %s is no Pendrix package: it carries no language DLL\n", Quoted(path).c_str());
+    return ERROR_BAD_FORMAT;
+  }
+
+  printf("Package %s\n", Quoted(path).c_str());
+  printf("Engine: %s\n", EngineVersion(module).c_str());
+  DWORD settingsSize = 0;
+  std::string embedded = ExtractEmbeddedSettings(module, settingsSize);
+  if (!embedded.empty()) {
+    printf("Settings: embedded as SETTINGS_INI, %lu bytes\n", settingsSize);
+    PrintSetupTypes(module, embedded);
+    DeleteFileA(embedded.c_str());
+  } else {
+    std::string beside = path.substr(0, path.find_last_of('\\') + 1) + "Settings.ini";
+    bool there = GetFileAttributesA(beside.c_str()) != INVALID_FILE_ATTRIBUTES;
+    printf("Settings: not embedded; the package reads Settings.ini from its own folder (%s, %s)\n",
+           Quoted(beside).c_str(), there ? "there now" : "not there now");
+    if (there) PrintSetupTypes(module, beside);
+  }
+
+  Enumeration enumeration{module, {}};
+  EnumResourceTypesA(module, CollectType, reinterpret_cast<LONG_PTR>(&enumeration));
+  printf("Resources:\n");
+  for (const ResourceEntry& entry : enumeration.entries)
+    printf("  %s %s, %lu bytes\n", entry.type.c_str(), entry.name.c_str(), entry.size);
+  FreeLibrary(module);
+  fflush(stdout);
+  return 0;
+}
