@@ -26,7 +26,7 @@ while read -r file; do
   format=$(prompt_value "$prompts" "$file" Format)
   case $format in
     ms-adpcm-44k) encoding=(-r 44100 -c 1 -e ms-adpcm) ;;
-    ima-adpcm-22k) encoding=(-r 22050 -c 1 -e ima-adpcm) ;;
+    ms-adpcm-16k) encoding=(-r 16000 -c 1 -e ms-adpcm) ;;
     *) echo "gen-speech: $file: unknown format \"$format\"" >&2; exit 1 ;;
   esac
   [ -n "$words" ] || { echo "gen-speech: $file: no words" >&2; exit 1; }
@@ -36,6 +36,6 @@ while read -r file; do
 done < <(prompt_files "$prompts")
 
 # The waiting tone, repeated while an installer runs: short and soft, with gentle edges.
-sox -R -n -r 22050 -c 1 -e ima-adpcm "$work/wait-tone.wav" \
+sox -R -n -r 16000 -c 1 -e ms-adpcm "$work/wait-tone.wav" \
   synth 0.3 sine 660 fade h 0.03 0.3 0.12 vol 0.25
 mv "$work/wait-tone.wav" "$out/wait-tone.wav"

@@ -21,7 +21,6 @@
 namespace {
 
 constexpr WORD kMsAdpcm = 2;   // WAVE_FORMAT_ADPCM
-constexpr WORD kImaAdpcm = 0x11;  // WAVE_FORMAT_IMA_ADPCM
 constexpr int kHelpStringLimit = 4095;   // one string loaded by the Help dialog
 constexpr int kHelpTextLimit = 16383;    // the Help dialog's whole text buffer
 
@@ -670,9 +669,9 @@ TEST_CASE("each recording is a whole WAVE file that the platform's codecs play t
     WORD tag;
     DWORD rate;
   };
-  // The reboot prompts are played as Microsoft ADPCM at 44,100 Hz; the others are IMA ADPCM at
-  // 22,050 Hz, the rate nearest the voice's own that every Windows codec takes.
-  const Format formats[] = {{"ms-adpcm-44k", kMsAdpcm, 44100}, {"ima-adpcm-22k", kImaAdpcm, 22050}};
+  // The reboot prompts are played as Microsoft ADPCM at 44,100 Hz; the others are Microsoft ADPCM
+  // at 16,000 Hz, the voice's own rate.
+  const Format formats[] = {{"ms-adpcm-44k", kMsAdpcm, 44100}, {"ms-adpcm-16k", kMsAdpcm, 16000}};
   struct Row {
     std::string what;
     HMODULE module;

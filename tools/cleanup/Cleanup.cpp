@@ -12,6 +12,7 @@
 #include <cstdio>
 
 #include "CleanupArguments.h"
+#include "ConsoleOutput.h"
 #include "InstallerRegistry.h"
 #include "core/BoundedString.h"
 #include "core/HandleOwner.h"
@@ -58,7 +59,7 @@ int Fail(DWORD error, const char* format, ...) {
   while (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n' || text[length - 1] == ' ' ||
                         text[length - 1] == '.'))
     text[--length] = '\0';
-  fprintf(stderr, "MsiZap: %s: error %lu%s%s.\n", reason, error, length > 0 ? ": " : "", text);
+  Print(stderr, "MsiZap: %s: error %lu%s%s.\n", reason, error, length > 0 ? ": " : "", text);
   return static_cast<int>(error);
 }
 
@@ -70,7 +71,7 @@ int main(int argc, char** argv) {
   CleanupRequest request;
   CleanupArgumentError refusal = ParseCleanupArguments(argc - 1, argv + 1, request);
   if (refusal != CleanupArgumentError::kNone) {
-    fprintf(stderr, "MsiZap: %s.\n%s\n", CleanupArgumentErrorText(refusal), kCleanupUsage);
+    Print(stderr, "MsiZap: %s.\n%s\n", CleanupArgumentErrorText(refusal), kCleanupUsage);
     return ERROR_INVALID_PARAMETER;
   }
   char packed[kPackedGuidLength + 1];
@@ -91,14 +92,15 @@ int main(int argc, char** argv) {
     return Fail(static_cast<DWORD>(removal.error), "%s could not be removed", removal.failedPlace);
   INSTALLSTATE state = queryProductState(request.productCode);
   if (state != INSTALLSTATE_UNKNOWN) {
-    fprintf(stderr, "MsiZap: Windows Installer still sees %s (state %d) after the cleanup.\n", request.productCode,
+    Print(stderr, "MsiZap: Windows Installer still sees %s (state %d) after the cleanup.\n", request.productCode,
             static_cast<int>(state));
     return ERROR_INSTALL_FAILURE;
   }
 
   if (removal.removed == 0)
-    printf("%s is not installed: nothing to remove.\n", request.productCode);
+    Print(stdout, "%s is not installed: nothing to remove.\n", request.productCode);
   else
-    printf("Removed the Windows Installer registration of %s (%u entries).\n", request.productCode, removal.removed);
+    Print(stdout, "Removed the Windows Installer registration of %s (%u entries).\n", request.productCode,
+          removal.removed);
   return 0;
 }

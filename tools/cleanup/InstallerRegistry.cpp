@@ -4,6 +4,7 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "ConsoleOutput.h"
 #include "core/BoundedString.h"
 #include "core/HandleOwner.h"
 
@@ -102,7 +103,7 @@ class Remover {
         type != REG_SZ || !IsInInstallerFolder(package))
       return;
     if (DeleteFileA(package)) {
-      printf("Removed %s\n", package);
+      Print(stdout, "Removed %s\n", package);
       m_result.removed++;
       return;
     }
@@ -111,7 +112,7 @@ class Remover {
     // A package held open (a Windows Installer run still busy with it) goes at the next restart:
     // once its registration is gone, nothing would name it any more.
     if (MoveFileExA(package, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
-      printf("Removes %s at the next restart\n", package);
+      Print(stdout, "Removes %s at the next restart\n", package);
       m_result.removed++;
       return;
     }
@@ -177,7 +178,7 @@ class Remover {
     LONG result = DeleteTree(hive, path);
     if (result == ERROR_FILE_NOT_FOUND) return;
     if (result != ERROR_SUCCESS) return Failed(hive, path, result);
-    printf("Removed %s\\%s%s\n", HiveName(hive), path, ViewName());
+    Print(stdout, "Removed %s\\%s%s\n", HiveName(hive), path, ViewName());
     m_result.removed++;
   }
 
@@ -202,7 +203,7 @@ class Remover {
         Failed(hive, child, result);
         continue;
       }
-      printf("Removed the value %s of %s\\%s%s\n", m_packed, HiveName(hive), child, ViewName());
+      Print(stdout, "Removed the value %s of %s\\%s%s\n", m_packed, HiveName(hive), child, ViewName());
       m_result.removed++;
       DWORD subkeys = 1;
       DWORD values = 1;
@@ -215,7 +216,7 @@ class Remover {
         Failed(hive, child, result);
         continue;
       }
-      printf("Removed %s\\%s%s\n", HiveName(hive), child, ViewName());
+      Print(stdout, "Removed %s\\%s%s\n", HiveName(hive), child, ViewName());
       m_result.removed++;
       index--;  // the next subkey has moved into this place
     }
