@@ -7,11 +7,11 @@
 //
 // Named resources (the waves, the cleanup tool, the language DLL, the settings file, the
 // executable's icon) must never be #defined here: the resource compiler would store a #defined
-// name as a number. The code refers to them by the string constants at the end of this file.
+// name as a number. The code refers to those it uses by the string constants further down.
 #pragma once
 
 // ---- String table of the language DLL ---------------------------------------------------------
-// Not defined, and never to be: 0, 23 to 49, 56, 57 and 65. A new message takes a number above 72.
+// Not defined: 0, 23 to 49, 56, 57 and 65. A new message takes the next number above the last.
 #define IDS_ERROR_CAPTION 1                 // title of every error report
 #define IDS_LANGUAGE_EXTRACT_FAILED 2
 #define IDS_LANGUAGE_LOAD_FAILED 3
