@@ -6,10 +6,14 @@
 
 #include <memory>
 #include <string>
+#include <type_traits>
 
 #include "core/AnsiPath.h"
 #include "core/CommandLine.h"
+#include "core/PackageExitCodes.h"
 #include "core/SystemUtility.h"
+#include "settings/ProductVersion.h"
+#include "ui/language/resource.h"
 
 // Setup-type flag bits of ListSectionRecord::dwFlags.
 enum ListSectionFlag : DWORD {
@@ -45,14 +49,6 @@ enum ReturnAction : DWORD {
   kActionReinstall = 5,
 };
 
-// Results of IsMsiProductInstalled: how the package's product stands on the machine.
-enum InstalledProductResult : int {
-  kProductUndetermined = -2,  // not a Windows Installer package, not installed, or unknown
-  kProductOlderInstalled = -1,
-  kProductSameInstalled = 0,
-  kProductNewerInstalled = 1,
-};
-
 // Modes of ShowReboot: which restart is asked for, and so the buttons and the recording.
 enum RebootPromptMode : int {
   kRebootPromptDeferred = 1,        // "defer" codes only: OK or Cancel
@@ -60,6 +56,12 @@ enum RebootPromptMode : int {
   kRebootPromptImmediate = 3,       // OK or Cancel
   kRebootPromptImmediateForce = 4,  // OK only
   kRebootPromptForce = 5,           // OK only
+};
+
+// Levels of ShowPermissionsError: which rights the refusal names.
+enum PermissionLevel : int {
+  kAdministratorLevel = 1,
+  kPowerUserLevel = 2,
 };
 
 constexpr size_t kMaxCodes = 49;
@@ -245,6 +247,27 @@ DWORD WriteLogLine(const char* path, const char* format, va_list args);
 
 // An error report by message number of the language module, with its "%s" arguments.
 void ShowError(Bootstrapper* bootstrapper, UINT messageId, ...);
+
+// The same for a message of the table in ui/language/resource.h, given as many strings as the
+// message takes: another count does not compile.
+template <unsigned Id, typename... Strings>
+void ShowError(Bootstrapper* bootstrapper, Strings... strings) {
+  static_assert(MessageStrings(Id) >= 0, "a message the table does not list");
+  static_assert(MessageStrings(Id) == static_cast<int>(sizeof...(Strings)),
+                "the message takes another count of strings");
+  static_assert((std::is_convertible_v<Strings, const char*> && ...), "messages take strings");
+  ShowError(bootstrapper, Id, static_cast<const char*>(strings)...);
+}
+
+// Message `Id` of the language module into buffer, as LoadStringA(language, Id, buffer, size)
+// loads it. Strings is the number of "%s" that the caller fills in: the table must agree.
+template <unsigned Id, int Strings = 0>
+int LoadMessage(HMODULE language, char* buffer, int size) {
+  static_assert(MessageStrings(Id) >= 0, "a message the table does not list");
+  static_assert(MessageStrings(Id) == Strings, "the message takes another count of strings");
+  return LoadStringA(language, Id, buffer, size);
+}
+
 void CenterWindow(HWND window);
 
 // Hook and dialog procedures.

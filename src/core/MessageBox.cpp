@@ -84,7 +84,7 @@ void ShowError(Bootstrapper* bootstrapper, UINT messageId, ...) {
   char format[1000] = {};
   HMODULE language = bootstrapper->m_hLanguageModule;
   if (language != nullptr) {
-    LoadStringA(language, 1, caption, sizeof(caption));
+    LoadMessage<IDS_ERROR_CAPTION>(language, caption, sizeof(caption));
     LoadStringA(language, messageId, format, sizeof(format));
     if (format[0] != '\0') {
       // Bounded: a long argument cuts the message at 999 characters instead of overrunning it.

@@ -15,15 +15,14 @@
 namespace {
 // How long a magnifier asked to close may take before the restart goes ahead without it.
 constexpr DWORD kMagnifierCloseWaitMs = 30000;
-constexpr DWORD kRestartInitiatedExitCode = ERROR_SUCCESS_REBOOT_INITIATED;  // 1641
 }  // namespace
 
 DWORD Bootstrapper::DoSettings_Install() {
   LogMessage(this, "DoSettings_Install - Settings file: %s.", m_szSettingsPath);
   if (!SettingsFileExists(m_szSettingsPath)) {
     LogMessage(this, "DoSettings_Install - No Settings file to run.");
-    ShowError(this, 9);
-    return ERROR_FILE_NOT_FOUND;
+    ShowError<IDS_NO_SETTINGS>(this);
+    return kExitNoSettings;
   }
   DWORD result = SetListSection();
   if (result != ERROR_SUCCESS) {
@@ -32,22 +31,22 @@ DWORD Bootstrapper::DoSettings_Install() {
   }
   if (!CheckRequiredPermissions()) {
     LogMessage(this, "DoSettings_Install - User does not have the required permission level.");
-    return ERROR_ACCESS_DENIED;
+    return kExitRequirementNotMet;
   }
   if (!CheckRequiredOS()) {
     LogMessage(this, "DoSettings_Install - Operating system not supported.");
-    return ERROR_ACCESS_DENIED;
+    return kExitRequirementNotMet;
   }
   if (!CheckRequiredPlatform()) {
     LogMessage(this, "DoSettings_Install - Platform not supported.");
-    return ERROR_ACCESS_DENIED;
+    return kExitRequirementNotMet;
   }
   if (!RunWelcomeStep()) {
     LogMessage(this, "DoSettings_Install - User chose Cancel at the Welcome dialog.");
-    return ERROR_SUCCESS;
+    return kExitSuccess;
   }
 
-  DWORD exitCode = 0;
+  DWORD exitCode = kExitSuccess;
   std::vector<std::string> prerequisites;
   SplitString(ListSection.PreInstall, "|", prerequisites);
   if (!prerequisites.empty()) {
@@ -67,7 +66,7 @@ DWORD Bootstrapper::DoSettings_Install() {
         RemoveFromRunOnce();
         return exitCode;
       }
-      if (action == kActionRestarting) return kRestartInitiatedExitCode;
+      if (action == kActionRestarting) return kExitRestartInitiated;
     }
 
     stage.End();
@@ -81,7 +80,7 @@ DWORD Bootstrapper::DoSettings_Install() {
         // The RunOnce entry stays when the main installer is still to run after the restart.
         CloseMagnifier();
         RestartComputer();
-        return kRestartInitiatedExitCode;
+        return kExitRestartInitiated;
       }
     }
     RemoveFromRunOnce();

@@ -11,7 +11,7 @@ DWORD Bootstrapper::RunBootstrapper() {
   LogMessage(this, "RunBootstrapper - Source directory: %s.", m_szSourceDir);
   const char* commandLine = m_pCommandLine->GetCommandLineCopy();
   LogMessage(this, "RunBootstrapper - Bootstrapper command-line: %s.", commandLine ? commandLine : "");
-  if (!PrepareRun()) return 13;
+  if (!PrepareRun()) return kExitNotRun;
   DWORD result = DoSettings_Install();
   ReleaseSettingsFile();
   return result;

@@ -38,7 +38,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     if (SystemUtility::IsZRProductRunning())
       bootstrapper.m_bProductRunningAtStart = TRUE;
     else
-      bootstrapper.SetWelcomeDlgRes(instance, 107, 104, 105, 106, 108);
+      bootstrapper.SetWelcomeDlgRes(instance, IDD_PACKAGE_WELCOME, IDC_PACKAGE_WELCOME_TITLE, IDC_PACKAGE_WELCOME_TEXT,
+                                    IDC_SIDE_PANEL, IDB_PACKAGE_SIDE_PANEL);
 
     exitCode = bootstrapper.RunBootstrapper();
 

@@ -3,6 +3,7 @@
 // A broken install is cleaned up with the cleanup tool before its single reinstall.
 #include "core/Bootstrapper.h"
 #include "core/BoundedString.h"
+#include "install/InstallerResource.h"
 #include "install/RebootModes.h"
 
 namespace {
@@ -80,7 +81,7 @@ bool Bootstrapper::RunCleanup() {
   // The tool comes from the language DLL only: without it, a module handle of null would make
   // the executable's own resources the source, where an installer named CLEANUP could lie.
   if (m_hLanguageModule == nullptr ||
-      ExtractResource(m_hLanguageModule, "INSTALLER", "INSTALLER_CLEANUP", tool) != ERROR_SUCCESS) {
+      ExtractResource(m_hLanguageModule, kInstallerResourceType, kCleanupToolResource, tool) != ERROR_SUCCESS) {
     DeleteFileA(tool);  // a write that failed half-way leaves no part of the tool behind
     LogMessage(this, "RunCleanup - Failed to extract the cleanup file.");
     return false;
@@ -98,5 +99,5 @@ bool Bootstrapper::RunCleanup() {
   SetCurrentDirectoryA(savedFolder);
   LogMessage(this, "RunCleanup - Set current directory to %s.", savedFolder);
   DeleteFileA(tool);
-  return result != ERROR_INVALID_DATA;
+  return result != kExitNotRun;
 }

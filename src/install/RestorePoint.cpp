@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr UINT kRestorePointDescription = 69;  // "%s Restore Point"
-
 using SetRestorePointFn = BOOL(WINAPI*)(PRESTOREPOINTINFOA, PSTATEMGRSTATUS);
 
 // System Restore's client library from the system folder and nowhere else: a file of that name
@@ -40,7 +38,7 @@ void Bootstrapper::CreateSystemRestorePoint() {
   request.dwRestorePtType = APPLICATION_INSTALL;
   request.llSequenceNumber = 0;
   char format[500] = {};
-  if (m_hLanguageModule != nullptr) LoadStringA(m_hLanguageModule, kRestorePointDescription, format, sizeof(format));
+  if (m_hLanguageModule != nullptr) LoadMessage<IDS_RESTORE_POINT, 1>(m_hLanguageModule, format, sizeof(format));
   if (format[0] != '\0') FormatCut(request.szDescription, format, m_szDisplayName);
 
   ModuleHandle client = LoadSystemRestoreClient();

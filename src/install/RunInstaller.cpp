@@ -11,12 +11,9 @@
 #include "core/SystemFolder.h"
 #include "install/InstallerResource.h"
 #include "install/MsiSwitch.h"
+#include "settings/ExistenceVotes.h"
 
 namespace {
-
-constexpr WORD kWaitingToneId = 103;
-// The shell gave no process to wait for: the outcome of the installer cannot be known.
-constexpr DWORD kNoProcessExitCode = ERROR_INVALID_HANDLE;
 
 // The extracted installer, deleted on every way out once the extraction has succeeded. A file
 // that cannot go (a child of the installer still runs from it) is logged; the next run
@@ -76,10 +73,10 @@ void MarkProgramCompatibility(const char* file) {
 
 DWORD Bootstrapper::RunInstaller(const char* section, BOOL mainInstaller) {
   m_bInstallerSkipped = FALSE;
-  if (section == nullptr || section[0] == '\0') return ERROR_INVALID_DATA;
+  if (section == nullptr || section[0] == '\0') return kExitNotRun;
   if (SetInstallerSection(section) != ERROR_SUCCESS) {
     LogMessage(this, "RunInstaller - Failed to read the installer-specific section in Settings.");
-    return ERROR_INVALID_DATA;
+    return kExitNotRun;
   }
   const bool extract = (InstallerSection.dwFlags & kDoNotExtract) == 0;
 
@@ -87,8 +84,8 @@ DWORD Bootstrapper::RunInstaller(const char* section, BOOL mainInstaller) {
   GetOutputFileName(outputFile, sizeof(outputFile));
   LogMessage(this, "RunInstaller - Output file name: %s.", outputFile);
   if (outputFile[0] == '\0' && extract) {
-    ShowError(this, 18, section);
-    return ERROR_INVALID_DATA;
+    ShowError<IDS_OUTPUT_FILE_UNKNOWN>(this, section);
+    return kExitNotRun;
   }
 
   if (extract) {
@@ -96,8 +93,8 @@ DWORD Bootstrapper::RunInstaller(const char* section, BOOL mainInstaller) {
     InstallerResourceName(InstallerSection.Name, resourceName);
     if (ExtractResource(nullptr, kInstallerResourceType, resourceName, outputFile) != ERROR_SUCCESS) {
       LogMessage(this, "RunInstaller - Failed to extract the installer.");
-      ShowError(this, 16, section);
-      return ERROR_INVALID_DATA;
+      ShowError<IDS_INSTALLER_EXTRACT_FAILED>(this, section);
+      return kExitNotRun;
     }
   }
   // With DoNotExtract nothing was written: the output file only names the installer beside the package.
@@ -171,12 +168,12 @@ bool Bootstrapper::DoWeAllowInstallerToRun(BOOL mainInstaller, const char* outpu
 
   int existence = RunCheckExistence();
   LogMessage(this, "DoWeAllowInstallerToRun - RunCheckExistence result: %d", existence);
-  if (existence == 0) {
+  if (existence == kExistenceSkip) {
     LogMessage(this, "DoWeAllowInstallerToRun - Skipping this installer because of CheckExistence.");
     if (reinstall != nullptr) *reinstall = 0;
     return false;
   }
-  if (existence == 1 || (InstallerSection.dwFlags & kForceRun) != 0) skipIfInstalled = false;
+  if (existence == kExistenceMustRun || (InstallerSection.dwFlags & kForceRun) != 0) skipIfInstalled = false;
   LogMessage(this, "DoWeAllowInstallerToRun - Skip if installed? %d.", skipIfInstalled ? 1 : 0);
 
   int installed = IsMsiProductInstalled(outputFile);
@@ -188,7 +185,7 @@ bool Bootstrapper::DoWeAllowInstallerToRun(BOOL mainInstaller, const char* outpu
       run = false;
     } else {
       LogMessage(this, "DoWeAllowInstallerToRun - Installer is the same or newer but bypassing the skip.");
-      if (existence == 1) reinstallFlag = 1;
+      if (existence == kExistenceMustRun) reinstallFlag = 1;
     }
   } else if (installed == kProductOlderInstalled) {
     reinstallFlag = 1;
@@ -198,14 +195,14 @@ bool Bootstrapper::DoWeAllowInstallerToRun(BOOL mainInstaller, const char* outpu
 }
 
 DWORD Bootstrapper::Run(const char* file, const char* arguments, LONG toneSeconds, int showCommand) {
-  if (file == nullptr || file[0] == '\0') return ERROR_INVALID_DATA;
+  if (file == nullptr || file[0] == '\0') return kExitNotRun;
   if (arguments == nullptr) arguments = "";
   LogMessage(this, "Run - Launching file \"%s\" with arguments \"%s\".", file, arguments);
 
   // The waiting tone tells a user who cannot see the screen that the installer is still busy.
   const bool tone = toneSeconds > 0 && m_hLanguageModule != nullptr;
   auto playTone = [this]() {
-    PlaySoundA(MAKEINTRESOURCEA(kWaitingToneId), m_hLanguageModule, SND_RESOURCE | SND_ASYNC);
+    PlaySoundA(MAKEINTRESOURCEA(IDR_WAIT_TONE), m_hLanguageModule, SND_RESOURCE | SND_ASYNC);
   };
   if (tone) playTone();
 
@@ -232,10 +229,11 @@ DWORD Bootstrapper::Run(const char* file, const char* arguments, LONG toneSecond
     LogMessage(this, "Run - The shell could not launch the file: error %lu.", error);
     return error;
   }
+  // Without a process the outcome of the installer cannot be known.
   if (launch.hProcess == nullptr) {
     LogMessage(this, "Run - The launch gave no process to wait for; the run ends with error %lu.",
-               kNoProcessExitCode);
-    return kNoProcessExitCode;
+               kExitNoInstallerProcess);
+    return kExitNoInstallerProcess;
   }
   KernelHandle process(launch.hProcess);
 

@@ -9,10 +9,6 @@
 
 namespace {
 
-// Levels of ShowPermissionsError.
-constexpr int kAdministratorLevel = 1;
-constexpr int kPowerUserLevel = 2;
-
 // The access the private descriptor grants to the group (read | write), the access asked for,
 // and the mapping of the generic rights onto them.
 constexpr DWORD kGrantedAccess = 3;

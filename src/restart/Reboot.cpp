@@ -7,10 +7,6 @@
 
 namespace {
 
-constexpr UINT kCaptionString = 55;         // "%s Setup Package"
-constexpr UINT kRestartProductString = 21;  // the product must be restarted
-constexpr UINT kRebootString = 58;          // the computer must be restarted
-
 // Planned, major reason application, minor reason installation.
 constexpr DWORD kRestartReason = 0x80000000 | 0x00040000 | 0x00000002;
 
@@ -42,7 +38,7 @@ DWORD SetShutdownPrivilege(HANDLE token, bool enable) {
 
 void LoadCaption(const Bootstrapper& bootstrapper, char (&caption)[100]) {
   char format[500] = {};
-  LoadStringA(bootstrapper.m_hLanguageModule, kCaptionString, format, sizeof(format) - 1);
+  LoadMessage<IDS_SETUP_PACKAGE_CAPTION, 1>(bootstrapper.m_hLanguageModule, format, sizeof(format) - 1);
   if (format[0] != '\0') FormatCut(caption, format, bootstrapper.m_szDisplayName);
 }
 
@@ -59,11 +55,11 @@ bool Bootstrapper::ShowReboot(int mode, BOOL furtherWork) {
   if (m_hLanguageModule != nullptr) {
     const bool okCancel = mode == kRebootPromptDeferred || mode == kRebootPromptImmediate;
     buttons = okCancel ? MB_OKCANCEL : MB_OK;
-    const char* name = okCancel ? (furtherWork ? "IDR_REBOOT_OKCANCEL1_WAV" : "IDR_REBOOT_OKCANCEL2_WAV")
-                                : (furtherWork ? "IDR_REBOOT_OK1_WAV" : "IDR_REBOOT_OK2_WAV");
+    const char* name = okCancel ? (furtherWork ? kRebootOkCancel1WaveName : kRebootOkCancel2WaveName)
+                                : (furtherWork ? kRebootOk1WaveName : kRebootOk2WaveName);
     CopyCut(wave, name, 259);
     LoadCaption(*this, caption);
-    LoadStringA(m_hLanguageModule, kRebootString, text, sizeof(text));
+    LoadMessage<IDS_REBOOT>(m_hLanguageModule, text, sizeof(text));
   }
 
   const bool spoken = (ListSection.dwFlags & kRebootWave) != 0;
@@ -85,7 +81,7 @@ BOOL Bootstrapper::PlayRebootWave(BOOL play, DWORD soundFlags, const char* name)
     return FALSE;
   }
   if (!play) return PlaySoundA(nullptr, nullptr, 0);
-  if (name == nullptr || FindResourceA(m_hLanguageModule, name, "WAVE") == nullptr) {
+  if (name == nullptr || FindResourceA(m_hLanguageModule, name, kWaveResourceType) == nullptr) {
     LogMessage(this, "PlayRebootWave - Failed to find Reboot wave file %s.", name != nullptr ? name : "");
     return FALSE;
   }
@@ -98,7 +94,7 @@ void Bootstrapper::ShowRestartProduct() {
   char text[500] = {};
   if (m_hLanguageModule != nullptr) {
     LoadCaption(*this, caption);
-    LoadStringA(m_hLanguageModule, kRestartProductString, text, sizeof(text));
+    LoadMessage<IDS_RESTART_PRODUCT>(m_hLanguageModule, text, sizeof(text));
   }
   LogMessage(this, "ShowReboot - Prompting user to restart product.");
   SystemUtility::ShowMessageBox(nullptr, text, caption, MB_OK | MB_ICONEXCLAMATION);

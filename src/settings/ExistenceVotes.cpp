@@ -34,17 +34,17 @@ bool IsKnownRuleValue(int32_t value) { return value >= kLowestRuleValue && value
 int ApplyExistenceRule(int overall, int32_t value, bool exists) {
   auto vote = [overall](int v) { return v < overall ? v : overall; };
   switch (value) {
-    case 0:  // run only when absent
+    case kRunOnlyWhenAbsent:
       return exists ? kExistenceSkip : vote(kExistenceMustRun);
-    case 1:  // run only when present
+    case kRunOnlyWhenPresent:
       return exists ? vote(kExistenceMustRun) : kExistenceSkip;
-    case 2:
+    case kRunWhenAbsent:
       return vote(exists ? kExistenceNoDemand : kExistenceMustRun);
-    case 3:
+    case kRunWhenPresent:
       return vote(exists ? kExistenceMustRun : kExistenceNoDemand);
-    case 4:  // skip when present; when absent, clear any earlier demand to run
+    case kSkipWhenPresent:  // when absent, any earlier demand to run is cleared
       return exists ? kExistenceSkip : kExistenceNoDemand;
-    case 5:  // skip when absent; when present, clear any earlier demand to run
+    case kSkipWhenAbsent:  // when present, any earlier demand to run is cleared
       return exists ? kExistenceNoDemand : kExistenceSkip;
     default:
       return vote(kExistenceNoDemand);

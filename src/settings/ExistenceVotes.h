@@ -16,9 +16,18 @@ enum class ExistenceRuleType { kRegKey, kFile, kOS, kPlatform, kUnknown };
 
 // The type words, in the order of ExistenceRuleType.
 inline constexpr const char* kExistenceRuleTypes[] = {"RegKey", "File", "OS", "Platform"};
-// Rule values with a meaning.
-constexpr int32_t kLowestRuleValue = 0;
-constexpr int32_t kHighestRuleValue = 5;
+
+// Rule values with a meaning: what the outcome of a rule's test does to the result.
+enum ExistenceRuleValue : int32_t {
+  kRunOnlyWhenAbsent = 0,   // found: skip; absent: must run
+  kRunOnlyWhenPresent = 1,  // found: must run; absent: skip
+  kRunWhenAbsent = 2,       // absent: must run
+  kRunWhenPresent = 3,      // found: must run
+  kSkipWhenPresent = 4,     // found: skip; absent: no demand, whatever earlier rules said
+  kSkipWhenAbsent = 5,      // absent: skip; found: no demand, whatever earlier rules said
+};
+constexpr int32_t kLowestRuleValue = kRunOnlyWhenAbsent;
+constexpr int32_t kHighestRuleValue = kSkipWhenAbsent;
 
 struct ExistenceRule {
   std::string type;      // as written
@@ -37,5 +46,6 @@ ExistenceRuleType ClassifyExistenceRule(const std::string& type);
 bool IsKnownRuleValue(int32_t value);
 
 // The overall result after one rule with this value whose test found the thing (exists) or not.
-// Votes lower the overall result; values 4 and 5 may also raise it back to kExistenceNoDemand.
+// Votes lower the overall result; kSkipWhenPresent and kSkipWhenAbsent may also raise it back
+// to kExistenceNoDemand.
 int ApplyExistenceRule(int overall, int32_t value, bool exists);

@@ -41,7 +41,7 @@ DWORD Bootstrapper::SetInstallerSection(const char* section) {
   char probe[4] = {};
   if (GetPrivateProfileSectionA(section, probe, sizeof(probe), settings) == 0) {
     LogMessage(this, "SetInstallerSection - The section does not exist in Settings.");
-    ShowError(this, 15, section);
+    ShowError<IDS_SECTION_MISSING>(this, section);
     return ERROR_INVALID_DATA;
   }
 
@@ -49,8 +49,8 @@ DWORD Bootstrapper::SetInstallerSection(const char* section) {
   LogMessage(this, "SetInstallerSection - Name key: %s.", InstallerSection.Name);
   if (InstallerSection.Name[0] == '\0') {
     LogMessage(this, "SetInstallerSection - No Name key was specified in the section.");
-    ShowError(this, 11, "Name", section);
-    return ERROR_BAD_PATHNAME;  // 161: a required key is missing
+    ShowError<IDS_KEY_MISSING>(this, "Name", section);
+    return ERROR_BAD_PATHNAME;  // a required key is missing
   }
 
   ReadSettingsKey(settings, section, kInstallerKeys[kKeyFile], InstallerSection.File);
@@ -58,8 +58,8 @@ DWORD Bootstrapper::SetInstallerSection(const char* section) {
   CharLowerA(InstallerSection.File);
   if (InstallerSection.File[0] == '\0') {
     LogMessage(this, "SetInstallerSection - No File key was specified in the section.");
-    ShowError(this, 11, "File", section);
-    return ERROR_BAD_PATHNAME;  // 161: a required key is missing
+    ShowError<IDS_KEY_MISSING>(this, "File", section);
+    return ERROR_BAD_PATHNAME;  // a required key is missing
   }
 
   ReadSettingsKey(settings, section, kInstallerKeys[kKeyArguments], InstallerSection.Arguments);

@@ -33,7 +33,7 @@ DWORD Bootstrapper::SetListSection() {
                "SetListSection - No prerequisite installers nor a main installer was specified for the %s setup "
                "type.  At least one must be specified.",
                section);
-    ShowError(this, 10, section);
+    ShowError<IDS_SETUP_TYPE_EMPTY>(this, section);
     return ERROR_INVALID_DATA;
   }
 

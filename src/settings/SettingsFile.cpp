@@ -35,7 +35,7 @@ DWORD Bootstrapper::GetSettingsFile() {
       return result;
     }
   } else {
-    DWORD result = ExtractResource(nullptr, "TEXT", "SETTINGS_INI", m_szSettingsPath);
+    DWORD result = ExtractResource(nullptr, kSettingsResourceType, kSettingsResource, m_szSettingsPath);
     m_bSettingsCopyMade = result == ERROR_SUCCESS;
     if (result != ERROR_SUCCESS) {
       LogMessage(this, "GetSettingsFile - Failed to extract original Settings file to %s. Error: %lu.",
@@ -44,7 +44,7 @@ DWORD Bootstrapper::GetSettingsFile() {
       char source[260] = {};
       FormatCut(source, "%s\\Settings.ini", m_szSourceDir);
       if (!SettingsFileExists(source)) {
-        ShowError(this, 8);
+        ShowError<IDS_SETTINGS_EXTRACT_FAILED>(this);
         return ERROR_FILE_NOT_FOUND;
       }
 
@@ -61,7 +61,7 @@ DWORD Bootstrapper::GetSettingsFile() {
           // copy of an earlier run must not be installed from.
           DWORD error = GetLastError();
           LogMessage(this, "GetSettingsFile - Failed to copy the Settings file to %s. Error: %lu.", copy, error);
-          ShowError(this, 8);
+          ShowError<IDS_SETTINGS_EXTRACT_FAILED>(this);
           return ERROR_FILE_NOT_FOUND;
         }
         m_bSettingsCopyMade = true;
@@ -76,7 +76,7 @@ DWORD Bootstrapper::GetSettingsFile() {
         }
       }
       if (!SettingsFileExists(copy)) {
-        ShowError(this, 8);
+        ShowError<IDS_SETTINGS_EXTRACT_FAILED>(this);
         return ERROR_FILE_NOT_FOUND;
       }
       LogMessage(this, "GetSettingsFile - Found the Settings file under the source directory.");
@@ -95,12 +95,12 @@ DWORD Bootstrapper::ReplaceSettings() {
   LogMessage(this, "ReplaceSettings - Replacement settings file: %s.", path);
   if (path[0] == '\0') {
     LogMessage(this, "ReplaceSettings - ReplaceSettings was chosen but no file was specified.");
-    ShowError(this, 6);
+    ShowError<IDS_REPLACE_SETTINGS_NO_PATH>(this);
     return ERROR_BAD_PATHNAME;
   }
   if (!SettingsFileExists(path)) {
     LogMessage(this, "ReplaceSettings - Could not find the replacement settings file.");
-    ShowError(this, 7, path);
+    ShowError<IDS_REPLACE_SETTINGS_MISSING>(this, path);
     return ERROR_FILE_NOT_FOUND;
   }
   CopyCut(m_szSettingsPath, path, 259);
@@ -113,13 +113,13 @@ DWORD Bootstrapper::OutputSettings() {
   LogMessage(this, "OutputSettings - Output settings file: %s.", path);
   if (path[0] == '\0') {
     LogMessage(this, "OutputSettings - ExtractSettings was chosen but no file was specified.");
-    ShowError(this, 4);
+    ShowError<IDS_EXTRACT_SETTINGS_NO_PATH>(this);
     return ERROR_BAD_PATHNAME;
   }
-  DWORD result = ExtractResource(nullptr, "TEXT", "SETTINGS_INI", path);
+  DWORD result = ExtractResource(nullptr, kSettingsResourceType, kSettingsResource, path);
   if (result != ERROR_SUCCESS) {
     LogMessage(this, "OutputSettings - Failed to extract the Settings file for output. Error: %lu", result);
-    ShowError(this, 5, path);
+    ShowError<IDS_EXTRACT_SETTINGS_FAILED>(this, path);
     return result;
   }
   return ERROR_SUCCESS;

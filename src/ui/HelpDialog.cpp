@@ -5,32 +5,33 @@
 
 namespace {
 
-const UINT kHelpDialog = 101;
-const int kHelpTextControl = 102;
-const UINT kHelpIcon = 109;
-const UINT kHelpCaption = 50;
-// Introduction, /MoreHelp, /ExtractSettings, /ReplaceSettings, /Log, /Type, /Passthru.
-const UINT kHelpTextStrings[] = {51, 67, 53, 54, 64, 66, 14};
+// The help texts are shown as they stand.
+constexpr bool HelpTextsTakeNoStrings() {
+  for (unsigned id : kHelpTextMessages)
+    if (MessageStrings(id) != 0) return false;
+  return true;
+}
+static_assert(HelpTextsTakeNoStrings(), "a help text the table does not list as shown as it stands");
 
 void InitHelpDialog(HWND dialog, Bootstrapper* bootstrapper) {
   g_pActiveBootstrapper = bootstrapper;
   HMODULE language = bootstrapper->m_hLanguageModule;
 
-  HICON icon = LoadIconA(language, MAKEINTRESOURCEA(kHelpIcon));
+  HICON icon = LoadIconA(language, MAKEINTRESOURCEA(IDI_LANGUAGE));
   SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
 
   char caption[4096] = {};
-  LoadStringA(language, kHelpCaption, caption, sizeof(caption));
+  LoadMessage<IDS_HELP_CAPTION>(language, caption, sizeof(caption));
   if (caption[0] != '\0') SetWindowTextA(dialog, caption);
 
   char helpText[16384] = {};
-  for (UINT id : kHelpTextStrings) {
+  for (UINT id : kHelpTextMessages) {
     char piece[4096] = {};
     LoadStringA(language, id, piece, sizeof(piece));
     if (piece[0] != '\0') AppendCut(helpText, piece);
   }
-  SetDlgItemTextA(dialog, kHelpTextControl, helpText);
+  SetDlgItemTextA(dialog, IDC_HELP_TEXT, helpText);
   CenterWindow(dialog);
 }
 
@@ -51,13 +52,13 @@ void ShowStartOfText(HWND textBox) {
 DWORD Bootstrapper::ShowHelp() {
   if (m_hLanguageModule == nullptr) return ERROR_INVALID_HANDLE;
   LogMessage(this, "ShowHelp - Displaying help dialog.");
-  INT_PTR result = DialogBoxParamA(m_hLanguageModule, MAKEINTRESOURCEA(kHelpDialog), nullptr, HelpDlgProc,
+  INT_PTR result = DialogBoxParamA(m_hLanguageModule, MAKEINTRESOURCEA(IDD_HELP), nullptr, HelpDlgProc,
                                    reinterpret_cast<LPARAM>(this));
   if (result == -1) {
     DWORD error = GetLastError();
     if (error == ERROR_SUCCESS) error = ERROR_RESOURCE_NAME_NOT_FOUND;  // a failure never reads as success
     LogMessage(this, "ShowHelp - Failed to display the Help dialog. Error: %lu.", error);
-    ShowError(this, 12);
+    ShowError<IDS_HELP_FAILED>(this);
     return error;
   }
   return ERROR_SUCCESS;

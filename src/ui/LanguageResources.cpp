@@ -14,8 +14,6 @@
 
 namespace {
 
-const char kLanguageType[] = "LANGUAGE";
-const char kLanguageName[] = "LANG_BOOTSTRAPPER";
 constexpr int kWriteAttempts = 10;
 
 // The file held so that nobody can change, delete or rename it, when it holds exactly these
@@ -53,10 +51,10 @@ DWORD Bootstrapper::LoadResources() {
   FileHandle held;
   DWORD result = ERROR_SUCCESS;
   for (int attempt = 1;; attempt++) {
-    result = ExtractResource(nullptr, kLanguageType, kLanguageName, m_szLanguageDllPath);
+    result = ExtractResource(nullptr, kLanguageResourceType, kLanguageResource, m_szLanguageDllPath);
     if (result == ERROR_SUCCESS) {
       // The extraction found the resource: its bytes are what the file must hold.
-      HRSRC found = FindResourceA(nullptr, kLanguageName, kLanguageType);
+      HRSRC found = FindResourceA(nullptr, kLanguageResource, kLanguageResourceType);
       const BYTE* bytes = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, found)));
       held = HoldIfUnchanged(m_szLanguageDllPath, bytes, SizeofResource(nullptr, found));
       if (held) break;
@@ -75,7 +73,7 @@ DWORD Bootstrapper::LoadResources() {
   if (!held) {
     if (result == ERROR_SUCCESS) result = ERROR_INVALID_DATA;
     LogMessage(this, "LoadResources - Failed to extract language resource file.");
-    ShowError(this, 2);
+    ShowError<IDS_LANGUAGE_EXTRACT_FAILED>(this);
     return result;
   }
   LogMessage(this, "LoadResources - Language resource file: %s.", m_szLanguageDllPath);
@@ -86,7 +84,7 @@ DWORD Bootstrapper::LoadResources() {
   if (m_hLanguageModule == nullptr) {
     if (error == ERROR_SUCCESS) error = ERROR_MOD_NOT_FOUND;  // a failed load never reads as success
     LogMessage(this, "LoadResources - Failed to load the language resource file. Error: %lu", error);
-    ShowError(this, 3);
+    ShowError<IDS_LANGUAGE_LOAD_FAILED>(this);
     return error;
   }
   return ERROR_SUCCESS;

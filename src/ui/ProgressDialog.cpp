@@ -11,7 +11,6 @@
 #include <process.h>
 
 #include "core/BoundedString.h"
-#include "ui/language/resource.h"
 
 namespace {
 

@@ -7,18 +7,6 @@
 
 namespace {
 
-// Language-module strings of the prompts.
-constexpr UINT kSetupPackageCaption = 55;       // "%s Setup Package"
-constexpr UINT kSetupPackageErrorCaption = 59;  // "%s Setup Package Error"
-constexpr UINT kFailureText = 60;               // formatted with the display name and the component
-constexpr UINT kReinstallText = 61;             // formatted with the component
-constexpr UINT kOSText = 20;
-constexpr UINT kPlatformText = 22;
-constexpr UINT kAdministratorText = 62;
-constexpr UINT kPowerUserText = 63;
-
-constexpr int kPowerUserLevel = 2;
-
 // What one box shows and says; empty texts when the language module is not loaded.
 struct Prompt {
   char caption[100] = {};
@@ -26,30 +14,33 @@ struct Prompt {
   char wave[260] = {};
 };
 
-// A string of the language module; empty when the module lacks it.
-void LoadModuleString(HMODULE language, UINT id, char (&buffer)[500]) {
+// A string of the language module that takes this many strings; empty when the module lacks it.
+template <unsigned Id, int Strings>
+void LoadModuleString(HMODULE language, char (&buffer)[500]) {
   buffer[0] = '\0';
-  if (language != nullptr) LoadStringA(language, id, buffer, sizeof(buffer) - 1);
+  if (language != nullptr) LoadMessage<Id, Strings>(language, buffer, sizeof(buffer) - 1);
 }
 
 // The caption string formatted with the display name, cut at 99 characters.
-void LoadCaption(const Bootstrapper& bootstrapper, UINT id, Prompt& prompt) {
+template <unsigned Id>
+void LoadCaption(const Bootstrapper& bootstrapper, Prompt& prompt) {
   char format[500];
-  LoadModuleString(bootstrapper.m_hLanguageModule, id, format);
+  LoadModuleString<Id, 1>(bootstrapper.m_hLanguageModule, format);
   if (format[0] != '\0') FormatCut(prompt.caption, format, bootstrapper.m_szDisplayName);
 }
 
 // A text formatted with its arguments (text, not formats), cut at 499 characters.
-template <typename... Args>
-void LoadFormattedText(const Bootstrapper& bootstrapper, UINT id, Prompt& prompt, Args... args) {
+template <unsigned Id, typename... Args>
+void LoadFormattedText(const Bootstrapper& bootstrapper, Prompt& prompt, Args... args) {
   char format[500];
-  LoadModuleString(bootstrapper.m_hLanguageModule, id, format);
+  LoadModuleString<Id, static_cast<int>(sizeof...(Args))>(bootstrapper.m_hLanguageModule, format);
   if (format[0] != '\0') bounded::Format(prompt.text, sizeof(prompt.text), format, args...);
 }
 
 // A text shown as the module holds it: a percent sign in it stays as it is.
-void LoadPlainText(const Bootstrapper& bootstrapper, UINT id, Prompt& prompt) {
-  LoadModuleString(bootstrapper.m_hLanguageModule, id, prompt.text);
+template <unsigned Id>
+void LoadPlainText(const Bootstrapper& bootstrapper, Prompt& prompt) {
+  LoadModuleString<Id, 0>(bootstrapper.m_hLanguageModule, prompt.text);
 }
 
 void SetWave(const Bootstrapper& bootstrapper, const char* name, Prompt& prompt) {
@@ -67,9 +58,9 @@ const char* OrEmpty(const char* text) { return text != nullptr ? text : ""; }
 bool Bootstrapper::ShowReinstall(const char* component) {
   if (m_bSilent) return true;  // unattended: a failed component is reinstalled without asking
   Prompt prompt;
-  LoadCaption(*this, kSetupPackageErrorCaption, prompt);
-  LoadFormattedText(*this, kReinstallText, prompt, OrEmpty(component));
-  SetWave(*this, "IDR_REINSTALL_WAV", prompt);
+  LoadCaption<IDS_SETUP_PACKAGE_ERROR_CAPTION>(*this, prompt);
+  LoadFormattedText<IDS_REINSTALL>(*this, prompt, OrEmpty(component));
+  SetWave(*this, kReinstallWaveName, prompt);
   PlayWave(TRUE, SND_ASYNC, prompt.wave);
   LogMessage(this, "ShowReinstall - Prompting user to reinstall the component.");
   int result = ShowBox(prompt, MB_OKCANCEL | MB_ICONEXCLAMATION);
@@ -81,8 +72,8 @@ bool Bootstrapper::ShowReinstall(const char* component) {
 void Bootstrapper::ShowFailure(const char* component) {
   if (m_bSilent) return;
   Prompt prompt;
-  LoadCaption(*this, kSetupPackageErrorCaption, prompt);
-  LoadFormattedText(*this, kFailureText, prompt, m_szDisplayName, OrEmpty(component));
+  LoadCaption<IDS_SETUP_PACKAGE_ERROR_CAPTION>(*this, prompt);
+  LoadFormattedText<IDS_COMPONENT_FAILED>(*this, prompt, m_szDisplayName, OrEmpty(component));
   LogMessage(this, "ShowFailure - Notifying user of installation failure.");
   ShowBox(prompt, MB_OK | MB_ICONEXCLAMATION);
 }
@@ -90,9 +81,9 @@ void Bootstrapper::ShowFailure(const char* component) {
 void Bootstrapper::ShowOSError() {
   if (m_bSilent) return;
   Prompt prompt;
-  SetWave(*this, "IDR_OS_WAV", prompt);
-  LoadCaption(*this, kSetupPackageCaption, prompt);
-  LoadPlainText(*this, kOSText, prompt);
+  SetWave(*this, kOsWaveName, prompt);
+  LoadCaption<IDS_SETUP_PACKAGE_CAPTION>(*this, prompt);
+  LoadPlainText<IDS_OS_REFUSED>(*this, prompt);
   PlayWave(TRUE, SND_ASYNC, prompt.wave);
   LogMessage(this, "ShowOSError - Prompting user that OS is not supported.");
   ShowBox(prompt, MB_OK);
@@ -102,9 +93,9 @@ void Bootstrapper::ShowOSError() {
 void Bootstrapper::ShowPlatformError() {
   if (m_bSilent) return;
   Prompt prompt;
-  SetWave(*this, "IDR_PLATFORM_WAV", prompt);
-  LoadCaption(*this, kSetupPackageCaption, prompt);
-  LoadPlainText(*this, kPlatformText, prompt);
+  SetWave(*this, kPlatformWaveName, prompt);
+  LoadCaption<IDS_SETUP_PACKAGE_CAPTION>(*this, prompt);
+  LoadPlainText<IDS_PLATFORM_REFUSED>(*this, prompt);
   PlayWave(TRUE, SND_ASYNC, prompt.wave);
   LogMessage(this, "ShowPlatformError - Prompting user that Platform is not supported.");
   ShowBox(prompt, MB_OK);
@@ -114,8 +105,11 @@ void Bootstrapper::ShowPlatformError() {
 void Bootstrapper::ShowPermissionsError(int level) {
   if (m_bSilent) return;
   Prompt prompt;
-  LoadCaption(*this, kSetupPackageErrorCaption, prompt);
-  LoadPlainText(*this, level == kPowerUserLevel ? kPowerUserText : kAdministratorText, prompt);
+  LoadCaption<IDS_SETUP_PACKAGE_ERROR_CAPTION>(*this, prompt);
+  if (level == kPowerUserLevel)
+    LoadPlainText<IDS_POWER_USER_REQUIRED>(*this, prompt);
+  else
+    LoadPlainText<IDS_ADMINISTRATOR_REQUIRED>(*this, prompt);
   LogMessage(this, "ShowPermissionsError - Notifying user of permissions error.");
   ShowBox(prompt, MB_OK | MB_ICONEXCLAMATION);
 }

@@ -5,9 +5,6 @@
 
 namespace {
 
-const char kWaveType[] = "WAVE";
-const char kWelcomeWaveName[] = "IDR_WELCOME_WAV";
-
 constexpr WPARAM kKeyB = 0x42;
 constexpr LPARAM kKeyReleased = static_cast<LPARAM>(0x80000000u);  // bit 31: transition state
 
@@ -31,7 +28,7 @@ BOOL Bootstrapper::PlayWave(BOOL play, DWORD soundFlags, const char* name) {
     return FALSE;
   }
   if (!play) return StopSound();
-  if (name == nullptr || FindResourceA(m_hLanguageModule, name, kWaveType) == nullptr) {
+  if (name == nullptr || FindResourceA(m_hLanguageModule, name, kWaveResourceType) == nullptr) {
     LogMessage(this, "PlayWave - Failed to find wave file %s.", name != nullptr ? name : "");
     return FALSE;
   }
@@ -51,7 +48,7 @@ BOOL Bootstrapper::PlayWelcomeWave(BOOL play, DWORD soundFlags) {
     return FALSE;
   }
   if (!play) return StopSound();
-  if (FindResourceA(nullptr, kWelcomeWaveName, kWaveType) == nullptr) {
+  if (FindResourceA(nullptr, kWelcomeWaveName, kWaveResourceType) == nullptr) {
     LogMessage(this, "PlayWelcomeWave - Failed to find Welcome wave file %s.", kWelcomeWaveName);
     return FALSE;
   }

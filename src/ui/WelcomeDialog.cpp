@@ -5,13 +5,6 @@
 
 namespace {
 
-constexpr WORD kFallbackDialog = 104;         // of the language module
-constexpr int kFallbackTitleControl = 107;   // its "Welcome to the %s setup package."
-constexpr UINT kDialogIcon = 109;            // of the language module
-constexpr WORD kSilentInstallButton = 7;     // ends the dialog like "Talking Install", without speech
-constexpr UINT kWelcomeFailedMessage = 13;   // "Failed to display the Welcome dialog."
-constexpr int kWhiteArea = 52;               // the empty static behind the texts
-
 // Process-wide state of the dialog procedure.
 const WelcomeDlgResRecord* g_pWelcomeDlgRes = nullptr;
 HBRUSH g_hWhiteBrush = nullptr;       // created at the first message, kept for the process
@@ -46,7 +39,7 @@ void InitWelcomeDialog(HWND dialog, Bootstrapper* bootstrapper) {
   g_pActiveBootstrapper = bootstrapper;
   g_pWelcomeDlgRes = &bootstrapper->WelcomeDlgRes;
 
-  HICON icon = LoadIconA(bootstrapper->m_hLanguageModule, MAKEINTRESOURCEA(kDialogIcon));
+  HICON icon = LoadIconA(bootstrapper->m_hLanguageModule, MAKEINTRESOURCEA(IDI_LANGUAGE));
   SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
 
@@ -55,14 +48,14 @@ void InitWelcomeDialog(HWND dialog, Bootstrapper* bootstrapper) {
   char displayName[100] = {};
   CopyCut(displayName, bootstrapper->m_szDisplayName, 99);
   FormatWindowText(dialog, displayName);
-  DWORD titleControl = g_pWelcomeDlgRes->dwStaticMsg1ID != 0 ? g_pWelcomeDlgRes->dwStaticMsg1ID : kFallbackTitleControl;
+  DWORD titleControl = g_pWelcomeDlgRes->dwStaticMsg1ID != 0 ? g_pWelcomeDlgRes->dwStaticMsg1ID : IDC_WELCOME_TITLE;
   HWND title = GetDlgItem(dialog, static_cast<int>(titleControl));
   if (title != nullptr) FormatWindowText(title, displayName);
 
   // The white area is a transparent static listed first, so it is painted after the texts on it
   // and would cover them with white: below every other control and clipped by them, it paints
   // only what they leave free.
-  if (HWND whiteArea = GetDlgItem(dialog, kWhiteArea)) {
+  if (HWND whiteArea = GetDlgItem(dialog, IDC_WHITE_AREA)) {
     SetWindowLongA(whiteArea, GWL_STYLE, GetWindowLongA(whiteArea, GWL_STYLE) | WS_CLIPSIBLINGS);
     SetWindowPos(whiteArea, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
@@ -101,7 +94,7 @@ bool Bootstrapper::RunWelcomeStep() {
 bool Bootstrapper::ShowWelcome() {
   if (m_hLanguageModule == nullptr || (ListSection.dwFlags & kWelcomeDlg) == 0) return false;
   HMODULE module = m_hLanguageModule;
-  const char* dialogTemplate = MAKEINTRESOURCEA(kFallbackDialog);
+  const char* dialogTemplate = MAKEINTRESOURCEA(IDD_WELCOME);
   if (WelcomeDlgRes.dwDlgID != 0) {
     LogMessage(this, "ShowWelcome - Searching for Welcome dialog in executable.");
     const char* own = MAKEINTRESOURCEA(WelcomeDlgRes.dwDlgID);
@@ -115,7 +108,7 @@ bool Bootstrapper::ShowWelcome() {
   if (result == -1) {
     DWORD error = GetLastError();
     LogMessage(this, "ShowWelcome - Failed to show the Welcome dialog. Error: %lu", error);
-    ShowError(this, kWelcomeFailedMessage);
+    ShowError<IDS_WELCOME_FAILED>(this);
     return false;
   }
   return result == IDOK;
@@ -132,10 +125,10 @@ INT_PTR CALLBACK WelcomeDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     }
     case WM_COMMAND: {
       WORD id = LOWORD(wParam);
-      if (id != IDOK && id != IDCANCEL && id != kSilentInstallButton) return FALSE;
+      if (id != IDOK && id != IDCANCEL && id != IDC_SILENT_INSTALL) return FALSE;
       if (Bootstrapper* active = g_pActiveBootstrapper) {
         active->PlayWelcomeWave(FALSE, 0);
-        if (id == kSilentInstallButton) {
+        if (id == IDC_SILENT_INSTALL) {
           LogMessage(active, "WelcomeDlgProc - User selected IDNO.  Suppressing speech.");
           active->m_bSpeechSuppressed = TRUE;
           wParam = MAKEWPARAM(IDOK, HIWORD(wParam));

@@ -11,6 +11,8 @@
 #include "PackageSupport.h"
 #include "RunOnceSupport.h"
 #include "TestSupport.h"
+#include "core/PackageExitCodes.h"
+#include "ui/language/resource.h"
 
 using test::Quote;
 
@@ -55,8 +57,8 @@ TEST_CASE("the example package builds without a warning and installs with the RE
   REQUIRE(result.finished);
   CHECK(result.exitCode == 0);
   CHECK(result.windows.empty());
-  CHECK(test::MsiProductState(kRuntimeCode) == 5);  // installed
-  CHECK(test::MsiProductState(kWriterCode) == 5);
+  CHECK(test::MsiProductState(kRuntimeCode) == INSTALLSTATE_DEFAULT);
+  CHECK(test::MsiProductState(kWriterCode) == INSTALLSTATE_DEFAULT);
   std::vector<std::string> messages = test::LogMessages(logFolder + "VelloraSuite.log");
   INFO(test::JoinLines(messages));
   CHECK(test::HasLine(messages, "DoSettings_Install - Install main exit code: 0"));
@@ -91,13 +93,13 @@ TEST_CASE("each exit code of the README's table comes out of the run it describe
       // A prerequisite's fail code stops the package; the main installer does not run.
       {__LINE__, types + pre("Arguments=exit=1603\r\n") + main, "/Type ops_silent", true, 1603, 1},
       // A restart that the prerequisite needs now, agreed to.
-      {__LINE__, types + pre("Arguments=exit=0\r\nReboot=force\r\n") + main, "", true, 1641, 1},
+      {__LINE__, types + pre("Arguments=exit=0\r\nReboot=force\r\n") + main, "", true, kExitRestartInitiated, 1},
       // The same declined, as a silent setup type always does: the prerequisite's code.
       {__LINE__, types + pre("Arguments=exit=7\r\nReboot=force\r\n") + main, "/Type ops_silent", true, 7, 1},
-      {__LINE__, types + pre("Arguments=exit=0\r\n") + main, "/Type old_silent", true, 5, 0},
-      {__LINE__, types + pre("Arguments=exit=0\r\n") + main, "/Type none_silent", true, 13, 0},
-      {__LINE__, types + pre("Arguments=exit=0\r\n") + main, "/Help", true, 13, 0},
-      {__LINE__, types + pre("Arguments=exit=0\r\n") + main, "/Type ops_silent", false, 13, 0},
+      {__LINE__, types + pre("Arguments=exit=0\r\n") + main, "/Type old_silent", true, kExitRequirementNotMet, 0},
+      {__LINE__, types + pre("Arguments=exit=0\r\n") + main, "/Type none_silent", true, kExitNotRun, 0},
+      {__LINE__, types + pre("Arguments=exit=0\r\n") + main, "/Help", true, kExitNotRun, 0},
+      {__LINE__, types + pre("Arguments=exit=0\r\n") + main, "/Type ops_silent", false, kExitNotRun, 0},
       // The main installer cannot be started: the Windows error of the launch.
       {__LINE__, types + pre("Arguments=exit=0\r\n") + "[Main]\r\nName=Main\r\nFile=absent.exe\r\nDoNotExtract=yes\r\n",
        "/Type ops_silent", true, ERROR_FILE_NOT_FOUND, 1},
@@ -117,7 +119,7 @@ TEST_CASE("each exit code of the README's table comes out of the run it describe
   }
 }
 
-// The Welcome dialog is the executable's dialog 107; Escape in it cancels the whole package.
+// The Welcome dialog is the executable's own; Escape in it cancels the whole package.
 TEST_CASE("a Welcome dialog cancelled with Escape ends the package with 0 and installs nothing") {
   test::Package p;
   p.Payload("main.exe");
@@ -126,13 +128,14 @@ TEST_CASE("a Welcome dialog cancelled with Escape ends the package with 0 and in
       "[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=3010\r\n");
   bool welcomeSeen = false;
   test::ProcessResult result = p.Run("", [&](const test::SeenWindow& window) {
-    if (window.caption != "Welcome Suite Setup Package" || window.Text(7) != "&Silent Install") return IDCANCEL;
+    if (window.caption != "Welcome Suite Setup Package" || window.Text(IDC_SILENT_INSTALL) != "&Silent Install")
+      return IDCANCEL;
     welcomeSeen = true;
     test::PressKey(FindWindowA("#32770", window.caption.c_str()), VK_ESCAPE);
     return 0;
   });
   REQUIRE(result.finished);
   CHECK(welcomeSeen);
-  CHECK(result.exitCode == 0);
+  CHECK(result.exitCode == kExitSuccess);
   CHECK(test::ReadJournal(p.journal).empty());
 }

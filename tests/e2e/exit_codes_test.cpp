@@ -10,6 +10,7 @@
 #include "PackageSupport.h"
 #include "TestSupport.h"
 #include "RunOnceSupport.h"
+#include "ui/language/resource.h"
 
 using test::Package;
 using test::Quote;
@@ -81,8 +82,8 @@ TEST_CASE("a reinstall code asks, cleans the product up and runs the installer a
   CHECK(result.exitCode == 1603);
 
   REQUIRE(result.windows.size() == 1);  // the reinstall prompt; the second failure asks nothing
-  CHECK(result.windows[0].caption == Replace(test::LanguageString(59), "Broken Suite"));
-  CHECK(result.windows[0].Text(0xFFFF) == Replace(test::LanguageString(61), "Runtime"));
+  CHECK(result.windows[0].caption == Replace(test::LanguageString(IDS_SETUP_PACKAGE_ERROR_CAPTION), "Broken Suite"));
+  CHECK(result.windows[0].Text(0xFFFF) == Replace(test::LanguageString(IDS_REINSTALL), "Runtime"));
   std::vector<test::JournalLine> journal = test::ReadJournal(p.journal);
   REQUIRE(journal.size() == 2);  // the prerequisite twice, the main installer never
   CHECK(journal[1].arguments == journal[0].arguments);
@@ -119,7 +120,7 @@ TEST_CASE("a fail code ends the package with that code: the main installer does 
   CHECK(result.exitCode == 1603);
   REQUIRE(result.windows.size() == 1);
   CHECK(result.windows[0].Text(0xFFFF) ==
-        Replace(Replace(test::LanguageString(60), "Failing Suite"), "Runtime"));
+        Replace(Replace(test::LanguageString(IDS_COMPONENT_FAILED), "Failing Suite"), "Runtime"));
   CHECK(test::ReadJournal(p.journal).size() == 1);
   std::vector<std::string> log = p.Log();
   CHECK(test::HasLine(log, "AddToRunOnce - Writing value \"Failing Suite_SetupPackage\" with data \"" + Quote(p.exe) +

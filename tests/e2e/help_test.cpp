@@ -8,16 +8,17 @@
 #include "LanguageStrings.h"
 #include "LogLines.h"
 #include "TestSupport.h"
+#include "core/PackageExitCodes.h"
+#include "ui/language/resource.h"
 
 namespace {
 
 const char kHelpCaption[] = "Tarrowind Setup Package Help";
 
-// The help text as the dialog assembles it: introduction, /MoreHelp, /ExtractSettings,
-// /ReplaceSettings, /Log, /Type, /Passthru.
+// The help text as the dialog assembles it.
 std::string ExpectedHelpText() {
   std::string text;
-  for (UINT id : {51u, 67u, 53u, 54u, 64u, 66u, 14u}) text += test::LanguageString(id);
+  for (UINT id : kHelpTextMessages) text += test::LanguageString(id);
   return text;
 }
 
@@ -38,7 +39,7 @@ std::string ControlText(HWND control) {
 // What the answerer saw of the Help dialog beyond its caption and button.
 // (Its icons are checked in process: Wine does not answer WM_GETICON from another process.)
 struct HelpSeen {
-  std::string text;  // of the text box, control 102
+  std::string text;  // of the text box
   DWORD selection = 0xFFFFFFFF;  // EM_GETSEL of the text box: start in the low word, end in the high
   RECT rect = {};
 };
@@ -50,8 +51,8 @@ test::ProcessResult RunPackage(const std::string& arguments, HelpSeen* seen) {
       [seen](const test::SeenWindow& window) {
         if (seen != nullptr && window.caption == kHelpCaption) {
           HWND dialog = FindWindowA("#32770", kHelpCaption);
-          seen->text = ControlText(GetDlgItem(dialog, 102));
-          seen->selection = static_cast<DWORD>(SendMessageA(GetDlgItem(dialog, 102), EM_GETSEL, 0, 0));
+          seen->text = ControlText(GetDlgItem(dialog, IDC_HELP_TEXT));
+          seen->selection = static_cast<DWORD>(SendMessageA(GetDlgItem(dialog, IDC_HELP_TEXT), EM_GETSEL, 0, 0));
           GetWindowRect(dialog, &seen->rect);
         }
         return IDCANCEL;  // "&Close" of the Help dialog, OK of a box
@@ -71,8 +72,8 @@ TEST_CASE("help on the command line shows the Help dialog only, and the package 
   std::string expectedText = ExpectedHelpText();
   REQUIRE(expectedText.rfind("The Tarrowind setup package is a tool", 0) == 0);
   // The text for /Help itself is not part of it.
-  REQUIRE_FALSE(test::LanguageString(52).empty());
-  CHECK(expectedText.find(test::LanguageString(52)) == std::string::npos);
+  REQUIRE_FALSE(test::LanguageString(IDS_HELP_HELP).empty());
+  CHECK(expectedText.find(test::LanguageString(IDS_HELP_HELP)) == std::string::npos);
 
   struct Case {
     int line;
@@ -91,12 +92,12 @@ TEST_CASE("help on the command line shows the Help dialog only, and the package 
     test::ProcessResult result = RunPackage(std::string(c.arguments) + " /Log " + log, &seen);
 
     REQUIRE(result.finished);
-    CHECK(result.exitCode == 13);
+    CHECK(result.exitCode == kExitNotRun);
     REQUIRE(result.windows.size() == 1);
     const test::SeenWindow& help = result.windows[0];
     CHECK(help.caption == kHelpCaption);
     CHECK(seen.text == expectedText);
-    CHECK(help.Text(2) == "&Close");
+    CHECK(help.Text(IDCANCEL) == "&Close");
     // Centred on the screen.
     int width = seen.rect.right - seen.rect.left, height = seen.rect.bottom - seen.rect.top;
     CHECK(seen.rect.left == (GetSystemMetrics(SM_CXSCREEN) - width) / 2);
@@ -128,7 +129,7 @@ TEST_CASE("/MoreHelp shows nothing, logs its two lines, and the package exits wi
   test::ProcessResult result = RunPackage("/MoreHelp /Log " + log, nullptr);
 
   REQUIRE(result.finished);
-  CHECK(result.exitCode == 13);
+  CHECK(result.exitCode == kExitNotRun);
   CHECK(result.windows.empty());
   std::vector<std::string> lines = test::LogMessages(log);
   CAPTURE(test::JoinLines(lines));

@@ -192,38 +192,39 @@ TEST_CASE("settings that could not work are refused with one line naming the cul
   };
   const std::map<std::string, std::string> aExe = {{"a.exe", "installer a"}};
   const Case cases[] = {
-      {__LINE__, "[default]\r\nPreInstall=||\r\nMainInstall=\r\n", aExe, 13,
+      {__LINE__, "[default]\r\nPreInstall=||\r\nMainInstall=\r\n", aExe, ERROR_INVALID_DATA,
        {"setup type [default] names no installer"}},
-      {__LINE__, "[default]\r\nPreInstall=A|Ghost\r\n[A]\r\nName=A\r\nFile=a.exe\r\n", aExe, 13,
+      {__LINE__, "[default]\r\nPreInstall=A|Ghost\r\n[A]\r\nName=A\r\nFile=a.exe\r\n", aExe, ERROR_INVALID_DATA,
        {"setup type [default]", "installer section [Ghost]", "does not exist"}},
-      {__LINE__, "[default]\r\nMainInstall=Empty\r\n[Empty]\r\n", aExe, 13,
+      {__LINE__, "[default]\r\nMainInstall=Empty\r\n[Empty]\r\n", aExe, ERROR_INVALID_DATA,
        {"installer section [Empty]", "does not exist"}},
-      {__LINE__, "[default]\r\nMainInstall=A\r\n[A]\r\nFile=a.exe\r\n", aExe, 161,
+      {__LINE__, "[default]\r\nMainInstall=A\r\n[A]\r\nFile=a.exe\r\n", aExe, ERROR_BAD_PATHNAME,
        {"installer section [A] (named by setup type [default]) has no Name key"}},
-      {__LINE__, "[default]\r\nMainInstall=A\r\n[A]\r\nName=\r\nFile=a.exe\r\n", aExe, 161, {"[A]", "has no Name key"}},
-      {__LINE__, "[default]\r\nMainInstall=A\r\n[A]\r\nName=A\r\nArguments=x\r\n", aExe, 161,
+      {__LINE__, "[default]\r\nMainInstall=A\r\n[A]\r\nName=\r\nFile=a.exe\r\n", aExe, ERROR_BAD_PATHNAME,
+       {"[A]", "has no Name key"}},
+      {__LINE__, "[default]\r\nMainInstall=A\r\n[A]\r\nName=A\r\nArguments=x\r\n", aExe, ERROR_BAD_PATHNAME,
        {"installer section [A] (named by setup type [default]) has no File key"}},
-      {__LINE__, "[default]\r\nMainInstall=A\r\n[A]\r\nName=A\r\nFile=missing.exe\r\n", aExe, 2,
-       {"installer section [A]", "the payload file \"missing.exe\" was not found"}},
+      {__LINE__, "[default]\r\nMainInstall=A\r\n[A]\r\nName=A\r\nFile=missing.exe\r\n", aExe,
+       ERROR_FILE_NOT_FOUND, {"installer section [A]", "the payload file \"missing.exe\" was not found"}},
       {__LINE__, "[default]\r\nPreInstall=A|B\r\n[A]\r\nName=Same\r\nFile=a.exe\r\n[B]\r\nName=Same\r\nFile=b.exe\r\n",
-       {{"a.exe", "a"}, {"b.exe", "b"}}, 13,
+       {{"a.exe", "a"}, {"b.exe", "b"}}, ERROR_INVALID_DATA,
        {"installer sections [A] and [B] would both write the resource INSTALLER_SAME", "a.exe", "b.exe"}},
       // The loader does not tell letter case apart, and a blank becomes an underscore.
       {__LINE__, "[default]\r\nPreInstall=A|B\r\n[A]\r\nName=two words\r\nFile=a.exe\r\n[B]\r\nName=Two_Words\r\nFile=b.exe\r\n",
-       {{"a.exe", "a"}, {"b.exe", "b"}}, 13, {"[A] and [B]", "INSTALLER_TWO_WORDS"}},
-      {__LINE__, "[default]\r\nMainInstall=M\r\n[M]\r\nName=M\r\nFile=msiexec.exe\r\nArguments=/qn\r\n", aExe, 13,
-       {"installer section [M]", "runs msiexec, but its Arguments key names no MSI file"}},
-      {__LINE__, "[default]\r\nMainInstall=M\r\n[M]\r\nName=M\r\nFile=MsiExec.exe\r\nArguments=/iAI.msi\r\n", aExe, 13,
-       {"installer section [M]", "names no MSI file"}},
+       {{"a.exe", "a"}, {"b.exe", "b"}}, ERROR_INVALID_DATA, {"[A] and [B]", "INSTALLER_TWO_WORDS"}},
+      {__LINE__, "[default]\r\nMainInstall=M\r\n[M]\r\nName=M\r\nFile=msiexec.exe\r\nArguments=/qn\r\n", aExe,
+       ERROR_INVALID_DATA, {"installer section [M]", "runs msiexec, but its Arguments key names no MSI file"}},
+      {__LINE__, "[default]\r\nMainInstall=M\r\n[M]\r\nName=M\r\nFile=MsiExec.exe\r\nArguments=/iAI.msi\r\n", aExe,
+       ERROR_INVALID_DATA, {"installer section [M]", "names no MSI file"}},
       {__LINE__, "[default]\r\nMainInstall=M\r\n[M]\r\nName=M\r\nFile=msiexec.exe\r\nArguments=/i nothere.msi /qn\r\n",
-       aExe, 2, {"installer section [M]", "the payload file \"nothere.msi\" was not found"}},
-      {__LINE__, "[default]\r\nMainInstall=A\r\n[A]\r\nName=A\r\nFile=empty.exe\r\n", {{"empty.exe", ""}}, 13,
-       {"installer section [A]", "empty.exe", "is empty"}},
-      {__LINE__, "[default]\r\nMainInstall=A\r\n[A]\r\nName=A\r\nFile=sub\\a.exe\r\n", aExe, 13,
+       aExe, ERROR_FILE_NOT_FOUND, {"installer section [M]", "the payload file \"nothere.msi\" was not found"}},
+      {__LINE__, "[default]\r\nMainInstall=A\r\n[A]\r\nName=A\r\nFile=empty.exe\r\n", {{"empty.exe", ""}},
+       ERROR_INVALID_DATA, {"installer section [A]", "empty.exe", "is empty"}},
+      {__LINE__, "[default]\r\nMainInstall=A\r\n[A]\r\nName=A\r\nFile=sub\\a.exe\r\n", aExe, ERROR_INVALID_DATA,
        {"installer section [A]", "\"sub\\a.exe\" is not a plain file name"}},
-      {__LINE__, "[A]\r\nName=A\r\nFile=a.exe\r\n", aExe, 13, {"no setup type", "Settings.ini"}},
-      {__LINE__, "[default]\r\nMainInstall=A\r\n[A]\r\nName=A\r\nFile=a.exe\r\n[Other]\r\nPreInstall=Ghost\r\n", aExe, 13,
-       {"setup type [Other]", "[Ghost]"}},
+      {__LINE__, "[A]\r\nName=A\r\nFile=a.exe\r\n", aExe, ERROR_INVALID_DATA, {"no setup type", "Settings.ini"}},
+      {__LINE__, "[default]\r\nMainInstall=A\r\n[A]\r\nName=A\r\nFile=a.exe\r\n[Other]\r\nPreInstall=Ghost\r\n", aExe,
+       ERROR_INVALID_DATA, {"setup type [Other]", "[Ghost]"}},
   };
   for (const Case& c : cases) {
     CAPTURE(c.line);
@@ -272,21 +273,25 @@ TEST_CASE("missing or unusable files and arguments are refused before anything i
   const std::string payload = " --payload " + Quote(w.payload);
   const std::string out = " --out " + Quote(w.out);
   const Case cases[] = {
-      {__LINE__, "--settings " + Quote(w.dir / "nothere.ini") + payload + out, 2,
+      {__LINE__, "--settings " + Quote(w.dir / "nothere.ini") + payload + out, ERROR_FILE_NOT_FOUND,
        {"the settings file", "nothere.ini", "does not exist"}},
-      {__LINE__, "--settings " + Quote(w.payload) + payload + out, 2, {"the settings file", "is a folder"}},
-      {__LINE__, settings + " --payload " + Quote(w.dir / "nodir") + out, 3, {"the payload folder", "nodir"}},
-      {__LINE__, settings + " --payload " + Quote(w.settings) + out, 3, {"the payload folder", "Settings.ini"}},
-      {__LINE__, settings + payload + out + " --engine " + Quote(w.dir / "nothere.exe"), 2,
+      {__LINE__, "--settings " + Quote(w.payload) + payload + out, ERROR_FILE_NOT_FOUND,
+       {"the settings file", "is a folder"}},
+      {__LINE__, settings + " --payload " + Quote(w.dir / "nodir") + out, ERROR_PATH_NOT_FOUND,
+       {"the payload folder", "nodir"}},
+      {__LINE__, settings + " --payload " + Quote(w.settings) + out, ERROR_PATH_NOT_FOUND,
+       {"the payload folder", "Settings.ini"}},
+      {__LINE__, settings + payload + out + " --engine " + Quote(w.dir / "nothere.exe"), ERROR_FILE_NOT_FOUND,
        {"the engine", "nothere.exe", "does not exist"}},
-      {__LINE__, settings + payload + out + " --engine " + Quote(notAProgram), 193,
+      {__LINE__, settings + payload + out + " --engine " + Quote(notAProgram), ERROR_BAD_EXE_FORMAT,
        {"the engine", "engine.exe", "it is not a Windows program"}},
-      {__LINE__, settings + payload + " --out " + Quote(w.outDir), 267, {"is a folder"}},
-      {__LINE__, settings + payload + " --out " + Quote(w.dir / "nodir\\package.exe"), 3,
+      {__LINE__, settings + payload + " --out " + Quote(w.outDir), ERROR_DIRECTORY, {"is a folder"}},
+      {__LINE__, settings + payload + " --out " + Quote(w.dir / "nodir\\package.exe"), ERROR_PATH_NOT_FOUND,
        {"the output folder", "nodir", "does not exist"}},
-      {__LINE__, settings + payload + out + " --frobnicate", 87, {"unknown argument \"--frobnicate\""}},
-      {__LINE__, settings + payload, 87, {"--out is missing"}},
-      {__LINE__, settings + payload + out + " --out", 87, {"--out is given twice"}},
+      {__LINE__, settings + payload + out + " --frobnicate", ERROR_INVALID_PARAMETER,
+       {"unknown argument \"--frobnicate\""}},
+      {__LINE__, settings + payload, ERROR_INVALID_PARAMETER, {"--out is missing"}},
+      {__LINE__, settings + payload + out + " --out", ERROR_INVALID_PARAMETER, {"--out is given twice"}},
   };
   for (const Case& c : cases) {
     CAPTURE(c.line);
@@ -301,7 +306,7 @@ TEST_CASE("missing or unusable files and arguments are refused before anything i
       CHECK(lines[0].find(mention) != std::string::npos);
     }
     // Argument errors are followed by the usage; everything else is one line.
-    if (c.exitCode == 87) CHECK(lines[1].rfind("usage: PendrixPack --settings FILE", 0) == 0);
+    if (c.exitCode == ERROR_INVALID_PARAMETER) CHECK(lines[1].rfind("usage: PendrixPack --settings FILE", 0) == 0);
     else CHECK(lines.size() == 1);
     CHECK(test::ListFiles(w.outDir).empty());
   }

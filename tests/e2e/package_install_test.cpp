@@ -275,7 +275,7 @@ TEST_CASE("a real MSI prerequisite is installed by msiexec /qn and found install
   REQUIRE(result.finished);
   CHECK(result.exitCode == 0);
   CHECK(result.windows.empty());
-  CHECK(test::MsiProductState(kAlpha123) == 5);  // INSTALLSTATE_DEFAULT
+  CHECK(test::MsiProductState(kAlpha123) == INSTALLSTATE_DEFAULT);
   CHECK(test::ReadFile(installed) == "Pendrix Fixture Alpha 1.2.3\r\n");
   std::vector<std::string> log = p.Log();
   CHECK(test::HasLine(log, "Run - Launching file \"msiexec.exe\" with arguments \"/i alpha-1.2.3.msi /qn /l*v \"" +

@@ -12,12 +12,13 @@
 #include "PackageSupport.h"
 #include "RestrictedToken.h"
 #include "TestSupport.h"
+#include "core/PackageExitCodes.h"
+#include "ui/language/resource.h"
 
 namespace {
 
 using test::Package;
 
-const DWORD kRefused = ERROR_ACCESS_DENIED;  // the exit code of every unmet requirement
 
 std::string Formatted(const std::string& format, const std::string& value) {
   std::string text = format;
@@ -45,7 +46,7 @@ test::ProcessResult RunWith(Package& p, const std::string& settings, HANDLE toke
 void CheckRefusal(const test::ProcessResult& result, const Package& p, const std::string& caption, UINT textId,
                   const std::vector<std::string>& lines) {
   REQUIRE(result.finished);
-  CHECK(result.exitCode == kRefused);
+  CHECK(result.exitCode == kExitRequirementNotMet);
   REQUIRE(result.windows.size() == 1);
   CHECK(result.windows[0].caption == caption);
   CHECK(test::MessageBoxText(result.windows[0]) == test::LanguageString(textId));
@@ -70,7 +71,7 @@ bool CompatibilityMarked(const std::string& file) {
 TEST_CASE("ReqPermission: an administrator passes; a filtered administrator is refused with exit code 5") {
   KernelHandle filtered = test::DenyOnlyAdministratorsToken();
   REQUIRE(filtered);
-  const std::string caption = Formatted(test::LanguageString(59), "Rights");
+  const std::string caption = Formatted(test::LanguageString(IDS_SETUP_PACKAGE_ERROR_CAPTION), "Rights");
   struct Case {
     int line;
     const char* permission;
@@ -80,8 +81,9 @@ TEST_CASE("ReqPermission: an administrator passes; a filtered administrator is r
   } cases[] = {
       {__LINE__, "Admin", false, 0, nullptr},
       {__LINE__, "PowerUser", false, 0, nullptr},  // Wine's user is an administrator, not a power user
-      {__LINE__, "ADMIN", true, 62, "CheckRequiredPermissions - User is not an administrator."},
-      {__LINE__, "poweruser", true, 63, "CheckRequiredPermissions - User is not an administrator nor a power user."},
+      {__LINE__, "ADMIN", true, IDS_ADMINISTRATOR_REQUIRED, "CheckRequiredPermissions - User is not an administrator."},
+      {__LINE__, "poweruser", true, IDS_POWER_USER_REQUIRED,
+       "CheckRequiredPermissions - User is not an administrator nor a power user."},
       {__LINE__, "Administrator", true, 0, nullptr},  // no requirement this engine knows
   };
   auto settings = [](const std::string& permission) {
@@ -138,7 +140,7 @@ TEST_CASE("ReqOS 5.1 refuses Windows 2000 and admits XP, Vista and 7; OS rules a
     RegDeleteKeyValueA(HKEY_CURRENT_USER, kCompatibilityKey, mainFile.c_str());
     test::ProcessResult result = RunWith(p, settings);
     if (!c.admitted) {
-      CheckRefusal(result, p, Formatted(test::LanguageString(55), "Versions"), 20,
+      CheckRefusal(result, p, Formatted(test::LanguageString(IDS_SETUP_PACKAGE_CAPTION), "Versions"), IDS_OS_REFUSED,
                    {"CheckRequiredOS - Checking the operating system version against '5.1'.",
                     "CheckRequiredOS - Operating system not supported.",
                     "DoSettings_Install - Operating system not supported."});
@@ -183,7 +185,8 @@ TEST_CASE("ReqPlatform and the Platform rule follow the platform of the Windows 
     CAPTURE(c.line);
     test::ProcessResult result = RunWith(p, settings(c.platform));
     if (!c.admitted) {
-      CheckRefusal(result, p, Formatted(test::LanguageString(55), "Platforms"), 22,
+      CheckRefusal(result, p, Formatted(test::LanguageString(IDS_SETUP_PACKAGE_CAPTION), "Platforms"),
+                   IDS_PLATFORM_REFUSED,
                    {"CheckRequiredPlatform - Checking the platform against '" + std::string(c.stored) + "'.",
                     "CheckRequiredPlatform - Platform not supported.", "DoSettings_Install - Platform not supported."});
       continue;

@@ -11,6 +11,8 @@
 #include "PackageSupport.h"
 #include "TestSupport.h"
 #include "RunOnceSupport.h"
+#include "core/PackageExitCodes.h"
+#include "ui/language/resource.h"
 
 using test::Package;
 using test::Quote;
@@ -31,7 +33,7 @@ TEST_CASE("restarts deferred by two prerequisites are asked for once, in mode 1,
   CHECK(result.exitCode == 8);  // declined: the main installer runs
 
   REQUIRE(result.windows.size() == 1);
-  CHECK(result.windows[0].Text(0xFFFF) == test::LanguageString(58));
+  CHECK(result.windows[0].Text(0xFFFF) == test::LanguageString(IDS_REBOOT));
   CHECK_FALSE(result.windows[0].Text(IDCANCEL).empty());
   std::vector<std::string> log = p.Log();
   INFO(test::JoinLines(log));
@@ -57,8 +59,8 @@ TEST_CASE("an immediate restart ends the package with 1641; the RunOnce line res
   const std::string arguments = "/Log " + Quote(p.log);
   test::ProcessResult first = p.Run(arguments);  // OK to everything: the restart too
   REQUIRE(first.finished);
-  CHECK(first.exitCode == 1641);
-  CHECK(test::MsiProductState(test::kGammaProductCode) == 5);
+  CHECK(first.exitCode == kExitRestartInitiated);
+  CHECK(test::MsiProductState(test::kGammaProductCode) == INSTALLSTATE_DEFAULT);
   CHECK(test::ReadJournal(p.journal).empty());
   std::vector<std::string> log = p.Log();
   CHECK(test::HasLine(log, "ShowReboot - User decision: 1."));

@@ -9,6 +9,7 @@
 #include "LogLines.h"
 #include "PackageSupport.h"
 #include "TestSupport.h"
+#include "core/PackageExitCodes.h"
 
 using test::Package;
 using test::Quote;
@@ -146,7 +147,7 @@ TEST_CASE("no DLL and no msiexec planted beside the package, in the current fold
   std::vector<test::JournalLine> journal = test::ReadJournal(p.journal);
   REQUIRE(journal.size() == 1);
   CHECK(journal[0].arguments == "exit=5");
-  CHECK(test::MsiProductState(kAlpha123) == 5);
+  CHECK(test::MsiProductState(kAlpha123) == INSTALLSTATE_DEFAULT);
   CHECK(test::HasLine(p.Log(), "Run - Starting the program from the system folder: " + SystemFolder() + "\\msiexec.exe."));
   bool systemWinmm = false;
   for (const std::string& module : test::Lines(test::ReadFile(modules)))
@@ -216,7 +217,7 @@ TEST_CASE("leftovers of an earlier run are replaced, and /Help leaves another pr
   REQUIRE(test::WriteFile(p.temp + "Settings.ini", other));
   result = p.Run("/Help");
   REQUIRE(result.finished);
-  CHECK(result.exitCode == 13);
+  CHECK(result.exitCode == kExitNotRun);
   CHECK(result.windows.size() == 1);
   CHECK(test::ReadFile(p.temp + "Settings.ini") == other);
 }
@@ -277,7 +278,7 @@ TEST_CASE("a DoNotExtract MSI installer is found beside the package started from
   test::ProcessResult result = p.RunFrom(p.dir.path(), "/Log " + Quote(p.log));
   REQUIRE(result.finished);
   CHECK(result.exitCode == 0);
-  CHECK(test::MsiProductState(kAlpha123) == 5);
+  CHECK(test::MsiProductState(kAlpha123) == INSTALLSTATE_DEFAULT);
   std::vector<std::string> log = p.Log();
   CHECK(test::HasLine(log, "RunInstaller - Set current directory to " + p.folder + "."));
   CHECK(test::HasLine(log, "RunInstaller - Set current directory to " + p.dir.path() + "."));

@@ -9,6 +9,7 @@
 #include "InProcessAnswerer.h"
 #include "LogLines.h"
 #include "TestSupport.h"
+#include "core/PackageExitCodes.h"
 
 namespace {
 
@@ -63,7 +64,7 @@ TEST_CASE("/ExtractSettings on a package without embedded settings reports messa
     test::ProcessResult result = package.Run(c.withPath ? "/ExtractSettings " + output : "/ExtractSettings");
 
     REQUIRE(result.finished);
-    CHECK(result.exitCode == 13);
+    CHECK(result.exitCode == kExitNotRun);
     REQUIRE(result.windows.size() == 1);
     CHECK(result.windows[0].caption == kCaption);
     std::vector<std::string> lines = package.Log();
@@ -113,7 +114,7 @@ TEST_CASE("/ReplaceSettings naming a missing file reports message 7 with the pat
   test::ProcessResult result = package.Run("/ReplaceSettings " + missing);
 
   REQUIRE(result.finished);
-  CHECK(result.exitCode == 13);
+  CHECK(result.exitCode == kExitNotRun);
   REQUIRE(result.windows.size() == 1);
   CHECK(result.windows[0].caption == kCaption);
   CHECK(test::MessageBoxText(result.windows[0]) == "The file \"" + missing + "\" could not be found.");
@@ -163,7 +164,7 @@ TEST_CASE("a stale copy of an earlier run that cannot be replaced is not install
   CloseHandle(holder);
 
   REQUIRE(result.finished);
-  CHECK(result.exitCode == 13);
+  CHECK(result.exitCode == kExitNotRun);
   REQUIRE(result.windows.size() == 1);
   CHECK(result.windows[0].caption == kCaption);
   CHECK(test::MessageBoxText(result.windows[0]) == "Failed to extract the settings file from resources.");

@@ -6,6 +6,7 @@
 
 #include "PackageSupport.h"
 #include "TestSupport.h"
+#include "core/PackageExitCodes.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ TEST_CASE("a second instance exits with 13 at once and logs only its start and f
   CloseHandle(first);
 
   REQUIRE(result.finished);
-  CHECK(result.exitCode == 13);
+  CHECK(result.exitCode == kExitNotRun);
   CHECK(result.windows.empty());
   std::vector<std::string> messages = test::LogMessages(log);
   REQUIRE(messages.size() == 5);
@@ -56,9 +57,9 @@ TEST_CASE("a second instance started while the first shows its Help dialog exits
   });
   REQUIRE(first.finished);
   REQUIRE(first.windows.size() == 1);
-  CHECK(first.exitCode == 13);
+  CHECK(first.exitCode == kExitNotRun);
   CHECK(secondFinished);
-  CHECK(secondExit == 13);
+  CHECK(secondExit == kExitNotRun);
 }
 
 TEST_CASE("an empty command line runs the default setup type without a log") {
@@ -95,12 +96,12 @@ TEST_CASE("silent mode comes from a setup type containing \"silent\", case-sensi
   PackageFolder package(kMainOnly);
   test::ProcessResult silent = package.Run("/Type my_silent", PressOk);
   REQUIRE(silent.finished);
-  CHECK(silent.exitCode == 13);
+  CHECK(silent.exitCode == kExitNotRun);
   CHECK(silent.windows.empty());
 
   test::ProcessResult loud = package.Run("/Type SilentCD", PressOk);
   REQUIRE(loud.finished);
-  CHECK(loud.exitCode == 13);
+  CHECK(loud.exitCode == kExitNotRun);
   REQUIRE(loud.windows.size() == 1);
   CHECK(loud.windows[0].AllText().find("were not specified for the SilentCD setup type.") != std::string::npos);
 }
@@ -110,7 +111,7 @@ TEST_CASE("/Type without a value leaves the setup type undefined") {
   std::string log = package.dir / "type.log";
   test::ProcessResult result = package.Run("/Log \"" + log + "\" /Type", PressOk);
   REQUIRE(result.finished);
-  CHECK(result.exitCode == 13);
+  CHECK(result.exitCode == kExitNotRun);
   CHECK(result.windows.empty());
   std::vector<std::string> messages = test::LogMessages(log);
   bool undefined = false;

@@ -15,6 +15,8 @@
 #include "ScreenReaderWindow.h"
 #include "SoundCapture.h"
 #include "TestSupport.h"
+#include "core/PackageExitCodes.h"
+#include "ui/language/resource.h"
 
 namespace {
 
@@ -90,7 +92,7 @@ TEST_CASE("the Welcome dialog speaks until a key answers it: Enter and Alt+S ins
        "InstallMain - Installing the main product Main."},
       {__LINE__, "welcome-silent-install", {VK_MENU, 'S'}, 2.0, 7, true, true,
        "WelcomeDlgProc - User selected IDNO.  Suppressing speech."},
-      {__LINE__, "welcome-escape", {VK_ESCAPE}, 2.0, 0, false, false,
+      {__LINE__, "welcome-escape", {VK_ESCAPE}, 2.0, kExitSuccess, false, false,
        "DoSettings_Install - User chose Cancel at the Welcome dialog."},
   };
   for (const Case& c : cases) {
@@ -116,9 +118,9 @@ TEST_CASE("the Welcome dialog speaks until a key answers it: Enter and Alt+S ins
     REQUIRE(result.finished);
     CHECK(result.exitCode == c.exitCode);
     REQUIRE(result.windows.size() == 1);
-    CHECK(welcomeDialog.Text(104) == "Welcome to the Vellora setup package.");
-    CHECK(welcomeDialog.Text(1) == "&Talking Install");
-    CHECK(welcomeDialog.Text(7) == "&Silent Install");
+    CHECK(welcomeDialog.Text(IDC_PACKAGE_WELCOME_TITLE) == "Welcome to the Vellora setup package.");
+    CHECK(welcomeDialog.Text(IDOK) == "&Talking Install");
+    CHECK(welcomeDialog.Text(IDC_SILENT_INSTALL) == "&Silent Install");
     // Heard while the dialog is open, silent from the moment it is answered.
     CHECK(capture.Peak(opened, answered) > kAudible);
     CHECK(capture.Peak(answered + kKeyLatency) < kSilent);
@@ -164,7 +166,7 @@ TEST_CASE("Insert+B hears the welcome again from its start, and Ctrl silences it
   INFO("audible: ", test::Describe(spans), "; opened ", opened, ", Ctrl ", silenced, ", Insert+B ", repeated,
        ", Escape ", cancelled, " s");
   REQUIRE(result.finished);
-  CHECK(result.exitCode == 0);
+  CHECK(result.exitCode == kExitSuccess);  // cancelled
   REQUIRE(result.windows.size() == 1);
 
   CHECK(capture.Peak(opened, silenced) > kAudible);

@@ -7,26 +7,35 @@
 #include "settings/ExistenceVotes.h"
 
 TEST_CASE("each rule value votes with its test's result") {
-  // The overall result after the rule, from a start of 2 and of 1, for a thing found and not found.
+  constexpr int kSkip = kExistenceSkip, kRun = kExistenceMustRun, kNone = kExistenceNoDemand;
+  // The overall result after the rule, from no demand and from a demand to run, for a thing found
+  // and not found.
   struct Case {
     int line;
     int32_t value;
-    int from2Found, from2Absent, from1Found, from1Absent;
+    int fromNoneFound, fromNoneAbsent, fromRunFound, fromRunAbsent;
+    bool known;
   } cases[] = {
-      {__LINE__, 0, 0, 1, 0, 1},       {__LINE__, 1, 1, 0, 1, 0},       {__LINE__, 2, 2, 1, 1, 1},
-      {__LINE__, 3, 1, 2, 1, 1},       {__LINE__, 4, 0, 2, 0, 2},       {__LINE__, 5, 2, 0, 2, 0},
-      {__LINE__, -1, 2, 2, 1, 1},      {__LINE__, 6, 2, 2, 1, 1},       {__LINE__, INT32_MAX, 2, 2, 1, 1},
+      {__LINE__, kRunOnlyWhenAbsent, kSkip, kRun, kSkip, kRun, true},
+      {__LINE__, kRunOnlyWhenPresent, kRun, kSkip, kRun, kSkip, true},
+      {__LINE__, kRunWhenAbsent, kNone, kRun, kRun, kRun, true},
+      {__LINE__, kRunWhenPresent, kRun, kNone, kRun, kRun, true},
+      {__LINE__, kSkipWhenPresent, kSkip, kNone, kSkip, kNone, true},
+      {__LINE__, kSkipWhenAbsent, kNone, kSkip, kNone, kSkip, true},
+      {__LINE__, -1, kNone, kNone, kRun, kRun, false},
+      {__LINE__, 6, kNone, kNone, kRun, kRun, false},
+      {__LINE__, INT32_MAX, kNone, kNone, kRun, kRun, false},
   };
   for (const Case& c : cases) {
     CAPTURE(c.line);
-    CHECK(ApplyExistenceRule(2, c.value, true) == c.from2Found);
-    CHECK(ApplyExistenceRule(2, c.value, false) == c.from2Absent);
-    CHECK(ApplyExistenceRule(1, c.value, true) == c.from1Found);
-    CHECK(ApplyExistenceRule(1, c.value, false) == c.from1Absent);
-    CHECK(IsKnownRuleValue(c.value) == (c.value >= 0 && c.value <= 5));
+    CHECK(ApplyExistenceRule(kNone, c.value, true) == c.fromNoneFound);
+    CHECK(ApplyExistenceRule(kNone, c.value, false) == c.fromNoneAbsent);
+    CHECK(ApplyExistenceRule(kRun, c.value, true) == c.fromRunFound);
+    CHECK(ApplyExistenceRule(kRun, c.value, false) == c.fromRunAbsent);
+    CHECK(IsKnownRuleValue(c.value) == c.known);
   }
   // File|3|a with the file present, then RegKey|4|b with the key absent: the demand is cleared.
-  CHECK(ApplyExistenceRule(ApplyExistenceRule(2, 3, true), 4, false) == kExistenceNoDemand);
+  CHECK(ApplyExistenceRule(ApplyExistenceRule(kNone, kRunWhenPresent, true), kSkipWhenPresent, false) == kNone);
 }
 
 TEST_CASE("rules are the items of the list rule: type, value as atoi reads it, argument") {

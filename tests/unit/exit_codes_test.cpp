@@ -35,9 +35,9 @@ std::string Replace(std::string format, const std::string& value) {
 
 std::string BoxText(Box box) {
   switch (box) {
-    case kReboot: return test::LanguageString(58);
-    case kFailure: return Replace(Replace(test::LanguageString(60), "Vellora"), "S");
-    case kReinstall: return Replace(test::LanguageString(61), "S");
+    case kReboot: return test::LanguageString(IDS_REBOOT);
+    case kFailure: return Replace(Replace(test::LanguageString(IDS_COMPONENT_FAILED), "Vellora"), "S");
+    case kReinstall: return Replace(test::LanguageString(IDS_REINSTALL), "S");
     default: return "";
   }
 }
@@ -73,18 +73,19 @@ TEST_CASE("the reboot rules, then the fail codes, then the reinstall codes decid
   } cases[] = {
       // "force" asks whatever the code. Its box has OK only, so Escape agrees too: Windows answers
       // Escape there with OK, Wine with Cancel, and the engine takes either as agreement.
-      {__LINE__, "force", "", false, kOk, FALSE, kActionRestarting, 0, 1, 5, kReboot, ""},
-      {__LINE__, "force", "", false, kEscape, FALSE, kActionRestarting, 0, 1, 5, kReboot, ""},
+      {__LINE__, "force", "", false, kOk, FALSE, kActionRestarting, 0, 1, kRebootPromptForce, kReboot, ""},
+      {__LINE__, "force", "", false, kEscape, FALSE, kActionRestarting, 0, 1, kRebootPromptForce, kReboot, ""},
       {__LINE__, "force", "", true, kNoBox, FALSE, kActionRestartDeclined, 0, 0, 0, kNone, ""},
       {__LINE__, "return", "RFI", false, kNoBox, FALSE, kActionReturn, 0, 0, 0, kNone, ""},
       {__LINE__, nullptr, "RF", false, kNoBox, FALSE, kActionContinue, kDeferReboot, 0, 0, kNone, ""},
       {__LINE__, "DeferForce", "R", false, kNoBox, FALSE, kActionContinue, kDeferForceReboot, 0, 0, kNone, ""},
       {__LINE__, "defer", "F", false, kOk, FALSE, kActionFailed, 0, 0, 0, kFailure, ""},
-      {__LINE__, "immediate", "R", false, kOk, FALSE, kActionRestarting, 0, 1, 3, kReboot, ""},
-      {__LINE__, "immediate", "RF", false, kCancel, FALSE, kActionContinue, 0, 0, 3, kReboot, ""},
-      {__LINE__, "immediate", "R", false, kEscape, FALSE, kActionContinue, 0, 0, 3, kReboot, ""},
+      {__LINE__, "immediate", "R", false, kOk, FALSE, kActionRestarting, 0, 1, kRebootPromptImmediate, kReboot, ""},
+      {__LINE__, "immediate", "RF", false, kCancel, FALSE, kActionContinue, 0, 0, kRebootPromptImmediate, kReboot, ""},
+      {__LINE__, "immediate", "R", false, kEscape, FALSE, kActionContinue, 0, 0, kRebootPromptImmediate, kReboot, ""},
       {__LINE__, "immediate", "R", true, kNoBox, FALSE, kActionContinue, 0, 0, 0, kNone, ""},
-      {__LINE__, "immediateforce", "R", false, kEscape, FALSE, kActionRestarting, 0, 1, 4, kReboot, ""},
+      {__LINE__, "immediateforce", "R", false, kEscape, FALSE, kActionRestarting, 0, 1, kRebootPromptImmediateForce,
+       kReboot, ""},
       {__LINE__, "immediateforce", "R", true, kNoBox, FALSE, kActionRestartDeclined, 0, 0, 0, kNone, ""},
       // "none" and unknown words pass the reboot codes by.
       {__LINE__, "none", "RF", false, kOk, FALSE, kActionFailed, 0, 0, 0, kFailure, ""},

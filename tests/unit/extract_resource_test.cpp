@@ -8,6 +8,7 @@
 #include "EngineTestSupport.h"
 #include "LogLines.h"
 #include "TestSupport.h"
+#include "install/InstallerResource.h"
 
 namespace {
 
@@ -112,10 +113,13 @@ TEST_CASE("ExtractResource fails with the system's code and one log line per fai
     DWORD result;
     const char* failureLine;
   } cases[] = {
-      {__LINE__, "NOSUCHTYPE", "UNIT_PAYLOAD", ok, 1813, "ExtractResource - Failed to find the resource. Error: 1813"},
+      {__LINE__, "NOSUCHTYPE", "UNIT_PAYLOAD", ok, ERROR_RESOURCE_TYPE_NOT_FOUND,
+       "ExtractResource - Failed to find the resource. Error: 1813"},
       // The settings resource is looked for by name and type together.
-      {__LINE__, "PAYLOAD", "SETTINGS_INI", ok, 1814, "ExtractResource - Failed to find the resource. Error: 1814"},
-      {__LINE__, "PAYLOAD", "NO_SUCH_NAME", ok, 1814, "ExtractResource - Failed to find the resource. Error: 1814"},
+      {__LINE__, "PAYLOAD", kSettingsResource, ok, ERROR_RESOURCE_NAME_NOT_FOUND,
+       "ExtractResource - Failed to find the resource. Error: 1814"},
+      {__LINE__, "PAYLOAD", "NO_SUCH_NAME", ok, ERROR_RESOURCE_NAME_NOT_FOUND,
+       "ExtractResource - Failed to find the resource. Error: 1814"},
       // A resource of no bytes is a failure, never a success that writes nothing.
       {__LINE__, "PAYLOAD", "UNIT_EMPTY", ok, ERROR_INVALID_DATA,
        "ExtractResource - Failed to get resource size. Error: 13"},
@@ -182,8 +186,8 @@ TEST_CASE("ExtractResource gives back the cursor it found on every way out") {
     std::string output;
     DWORD result;
   } cases[] = {
-      {__LINE__, "PAYLOAD", "UNIT_PAYLOAD", dir / "out.bin", 0},
-      {__LINE__, "NOSUCHTYPE", "UNIT_PAYLOAD", dir / "out.bin", 1813},
+      {__LINE__, "PAYLOAD", "UNIT_PAYLOAD", dir / "out.bin", ERROR_SUCCESS},
+      {__LINE__, "NOSUCHTYPE", "UNIT_PAYLOAD", dir / "out.bin", ERROR_RESOURCE_TYPE_NOT_FOUND},
       {__LINE__, "PAYLOAD", "UNIT_EMPTY", dir / "out.bin", ERROR_INVALID_DATA},
       {__LINE__, "PAYLOAD", "UNIT_PAYLOAD", dir / "missing\\out.bin", ERROR_PATH_NOT_FOUND},
   };
@@ -204,14 +208,14 @@ TEST_CASE("a null module searches the executable, not the language module") {
   std::string output = dir / "out.bin";
 
   // Only the language module carries the cleanup tool; the executable carries the payload.
-  CHECK(bootstrapper.ExtractResource(nullptr, "INSTALLER", "INSTALLER_CLEANUP", output.c_str()) != 0);
+  CHECK(bootstrapper.ExtractResource(nullptr, kInstallerResourceType, kCleanupToolResource, output.c_str()) != 0);
   CHECK_FALSE(test::FileExists(output));
   CHECK(bootstrapper.ExtractResource(language, "PAYLOAD", "UNIT_PAYLOAD", output.c_str()) != 0);
   CHECK_FALSE(test::FileExists(output));
 
   CHECK(bootstrapper.ExtractResource(nullptr, "PAYLOAD", "UNIT_PAYLOAD", output.c_str()) == 0);
   CHECK(test::ReadFile(output) == kPayload);
-  CHECK(bootstrapper.ExtractResource(language, "INSTALLER", "INSTALLER_CLEANUP", output.c_str()) == 0);
+  CHECK(bootstrapper.ExtractResource(language, kInstallerResourceType, kCleanupToolResource, output.c_str()) == 0);
   CHECK(test::ReadFile(output).compare(0, 2, "MZ") == 0);
 }
 
@@ -219,7 +223,7 @@ TEST_CASE("the language DLL of several megabytes comes out byte for byte") {
   test::ScratchDir dir("extractlarge");
   std::string output = dir / "copy.dll";
   Bootstrapper bootstrapper("");
-  CHECK(bootstrapper.ExtractResource(nullptr, "LANGUAGE", "LANG_BOOTSTRAPPER", output.c_str()) == 0);
+  CHECK(bootstrapper.ExtractResource(nullptr, kLanguageResourceType, kLanguageResource, output.c_str()) == 0);
   std::string built = test::ReadFile(test::BinFile("PendrixLang.dll"));
   REQUIRE(built.size() > 100000);
   CHECK(test::ReadFile(output) == built);

@@ -208,23 +208,23 @@ TEST_CASE("a section that cannot be read gives its result and log line") {
     DWORD result;
     std::vector<std::string> lines;
   } cases[] = {
-      {__LINE__, "Missing", 13,
+      {__LINE__, "Missing", ERROR_INVALID_DATA,
        {"Reading installer-specific section Missing.", "SetInstallerSection - The section does not exist in Settings."}},
-      {__LINE__, "Empty", 13,
+      {__LINE__, "Empty", ERROR_INVALID_DATA,
        {"Reading installer-specific section Empty.", "SetInstallerSection - The section does not exist in Settings."}},
-      {__LINE__, "NoName", 161,
+      {__LINE__, "NoName", ERROR_BAD_PATHNAME,
        {"Reading installer-specific section NoName.", "SetInstallerSection - Name key: .",
         "SetInstallerSection - No Name key was specified in the section."}},
-      {__LINE__, "BlankName", 161,
+      {__LINE__, "BlankName", ERROR_BAD_PATHNAME,
        {"Reading installer-specific section BlankName.", "SetInstallerSection - Name key: .",
         "SetInstallerSection - No Name key was specified in the section."}},
-      {__LINE__, "NoFile", 161,
+      {__LINE__, "NoFile", ERROR_BAD_PATHNAME,
        {"Reading installer-specific section NoFile.", "SetInstallerSection - Name key: N.",
         "SetInstallerSection - File key: .", "SetInstallerSection - No File key was specified in the section."}},
-      {__LINE__, "BlankFile", 161,
+      {__LINE__, "BlankFile", ERROR_BAD_PATHNAME,
        {"Reading installer-specific section BlankFile.", "SetInstallerSection - Name key: N.",
         "SetInstallerSection - File key: .", "SetInstallerSection - No File key was specified in the section."}},
-      {__LINE__, "", 13, {"Reading installer-specific section ."}},
+      {__LINE__, "", ERROR_INVALID_DATA, {"Reading installer-specific section ."}},
   };
   for (const Case& c : cases) {
     CAPTURE(c.line);
@@ -234,10 +234,10 @@ TEST_CASE("a section that cannot be read gives its result and log line") {
     CHECK(test::JoinLines(f.Since(mark)) == test::JoinLines(c.lines));
   }
   BootstrapperFixture f(settings);
-  CHECK(f.b.SetInstallerSection(nullptr) == 13);
+  CHECK(f.b.SetInstallerSection(nullptr) == ERROR_INVALID_DATA);
   CopyCut(f.b.m_szSettingsPath, (f.dir() / "absent.ini").c_str());
   size_t mark = f.Mark();
-  CHECK(f.b.SetInstallerSection("Last") == 2);
+  CHECK(f.b.SetInstallerSection("Last") == ERROR_FILE_NOT_FOUND);
   CHECK(f.Since(mark) == std::vector<std::string>{"Reading installer-specific section Last."});
 }
 
@@ -276,10 +276,10 @@ TEST_CASE("a section that cannot be read is reported to the user by number, unle
     UINT message;
     std::vector<const char*> arguments;
   } cases[] = {
-      {__LINE__, "Missing", 15, {"Missing"}},
-      {__LINE__, "Empty", 15, {"Empty"}},
-      {__LINE__, "NoName", 11, {"Name", "NoName"}},
-      {__LINE__, "NoFile", 11, {"File", "NoFile"}},
+      {__LINE__, "Missing", IDS_SECTION_MISSING, {"Missing"}},
+      {__LINE__, "Empty", IDS_SECTION_MISSING, {"Empty"}},
+      {__LINE__, "NoName", IDS_KEY_MISSING, {"Name", "NoName"}},
+      {__LINE__, "NoFile", IDS_KEY_MISSING, {"File", "NoFile"}},
   };
   for (const Case& c : cases) {
     for (bool silent : {false, true}) {

@@ -121,7 +121,7 @@ TEST_CASE("LoadResources reports a language DLL that cannot be extracted or load
 
 TEST_CASE("ShowHelp shows dialog 101 of the language module with its icon, caption and help text") {
   std::string expectedText;
-  for (UINT id : {51u, 67u, 53u, 54u, 64u, 66u, 14u}) expectedText += test::LanguageString(id);
+  for (UINT id : kHelpTextMessages) expectedText += test::LanguageString(id);
   struct Case {
     int line;
     int button;  // both end the dialog
@@ -147,8 +147,8 @@ TEST_CASE("ShowHelp shows dialog 101 of the language module with its icon, capti
     std::vector<test::SeenWindow> seen = answerer.Stop();
     REQUIRE(seen.size() == 1);
     CHECK(seen[0].caption == "Tarrowind Setup Package Help");
-    CHECK(seen[0].Text(102) == expectedText);
-    HICON icon = LoadIconA(language, MAKEINTRESOURCEA(109));
+    CHECK(seen[0].Text(IDC_HELP_TEXT) == expectedText);
+    HICON icon = LoadIconA(language, MAKEINTRESOURCEA(IDI_LANGUAGE));
     REQUIRE(icon != nullptr);
     CHECK(bigIcon == icon);
     CHECK(smallIcon == icon);
@@ -196,7 +196,7 @@ TEST_CASE("Help and More Help without a language module, or without the dialog, 
       CHECK(result == 0);
       CHECK(seen.empty());
     } else {
-      // Message 12 is not in this module either, so the report shows the general text.
+      // IDS_HELP_FAILED is not in this module either, so the report shows the general text.
       CHECK(result != 0);
       REQUIRE(lines.size() == 2);
       CHECK(lines[1] == "ShowHelp - Failed to display the Help dialog. Error: " + std::to_string(result) + ".");

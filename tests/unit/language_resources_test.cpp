@@ -1,5 +1,7 @@
 // The built language DLL and the executable's own resources, read the way the engine reads them:
 // LoadStringA, CreateDialogParamA, FindResourceA with the names and types the engine passes.
+// Numbers and names are written out here on purpose: they are what a language DLL made for this
+// engine holds, so the names of ui/language/resource.h must keep them.
 #include <doctest.h>
 
 #include <windows.h>

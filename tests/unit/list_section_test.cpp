@@ -176,13 +176,14 @@ TEST_CASE("a setup type without installers, without a section, or without a name
     DWORD result;
     const char* lastLine;
   } cases[] = {
-      {__LINE__, "", "[default]\r\nName=Nothing\r\nWelcomeDlg=yes\r\n", 13,
+      {__LINE__, "", "[default]\r\nName=Nothing\r\nWelcomeDlg=yes\r\n", ERROR_INVALID_DATA,
        "SetListSection - No prerequisite installers nor a main installer was specified for the default setup type.  "
        "At least one must be specified."},
-      {__LINE__, "/Type Missing", "[default]\r\nMainInstall=M\r\n", 13,
+      {__LINE__, "/Type Missing", "[default]\r\nMainInstall=M\r\n", ERROR_INVALID_DATA,
        "SetListSection - No prerequisite installers nor a main installer was specified for the Missing setup type.  "
        "At least one must be specified."},
-      {__LINE__, "/Type", "[default]\r\nMainInstall=M\r\n", 13, "SetListSection - Setup type is undefined."},
+      {__LINE__, "/Type", "[default]\r\nMainInstall=M\r\n", ERROR_INVALID_DATA,
+       "SetListSection - Setup type is undefined."},
   };
   for (const Case& c : cases) {
     CAPTURE(c.line);
@@ -202,11 +203,11 @@ TEST_CASE("a missing settings file ends the read without a log line") {
   BootstrapperFixture f("[default]\r\nMainInstall=M\r\n");
   size_t mark = f.Mark();
   CopyCut(f.b.m_szSettingsPath, (f.dir() / "absent.ini").c_str());
-  CHECK(f.b.SetListSection() == 2);
+  CHECK(f.b.SetListSection() == ERROR_FILE_NOT_FOUND);
   f.b.m_szSettingsPath[0] = '\0';
-  CHECK(f.b.SetListSection() == 2);
+  CHECK(f.b.SetListSection() == ERROR_FILE_NOT_FOUND);
   CopyCut(f.b.m_szSettingsPath, f.dir().path().c_str());  // a folder is no settings file
-  CHECK(f.b.SetListSection() == 2);
+  CHECK(f.b.SetListSection() == ERROR_FILE_NOT_FOUND);
   CHECK(f.Since(mark).empty());
 }
 
@@ -254,13 +255,13 @@ TEST_CASE("a setup type without installers is reported to the user as error 10, 
     BootstrapperFixture f(std::string("[") + c.type + "]\r\nName=Nothing here\r\n", options);
     test::UseBuiltLanguage(f.b);
     test::InProcessAnswerer answerer(nullptr, "list-section");
-    CHECK(f.b.SetListSection() == 13);
+    CHECK(f.b.SetListSection() == ERROR_INVALID_DATA);
     std::vector<test::SeenWindow> seen = answerer.Stop();
     REQUIRE(seen.size() == c.boxes);
     if (c.boxes == 0) continue;
-    std::string expected = test::LanguageString(10);
+    std::string expected = test::LanguageString(IDS_SETUP_TYPE_EMPTY);
     expected.replace(expected.find("%s"), 2, c.type);
     CHECK(test::MessageBoxText(seen[0]) == expected);
-    CHECK(seen[0].caption == test::LanguageString(1));
+    CHECK(seen[0].caption == test::LanguageString(IDS_ERROR_CAPTION));
   }
 }

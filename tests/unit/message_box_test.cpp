@@ -39,14 +39,15 @@ TEST_CASE("ShowError formats the message of the language module with its argumen
     const char* second;
     std::string text;
   } cases[] = {
-      {__LINE__, 11, "File", "AnInstaller",
+      {__LINE__, IDS_KEY_MISSING, "File", "AnInstaller",
        "There is an error in the settings file.  The \"File\" key was not found under the AnInstaller section.  "
        "This key is required."},
-      {__LINE__, 15, "NoSuchSection", nullptr,
+      {__LINE__, IDS_SECTION_MISSING, "NoSuchSection", nullptr,
        "There is an error in the settings file.  The section \"NoSuchSection\" does not exist."},
-      {__LINE__, 8, nullptr, nullptr, "Failed to extract the settings file from resources."},
+      {__LINE__, IDS_SETTINGS_EXTRACT_FAILED, nullptr, nullptr, "Failed to extract the settings file from resources."},
       // An argument is text, not a format: its "%s" is shown as it is.
-      {__LINE__, 7, "C:\\100%s sure.ini", nullptr, "The file \"C:\\100%s sure.ini\" could not be found."},
+      {__LINE__, IDS_REPLACE_SETTINGS_MISSING, "C:\\100%s sure.ini", nullptr,
+       "The file \"C:\\100%s sure.ini\" could not be found."},
       // A number the language module lacks gives the general text, under the module's caption.
       {__LINE__, 40, nullptr, nullptr, kGeneralText},
   };
@@ -84,7 +85,7 @@ TEST_CASE("ShowError without a language module shows the built-in text under the
     Bootstrapper bootstrapper("");
     CopyCut(bootstrapper.m_szDisplayName, c.displayName);
     test::InProcessAnswerer watcher(nullptr, "fallback");
-    ShowError(&bootstrapper, 11, "File", "AnInstaller");
+    ShowError<IDS_KEY_MISSING>(&bootstrapper, "File", "AnInstaller");
     std::vector<test::SeenWindow> seen = watcher.Stop();
 
     REQUIRE(seen.size() == 1);
@@ -105,16 +106,16 @@ TEST_CASE("ShowError shows nothing in silent mode") {
     if (c.language) REQUIRE(test::UseBuiltLanguage(bootstrapper) != nullptr);
     test::InProcessAnswerer watcher;
     // A shown box would block here until the watcher answered it.
-    ShowError(&bootstrapper, 11, "File", "AnInstaller");
+    ShowError<IDS_KEY_MISSING>(&bootstrapper, "File", "AnInstaller");
     CHECK(watcher.Stop().empty());
   }
 }
 
 TEST_CASE("a formatted message is cut at 999 characters") {
-  // Message 5 is "Failed to extract the settings file to "%s".": 42 characters around the path.
+  // "Failed to extract the settings file to "%s".": 42 characters around the path.
   const std::string before = "Failed to extract the settings file to \"";
   const std::string after = "\".";
-  REQUIRE(test::LanguageString(5) == before + "%s" + after);
+  REQUIRE(test::LanguageString(IDS_EXTRACT_SETTINGS_FAILED) == before + "%s" + after);
   struct Case {
     int line;
     size_t argument;
@@ -134,7 +135,7 @@ TEST_CASE("a formatted message is cut at 999 characters") {
     Bootstrapper bootstrapper("");
     REQUIRE(test::UseBuiltLanguage(bootstrapper) != nullptr);
     test::InProcessAnswerer watcher(nullptr, "longmessage");
-    ShowError(&bootstrapper, 5, argument.c_str());
+    ShowError<IDS_EXTRACT_SETTINGS_FAILED>(&bootstrapper, argument.c_str());
     std::vector<test::SeenWindow> seen = watcher.Stop();
 
     REQUIRE(seen.size() == 1);

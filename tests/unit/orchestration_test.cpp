@@ -110,7 +110,7 @@ TEST_CASE("prerequisites run in the order written, then the main installer") {
         "InstallPrerequisite - Installing the prerequisite B.", "InstallPrerequisite - Installation exit code: 3010",
         "DoSettings_Install - Install prerequisite exit code: 3010; return action: 0",
         "DoSettings_Install - No main install found."}},
-      {__LINE__, "Gone", "", 13, {},
+      {__LINE__, "Gone", "", kExitNotRun, {},
        {"InstallPrerequisite - Installing the prerequisite Gone.", "InstallPrerequisite - Installation exit code: 13",
         "DoSettings_Install - Install prerequisite exit code: 13; return action: 0",
         "DoSettings_Install - No main install found."}},
@@ -143,9 +143,10 @@ TEST_CASE("without settings or installers nothing runs") {
     DWORD exitCode;
     const char* lastLine;
   } cases[] = {
-      {__LINE__, "", nullptr, 2, "DoSettings_Install - No Settings file to run."},
-      {__LINE__, "", "[default]\r\nName=Nothing\r\n", 13, "DoSettings_Install - Failed to read the List section in Settings."},
-      {__LINE__, "/Type", "[default]\r\nMainInstall=Main\r\n", 13,
+      {__LINE__, "", nullptr, kExitNoSettings, "DoSettings_Install - No Settings file to run."},
+      {__LINE__, "", "[default]\r\nName=Nothing\r\n", kExitNotRun,
+       "DoSettings_Install - Failed to read the List section in Settings."},
+      {__LINE__, "/Type", "[default]\r\nMainInstall=Main\r\n", kExitNotRun,
        "DoSettings_Install - Failed to read the List section in Settings."},
   };
   for (const Case& c : cases) {
@@ -196,9 +197,9 @@ TEST_CASE("a restart deferred by the prerequisites is asked for once, after the 
   } cases[] = {
       {__LINE__, "defer", "defer", true, false, IDCANCEL, true, 5, 0, false},
       // Agreed with a main installer still to come: the package resumes after the restart.
-      {__LINE__, "defer", "defer", true, false, IDOK, true, 1641, 1, true},
-      {__LINE__, "defer", "deferforce", true, false, IDOK, false, 1641, 1, true},
-      {__LINE__, "deferforce", "none", false, false, IDOK, false, 1641, 1, false},
+      {__LINE__, "defer", "defer", true, false, IDOK, true, kExitRestartInitiated, 1, true},
+      {__LINE__, "defer", "deferforce", true, false, IDOK, false, kExitRestartInitiated, 1, true},
+      {__LINE__, "deferforce", "none", false, false, IDOK, false, kExitRestartInitiated, 1, false},
       {__LINE__, "defer", "deferforce", true, true, 0, false, 5, 0, false},
       {__LINE__, "none", "return", true, false, 0, false, 5, 0, false},
   };
@@ -223,7 +224,7 @@ TEST_CASE("a restart deferred by the prerequisites is asked for once, after the 
     CHECK(restart.Requests() == c.restarts);
     REQUIRE(seen.size() == (c.answer != 0 ? 1u : 0u));
     if (c.answer != 0) {
-      CHECK(test::MessageBoxText(seen[0]) == test::LanguageString(58));
+      CHECK(test::MessageBoxText(seen[0]) == test::LanguageString(IDS_REBOOT));
       CHECK((seen[0].Text(IDCANCEL) != "") == c.cancelButton);
     }
     CHECK((journal.Started().back() == "main-setup.exe") == (c.exitCode == 5));

@@ -36,6 +36,8 @@ std::string Replace(std::string format, const std::string& value) {
 
 TEST_CASE("each prompt shows its caption and text with its buttons, and logs its line") {
   const std::string display = "Vellora";
+  const std::string caption = Replace(test::LanguageString(IDS_SETUP_PACKAGE_CAPTION), display);
+  const std::string errorCaption = Replace(test::LanguageString(IDS_SETUP_PACKAGE_ERROR_CAPTION), display);
   struct Case {
     int line;
     Call call;
@@ -44,19 +46,22 @@ TEST_CASE("each prompt shows its caption and text with its buttons, and logs its
     bool cancel;  // has a Cancel button besides OK
     std::string log;
   } cases[] = {
-      {__LINE__, [](Bootstrapper& b) { b.ShowReinstall("Runtime"); }, Replace(test::LanguageString(59), display),
-       Replace(test::LanguageString(61), "Runtime"), true, "ShowReinstall - Prompting user to reinstall the component."},
-      {__LINE__, [](Bootstrapper& b) { b.ShowFailure("Runtime"); }, Replace(test::LanguageString(59), display),
-       Replace(Replace(test::LanguageString(60), display), "Runtime"), false,
+      {__LINE__, [](Bootstrapper& b) { b.ShowReinstall("Runtime"); }, errorCaption,
+       Replace(test::LanguageString(IDS_REINSTALL), "Runtime"), true,
+       "ShowReinstall - Prompting user to reinstall the component."},
+      {__LINE__, [](Bootstrapper& b) { b.ShowFailure("Runtime"); }, errorCaption,
+       Replace(Replace(test::LanguageString(IDS_COMPONENT_FAILED), display), "Runtime"), false,
        "ShowFailure - Notifying user of installation failure."},
-      {__LINE__, [](Bootstrapper& b) { b.ShowOSError(); }, Replace(test::LanguageString(55), display),
-       test::LanguageString(20), false, "ShowOSError - Prompting user that OS is not supported."},
-      {__LINE__, [](Bootstrapper& b) { b.ShowPlatformError(); }, Replace(test::LanguageString(55), display),
-       test::LanguageString(22), false, "ShowPlatformError - Prompting user that Platform is not supported."},
-      {__LINE__, [](Bootstrapper& b) { b.ShowPermissionsError(1); }, Replace(test::LanguageString(59), display),
-       test::LanguageString(62), false, "ShowPermissionsError - Notifying user of permissions error."},
-      {__LINE__, [](Bootstrapper& b) { b.ShowPermissionsError(2); }, Replace(test::LanguageString(59), display),
-       test::LanguageString(63), false, "ShowPermissionsError - Notifying user of permissions error."},
+      {__LINE__, [](Bootstrapper& b) { b.ShowOSError(); }, caption, test::LanguageString(IDS_OS_REFUSED), false,
+       "ShowOSError - Prompting user that OS is not supported."},
+      {__LINE__, [](Bootstrapper& b) { b.ShowPlatformError(); }, caption, test::LanguageString(IDS_PLATFORM_REFUSED),
+       false, "ShowPlatformError - Prompting user that Platform is not supported."},
+      {__LINE__, [](Bootstrapper& b) { b.ShowPermissionsError(kAdministratorLevel); }, errorCaption,
+       test::LanguageString(IDS_ADMINISTRATOR_REQUIRED), false,
+       "ShowPermissionsError - Notifying user of permissions error."},
+      {__LINE__, [](Bootstrapper& b) { b.ShowPermissionsError(kPowerUserLevel); }, errorCaption,
+       test::LanguageString(IDS_POWER_USER_REQUIRED), false,
+       "ShowPermissionsError - Notifying user of permissions error."},
   };
   for (const Case& c : cases) {
     CAPTURE(c.line);
@@ -108,8 +113,8 @@ TEST_CASE("a long display name and component are cut at the caption's and the te
   f.b.ShowReinstall(component.c_str());
   std::vector<test::SeenWindow> seen = watcher.Stop();
   REQUIRE(seen.size() == 1);
-  CHECK(seen[0].caption == Replace(test::LanguageString(59), display).substr(0, 99));
-  CHECK(test::MessageBoxText(seen[0]) == Replace(test::LanguageString(61), component).substr(0, 499));
+  CHECK(seen[0].caption == Replace(test::LanguageString(IDS_SETUP_PACKAGE_ERROR_CAPTION), display).substr(0, 99));
+  CHECK(test::MessageBoxText(seen[0]) == Replace(test::LanguageString(IDS_REINSTALL), component).substr(0, 499));
 }
 
 TEST_CASE("in silent mode no prompt shows or logs anything, and a reinstall is agreed to") {
@@ -122,7 +127,7 @@ TEST_CASE("in silent mode no prompt shows or logs anything, and a reinstall is a
   f.b.ShowFailure("Runtime");
   f.b.ShowOSError();
   f.b.ShowPlatformError();
-  f.b.ShowPermissionsError(1);
+  f.b.ShowPermissionsError(kAdministratorLevel);
   CHECK(watcher.Stop().empty());
   CHECK(f.Since(mark).empty());
 }

@@ -10,6 +10,7 @@
 #include "EngineTestSupport.h"
 #include "LogLines.h"
 #include "RestrictedToken.h"
+#include "settings/ExistenceVotes.h"
 
 using test::BootstrapperFixture;
 
@@ -84,12 +85,12 @@ TEST_CASE("the existence rules log each test and vote, and stop at the first ski
     int result;
     std::vector<std::string> log;
   } cases[] = {
-      {__LINE__, "", 2, {}},
-      {__LINE__, ";|;", 2, {}},
+      {__LINE__, "", kExistenceNoDemand, {}},
+      {__LINE__, ";|;", kExistenceNoDemand, {}},
       {__LINE__,
        "File|3|$(System32)\\kernel32.dll;Registry|1|HKLM\\X;RegKey|9|HKLM\\Software;OS|1|" + longVersion +
            ";Platform|1|x64;File|0|C:\\",
-       0,
+       kExistenceSkip,
        {"RunCheckExistence - Checking the file '$(System32)\\kernel32.dll'.",
         "ReplaceVarPaths - Checking the path $(System32)\\kernel32.dll.",
         "ReplaceVarPaths - Converted path: C:\\windows\\system32\\kernel32.dll.",
@@ -99,7 +100,7 @@ TEST_CASE("the existence rules log each test and vote, and stop at the first ski
         "RunCheckExistence - Checking the operating system version against '" + longVersion + "'.",
         "RunCheckExistence - Rule: 1; Result: 1.", "RunCheckExistence - Checking the platform against 'x64'.",
         "RunCheckExistence - Rule: 1; Result: 0."}},
-      {__LINE__, "File|1|;OS|0", 0,
+      {__LINE__, "File|1|;OS|0", kExistenceSkip,
        {"RunCheckExistence - Checking the file ''.", "RunCheckExistence - Rule: 1; Result: 0."}},
   };
   for (const Case& c : cases) {

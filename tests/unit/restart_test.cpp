@@ -72,10 +72,10 @@ TEST_CASE("the reboot prompt: caption and text of the language module, or an emp
     CHECK(f.b.ShowReboot(kRebootPromptDeferred, FALSE) == c.agreed);
     std::vector<test::SeenWindow> seen = answerer.Stop();
     REQUIRE(seen.size() == 1);
-    std::string caption = test::LanguageString(55);
+    std::string caption = test::LanguageString(IDS_SETUP_PACKAGE_CAPTION);
     caption.replace(caption.find("%s"), 2, "Vellora");
     CHECK(seen[0].caption == (c.language ? caption : ""));
-    CHECK(test::MessageBoxText(seen[0]) == (c.language ? test::LanguageString(58) : ""));
+    CHECK(test::MessageBoxText(seen[0]) == (c.language ? test::LanguageString(IDS_REBOOT) : ""));
     CHECK((seen[0].Text(IDCANCEL) != "") == c.language);
     const std::vector<std::string> expected = {
         "ShowReboot - Prompting user to reboot the system. Reboot mode: 1",
@@ -108,7 +108,7 @@ TEST_CASE("the reboot recording stays silent while a screen reader runs, and log
   CHECK(test::JoinLines(f.Since(mark)) == test::JoinLines(expected));
   // With RebootWave off there is nothing to play or to skip.
   f.b.ListSection.dwFlags &= ~kRebootWave;
-  CHECK_FALSE(f.b.PlayRebootWave(TRUE, SND_ASYNC, "IDR_REBOOT_OK1_WAV"));
+  CHECK_FALSE(f.b.PlayRebootWave(TRUE, SND_ASYNC, kRebootOk1WaveName));
 }
 
 TEST_CASE("the restart-product notice shows when asked for, in silent mode too") {
@@ -127,7 +127,7 @@ TEST_CASE("the restart-product notice shows when asked for, in silent mode too")
     f.b.ShowRestartProduct();
     std::vector<test::SeenWindow> seen = answerer.Stop();
     REQUIRE(seen.size() == (c.asked ? 1u : 0u));
-    if (c.asked) CHECK(test::MessageBoxText(seen[0]) == test::LanguageString(21));
+    if (c.asked) CHECK(test::MessageBoxText(seen[0]) == test::LanguageString(IDS_RESTART_PRODUCT));
     CHECK(f.Since(mark) == (c.asked ? std::vector<std::string>{"ShowReboot - Prompting user to restart product."}
                                     : std::vector<std::string>{}));
   }

@@ -260,8 +260,8 @@ TEST_CASE("a launch that the shell refuses is a failure with the system's error"
     CHECK(seen.size() == (c.silent ? 0u : 1u));
   }
   BootstrapperFixture f("");
-  CHECK(f.b.Run("", "", 0, SW_SHOW) == 13);
-  CHECK(f.b.Run(nullptr, "", 0, SW_SHOW) == 13);
+  CHECK(f.b.Run("", "", 0, SW_SHOW) == kExitNotRun);
+  CHECK(f.b.Run(nullptr, "", 0, SW_SHOW) == kExitNotRun);
 }
 
 TEST_CASE("RunInstaller extracts the installer to the temporary folder, runs it there and deletes it") {
@@ -356,9 +356,11 @@ TEST_CASE("an installer that cannot be prepared gives 13 and its reason") {
     const char* lastLine;
     UINT message;  // 0: none beyond the section reader's
   } cases[] = {
-      {__LINE__, "NoResource", "RunInstaller - Failed to extract the installer.", 16},
-      {__LINE__, "NoFile", "RunInstaller - Failed to read the installer-specific section in Settings.", 11},
-      {__LINE__, "Absent", "RunInstaller - Failed to read the installer-specific section in Settings.", 15},
+      {__LINE__, "NoResource", "RunInstaller - Failed to extract the installer.", IDS_INSTALLER_EXTRACT_FAILED},
+      {__LINE__, "NoFile", "RunInstaller - Failed to read the installer-specific section in Settings.",
+       IDS_KEY_MISSING},
+      {__LINE__, "Absent", "RunInstaller - Failed to read the installer-specific section in Settings.",
+       IDS_SECTION_MISSING},
   };
   for (const Case& c : cases) {
     CAPTURE(c.line);
@@ -367,21 +369,21 @@ TEST_CASE("an installer that cannot be prepared gives 13 and its reason") {
     BootstrapperFixture f(settings, options);
     test::UseBuiltLanguage(f.b);
     test::InProcessAnswerer answerer(nullptr, "run-installer");
-    CHECK(f.b.RunInstaller(c.section, FALSE) == 13);
+    CHECK(f.b.RunInstaller(c.section, FALSE) == kExitNotRun);
     std::vector<test::SeenWindow> seen = answerer.Stop();
     REQUIRE_FALSE(f.Log().empty());
     CHECK(f.Log().back() == c.lastLine);
     REQUIRE(seen.size() == 1);
     std::string expected = test::LanguageString(c.message);
-    if (c.message == 11) expected.replace(expected.find("%s"), 2, "File");
+    if (c.message == IDS_KEY_MISSING) expected.replace(expected.find("%s"), 2, "File");
     expected.replace(expected.find("%s"), 2, c.section);
     CHECK(test::MessageBoxText(seen[0]) == expected);
     CHECK_FALSE(test::FileExists(std::string(f.b.m_szTempFolder) + "x.exe"));
   }
   BootstrapperFixture f(settings);
   size_t mark = f.Mark();
-  CHECK(f.b.RunInstaller("", FALSE) == 13);
-  CHECK(f.b.RunInstaller(nullptr, TRUE) == 13);
+  CHECK(f.b.RunInstaller("", FALSE) == kExitNotRun);
+  CHECK(f.b.RunInstaller(nullptr, TRUE) == kExitNotRun);
   CHECK(f.Since(mark).empty());
 }
 

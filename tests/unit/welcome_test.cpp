@@ -117,13 +117,14 @@ TEST_CASE("a package without a Welcome dialog of its own shows dialog 104 of the
     ActiveBootstrapper restore(g_pActiveBootstrapper);
     CopyCut(f.b.m_szDisplayName, "Vellora");
     f.b.ListSection.dwFlags = kWelcomeDlg;
-    // This test program has neither dialog 107 nor bitmap 108.
-    f.b.SetWelcomeDlgRes(GetModuleHandleA(nullptr), 107, 104, 105, 106, 108);
+    // This test program has neither the package's Welcome dialog nor its bitmap.
+    f.b.SetWelcomeDlgRes(GetModuleHandleA(nullptr), IDD_PACKAGE_WELCOME, IDC_PACKAGE_WELCOME_TITLE,
+                         IDC_PACKAGE_WELCOME_TEXT, IDC_SIDE_PANEL, IDB_PACKAGE_SIDE_PANEL);
     Looks title, text;
     test::InProcessAnswerer watcher(
         [&](HWND dialog, const test::SeenWindow&) {
-          title = LooksOf(GetDlgItem(dialog, 107));
-          text = LooksOf(GetDlgItem(dialog, 108));
+          title = LooksOf(GetDlgItem(dialog, IDC_WELCOME_TITLE));
+          text = LooksOf(GetDlgItem(dialog, IDC_WELCOME_TEXT));
           return c.answer;
         },
         "welcome104");
@@ -132,8 +133,9 @@ TEST_CASE("a package without a Welcome dialog of its own shows dialog 104 of the
 
     REQUIRE(seen.size() == 1);
     CHECK(seen[0].caption == "Vellora Setup Package");
-    // The record names control 104, which this template lacks: its own title keeps its "%s".
-    CHECK(seen[0].Text(107) == "Welcome to the %s setup package.");
+    // The record names the package's title control, which this template lacks: its own title
+    // keeps its "%s".
+    CHECK(seen[0].Text(IDC_WELCOME_TITLE) == "Welcome to the %s setup package.");
     CHECK(seen[0].Text(IDOK) == "&Next");
     CHECK(seen[0].Text(IDCANCEL) == "&Cancel");
     // Both texts are drawn, on white.

@@ -7,6 +7,7 @@
 #include "ErrorText.h"
 #include "PackagePlan.h"
 #include "install/InstallerResource.h"
+#include "ui/language/resource.h"
 
 namespace {
 
@@ -71,7 +72,7 @@ std::string EngineVersion(HMODULE module) {
 // The embedded settings written to a file of their own, so that the profile functions read them
 // as the engine will; "" when the package carries none.
 std::string ExtractEmbeddedSettings(HMODULE module, DWORD& size) {
-  HRSRC resource = FindResourceA(module, "SETTINGS_INI", "TEXT");
+  HRSRC resource = FindResourceA(module, kSettingsResource, kSettingsResourceType);
   HGLOBAL loaded = resource ? LoadResource(module, resource) : nullptr;
   const void* bytes = loaded ? LockResource(loaded) : nullptr;
   if (bytes == nullptr) return "";
@@ -132,7 +133,7 @@ int ListPackage(const std::string& packagePath) {
             SystemMessage(code).c_str());
     return code != 0 ? static_cast<int>(code) : ERROR_FILE_NOT_FOUND;
   }
-  if (FindResourceA(module, "LANG_BOOTSTRAPPER", "LANGUAGE") == nullptr) {
+  if (FindResourceA(module, kLanguageResource, kLanguageResourceType) == nullptr) {
     FreeLibrary(module);
     fprintf(stderr, "PendrixPack: %s is no Pendrix package: it carries no language DLL\n", Quoted(path).c_str());
     return ERROR_BAD_FORMAT;

@@ -7,6 +7,7 @@
 #include "core/SplitString.h"
 #include "settings/SettingsKeys.h"
 #include "settings/YesNo.h"
+#include "ui/language/resource.h"
 
 namespace {
 
@@ -245,7 +246,7 @@ DWORD AddSettingsResource(const std::string& settingsPath, PackagePlan& plan, st
     error = "the settings file " + Quoted(settingsPath) + " cannot be embedded: it is empty or too large";
     return ERROR_INVALID_DATA;
   }
-  plan.resources.push_back({"TEXT", "SETTINGS_INI", "", plan.blobs.size()});
+  plan.resources.push_back({kSettingsResourceType, kSettingsResource, "", plan.blobs.size()});
   plan.blobs.push_back({settingsPath, data.nFileSizeLow});
   return 0;
 }

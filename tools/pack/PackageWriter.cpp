@@ -7,6 +7,8 @@
 #include "OutputGuard.h"
 #include "PeResources.h"
 #include "core/HandleOwner.h"
+#include "install/InstallerResource.h"
+#include "ui/language/resource.h"
 
 volatile LONG g_packCancelled = 0;
 
@@ -163,9 +165,9 @@ std::string Shown(const pe::ResourceId& id) {
 // The resources that make an engine a package: its installers and its embedded settings. Packed
 // again, the old settings would stay live beside the new ones.
 std::string PackageResources(const std::vector<pe::ResourceEntry>& entries) {
-  static const pe::ResourceId kInstaller = pe::ResourceId::Text("INSTALLER");
-  static const pe::ResourceId kText = pe::ResourceId::Text("TEXT");
-  static const pe::ResourceId kSettings = pe::ResourceId::Text("SETTINGS_INI");
+  static const pe::ResourceId kInstaller = pe::ResourceId::Text(kInstallerResourceType);
+  static const pe::ResourceId kText = pe::ResourceId::Text(kSettingsResourceType);
+  static const pe::ResourceId kSettings = pe::ResourceId::Text(kSettingsResource);
   std::string names;
   const pe::ResourceId* last = nullptr;
   for (const pe::ResourceEntry& entry : entries) {

@@ -15,6 +15,7 @@
 #include "PackageWriter.h"
 #include "PackagePlan.h"
 #include "core/SystemFolder.h"
+#include "ui/language/resource.h"
 
 namespace {
 
@@ -84,7 +85,7 @@ void PrintSummary(const PackagePlan& plan) {
   }
   bool embedded = false;
   for (const PlannedResource& resource : plan.resources)
-    if (resource.type == "TEXT") {
+    if (resource.type == kSettingsResourceType) {
       embedded = true;
       printf("Settings: resource %s of type %s, %lu bytes\n", resource.name.c_str(), resource.type.c_str(),
              static_cast<unsigned long>(plan.blobs[resource.blob].size));

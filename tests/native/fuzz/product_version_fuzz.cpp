@@ -1,5 +1,6 @@
-// Version comparison of arbitrary texts: the result is -1, 0 or 1, a version with a field equals
-// itself, and swapping two versions that both have fields swaps the answer.
+// Version comparison of arbitrary texts: the result is one of the three comparison results, a
+// version with a field equals itself, and swapping two versions that both have fields swaps the
+// answer.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -19,8 +20,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string installed = cut == std::string::npos ? std::string() : input.substr(cut + 1).c_str();
 
   int result = CompareProductVersions(package.c_str(), installed.c_str());
-  if (result < -1 || result > 1) __builtin_trap();
-  if (HasField(package) && CompareProductVersions(package.c_str(), package.c_str()) != 0) __builtin_trap();
+  if (result < kProductOlderInstalled || result > kProductNewerInstalled) __builtin_trap();
+  if (HasField(package) && CompareProductVersions(package.c_str(), package.c_str()) != kProductSameInstalled)
+    __builtin_trap();
   if (HasField(package) && HasField(installed) &&
       CompareProductVersions(installed.c_str(), package.c_str()) != -result)
     __builtin_trap();

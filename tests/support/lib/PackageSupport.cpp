@@ -156,11 +156,11 @@ std::string MsiProductInfo(const char* productCode, const char* property) {
 }
 
 bool UninstallMsiProduct(const char* productCode) {
-  if (MsiProductState(productCode) == 5) {
+  if (MsiProductState(productCode) == INSTALLSTATE_DEFAULT) {
     std::string commandLine = std::string("msiexec.exe /x ") + productCode + " /qn";
     RunProcess(commandLine, "", nullptr, 120000, "uninstall");
   }
-  return MsiProductState(productCode) != 5;
+  return MsiProductState(productCode) != INSTALLSTATE_DEFAULT;
 }
 
 bool InstallMsiFixture(const char* fileName, const std::string& properties) {

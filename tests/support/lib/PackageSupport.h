@@ -3,6 +3,7 @@
 // products Windows Installer knows.
 #pragma once
 #include <windows.h>
+#include <msi.h>
 
 #include <memory>
 #include <string>
@@ -58,7 +59,8 @@ constexpr char kBetaProductCode[] = "{3B0A58C2-91E4-4F0D-8C36-5E2F7D9A4B10}";
 // A built MSI fixture, in Windows form.
 std::string MsiFixture(const char* name);
 
-// Windows Installer's state of a product (INSTALLSTATE_DEFAULT 5 when installed, -1 unknown).
+// Windows Installer's state of a product (INSTALLSTATE_DEFAULT when installed, INSTALLSTATE_UNKNOWN
+// when not).
 int MsiProductState(const char* productCode);
 // A product's property as MsiGetProductInfoA gives it ("VersionString", "LocalPackage"), or "".
 std::string MsiProductInfo(const char* productCode, const char* property);
