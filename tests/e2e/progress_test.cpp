@@ -52,9 +52,16 @@ LRESULT PositionOnceAt(HWND bar, LRESULT expected) {
 
 size_t InstallersStarted(const test::Package& p) { return test::ReadJournal(p.journal).size(); }
 void Open(const std::string& gate) { test::WriteFile(gate, ""); }
+// Set once the watcher of the run has read (and photographed) the progress dialog.
+volatile LONG g_progressDialogRead = 0;
+
 test::ProcessResult RunLogged(test::Package& p, const std::string& options = "") {
-  return p.Run(options + "/Log \"" + p.log + "\"",
-               [](const test::SeenWindow& window) { return window.caption == "Please wait" ? 0 : IDOK; });
+  InterlockedExchange(&g_progressDialogRead, 0);
+  return p.Run(options + "/Log \"" + p.log + "\"", [](const test::SeenWindow& window) {
+    if (window.caption != "Please wait") return IDOK;
+    InterlockedExchange(&g_progressDialogRead, 1);
+    return 0;
+  });
 }
 
 // What the test does beside the running package, on a thread of its own. It only records what
@@ -162,6 +169,9 @@ TEST_CASE("the bar steps once per prerequisite, is full before the dialog closes
   Beside beside(
       [&] {
         HWND dialog = WaitForProgressDialog();
+        // The prerequisites go on only once the run's watcher has read the dialog: on a quick
+        // machine they would otherwise end before it looks.
+        WaitFor([] { return g_progressDialogRead != 0; }, 10000);
         HWND bar = GetDlgItem(dialog, IDC_PROGRESS_BAR);
         readings = {Ask(bar, PBM_GETRANGE, TRUE), Ask(bar, PBM_GETRANGE, FALSE)};
         for (LRESULT n = 0; n < 3; n++) {
