@@ -50,6 +50,9 @@ void InitWelcomeDialog(HWND dialog, Bootstrapper* bootstrapper) {
   FormatWindowText(dialog, displayName);
   DWORD titleControl = g_pWelcomeDlgRes->dwStaticMsg1ID != 0 ? g_pWelcomeDlgRes->dwStaticMsg1ID : IDC_WELCOME_TITLE;
   HWND title = GetDlgItem(dialog, static_cast<int>(titleControl));
+  // The language module's template numbers its title otherwise than the package's: without this,
+  // a package lacking its own dialog would greet the user with a literal "%s".
+  if (title == nullptr) title = GetDlgItem(dialog, IDC_WELCOME_TITLE);
   if (title != nullptr) FormatWindowText(title, displayName);
 
   // The white area is a transparent static listed first, so it is painted after the texts on it

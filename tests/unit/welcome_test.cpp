@@ -133,9 +133,9 @@ TEST_CASE("a package without a Welcome dialog of its own shows dialog 104 of the
 
     REQUIRE(seen.size() == 1);
     CHECK(seen[0].caption == "Vellora Setup Package");
-    // The record names the package's title control, which this template lacks: its own title
-    // keeps its "%s".
-    CHECK(seen[0].Text(IDC_WELCOME_TITLE) == "Welcome to the %s setup package.");
+    // The record names the package's title control, which this template lacks: its own title is
+    // the one formatted with the display name.
+    CHECK(seen[0].Text(IDC_WELCOME_TITLE) == "Welcome to the Vellora setup package.");
     CHECK(seen[0].Text(IDOK) == "&Next");
     CHECK(seen[0].Text(IDCANCEL) == "&Cancel");
     // Both texts are drawn, on white.
