@@ -5,6 +5,7 @@
 //   PendrixBench run COUNT PROGRAM [ARGUMENTS] -> "run_ms <total ms>", "exit_code <last code>" and
 //                                                 "peak_kb <largest peak working set of a run>"
 //   PendrixBench resource FILE TYPE NAME       -> "resource_bytes <size>"
+//   PendrixBench desktop                       -> "desktop_up 1", then holds a window until killed
 #include <windows.h>
 
 #include <psapi.h>
@@ -103,6 +104,24 @@ int Resource(const char* file, const char* type, const char* name) {
   return 0;
 }
 
+// Windows' desktop is always there. Wine starts its desktop process for the first window of a
+// session and ends it about a second after the last window-owning process ends, so runs of a GUI
+// program would pay that start or not depending on the pause before them. A hidden window held
+// for the whole bench keeps the desktop up, as on Windows.
+int HoldDesktop() {
+  HWND window = CreateWindowExA(0, "STATIC", "PendrixBench desktop", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                nullptr, nullptr);
+  if (window == nullptr) {
+    fprintf(stderr, "PendrixBench: cannot create a window: error %lu\n", GetLastError());
+    return 1;
+  }
+  printf("desktop_up 1\n");
+  fflush(stdout);
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -113,8 +132,12 @@ int main(int argc, char** argv) {
     result = Run(atoi(argv[2]), CommandLineAfter(2));
   else if (argc == 5 && strcmp(argv[1], "resource") == 0)
     result = Resource(argv[2], argv[3], argv[4]);
+  else if (argc == 2 && strcmp(argv[1], "desktop") == 0)
+    result = HoldDesktop();
   else
-    fprintf(stderr, "usage: PendrixBench copy SOURCE TARGET | run COUNT PROGRAM [ARGUMENTS] | resource FILE TYPE NAME\n");
+    fprintf(stderr,
+            "usage: PendrixBench copy SOURCE TARGET | run COUNT PROGRAM [ARGUMENTS] | resource FILE TYPE NAME"
+            " | desktop\n");
   fflush(stdout);
   return result;
 }
