@@ -6,6 +6,7 @@ set(PENDRIX_PORTABLE_SOURCES
   src/core/SetupTypeName.cpp
   src/install/MsiSwitch.cpp
   src/install/InstallerResource.cpp
+  src/install/InstallerFileName.cpp
   src/install/RebootModes.cpp
   src/settings/CodeList.cpp
   src/settings/YesNo.cpp
@@ -17,7 +18,6 @@ set(PENDRIX_PORTABLE_SOURCES
   src/settings/ProductVersion.cpp
   src/install/PassThroughEscapes.cpp
   tools/pack/PeResources.cpp
-  tools/pack/PackRules.cpp
   tools/pack/PackOptions.cpp
   tools/pack/SettingsCheck.cpp
   tools/pack/SettingsReference.cpp

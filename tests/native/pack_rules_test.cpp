@@ -19,7 +19,8 @@ struct PayloadCase {
   int line;
   const char* file;
   const char* arguments;
-  PayloadRule rule;
+  bool doNotExtract;
+  InstallerFileRule rule;
   const char* payload;
 };
 
@@ -59,30 +60,62 @@ TEST_CASE("installer resource names: INSTALLER_ and the Name with blanks as unde
   }
 }
 
-TEST_CASE("the payload file is File, or for an msiexec run the file after the action switch") {
+TEST_CASE("the installer file is File or the MSI after the action switch, and stays inside its folder") {
+  const InstallerFileRule ok = InstallerFileRule::kOk, notName = InstallerFileRule::kNotAFileName,
+                          leaves = InstallerFileRule::kLeavesFolder;
   const PayloadCase cases[] = {
-      {__LINE__, "ani.exe", "", PayloadRule::kOk, "ani.exe"},
-      {__LINE__, "ani.exe", "/i other.msi", PayloadRule::kOk, "ani.exe"},
-      {__LINE__, "msiexec.exe", "/i AI.msi", PayloadRule::kOk, "AI.msi"},
-      {__LINE__, "msiexec", "/qn /i AI.msi", PayloadRule::kOk, "AI.msi"},
-      {__LINE__, "msiexec.exe", "/i \"my file.msi\" /qn", PayloadRule::kOk, "my file.msi"},
-      {__LINE__, "msiexec.exe", "/package setup.msi /passive", PayloadRule::kOk, "setup.msi"},
-      {__LINE__, "msiexec.exe", "/update fix.msp", PayloadRule::kOk, "fix.msp"},
-      {__LINE__, "msiexec.exe", "/I AI.msi", PayloadRule::kOk, "AI.msi"},  // as the engine reads it
-      {__LINE__, "msiexec.exe", "", PayloadRule::kNoMsiFile, ""},
-      {__LINE__, "msiexec.exe", "/qn", PayloadRule::kNoMsiFile, ""},
-      {__LINE__, "msiexec.exe", "/i \"\"", PayloadRule::kNoMsiFile, ""},
-      {__LINE__, "msiexec.exe", "/i C:\\kit\\AI.msi", PayloadRule::kNotAFileName, "C:\\kit\\AI.msi"},
-      {__LINE__, "tools\\setup.exe", "", PayloadRule::kNotAFileName, "tools\\setup.exe"},
-      {__LINE__, "a/b.exe", "", PayloadRule::kNotAFileName, "a/b.exe"},
-      {__LINE__, "setup?.exe", "", PayloadRule::kNotAFileName, "setup?.exe"},
-      {__LINE__, "MSIEXEC.EXE", "/i AI.msi", PayloadRule::kOk, "MSIEXEC.EXE"},  // File is lower-cased before this
+      {__LINE__, "ani.exe", "", false, ok, "ani.exe"},
+      {__LINE__, "ani.exe", "/i other.msi", false, ok, "ani.exe"},
+      {__LINE__, "msiexec.exe", "/i AI.msi", false, ok, "AI.msi"},
+      {__LINE__, "msiexec", "/qn /i AI.msi", false, ok, "AI.msi"},
+      {__LINE__, "msiexec.exe", "/i \"my file.msi\" /qn", false, ok, "my file.msi"},
+      {__LINE__, "msiexec.exe", "/package setup.msi /passive", false, ok, "setup.msi"},
+      {__LINE__, "msiexec.exe", "/update fix.msp", false, ok, "fix.msp"},
+      {__LINE__, "msiexec.exe", "/I AI.msi", false, ok, "AI.msi"},  // as the engine reads it
+      {__LINE__, "msiexec.exe", "", false, InstallerFileRule::kNoMsiFile, ""},
+      {__LINE__, "msiexec.exe", "/qn", false, InstallerFileRule::kNoMsiFile, ""},
+      {__LINE__, "msiexec.exe", "/i \"\"", false, InstallerFileRule::kNoMsiFile, ""},
+      {__LINE__, "MSIEXEC.EXE", "/i AI.msi", false, ok, "MSIEXEC.EXE"},  // File is lower-cased before this
+      // An extracted installer is a plain name in the working folder.
+      {__LINE__, "msiexec.exe", "/i C:\\kit\\AI.msi", false, notName, "C:\\kit\\AI.msi"},
+      {__LINE__, "msiexec.exe", "/i ..\\AI.msi", false, notName, "..\\AI.msi"},
+      {__LINE__, "tools\\setup.exe", "", false, notName, "tools\\setup.exe"},
+      {__LINE__, "a/b.exe", "", false, notName, "a/b.exe"},
+      {__LINE__, "..\\..\\..\\windows\\victim.dat", "", false, notName, "..\\..\\..\\windows\\victim.dat"},
+      {__LINE__, "setup.exe:stream", "", false, notName, "setup.exe:stream"},
+      {__LINE__, "setup?.exe", "", false, notName, "setup?.exe"},
+      {__LINE__, "..", "", false, notName, ".."},
+      {__LINE__, ". .", "", false, notName, ". ."},
+      {__LINE__, "...", "", false, notName, "..."},
+      {__LINE__, "nul.exe", "", false, notName, "nul.exe"},
+      {__LINE__, "com1", "", false, notName, "com1"},
+      {__LINE__, "Lpt9 .msi", "", false, notName, "Lpt9 .msi"},
+      {__LINE__, "console.exe", "", false, ok, "console.exe"},
+      {__LINE__, "com10.exe", "", false, ok, "com10.exe"},
+      {__LINE__, ".setup.exe", "", false, ok, ".setup.exe"},
+      // One beside the package may lie in a subfolder of the package's folder, and no further.
+      {__LINE__, "kit\\setup.exe", "", true, ok, "kit\\setup.exe"},
+      {__LINE__, "kit/x86/setup.exe", "", true, ok, "kit/x86/setup.exe"},
+      {__LINE__, "msiexec.exe", "/i kit\\AI.msi /qn", true, ok, "kit\\AI.msi"},
+      {__LINE__, "..\\setup.exe", "", true, leaves, "..\\setup.exe"},
+      {__LINE__, "kit\\..\\..\\setup.exe", "", true, leaves, "kit\\..\\..\\setup.exe"},
+      {__LINE__, "kit\\.\\setup.exe", "", true, leaves, "kit\\.\\setup.exe"},
+      {__LINE__, "c:\\kit\\setup.exe", "", true, leaves, "c:\\kit\\setup.exe"},
+      {__LINE__, "c:setup.exe", "", true, leaves, "c:setup.exe"},
+      {__LINE__, "\\\\server\\share\\setup.exe", "", true, leaves, "\\\\server\\share\\setup.exe"},
+      {__LINE__, "\\setup.exe", "", true, leaves, "\\setup.exe"},
+      {__LINE__, "kit\\\\setup.exe", "", true, leaves, "kit\\\\setup.exe"},
+      {__LINE__, "kit\\", "", true, leaves, "kit\\"},
+      {__LINE__, "msiexec.exe", "/i ..\\AI.msi", true, leaves, "..\\AI.msi"},
+      // msiexec beside the package may name a product, or nothing msiexec extracts.
+      {__LINE__, "msiexec.exe", "/x {6F1D6E3A-2B7C-4C59-9A4E-3D5B8A7C1123} /qn", true, InstallerFileRule::kNoFile, ""},
+      {__LINE__, "msiexec.exe", "/fa {6F1D6E3A-2B7C-4C59-9A4E-3D5B8A7C1123}", true, InstallerFileRule::kNoFile, ""},
   };
   for (const PayloadCase& c : cases) {
     CAPTURE(c.line);
     char out[kPayloadNameSize];
     memset(out, 'x', sizeof(out));
-    CHECK(PayloadFileName(c.file, c.arguments, out) == c.rule);
+    CHECK(InstallerFileName(c.file, c.arguments, c.doNotExtract, out) == c.rule);
     CHECK(std::string(out) == c.payload);
   }
 }
@@ -90,7 +123,7 @@ TEST_CASE("the payload file is File, or for an msiexec run the file after the ac
 TEST_CASE("the payload name of an msiexec run is cut at 259 characters") {
   std::string arguments = "/i " + std::string(400, 'm') + ".msi";
   char out[kPayloadNameSize];
-  CHECK(PayloadFileName("msiexec.exe", arguments.c_str(), out) == PayloadRule::kOk);
+  CHECK(InstallerFileName("msiexec.exe", arguments.c_str(), false, out) == InstallerFileRule::kOk);
   CHECK(strlen(out) == 259);
 }
 

@@ -138,16 +138,16 @@ class PlanBuilder {
     }
 
     char payload[kPayloadNameSize] = {};
-    switch (PayloadFileName(file, arguments, payload)) {
-      case PayloadRule::kNoMsiFile:
+    switch (InstallerFileName(file, arguments, false, payload)) {
+      case InstallerFileRule::kNoMsiFile:
         error = where + " runs msiexec, but its Arguments key names no MSI file after /i, /package, /x, /uninstall, /p or /update";
         return ERROR_INVALID_DATA;
-      case PayloadRule::kNotAFileName:
+      case InstallerFileRule::kOk:
+        break;
+      default:
         error = where + ": " + Quoted(payload) +
                 " is not a plain file name, and the engine extracts the installer into the temporary folder under that name";
         return ERROR_INVALID_DATA;
-      case PayloadRule::kOk:
-        break;
     }
     installer.payloadName = payload;
     // Without a payload folder (a check of the settings alone) there is nothing to embed.

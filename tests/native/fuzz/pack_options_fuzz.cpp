@@ -31,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // The same bytes as settings values.
   char payload[kPayloadNameSize];
-  PayloadFileName("msiexec.exe", text.c_str(), payload);
+  InstallerFileName("msiexec.exe", text.c_str(), false, payload);
+  InstallerFileName(text.c_str(), "", true, payload);
   char resource[kResourceNameSize];
   InstallerResourceName(text.c_str(), resource);
   if (std::string(resource).size() > kResourceNameSize - 1) __builtin_trap();
