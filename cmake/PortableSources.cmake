@@ -4,6 +4,7 @@ set(PENDRIX_PORTABLE_SOURCES
   src/core/CommandLine.cpp
   src/core/WholeNumber.cpp
   src/core/SetupTypeName.cpp
+  src/core/WorkFolderRules.cpp
   src/install/MsiSwitch.cpp
   src/install/InstallerResource.cpp
   src/install/InstallerFileName.cpp

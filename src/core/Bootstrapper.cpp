@@ -18,7 +18,7 @@ namespace {
 AnsiPathForm GetTempFolder(char (&folder)[260]) {
   wchar_t temp[MAX_PATH] = {};
   DWORD length = GetTempPathW(MAX_PATH, temp);
-  if (length == 0 || length >= MAX_PATH) return AnsiPathForm::kAsIs;  // left empty, met later as a missing file
+  if (length == 0 || length >= MAX_PATH) return AnsiPathForm::kAsIs;  // left empty: no working folder there
   wchar_t longForm[MAX_PATH] = {};
   length = GetLongPathNameW(temp, longForm, MAX_PATH);
   return ToAnsiPath(length > 0 && length < MAX_PATH ? longForm : temp, folder, 260);
@@ -51,10 +51,10 @@ Bootstrapper::Bootstrapper(const char* commandLine)
   LogMessage(this, "*** Pendrix - Start. ***");
   if (m_TempFolderForm == AnsiPathForm::kShortForm)
     LogMessage(this, "InitPaths - The code page cannot spell the temporary folder's name; using its short form %s.",
-               m_szTempFolder);
+               m_szUserTemp);
   else if (m_TempFolderForm == AnsiPathForm::kUnspellable)
     LogMessage(this, "InitPaths - The code page cannot spell the temporary folder's name, nor a short form: %s.",
-               m_szTempFolder);
+               m_szUserTemp);
   if (m_SourceDirForm == AnsiPathForm::kShortForm)
     LogMessage(this, "InitPaths - The code page cannot spell the package folder's name; using its short form %s.",
                m_szSourceDir);
@@ -63,14 +63,19 @@ Bootstrapper::Bootstrapper(const char* commandLine)
                m_szSourceDir);
   if (GetDllSearch() == DllSearch::kUnavailable)
     LogMessage(this, "InitPaths - This Windows cannot restrict the DLL search; DLLs are loaded by their system paths.");
+
+  // Every file of the run lives in a folder of its own; the files are named when they are written.
+  CreateWorkFolder();
+  FormatCut(m_szLanguageDllPath, "%sPendrixLang.dll", m_szTempFolder);
+  FormatCut(m_szSettingsPath, "%sSettings.ini", m_szTempFolder);
+  RemoveStaleWorkFolders();
 }
 
 void Bootstrapper::InitPaths() {
   g_hKeyboardHook = SetWindowsHookExA(WH_KEYBOARD, WelcomeKeyboardHookProc, nullptr, GetCurrentThreadId());
 
-  m_TempFolderForm = GetTempFolder(m_szTempFolder);
-  FormatCut(m_szLanguageDllPath, "%sPendrixLang.dll", m_szTempFolder);
-  FormatCut(m_szSettingsPath, "%sSettings.ini", m_szTempFolder);
+  // The user's temporary folder; the working folder is made once the log can tell about it.
+  m_TempFolderForm = GetTempFolder(m_szUserTemp);
 
   m_SourceDirForm = GetSourceDir(m_szSourceDir);
 
@@ -100,11 +105,12 @@ void Bootstrapper::InitPaths() {
 }
 
 Bootstrapper::~Bootstrapper() {
-  // The language module is needed no more: it goes before the last line, so that a file that
-  // cannot be deleted is still logged.
+  // The language module and the settings are needed no more: they and the working folder go
+  // before the last line, so that what cannot be deleted is still logged.
   ReleaseLanguageModule();
-  LogMessage(this, "*** Pendrix - Finish. ***");
   ReleaseSettingsFile();
+  RemoveWorkFolder();
+  LogMessage(this, "*** Pendrix - Finish. ***");
   if (g_hKeyboardHook != nullptr) UnhookWindowsHookEx(g_hKeyboardHook);
   g_hKeyboardHook = nullptr;
   m_pCommandLine.reset();  // nothing can be logged from here on

@@ -10,8 +10,10 @@
 
 #include "core/AnsiPath.h"
 #include "core/CommandLine.h"
+#include "core/HandleOwner.h"
 #include "core/PackageExitCodes.h"
 #include "core/SystemUtility.h"
+#include "core/WorkFolderRules.h"
 #include "settings/ProductVersion.h"
 #include "ui/language/resource.h"
 
@@ -124,8 +126,18 @@ class Bootstrapper {
   DWORD InstallMain(const char* section, BOOL mainInstaller, BOOL checkExitCode, DWORD* action);
   void CloseMagnifier();
 
+  // --- the run's working folder (core) ---
+  void CreateWorkFolder();
+  void RemoveStaleWorkFolders();
+  void RemoveWorkFolder();
+
   // --- settings ---
   DWORD ExtractResource(HMODULE module, const char* type, const char* name, const char* outputPath);
+  // A resource written as fileName into the working folder and held (settings/WorkFolderFiles.h);
+  // path gets where it was written.
+  DWORD ExtractToWorkFolder(HMODULE module, const char* type, const char* name, const char* fileName,
+                            char (&path)[260], FileHandle& held);
+  DWORD PlaceInWorkFolder(const char* fileName, const BYTE* bytes, DWORD size, char (&path)[260], FileHandle& held);
   DWORD GetSettingsFile();
   DWORD ReplaceSettings();
   DWORD OutputSettings();
@@ -145,7 +157,8 @@ class Bootstrapper {
   bool FindMSISetupFlag(const char* arguments, char* buffer, DWORD size);
   bool DoWeAllowInstallerToRun(BOOL mainInstaller, const char* outputFile, int* reinstall);
   DWORD Run(const char* file, const char* arguments, LONG toneSeconds, int showCommand);
-  void AddToArguments(int reinstall);
+  // False when a piece does not fit whole: the installer must not run with a cut command line.
+  bool AddToArguments(int reinstall);
   DWORD CheckExitCode(const char* section, DWORD exitCode, BOOL reinstalling);
   bool RunCleanup();
   void CreateSystemRestorePoint();
@@ -205,6 +218,8 @@ class Bootstrapper {
   BOOL m_bMsiInstall = TRUE;
   // The last RunInstaller skipped its installer: there is no exit code to judge.
   BOOL m_bInstallerSkipped = FALSE;
+  // The last RunInstaller could not extract, hold or start its installer: a failure, not an exit code.
+  BOOL m_bInstallerNotRun = FALSE;
   OSVERSIONINFOA m_OSVersion = {};
   char m_szWinDrive[260] = {};
   char m_szProgramFiles[260] = {};
@@ -230,10 +245,20 @@ class Bootstrapper {
   void InitPaths();
   void ReleaseLanguageModule();
 
+  // The user's temporary folder, with its trailing backslash: the working folder's place when
+  // the package runs without elevation.
+  char m_szUserTemp[260] = {};
+  // The working folder (m_szTempFolder) held for the run, where it lies, its name, and its owner
+  // and DACL as the file system keeps them (what an earlier run's folder must show too).
+  FileHandle m_WorkFolderHold;
+  char m_szWorkParent[260] = {};
+  char m_szWorkFolderName[kWorkFolderNameSize] = {};
+  std::string m_WorkFolderSecurity;
+
   // How the temporary folder and the source directory were spelled for the ANSI functions.
   AnsiPathForm m_TempFolderForm = AnsiPathForm::kAsIs;
   AnsiPathForm m_SourceDirForm = AnsiPathForm::kAsIs;
-  // This run wrote the settings copy in the temporary folder; only then does it delete it.
+  // This run wrote the settings copy in the working folder; only then does it delete it.
   bool m_bSettingsCopyMade = false;
 };
 

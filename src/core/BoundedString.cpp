@@ -34,6 +34,16 @@ size_t Append(char* dst, size_t size, const char* src, size_t limit) {
   return len;
 }
 
+bool AppendWhole(char* dst, size_t size, const char* src) {
+  if (dst == nullptr || size == 0) return false;
+  size_t len = strnlen(dst, size - 1);
+  size_t add = src != nullptr ? strlen(src) : 0;
+  if (add > size - 1 - len) return false;
+  memcpy(dst + len, src, add);
+  dst[len + add] = '\0';
+  return true;
+}
+
 size_t FormatV(char* dst, size_t size, const char* format, va_list args) {
   if (dst == nullptr || size == 0) return 0;
   dst[0] = '\0';

@@ -20,6 +20,9 @@ namespace bounded {
 size_t Copy(char* dst, size_t size, const char* src, size_t limit = static_cast<size_t>(-1));
 // Appends so that the whole text stays within min(limit, size - 1) characters.
 size_t Append(char* dst, size_t size, const char* src, size_t limit = static_cast<size_t>(-1));
+// Appends the whole of src, or nothing when it does not fit in size - 1 characters: for what a
+// cut would change the meaning of (a property of a command line). Returns whether it appended.
+bool AppendWhole(char* dst, size_t size, const char* src);
 // printf-style formatting cut at size - 1 characters; returns the length written.
 size_t FormatV(char* dst, size_t size, const char* format, va_list args);
 size_t Format(char* dst, size_t size, const char* format, ...) BOUNDED_FORMAT(3, 4);
@@ -34,6 +37,11 @@ inline size_t CopyCut(char (&dst)[N], const char* src, size_t limit = N - 1) {
 template <size_t N>
 inline size_t AppendCut(char (&dst)[N], const char* src, size_t limit = N - 1) {
   return bounded::Append(dst, N, src, limit);
+}
+
+template <size_t N>
+inline bool AppendWhole(char (&dst)[N], const char* src) {
+  return bounded::AppendWhole(dst, N, src);
 }
 
 template <size_t N>

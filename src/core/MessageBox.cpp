@@ -96,7 +96,10 @@ void ShowError(Bootstrapper* bootstrapper, UINT messageId, ...) {
     }
   }
   if (caption[0] == '\0') FormatCut(caption, "%s Setup Package Error", bootstrapper->m_szDisplayName);
-  if (message[0] == '\0') CopyCut(message, "There was an error during the installation process.");
+  // Without the language module (a full disk is one reason), at least the cause is told.
+  if (message[0] == '\0')
+    CopyCut(message, messageId == IDS_DISK_FULL ? "There is not enough disk space for the setup files."
+                                                : "There was an error during the installation process.");
 
   SystemUtility::ShowMessageBox(nullptr, message, caption, MB_OK | MB_ICONEXCLAMATION);
 }

@@ -107,6 +107,15 @@ DWORD Bootstrapper::InstallPrerequisite(const char* section, DWORD* action, BOOL
   if (action == nullptr) return exitCode;
   // A broken install is cleaned up and run once more; a second request to reinstall fails.
   for (;;) {
+    // An installer that could not be extracted, checked or started has no exit code to judge:
+    // its component is missing, and what needs it must not be installed.
+    if (m_bInstallerNotRun) {
+      LogMessage(this, "InstallPrerequisite - The prerequisite %s could not be run; the package stops with %lu.", section,
+                 exitCode);
+      ShowFailure(section);
+      *action = kActionFailed;
+      return exitCode;
+    }
     *action = CheckExitCode(section, exitCode, reinstalling);
     if (*action != kActionReinstall) return exitCode;
     if (reinstalling) {

@@ -2,6 +2,9 @@
 // code lists, searched in the order reboot, fail, reinstall. No code means anything by itself.
 // A broken install is cleaned up with the cleanup tool before its single reinstall.
 #include "core/Bootstrapper.h"
+
+#include <shlwapi.h>
+
 #include "core/BoundedString.h"
 #include "install/InstallerResource.h"
 #include "install/RebootModes.h"
@@ -80,9 +83,10 @@ bool Bootstrapper::RunCleanup() {
   LogMessage(this, "RunCleanup - File name: %s.", tool);
   // The tool comes from the language DLL only: without it, a module handle of null would make
   // the executable's own resources the source, where an installer named CLEANUP could lie.
+  FileHandle held;
   if (m_hLanguageModule == nullptr ||
-      ExtractResource(m_hLanguageModule, kInstallerResourceType, kCleanupToolResource, tool) != ERROR_SUCCESS) {
-    DeleteFileA(tool);  // a write that failed half-way leaves no part of the tool behind
+      ExtractToWorkFolder(m_hLanguageModule, kInstallerResourceType, kCleanupToolResource, "MsiZap.exe", tool, held) !=
+          ERROR_SUCCESS) {
     LogMessage(this, "RunCleanup - Failed to extract the cleanup file.");
     return false;
   }
@@ -91,13 +95,17 @@ bool Bootstrapper::RunCleanup() {
   char arguments[260] = {};
   FormatCut(arguments, "TW! %s", InstallerSection.ProductCode);
 
+  char folder[260] = {};
+  CopyCut(folder, tool);
+  PathRemoveFileSpecA(folder);
   char savedFolder[260] = {};
   GetCurrentDirectoryA(sizeof(savedFolder), savedFolder);
-  LogMessage(this, "RunCleanup - Set current directory to %s.", m_szTempFolder);
-  SetCurrentDirectoryA(m_szTempFolder);
+  LogMessage(this, "RunCleanup - Set current directory to %s.", folder);
+  SetCurrentDirectoryA(folder);
   DWORD result = Run(tool, arguments, InstallerSection.PlayTone, SW_HIDE);
   SetCurrentDirectoryA(savedFolder);
   LogMessage(this, "RunCleanup - Set current directory to %s.", savedFolder);
+  held.reset();
   DeleteFileA(tool);
   return result != kExitNotRun;
 }

@@ -1,6 +1,7 @@
 // The installer's command line: the section's Arguments, then Windows Installer properties,
 // the user's pass-through commands and a verbose-log switch, each under its own condition.
-// Every piece is appended with a cut, so that Arguments never exceeds its 999 characters.
+// A piece goes in whole or the installer does not run: cut, "REINSTALLMODE=vomus" could reach
+// msiexec as "REINSTALLMODE=vo", which means something else.
 #include "core/Bootstrapper.h"
 
 #include <shlwapi.h>
@@ -10,18 +11,24 @@
 #include "core/BoundedString.h"
 #include "install/PassThroughEscapes.h"
 
-void Bootstrapper::AddToArguments(int reinstall) {
+bool Bootstrapper::AddToArguments(int reinstall) {
   char(&arguments)[sizeof(InstallerSection.Arguments)] = InstallerSection.Arguments;
   const BootstrapperCommandLine& commandLine = *m_pCommandLine;
   auto present = [&arguments](const char* property) { return strstr(arguments, property) != nullptr; };
+  bool whole = true;
+  auto add = [this, &arguments, &whole](const char* piece) {
+    if (!whole) return;
+    whole = AppendWhole(arguments, piece);
+    if (!whole) LogMessage(this, "AddToArguments - There is no room for \"%s\" in the command line.", piece);
+  };
 
   if (m_bMsiInstall && (InstallerSection.dwFlags & kAddSourceDir) != 0) {
     if (present("SOURCE_DIR=")) {
       LogMessage(this, "AddToArguments - Did not add bootstrapper source directory.");
     } else {
-      char piece[275] = {};
+      char piece[300] = {};
       FormatCut(piece, " SOURCE_DIR=\"%s\"", m_szSourceDir);
-      AppendCut(arguments, piece);
+      add(piece);
     }
   }
 
@@ -29,39 +36,39 @@ void Bootstrapper::AddToArguments(int reinstall) {
     if (!m_bMsiInstall || present("REINSTALL="))
       LogMessage(this, "AddToArguments - Did not add the REINSTALL property.");
     else
-      AppendCut(arguments, " REINSTALL=ALL");
+      add(" REINSTALL=ALL");
     if (!m_bMsiInstall || present("REINSTALLMODE="))
       LogMessage(this, "AddToArguments - Did not add the REINSTALLMODE property.");
     else
-      AppendCut(arguments, " REINSTALLMODE=vomus");
+      add(" REINSTALLMODE=vomus");
   }
 
   if ((ListSection.dwFlags & kRemoveShared) != 0) {
     if (!m_bMsiInstall || present("REMOVESHARED="))
       LogMessage(this, "AddToArguments - Did not add the REMOVESHARED property.");
     else
-      AppendCut(arguments, " REMOVESHARED=1");
+      add(" REMOVESHARED=1");
   }
 
   if (commandLine.Has(kOptAllowXddm)) {
     if (!m_bMsiInstall || present("ALLOWXDDM="))
       LogMessage(this, "AddToArguments - Did not add the ALLOWXDDM property.");
     else
-      AppendCut(arguments, " ALLOWXDDM=1");
+      add(" ALLOWXDDM=1");
   }
 
   if (commandLine.Has(kOptQuiet)) {
     if (!m_bMsiInstall || present("IGNOREERROR="))
       LogMessage(this, "AddToArguments - Did not add the IGNOREERROR property.");
     else
-      AppendCut(arguments, " IGNOREERROR=1");
+      add(" IGNOREERROR=1");
   }
 
   // Pass-through commands reach every kind of installer, under the name the setup type gave it.
   if (commandLine.Has(kOptPassthru)) {
     auto entry = commandLine.m_PassThrough.find(m_CurrentSectionName);
     if (entry != commandLine.m_PassThrough.end())
-      for (const std::string& command : entry->second) AppendCut(arguments, PassThroughPiece(command).c_str());
+      for (const std::string& command : entry->second) add(PassThroughPiece(command).c_str());
   }
 
   // A verbose Windows Installer log beside the package's own, unless a log switch is given.
@@ -69,17 +76,18 @@ void Bootstrapper::AddToArguments(int reinstall) {
     char logFolder[260] = {};
     CopyCut(logFolder, m_szLogFilePath);
     PathRemoveFileSpecA(logFolder);
-    char piece[270] = {};
+    char piece[400] = {};
     FormatCut(piece, " /l*v \"%s\\%s.log\"", logFolder, InstallerSection.Name);
-    AppendCut(arguments, piece);
+    add(piece);
   }
 
   if (m_bSpeechSuppressed) {
     if (!m_bMsiInstall || present("SUPPRESS_RUNTIME_SPEECH=")) {
       LogMessage(this, "AddToArguments - Did not add the SUPPRESS_RUNTIME_SPEECH property.");
     } else {
-      AppendCut(arguments, " SUPPRESS_RUNTIME_SPEECH=1");
-      LogMessage(this, "AddToArguments - Added the SUPPRESS_RUNTIME_SPEECH property.");
+      add(" SUPPRESS_RUNTIME_SPEECH=1");
+      if (whole) LogMessage(this, "AddToArguments - Added the SUPPRESS_RUNTIME_SPEECH property.");
     }
   }
+  return whole;
 }

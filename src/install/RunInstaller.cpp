@@ -3,36 +3,58 @@
 #include "core/Bootstrapper.h"
 
 #include <shellapi.h>
+#include <shlwapi.h>
 
 #include <cstring>
 
 #include "core/BoundedString.h"
 #include "core/HandleOwner.h"
 #include "core/SystemFolder.h"
+#include "install/FileHash.h"
+#include "install/InstallerFileName.h"
 #include "install/InstallerResource.h"
 #include "install/MsiSwitch.h"
 #include "settings/ExistenceVotes.h"
+#include "settings/WorkFolderFiles.h"
 
 namespace {
 
-// The extracted installer, deleted on every way out once the extraction has succeeded. A file
-// that cannot go (a child of the installer still runs from it) is logged; the next run
-// replaces it.
-class ExtractedFile {
+// The installer's file, held without write or delete sharing from the moment it is written (or,
+// beside the package, found) until the installer has ended; an extracted one is then deleted.
+// A file that cannot go (a child of the installer still runs from it) is logged; the working
+// folder then stays for a later run to remove.
+class HeldInstaller {
  public:
-  ExtractedFile(Bootstrapper* bootstrapper, const char* path) : m_bootstrapper(bootstrapper), m_path(path) {}
-  ~ExtractedFile() {
-    if (m_path == nullptr || DeleteFileA(m_path)) return;
+  explicit HeldInstaller(Bootstrapper* bootstrapper) : m_bootstrapper(bootstrapper) {}
+  ~HeldInstaller() {
+    held.reset();
+    if (m_extracted == nullptr || DeleteFileA(m_extracted)) return;
     DWORD error = GetLastError();
-    LogMessage(m_bootstrapper, "RunInstaller - Could not delete the installer file %s. Error: %lu.", m_path, error);
+    LogMessage(m_bootstrapper, "RunInstaller - Could not delete the installer file %s. Error: %lu.", m_extracted, error);
   }
-  ExtractedFile(const ExtractedFile&) = delete;
-  ExtractedFile& operator=(const ExtractedFile&) = delete;
+  HeldInstaller(const HeldInstaller&) = delete;
+  HeldInstaller& operator=(const HeldInstaller&) = delete;
+  void DeleteAtEnd(const char* path) { m_extracted = path; }
+  FileHandle held;
 
  private:
   Bootstrapper* m_bootstrapper;
-  const char* m_path;
+  const char* m_extracted = nullptr;
 };
+
+enum class RecordedHash { kMatches, kNotRecorded, kDiffers, kUnreadable };
+
+// Whether the held file beside the package is the one PendrixPack hashed when it built the package.
+RecordedHash CheckRecordedHash(const char* resourceName, HANDLE file, DWORD& error) {
+  HRSRC found = FindResourceA(nullptr, resourceName, kInstallerHashResourceType);
+  if (found == nullptr) return RecordedHash::kNotRecorded;
+  const void* recorded = LockResource(LoadResource(nullptr, found));
+  if (recorded == nullptr || SizeofResource(nullptr, found) != kInstallerHashSize) return RecordedHash::kDiffers;
+  Sha256Digest digest = {};
+  error = Sha256OfFile(file, digest);
+  if (error != ERROR_SUCCESS) return RecordedHash::kUnreadable;
+  return memcmp(digest.bytes, recorded, kInstallerHashSize) == 0 ? RecordedHash::kMatches : RecordedHash::kDiffers;
+}
 
 // The error of a refused launch. The shell's own result code is what it reliably reports (Wine
 // leaves the thread's last error unreliable after a refusal); the last error is the fallback.
@@ -73,32 +95,84 @@ void MarkProgramCompatibility(const char* file) {
 
 DWORD Bootstrapper::RunInstaller(const char* section, BOOL mainInstaller) {
   m_bInstallerSkipped = FALSE;
-  if (section == nullptr || section[0] == '\0') return kExitNotRun;
+  m_bInstallerNotRun = FALSE;
+  // Every way out before the launch is a failure of the installer, not an exit code of it.
+  auto notRun = [this](DWORD code) {
+    m_bInstallerNotRun = TRUE;
+    return code;
+  };
+  if (section == nullptr || section[0] == '\0') return notRun(kExitNotRun);
   if (SetInstallerSection(section) != ERROR_SUCCESS) {
     LogMessage(this, "RunInstaller - Failed to read the installer-specific section in Settings.");
-    return kExitNotRun;
+    return notRun(kExitNotRun);
   }
   const bool extract = (InstallerSection.dwFlags & kDoNotExtract) == 0;
 
   char outputFile[260] = {};
   GetOutputFileName(outputFile, sizeof(outputFile));
   LogMessage(this, "RunInstaller - Output file name: %s.", outputFile);
-  if (outputFile[0] == '\0' && extract) {
+  // The name comes from settings that anyone may have written: it must stay inside its folder.
+  char fileName[kInstallerFileNameSize] = {};
+  const InstallerFileRule rule = InstallerFileName(InstallerSection.File, InstallerSection.Arguments, !extract, fileName);
+  if (rule != InstallerFileRule::kOk && rule != InstallerFileRule::kNoFile) {
+    LogMessage(this, "RunInstaller - The installer file \"%s\" of %s is not a name inside its folder; the section is refused.",
+               fileName[0] != '\0' ? fileName : InstallerSection.File, section);
     ShowError<IDS_OUTPUT_FILE_UNKNOWN>(this, section);
-    return kExitNotRun;
+    return notRun(kExitNotRun);
   }
 
+  char resourceName[kResourceNameSize] = {};
+  InstallerResourceName(InstallerSection.Name, resourceName);
+  HeldInstaller installer(this);
+  char runFolder[260] = {};
+  CopyCut(runFolder, m_szSourceDir);
   if (extract) {
-    char resourceName[kResourceNameSize] = {};
-    InstallerResourceName(InstallerSection.Name, resourceName);
-    if (ExtractResource(nullptr, kInstallerResourceType, resourceName, outputFile) != ERROR_SUCCESS) {
+    DWORD result = ExtractToWorkFolder(nullptr, kInstallerResourceType, resourceName, fileName, outputFile, installer.held);
+    if (result != ERROR_SUCCESS) {
       LogMessage(this, "RunInstaller - Failed to extract the installer.");
-      ShowError<IDS_INSTALLER_EXTRACT_FAILED>(this, section);
-      return kExitNotRun;
+      if (IsDiskFull(result))
+        ShowError<IDS_DISK_FULL>(this, m_szTempFolder);
+      else
+        ShowError<IDS_INSTALLER_EXTRACT_FAILED>(this, section);
+      return notRun(kExitNotRun);
+    }
+    installer.DeleteAtEnd(outputFile);
+    // It runs in the folder it was written to: msiexec finds a relative package name there,
+    // wherever the package was started from (another folder, a shortcut, the resume after a restart).
+    CopyCut(runFolder, outputFile);
+    PathRemoveFileSpecA(runFolder);
+  } else if (rule == InstallerFileRule::kOk) {
+    if (FormatCut(outputFile, "%s\\%s", m_szSourceDir, fileName) >= sizeof(outputFile) - 1) {
+      LogMessage(this, "RunInstaller - The path of the installer file %s is too long; the section is refused.", fileName);
+      ShowError<IDS_OUTPUT_FILE_UNKNOWN>(this, section);
+      return notRun(kExitNotRun);
+    }
+    installer.held.reset(CreateFileA(outputFile, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!installer.held) {
+      DWORD error = ErrorOr(GetLastError(), ERROR_FILE_NOT_FOUND);
+      LogMessage(this, "RunInstaller - Could not open the installer file %s beside the package. Error: %lu.", outputFile,
+                 error);
+      return notRun(error);
+    }
+    DWORD error = ERROR_SUCCESS;
+    switch (CheckRecordedHash(resourceName, installer.held.get(), error)) {
+      case RecordedHash::kMatches:
+        LogMessage(this, "RunInstaller - The installer file %s is the one the package was built with.", outputFile);
+        break;
+      case RecordedHash::kNotRecorded:
+        LogMessage(this, "RunInstaller - The package recorded no hash of %s; it runs unverified.", outputFile);
+        break;
+      case RecordedHash::kDiffers:
+        LogMessage(this, "RunInstaller - The installer file %s is not the one the package was built with; the section %s is refused.",
+                   outputFile, section);
+        ShowError<IDS_INSTALLER_CHANGED>(this, section);
+        return notRun(kExitNotRun);
+      case RecordedHash::kUnreadable:
+        LogMessage(this, "RunInstaller - The installer file %s could not be read to check it. Error: %lu.", outputFile, error);
+        return notRun(error);
     }
   }
-  // With DoNotExtract nothing was written: the output file only names the installer beside the package.
-  ExtractedFile extracted(this, extract ? outputFile : nullptr);
 
   int reinstall = 0;
   if (!DoWeAllowInstallerToRun(mainInstaller, outputFile, &reinstall)) {
@@ -106,14 +180,14 @@ DWORD Bootstrapper::RunInstaller(const char* section, BOOL mainInstaller) {
     m_bInstallerSkipped = TRUE;
     return ERROR_SUCCESS;
   }
-  AddToArguments(reinstall);
+  if (!AddToArguments(reinstall)) {
+    LogMessage(this, "RunInstaller - The command line of %s is too long for what the engine adds; the installer is not run.",
+               section);
+    return notRun(kExitNotRun);
+  }
 
-  // An extracted installer runs in the temporary folder, one that is not extracted beside the
-  // package: msiexec finds a relative package name there wherever the package was started from
-  // (another folder, a shortcut, the resume after a restart).
   char savedFolder[260] = {};
   GetCurrentDirectoryA(sizeof(savedFolder), savedFolder);
-  const char* runFolder = extract ? m_szTempFolder : m_szSourceDir;
   LogMessage(this, "RunInstaller - Set current directory to %s.", runFolder);
   SetCurrentDirectoryA(runFolder);
   if (IsVistaOrLater() && (InstallerSection.dwFlags & kProgramCompatibility) != 0)
@@ -122,9 +196,8 @@ DWORD Bootstrapper::RunInstaller(const char* section, BOOL mainInstaller) {
   // An installer is started by its full path: by its bare name the shell would look in the
   // package's own folder first and could start a file of the same name there (the package
   // itself, when both are called setup.exe). Through msiexec the program is msiexec itself, from
-  // the system folder (Run); a File that already names a folder is taken as it is.
-  const bool fileNamesFolder = strpbrk(InstallerSection.File, "\\/:") != nullptr;
-  const char* launched = m_bMsiInstall || fileNamesFolder ? InstallerSection.File : outputFile;
+  // the system folder (Run), or the File as it names it.
+  const char* launched = m_bMsiInstall ? InstallerSection.File : outputFile;
   DWORD exitCode = Run(launched, InstallerSection.Arguments, InstallerSection.PlayTone, SW_SHOW);
 
   SetCurrentDirectoryA(savedFolder);
@@ -227,12 +300,14 @@ DWORD Bootstrapper::Run(const char* file, const char* arguments, LONG toneSecond
     // not take it for an installer that succeeded.
     DWORD error = LaunchError(launch.hInstApp, lastError);
     LogMessage(this, "Run - The shell could not launch the file: error %lu.", error);
+    m_bInstallerNotRun = TRUE;
     return error;
   }
   // Without a process the outcome of the installer cannot be known.
   if (launch.hProcess == nullptr) {
     LogMessage(this, "Run - The launch gave no process to wait for; the run ends with error %lu.",
                kExitNoInstallerProcess);
+    m_bInstallerNotRun = TRUE;
     return kExitNoInstallerProcess;
   }
   KernelHandle process(launch.hProcess);

@@ -1,15 +1,13 @@
 // The one way an embedded file reaches the disk: a resource written straight from the module's
-// mapped resource memory, a bounded piece at a time.
+// mapped resource memory, a bounded piece at a time. Into the run's working folder, the file is
+// new and held unchanged (settings/WorkFolderFiles.cpp); to a file the user named
+// (/ExtractSettings), it is written as asked.
 #include "core/Bootstrapper.h"
+#include "core/BoundedString.h"
 #include "core/HandleOwner.h"
-#include "settings/Leftovers.h"
+#include "settings/WorkFolderFiles.h"
 
 namespace {
-
-// One write of a payload of hundreds of megabytes can fail for want of system resources (a network
-// folder, a small working-set quota); pieces of this size do not, and the pages already written
-// can leave the working set.
-constexpr DWORD kWriteChunk = 1 << 20;
 
 // Shows the wait cursor for the length of a scope and puts the previous one back on every way out.
 class WaitCursor {
@@ -27,8 +25,41 @@ class WaitCursor {
 
 bool IsEmpty(const char* text) { return text == nullptr || text[0] == '\0'; }
 
-// A failing call that leaves no error must still fail the extraction.
-DWORD ErrorOr(DWORD error, DWORD fallback) { return error != ERROR_SUCCESS ? error : fallback; }
+// A new file where there is none: a truncated one makes some file systems (ext4 under Wine) write
+// the whole file out when it is closed, which costs as much again when it is deleted.
+HANDLE CreateForWriting(const char* path) {
+  HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
+  return CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// The bytes of a resource in the module's mapped memory, with the log line of what failed.
+DWORD FindResourceBytes(Bootstrapper* bootstrapper, HMODULE module, const char* type, const char* name,
+                        const BYTE*& bytes, DWORD& size) {
+  SetLastError(ERROR_SUCCESS);
+  HRSRC found = FindResourceA(module, name, type);
+  if (found == nullptr) {
+    DWORD error = ErrorOr(GetLastError(), ERROR_RESOURCE_TYPE_NOT_FOUND);
+    LogMessage(bootstrapper, "ExtractResource - Failed to find the resource. Error: %lu", error);
+    return error;
+  }
+  SetLastError(ERROR_SUCCESS);
+  HGLOBAL loaded = LoadResource(module, found);
+  if (loaded == nullptr) {
+    DWORD error = ErrorOr(GetLastError(), ERROR_RESOURCE_DATA_NOT_FOUND);
+    LogMessage(bootstrapper, "ExtractResource - Failed to load the resource. Error: %lu", error);
+    return error;
+  }
+  SetLastError(ERROR_SUCCESS);
+  bytes = static_cast<const BYTE*>(LockResource(loaded));
+  size = SizeofResource(module, found);
+  if (size == 0 || bytes == nullptr) {
+    DWORD error = ErrorOr(GetLastError(), ERROR_INVALID_DATA);
+    LogMessage(bootstrapper, "ExtractResource - Failed to get resource size. Error: %lu", error);
+    return error;
+  }
+  return ERROR_SUCCESS;
+}
 
 }  // namespace
 
@@ -38,60 +69,40 @@ DWORD Bootstrapper::ExtractResource(HMODULE module, const char* type, const char
   WaitCursor waitCursor;
   LogMessage(this, "ExtractResource - Extracting the resource \"%s\" of type \"%s\" to the output file \"%s\".", name,
              type, outputPath);
+  const BYTE* bytes = nullptr;
+  DWORD size = 0;
+  if (DWORD error = FindResourceBytes(this, module, type, name, bytes, size)) return error;
 
-  SetLastError(ERROR_SUCCESS);
-  HRSRC found = FindResourceA(module, name, type);
-  if (found == nullptr) {
-    DWORD error = ErrorOr(GetLastError(), ERROR_RESOURCE_TYPE_NOT_FOUND);
-    LogMessage(this, "ExtractResource - Failed to find the resource. Error: %lu", error);
-    return error;
-  }
-
-  SetLastError(ERROR_SUCCESS);
-  HGLOBAL loaded = LoadResource(module, found);
-  if (loaded == nullptr) {
-    DWORD error = ErrorOr(GetLastError(), ERROR_RESOURCE_DATA_NOT_FOUND);
-    LogMessage(this, "ExtractResource - Failed to load the resource. Error: %lu", error);
-    return error;
-  }
-
-  SetLastError(ERROR_SUCCESS);
-  const void* bytes = LockResource(loaded);
-  DWORD size = SizeofResource(module, found);
-  if (size == 0 || bytes == nullptr) {
-    DWORD error = ErrorOr(GetLastError(), ERROR_INVALID_DATA);
-    LogMessage(this, "ExtractResource - Failed to get resource size. Error: %lu", error);
-    return error;
-  }
-
-  FileHandle output(CreateReplacingFile(this, outputPath));
+  FileHandle output(CreateForWriting(outputPath));
   if (!output) {
     DWORD error = ErrorOr(GetLastError(), ERROR_OPEN_FAILED);
     LogMessage(this, "ExtractResource - Failed to create the resource output file. Error: %lu", error);
     return error;
   }
-
-  DWORD writeError = ERROR_SUCCESS;
-  for (DWORD done = 0; done < size && writeError == ERROR_SUCCESS;) {
-    const char* piece = static_cast<const char*>(bytes) + done;
-    DWORD want = size - done < kWriteChunk ? size - done : kWriteChunk;
-    DWORD written = 0;
-    BOOL wrote = WriteFile(output.get(), piece, want, &written, nullptr);
-    DWORD error = GetLastError();
-    // A short write without an error would leave a cut installer that reads as extracted.
-    if (!wrote || written != want) writeError = wrote ? ERROR_WRITE_FAULT : ErrorOr(error, ERROR_WRITE_FAULT);
-    VirtualUnlock(const_cast<char*>(piece), want);  // Windows then drops the pages from the working set
-    done += written;
-  }
+  DWORD writeError = WriteAll(output.get(), bytes, size);
   output.reset();
   if (writeError != ERROR_SUCCESS) {
-    LogMessage(this, "ExtractResource - Failed to write to the resource output file. Error: %lu", writeError);
+    DeleteFileA(outputPath);  // no cut-off file is left to pass for the whole one
+    LogMessage(this, "ExtractResource - Failed to write to the resource output file %s. Error: %lu", outputPath,
+               writeError);
     return writeError;
   }
-
-  if (GetFileAttributesA(outputPath) == INVALID_FILE_ATTRIBUTES) {
-    LogMessage(this, "ExtractResource - Resource output file not found. Unsuccessful resource extraction.");
-    return ERROR_FILE_NOT_FOUND;
-  }
   return ERROR_SUCCESS;
+}
+
+DWORD Bootstrapper::ExtractToWorkFolder(HMODULE module, const char* type, const char* name, const char* fileName,
+                                        char (&path)[260], FileHandle& held) {
+  held.reset();
+  path[0] = '\0';
+  if (IsEmpty(type) || IsEmpty(name) || IsEmpty(fileName)) return ERROR_INVALID_DATA;
+
+  WaitCursor waitCursor;
+  char outputPath[260] = {};
+  FormatCut(outputPath, "%s%s", m_szTempFolder, fileName);
+  LogMessage(this, "ExtractResource - Extracting the resource \"%s\" of type \"%s\" to the output file \"%s\".", name,
+             type, outputPath);
+  const BYTE* bytes = nullptr;
+  DWORD size = 0;
+  if (DWORD error = FindResourceBytes(this, module, type, name, bytes, size)) return error;
+  return PlaceInWorkFolder(fileName, bytes, size, path, held);
 }

@@ -1,32 +1,45 @@
-// The settings file: found (replacement file, embedded resource, or beside the executable),
-// held open without delete sharing for the length of the run, and released at the end.
+// The settings file: the embedded one, a replacement named with /ReplaceSettings, or, for a
+// package that carries none, the Settings.ini beside it. Whichever it is, the run reads one
+// copy in its working folder that it holds without write or delete sharing from its writing to
+// the end, so that every section is read from the same text.
 #include "core/Bootstrapper.h"
 #include "core/BoundedString.h"
-#include "settings/Leftovers.h"
 #include "settings/ProfileRead.h"
+#include "settings/WorkFolderFiles.h"
 
 namespace {
 
-// The full, long form of a path; false when it does not fit.
-bool NormalizePath(const char* path, char (&normal)[MAX_PATH]) {
-  char full[MAX_PATH] = {};
-  DWORD length = GetFullPathNameA(path, MAX_PATH, full, nullptr);
-  if (length == 0 || length >= MAX_PATH) return false;
-  DWORD longLength = GetLongPathNameA(full, normal, MAX_PATH);
-  if (longLength == 0 || longLength >= MAX_PATH) CopyCut(normal, full);
-  return true;
-}
+// More than any settings file holds: a larger file is not read into memory.
+constexpr DWORD kMaxSettingsBytes = 16u << 20;
 
-// True when two paths name the same file (short names, doubled backslashes and case aside).
-bool IsSamePath(const char* a, const char* b) {
-  char normalA[MAX_PATH] = {};
-  char normalB[MAX_PATH] = {};
-  return NormalizePath(a, normalA) && NormalizePath(b, normalB) && lstrcmpiA(normalA, normalB) == 0;
+// The whole of a file, read while nobody may write to it. 0 or a Windows error.
+DWORD ReadWholeFile(const char* path, HANDLE heap, BYTE*& bytes, DWORD& size) {
+  bytes = nullptr;
+  size = 0;
+  FileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return ErrorOr(GetLastError(), ERROR_OPEN_FAILED);
+  LARGE_INTEGER length = {};
+  if (!GetFileSizeEx(file.get(), &length)) return ErrorOr(GetLastError(), ERROR_READ_FAULT);
+  if (length.QuadPart == 0 || length.QuadPart > kMaxSettingsBytes) return ERROR_INVALID_DATA;
+  size = static_cast<DWORD>(length.QuadPart);
+  bytes = static_cast<BYTE*>(HeapAlloc(heap, 0, size));
+  if (bytes == nullptr) return ERROR_NOT_ENOUGH_MEMORY;
+  DWORD read = 0;
+  if (!ReadFile(file.get(), bytes, size, &read, nullptr) || read != size) {
+    DWORD error = ErrorOr(GetLastError(), ERROR_READ_FAULT);
+    HeapFree(heap, 0, bytes);
+    bytes = nullptr;
+    return error;
+  }
+  return ERROR_SUCCESS;
 }
 
 }  // namespace
 
 DWORD Bootstrapper::GetSettingsFile() {
+  char source[260] = {};
+  FileHandle held;
+  char copy[260] = {};
   if (m_pCommandLine->Has(kOptReplaceSettings)) {
     DWORD result = ReplaceSettings();
     if (result != ERROR_SUCCESS) {
@@ -34,58 +47,51 @@ DWORD Bootstrapper::GetSettingsFile() {
                  m_pCommandLine->m_szReplaceSettingsPath);
       return result;
     }
-  } else {
-    DWORD result = ExtractResource(nullptr, kSettingsResourceType, kSettingsResource, m_szSettingsPath);
-    m_bSettingsCopyMade = result == ERROR_SUCCESS;
+    CopyCut(source, m_szSettingsPath);
+  } else if (FindResourceA(nullptr, kSettingsResource, kSettingsResourceType) != nullptr) {
+    // A package that carries its settings reads no other file: when their copy cannot be
+    // written, the run ends here, whatever lies beside the package.
+    DWORD result = ExtractToWorkFolder(nullptr, kSettingsResourceType, kSettingsResource, "Settings.ini", copy, held);
     if (result != ERROR_SUCCESS) {
       LogMessage(this, "GetSettingsFile - Failed to extract original Settings file to %s. Error: %lu.",
                  m_szSettingsPath, result);
-
-      char source[260] = {};
-      FormatCut(source, "%s\\Settings.ini", m_szSourceDir);
-      if (!SettingsFileExists(source)) {
+      if (IsDiskFull(result))
+        ShowError<IDS_DISK_FULL>(this, m_szTempFolder);
+      else
         ShowError<IDS_SETTINGS_EXTRACT_FAILED>(this);
-        return ERROR_FILE_NOT_FOUND;
-      }
-
-      char copy[260] = {};
-      FormatCut(copy, "%s\\Settings.ini", m_szTempFolder);
-      // A package started from the temporary folder already has its settings in place.
-      if (IsSamePath(source, copy)) {
-        LogMessage(this, "GetSettingsFile - The source directory is the temporary folder; nothing to copy.");
-      } else {
-        if (DWORD cleared = ClearLeftoverAttributes(copy))
-          LogMessage(this, "GetSettingsFile - Cleared the attributes 0x%lx of the file left at %s.", cleared, copy);
-        if (!CopyFileA(source, copy, FALSE)) {
-          // Whatever lies under the copy name now is not this package's settings: a stale
-          // copy of an earlier run must not be installed from.
-          DWORD error = GetLastError();
-          LogMessage(this, "GetSettingsFile - Failed to copy the Settings file to %s. Error: %lu.", copy, error);
-          ShowError<IDS_SETTINGS_EXTRACT_FAILED>(this);
-          return ERROR_FILE_NOT_FOUND;
-        }
-        m_bSettingsCopyMade = true;
-        DWORD attributes = GetFileAttributesA(copy);
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-          if (SetFileAttributesA(copy, attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY))) {
-            LogMessage(this, "GetSettingsFile - Made the temp Settings file writeable.");
-          } else {
-            DWORD error = GetLastError();
-            LogMessage(this, "GetSettingsFile - Failed to make the temp Settings file writeable. Error: %lu", error);
-          }
-        }
-      }
-      if (!SettingsFileExists(copy)) {
-        ShowError<IDS_SETTINGS_EXTRACT_FAILED>(this);
-        return ERROR_FILE_NOT_FOUND;
-      }
-      LogMessage(this, "GetSettingsFile - Found the Settings file under the source directory.");
-      CopyCut(m_szSettingsPath, copy, 259);
+      return result;
     }
+  } else {
+    FormatCut(source, "%s\\Settings.ini", m_szSourceDir);
+    if (!SettingsFileExists(source)) {
+      LogMessage(this, "GetSettingsFile - The package carries no settings, and there is no Settings file at %s.", source);
+      ShowError<IDS_SETTINGS_EXTRACT_FAILED>(this);
+      return ERROR_FILE_NOT_FOUND;
+    }
+    LogMessage(this, "GetSettingsFile - The package carries no settings; reading the Settings file beside it: %s.",
+               source);
   }
 
-  m_hSettingsFile = CreateFileA(m_szSettingsPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (source[0] != '\0') {
+    HANDLE heap = GetProcessHeap();
+    BYTE* bytes = nullptr;
+    DWORD size = 0;
+    DWORD result = ReadWholeFile(source, heap, bytes, size);
+    if (result == ERROR_SUCCESS) result = PlaceInWorkFolder("Settings.ini", bytes, size, copy, held);
+    if (bytes != nullptr) HeapFree(heap, 0, bytes);
+    if (result != ERROR_SUCCESS) {
+      LogMessage(this, "GetSettingsFile - Failed to copy the Settings file %s to the working folder. Error: %lu.", source,
+                 result);
+      if (IsDiskFull(result))
+        ShowError<IDS_DISK_FULL>(this, m_szTempFolder);
+      else
+        ShowError<IDS_SETTINGS_EXTRACT_FAILED>(this);
+      return result;
+    }
+  }
+  m_bSettingsCopyMade = true;
+  CopyCut(m_szSettingsPath, copy);
+  m_hSettingsFile = held.release();
   return ERROR_SUCCESS;
 }
 
@@ -130,9 +136,7 @@ void Bootstrapper::ReleaseSettingsFile() {
     CloseHandle(m_hSettingsFile);
     m_hSettingsFile = INVALID_HANDLE_VALUE;
   }
-  // Only the copy this run wrote goes. The replacement file is the user's own; so is a
-  // Settings.ini beside a package started from the temporary folder, and one that another
-  // program keeps there when this run never got as far as writing its own.
+  // Only the copy this run wrote goes: a replacement file is the user's own.
   if (!m_bSettingsCopyMade) return;
   m_bSettingsCopyMade = false;
   if (!DeleteFileA(m_szSettingsPath)) {

@@ -29,6 +29,14 @@ TEST_CASE("copy, append and format cut at the buffer and always terminate") {
 
   CHECK(CopyCut(small, nullptr) == 0);
   CHECK(small[0] == '\0');
+
+  // A piece whose cut would change its meaning goes in whole or not at all.
+  CopyCut(small, "ab");
+  CHECK(AppendWhole(small, "cdefg"));
+  CHECK(std::string(small) == "abcdefg");
+  CopyCut(small, "ab");
+  CHECK_FALSE(AppendWhole(small, "cdefgh"));
+  CHECK(std::string(small) == "ab");
 }
 
 TEST_CASE("a guard byte after the buffer is never touched") {
@@ -41,6 +49,8 @@ TEST_CASE("a guard byte after the buffer is never touched") {
   CopyCut(area.buffer, big.c_str());
   AppendCut(area.buffer, big.c_str());
   FormatCut(area.buffer, "%s%s", big.c_str(), big.c_str());
+  CopyCut(area.buffer, "");
+  AppendWhole(area.buffer, std::string(15, 'w').c_str());
   CHECK(area.guard == 'G');
   CHECK(strlen(area.buffer) == 15);
 }

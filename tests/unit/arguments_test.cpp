@@ -175,46 +175,39 @@ TEST_CASE("a pass-through command that sets a property comes after the property 
         Fill("/i AI.msi REINSTALL=ALL REINSTALLMODE=vomus REINSTALL=-x /l*v \"{LOG}\\AI.log\"", outcome));
 }
 
-TEST_CASE("Arguments never exceed 999 characters: pieces are cut, then dropped") {
+// Cut, "REINSTALLMODE=vomus" would reach msiexec as "REINSTALLMODE=vo", which means something else.
+TEST_CASE("a piece that does not fit whole in 999 characters is not added, and the installer must not run") {
   struct Case {
     int line;
-    size_t length;      // of the section's Arguments (after "/i a.msi ")
-    size_t kept;        // characters of the first piece that still fit
+    size_t length;  // of the section's Arguments
+    bool addSourceDir;
+    std::string passThrough;
+    bool fits;
+    std::string refused;  // the first piece left out
   } cases[] = {
-      {__LINE__, 990, 9}, {__LINE__, 998, 1}, {__LINE__, 1200, 1}, {__LINE__, 980, 19},
+      {__LINE__, 800, true, "", true, ""},
+      {__LINE__, 998 - 29, false, "", false, " REINSTALLMODE=vomus"},  // REINSTALL=ALL fits, its mode does not
+      {__LINE__, 998, true, "", false, " SOURCE_DIR="},
+      {__LINE__, 900, false, std::string(120, 'p'), false, " ppp"},
   };
   for (const Case& c : cases) {
     CAPTURE(c.line);
-    std::string arguments = "/i a.msi " + std::string(c.length - 9, 'x');
     BootstrapperFixtureOptions options;
-    options.commandLine = "/allowxddm /q";
-    BootstrapperFixture f("[Long]\r\nName=L\r\nFile=msiexec.exe\r\nAddSourceDir=yes\r\nArguments=" + arguments + "\r\n",
-                          options);
+    if (!c.passThrough.empty()) options.commandLine = "/passthru Long@" + c.passThrough;
+    std::string arguments = "/i a.msi " + std::string(c.length - 9, 'x');
+    BootstrapperFixture f("[Long]\r\nName=L\r\nFile=msiexec.exe\r\nArguments=" + arguments + "\r\n"
+                          "AddSourceDir=" + (c.addSourceDir ? "yes" : "no") + "\r\n", options);
     REQUIRE(f.b.SetInstallerSection("Long") == 0);
     char output[260];
     f.b.GetOutputFileName(output, sizeof(output));
-    f.b.ListSection.dwFlags |= kRemoveShared;
-    f.b.m_bSpeechSuppressed = TRUE;
-    f.b.AddToArguments(1);
-    std::string read = arguments.substr(0, 998);  // the settings read keeps 998 characters
-    std::string pieces = " SOURCE_DIR=\"" + std::string(f.b.m_szSourceDir) + "\" REINSTALL=ALL";
-    std::string expected = (read + pieces).substr(0, 999);
+    size_t mark = f.Mark();
+    CHECK(f.b.AddToArguments(1) == c.fits);
     std::string got = f.b.InstallerSection.Arguments;
-    CHECK(got.size() == std::min<size_t>(999, read.size() + pieces.size()));
-    CHECK(got == expected);
-    CHECK(got.size() - read.size() == c.kept);
-    CHECK(f.b.InstallerSection.Arguments[999] == '\0');
+    CHECK(got.size() <= 999);
+    if (c.fits) continue;
+    CHECK(got.find(c.refused.substr(0, 11)) == std::string::npos);
+    std::vector<std::string> lines = f.Since(mark);
+    REQUIRE(lines.size() == 1);
+    CHECK(lines[0].rfind("AddToArguments - There is no room for \"" + c.refused, 0) == 0);
   }
-}
-
-TEST_CASE("pass-through commands are cut at the limit too") {
-  BootstrapperFixtureOptions options;
-  options.commandLine = "/passthru Exe@" + std::string(1500, 'p');
-  options.log = false;
-  BootstrapperFixture f("[Exe]\r\nName=E\r\nFile=setup.exe\r\nArguments=/s\r\n", options);
-  REQUIRE(f.b.SetInstallerSection("Exe") == 0);
-  char output[260];
-  f.b.GetOutputFileName(output, sizeof(output));
-  f.b.AddToArguments(0);
-  CHECK(std::string(f.b.InstallerSection.Arguments) == "/s " + std::string(996, 'p'));
 }

@@ -8,6 +8,7 @@
 #include "EngineTestSupport.h"
 #include "LogLines.h"
 #include "TestSupport.h"
+#include "core/HandleOwner.h"
 #include "install/InstallerResource.h"
 
 namespace {
@@ -48,51 +49,40 @@ TEST_CASE("ExtractResource writes the resource's bytes, replacing what the file 
   }
 }
 
-TEST_CASE("ExtractResource replaces a leftover in the temporary folder that is read-only, hidden, system or in use") {
-  test::ScratchDir dir("leftover");  // in the temporary folder
-  std::string output = dir / "left.exe";
-  const std::string cleared = "ExtractResource - Cleared the attributes ";
-  struct Case {
-    int line;
-    DWORD attributes;
-    bool inUse;  // open for reading with delete sharing, as a program running from it holds it
-    std::string logged;
-  } cases[] = {
-      {__LINE__, FILE_ATTRIBUTE_READONLY, false, cleared + "0x1 of the file left at the output path."},
-      {__LINE__, FILE_ATTRIBUTE_HIDDEN, false, cleared + "0x2 of the file left at the output path."},
-      {__LINE__, FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY, false,
-       cleared + "0x7 of the file left at the output path."},
-      {__LINE__, FILE_ATTRIBUTE_NORMAL, true,
-       "ExtractResource - The file at the output path is in use; moved it aside to "},
-  };
-  for (const Case& c : cases) {
-    CAPTURE(c.line);
-    REQUIRE(test::WriteFile(output, "left by an earlier run"));
-    REQUIRE(SetFileAttributesA(output.c_str(), c.attributes));
-    HANDLE holder = c.inUse ? CreateFileA(output.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                          OPEN_EXISTING, 0, nullptr)
-                            : INVALID_HANDLE_VALUE;
-    std::string log = dir / "leftover.log";
-    DeleteFileA(log.c_str());
+// Another program of the user may write into the working folder where the package runs without
+// elevation: it cannot change a held file, and a name it took first is written again elsewhere.
+TEST_CASE("a file put into the working folder is new, held unchanged, and a taken name is written again elsewhere") {
+  test::ScratchDir dir("place");
+  std::string log = dir / "place.log";
+  std::string folder;
+  {
     Bootstrapper bootstrapper("");
     test::LogTo(bootstrapper, log);
+    folder = bootstrapper.m_szTempFolder;
+    char path[260] = {};
+    FileHandle held;
+    REQUIRE(bootstrapper.ExtractToWorkFolder(nullptr, "PAYLOAD", "UNIT_PAYLOAD", "payload.bin", path, held) == 0);
+    CHECK(std::string(path) == folder + "payload.bin");
+    CHECK(test::ReadFile(path) == kPayload);
+    CHECK(CreateFileA(path, GENERIC_WRITE, 7, nullptr, OPEN_EXISTING, 0, nullptr) == INVALID_HANDLE_VALUE);
+    CHECK(GetLastError() == ERROR_SHARING_VIOLATION);
+    CHECK_FALSE(DeleteFileA(path));
 
-    CHECK(bootstrapper.ExtractResource(nullptr, "PAYLOAD", "UNIT_PAYLOAD", output.c_str()) == 0);
-    CHECK(test::ReadFile(output) == kPayload);
-    const DWORD blocking = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-    CHECK((GetFileAttributesA(output.c_str()) & blocking) == 0);
+    REQUIRE(test::WriteFile(folder + "taken.bin", "planted"));
+    FileHandle again;
+    REQUIRE(bootstrapper.ExtractToWorkFolder(nullptr, "PAYLOAD", "UNIT_PAYLOAD", "taken.bin", path, again) == 0);
+    std::string written = path;
+    CHECK(written.rfind(folder, 0) == 0);
+    CHECK(written.size() > folder.size() + 10);  // in a folder of its own inside
+    CHECK(written.substr(written.size() - 10) == "\\taken.bin");
+    CHECK(test::ReadFile(written) == kPayload);
+    CHECK(test::ReadFile(folder + "taken.bin") == "planted");
     std::vector<std::string> lines = test::LogMessages(log);
-    REQUIRE(lines.size() == 2);
-    CHECK(lines[1].rfind(c.logged, 0) == 0);
-    if (holder != INVALID_HANDLE_VALUE) {
-      char held[64] = {};
-      DWORD read = 0;
-      CHECK(ReadFile(holder, held, sizeof(held) - 1, &read, nullptr));
-      CHECK(std::string(held) == "left by an earlier run");  // the running program keeps its file
-      CloseHandle(holder);
-    }
-    DeleteFileA(output.c_str());
+    CHECK(test::HasLine(lines, "ExtractResource - Another program made, changed or opened the file " + folder +
+                                   "taken.bin. Error: 80"));
   }
+  // The teardown removes the folder with everything in it.
+  CHECK(GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_CASE("ExtractResource fails with the system's code and one log line per failure") {

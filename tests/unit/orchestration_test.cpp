@@ -101,19 +101,14 @@ TEST_CASE("prerequisites run in the order written, then the main installer") {
         "DoSettings_Install - Install prerequisite exit code: 1; return action: 0",
         "InstallMain - Installing the main product Main.", "InstallMain - Installation exit code: 7",
         "DoSettings_Install - Install main exit code: 7"}},
-      // A prerequisite whose section is missing has told the user; the run goes on with 13.
-      {__LINE__, "A|Gone|B", "", 3010, {"a-setup.exe", "b-setup.exe"},
+      // A prerequisite whose section is missing could not run: its component fails, and the
+      // package stops with 13 before anything that needs it.
+      {__LINE__, "A|Gone|B", "Main", kExitNotRun, {"a-setup.exe"},
        {"InstallPrerequisite - Installing the prerequisite A.", "InstallPrerequisite - Installation exit code: 1",
         "DoSettings_Install - Install prerequisite exit code: 1; return action: 0",
         "InstallPrerequisite - Installing the prerequisite Gone.", "InstallPrerequisite - Installation exit code: 13",
-        "DoSettings_Install - Install prerequisite exit code: 13; return action: 0",
-        "InstallPrerequisite - Installing the prerequisite B.", "InstallPrerequisite - Installation exit code: 3010",
-        "DoSettings_Install - Install prerequisite exit code: 3010; return action: 0",
-        "DoSettings_Install - No main install found."}},
-      {__LINE__, "Gone", "", kExitNotRun, {},
-       {"InstallPrerequisite - Installing the prerequisite Gone.", "InstallPrerequisite - Installation exit code: 13",
-        "DoSettings_Install - Install prerequisite exit code: 13; return action: 0",
-        "DoSettings_Install - No main install found."}},
+        "InstallPrerequisite - The prerequisite Gone could not be run; the package stops with 13.",
+        "DoSettings_Install - Install prerequisite exit code: 13; return action: 1"}},
   };
   for (const Case& c : cases) {
     CAPTURE(c.line);

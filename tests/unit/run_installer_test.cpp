@@ -264,7 +264,7 @@ TEST_CASE("a launch that the shell refuses is a failure with the system's error"
   CHECK(f.b.Run(nullptr, "", 0, SW_SHOW) == kExitNotRun);
 }
 
-TEST_CASE("RunInstaller extracts the installer to the temporary folder, runs it there and deletes it") {
+TEST_CASE("RunInstaller extracts the installer to the working folder, runs it there and deletes it") {
   BootstrapperFixture f("[Fake]\r\nName=Unit Fake\r\nFile=UnitSetup.EXE\r\nArguments=exit=3010 /q\r\n");
   Journal journal(f.dir());
   std::string temp = f.b.m_szTempFolder;
@@ -284,7 +284,7 @@ TEST_CASE("RunInstaller extracts the installer to the temporary folder, runs it 
   CHECK(CurrentFolder() == folder);
   std::vector<std::string> log = f.Since(mark);
   const std::vector<std::string> expectedTail = {
-      "RunInstaller - Set current directory to " + temp + ".",
+      "RunInstaller - Set current directory to " + WithoutTrailingBackslash(temp) + ".",
       "Run - Launching file \"" + extracted + "\" with arguments \"exit=3010 /q\".",
       "Run - Process returned.",
       "Run - Exit code: 3010.",
@@ -349,7 +349,10 @@ TEST_CASE("with DoNotExtract the installer beside the package runs in the packag
 TEST_CASE("an installer that cannot be prepared gives 13 and its reason") {
   const std::string settings =
       "[NoResource]\r\nName=Not There\r\nFile=x.exe\r\n"
-      "[NoFile]\r\nName=N\r\n";
+      "[NoFile]\r\nName=N\r\n"
+      "[Climbs]\r\nName=Unit Fake\r\nFile=..\\..\\x.exe\r\n"
+      "[Far]\r\nName=Unit Fake\r\nFile=..\\x.exe\r\nDoNotExtract=yes\r\n"
+      "[Changed]\r\nName=Changed\r\nFile=x.exe\r\nDoNotExtract=yes\r\n";
   struct Case {
     int line;
     const char* section;
@@ -361,6 +364,15 @@ TEST_CASE("an installer that cannot be prepared gives 13 and its reason") {
        IDS_KEY_MISSING},
       {__LINE__, "Absent", "RunInstaller - Failed to read the installer-specific section in Settings.",
        IDS_SECTION_MISSING},
+      // A name from the settings never leaves its folder.
+      {__LINE__, "Climbs",
+       "RunInstaller - The installer file \"..\\..\\x.exe\" of Climbs is not a name inside its folder; the section is refused.",
+       IDS_OUTPUT_FILE_UNKNOWN},
+      {__LINE__, "Far",
+       "RunInstaller - The installer file \"..\\x.exe\" of Far is not a name inside its folder; the section is refused.",
+       IDS_OUTPUT_FILE_UNKNOWN},
+      // A file beside the package that differs from the one the package was built with.
+      {__LINE__, "Changed", "", IDS_INSTALLER_CHANGED},
   };
   for (const Case& c : cases) {
     CAPTURE(c.line);
@@ -368,11 +380,19 @@ TEST_CASE("an installer that cannot be prepared gives 13 and its reason") {
     options.silent = false;
     BootstrapperFixture f(settings, options);
     test::UseBuiltLanguage(f.b);
+    std::string beside = std::string(f.b.m_szSourceDir) + "\\x.exe";
+    REQUIRE(test::WriteFile(beside, "not what was packed"));
     test::InProcessAnswerer answerer(nullptr, "run-installer");
     CHECK(f.b.RunInstaller(c.section, FALSE) == kExitNotRun);
+    CHECK(f.b.m_bInstallerNotRun);
     std::vector<test::SeenWindow> seen = answerer.Stop();
+    DeleteFileA(beside.c_str());
     REQUIRE_FALSE(f.Log().empty());
-    CHECK(f.Log().back() == c.lastLine);
+    if (c.message == IDS_INSTALLER_CHANGED)
+      CHECK(f.Log().back() == "RunInstaller - The installer file " + beside +
+                                  " is not the one the package was built with; the section Changed is refused.");
+    else
+      CHECK(f.Log().back() == c.lastLine);
     REQUIRE(seen.size() == 1);
     std::string expected = test::LanguageString(c.message);
     if (c.message == IDS_KEY_MISSING) expected.replace(expected.find("%s"), 2, "File");
@@ -387,10 +407,12 @@ TEST_CASE("an installer that cannot be prepared gives 13 and its reason") {
   CHECK(f.Since(mark).empty());
 }
 
-TEST_CASE("an installer that the shell cannot start fails with the system's error") {
+TEST_CASE("an installer missing beside the package is not run and fails with the system's error") {
   BootstrapperFixture f("[Gone]\r\nName=Gone\r\nFile=no-such-installer.exe\r\nDoNotExtract=yes\r\n");
   CHECK(f.b.RunInstaller("Gone", FALSE) == ERROR_FILE_NOT_FOUND);
-  CHECK(f.Logged("Run - The shell could not launch the file: error 2."));
+  CHECK(f.b.m_bInstallerNotRun);
+  CHECK(f.Logged("RunInstaller - Could not open the installer file " + std::string(f.b.m_szSourceDir) +
+                 "\\no-such-installer.exe beside the package. Error: 2."));
 }
 
 // The tests' Wine reports Windows 7; the end-to-end tests run packages as Windows XP too.

@@ -1,7 +1,7 @@
-// The settings file: its three sources in order, the writable copy, the held handle, the
-// release, the stale copy of an earlier run, and /ExtractSettings. unit_tests.exe carries an
-// embedded "SETTINGS_INI" (tests/unit/settings_resources.rc); the source directory and the
-// temporary folder are scratch folders of the test.
+// The settings file: the embedded settings or a replacement, copied into the working folder and
+// held there for the run, and /ExtractSettings. unit_tests.exe carries an embedded
+// "SETTINGS_INI" (tests/unit/settings_resources.rc); the source directory is a scratch folder of
+// the test. The file beside a package without embedded settings is read in e2e/settings_test.
 #include <doctest.h>
 
 #include <string>
@@ -29,22 +29,19 @@ std::string MainInstall(const std::string& settingsPath) {
   return value;
 }
 
-// A package run in scratch folders: the executable's folder, the temporary folder, a log, and
-// the built language module for the error reports.
+// A package run in scratch folders: the executable's folder, a log, and the built language
+// module for the error reports; its working folder is its own.
 struct SettingsRun {
   test::ScratchDir dir{"settings"};
   std::string sourceDir = dir / "source";
-  std::string tempDir = dir / "temp";
   std::string log = dir / "settings.log";
   Bootstrapper bootstrapper{""};
+  std::string copy = std::string(bootstrapper.m_szTempFolder) + "Settings.ini";
 
   SettingsRun() {
     CreateDirectoryA(sourceDir.c_str(), nullptr);
-    CreateDirectoryA(tempDir.c_str(), nullptr);
     test::LogTo(bootstrapper, log);
     CopyCut(bootstrapper.m_szSourceDir, sourceDir.c_str());
-    CopyCut(bootstrapper.m_szTempFolder, (tempDir + "\\").c_str());
-    CopyCut(bootstrapper.m_szSettingsPath, (tempDir + "\\Settings.ini").c_str());
     test::UseBuiltLanguage(bootstrapper);
   }
   std::string SettingsPath() const { return bootstrapper.m_szSettingsPath; }
@@ -59,7 +56,7 @@ struct SettingsRun {
 
 TEST_CASE("the embedded settings come first and are held open until released") {
   SettingsRun run;
-  std::string copy = run.tempDir + "\\Settings.ini";
+  const std::string copy = run.copy;
   REQUIRE(test::WriteFile(run.sourceDir + "\\Settings.ini", kBeside));
   test::InProcessAnswerer watcher;
 
@@ -69,11 +66,12 @@ TEST_CASE("the embedded settings come first and are held open until released") {
   CHECK(test::ReadFile(copy) == kEmbedded);
   CHECK(run.Log() == test::JoinLines({ExtractLine(copy)}));
 
-  // Held: readable by the section readers, but not to be deleted or moved by anyone.
+  // Held: readable by the section readers, but not to be changed, deleted or moved by anyone.
   CHECK(run.bootstrapper.m_hSettingsFile != INVALID_HANDLE_VALUE);
   CHECK(MainInstall(run.SettingsPath()) == "FromResource");
   CHECK_FALSE(DeleteFileA(copy.c_str()));
   CHECK(GetLastError() == ERROR_SHARING_VIOLATION);
+  CHECK(CreateFileA(copy.c_str(), GENERIC_WRITE, 7, nullptr, OPEN_EXISTING, 0, nullptr) == INVALID_HANDLE_VALUE);
 
   run.bootstrapper.ReleaseSettingsFile();
   CHECK(run.bootstrapper.m_hSettingsFile == INVALID_HANDLE_VALUE);
@@ -82,134 +80,24 @@ TEST_CASE("the embedded settings come first and are held open until released") {
   CHECK(test::FileExists(run.sourceDir + "\\Settings.ini"));
 }
 
-TEST_CASE("without embedded settings the Settings.ini beside the executable is copied to the temporary folder") {
-  enum Stale { kNoStale, kStaleFile, kStaleReadOnly };
-  struct Case {
-    int line;
-    DWORD sourceAttributes;
-    Stale stale;
-    bool madeWritable;
-  } cases[] = {
-      {__LINE__, FILE_ATTRIBUTE_NORMAL, kNoStale, false},
-      // A package on a read-only medium: the copy is made writable, the source is left alone.
-      {__LINE__, FILE_ATTRIBUTE_READONLY, kNoStale, true},
-      {__LINE__, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE, kNoStale, true},
-      // A copy left by an earlier run is replaced.
-      {__LINE__, FILE_ATTRIBUTE_NORMAL, kStaleFile, false},
-      // Wine keeps the attributes of a file that CopyFileA replaces, so this copy does not come
-      // out read-only there and nothing needs to be made writable (Windows copies the bit).
-      {__LINE__, FILE_ATTRIBUTE_READONLY, kStaleFile, false},
-  };
-  for (const Case& c : cases) {
-    CAPTURE(c.line);
-    SettingsRun run;
-    // The embedded settings cannot be written where the run wants them.
-    std::string unwritable = run.dir / "missing\\Settings.ini";
-    CopyCut(run.bootstrapper.m_szSettingsPath, unwritable.c_str());
-    std::string source = run.sourceDir + "\\Settings.ini";
-    REQUIRE(test::WriteFile(source, kBeside));
-    SetFileAttributesA(source.c_str(), c.sourceAttributes);
-    if (c.stale != kNoStale) REQUIRE(test::WriteFile(run.tempDir + "\\Settings.ini", "[default]\r\nMainInstall=Stale\r\n"));
-    test::InProcessAnswerer watcher;
-
-    CHECK(run.bootstrapper.GetSettingsFile() == 0);
-    CHECK(watcher.Stop().empty());
-    // The temporary folder ends in a backslash, and one more is put before the name.
-    std::string copy = run.tempDir + "\\\\Settings.ini";
-    CHECK(run.SettingsPath() == copy);
-    CHECK(test::ReadFile(copy) == kBeside);
-    CHECK(MainInstall(copy) == "FromSourceDirectory");
-    DWORD attributes = GetFileAttributesA(copy.c_str());
-    CHECK((attributes & FILE_ATTRIBUTE_READONLY) == 0);
-    CHECK((GetFileAttributesA(source.c_str()) & FILE_ATTRIBUTE_READONLY) == (c.sourceAttributes & FILE_ATTRIBUTE_READONLY));
-    std::vector<std::string> lines = {
-        ExtractLine(unwritable), "ExtractResource - Failed to create the resource output file. Error: 3",
-        "GetSettingsFile - Failed to extract original Settings file to " + unwritable + ". Error: 3."};
-    if (c.madeWritable) lines.push_back("GetSettingsFile - Made the temp Settings file writeable.");
-    lines.push_back("GetSettingsFile - Found the Settings file under the source directory.");
-    CHECK(run.Log() == test::JoinLines(lines));
-    CHECK(run.bootstrapper.m_hSettingsFile != INVALID_HANDLE_VALUE);
-
-    run.bootstrapper.ReleaseSettingsFile();
-    CHECK_FALSE(test::FileExists(copy));
-    CHECK(test::FileExists(source));
-    SetFileAttributesA(source.c_str(), FILE_ATTRIBUTE_NORMAL);
-  }
-}
-
-TEST_CASE("no settings, or only a stale copy of an earlier run, fail with message 8") {
-  enum Lock { kNone, kHeldOpen };
-  struct Case {
-    int line;
-    bool source;
-    bool stale;
-    Lock lock;  // how the stale copy resists being replaced
-    const char* copyFailure;
-  } cases[] = {
-      {__LINE__, false, false, kNone, nullptr},
-      {__LINE__, false, true, kNone, nullptr},
-      // The copy fails, and what lies under the copy's name is not this package's settings.
-      // (A read-only stale copy would refuse the copy on Windows too, but the tests run as root,
-      // and Wine lets root write a read-only file.)
-      {__LINE__, true, true, kHeldOpen, "Error: 32."},
-  };
-  for (const Case& c : cases) {
-    CAPTURE(c.line);
-    SettingsRun run;
-    std::string unwritable = run.dir / "missing\\Settings.ini";
-    CopyCut(run.bootstrapper.m_szSettingsPath, unwritable.c_str());
-    if (c.source) REQUIRE(test::WriteFile(run.sourceDir + "\\Settings.ini", kBeside));
-    std::string stale = run.tempDir + "\\Settings.ini";
-    HANDLE held = INVALID_HANDLE_VALUE;
-    if (c.stale) {
-      REQUIRE(test::WriteFile(stale, "[default]\r\nMainInstall=Stale\r\n"));
-      if (c.lock == kHeldOpen)
-        held = CreateFileA(stale.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    }
-    test::InProcessAnswerer watcher(nullptr, "nosettings");
-
-    CHECK(run.bootstrapper.GetSettingsFile() == ERROR_FILE_NOT_FOUND);
-    std::vector<test::SeenWindow> seen = watcher.Stop();
-    REQUIRE(seen.size() == 1);
-    CHECK(seen[0].caption == kCaption);
-    CHECK(test::MessageBoxText(seen[0]) == "Failed to extract the settings file from resources.");
-    CHECK(run.SettingsPath() == unwritable);
-    CHECK(run.bootstrapper.m_hSettingsFile == INVALID_HANDLE_VALUE);
-    std::vector<std::string> lines = {
-        ExtractLine(unwritable), "ExtractResource - Failed to create the resource output file. Error: 3",
-        "GetSettingsFile - Failed to extract original Settings file to " + unwritable + ". Error: 3."};
-    if (c.copyFailure != nullptr)
-      lines.push_back("GetSettingsFile - Failed to copy the Settings file to " + run.tempDir + "\\\\Settings.ini. " +
-                      c.copyFailure);
-    CHECK(run.Log() == test::JoinLines(lines));
-
-    if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
-    if (c.stale) {
-      CHECK(test::ReadFile(stale) == "[default]\r\nMainInstall=Stale\r\n");
-    }
-  }
-}
-
-TEST_CASE("a package started from the temporary folder reads its own Settings.ini and leaves it there") {
+// Otherwise a program that keeps the copy from being written would make the package run the
+// settings someone put beside it.
+TEST_CASE("a package that carries its settings reads no other file, even when their copy cannot be written") {
   SettingsRun run;
-  CopyCut(run.bootstrapper.m_szSourceDir, run.tempDir.c_str());
-  std::string unwritable = run.dir / "missing\\Settings.ini";
-  CopyCut(run.bootstrapper.m_szSettingsPath, unwritable.c_str());
-  std::string own = run.tempDir + "\\Settings.ini";
-  REQUIRE(test::WriteFile(own, kBeside));
-  SetFileAttributesA(own.c_str(), FILE_ATTRIBUTE_READONLY);
+  REQUIRE(test::WriteFile(run.sourceDir + "\\Settings.ini", kBeside));
+  run.bootstrapper.RemoveWorkFolder();  // nowhere to write the copy
+  test::InProcessAnswerer watcher(nullptr, "nosettings");
 
-  CHECK(run.bootstrapper.GetSettingsFile() == 0);
-  CHECK(MainInstall(run.SettingsPath()) == "FromSourceDirectory");
-  CHECK(run.Log() ==
-        test::JoinLines({ExtractLine(unwritable), "ExtractResource - Failed to create the resource output file. Error: 3",
-                         "GetSettingsFile - Failed to extract original Settings file to " + unwritable + ". Error: 3.",
-                         "GetSettingsFile - The source directory is the temporary folder; nothing to copy.",
-                         "GetSettingsFile - Found the Settings file under the source directory."}));
-  run.bootstrapper.ReleaseSettingsFile();
-  CHECK(test::ReadFile(own) == kBeside);
-  CHECK((GetFileAttributesA(own.c_str()) & FILE_ATTRIBUTE_READONLY) != 0);
-  SetFileAttributesA(own.c_str(), FILE_ATTRIBUTE_NORMAL);
+  CHECK(run.bootstrapper.GetSettingsFile() == ERROR_PATH_NOT_FOUND);
+  std::vector<test::SeenWindow> seen = watcher.Stop();
+  REQUIRE(seen.size() == 1);
+  CHECK(seen[0].caption == kCaption);
+  CHECK(test::MessageBoxText(seen[0]) == "Failed to extract the settings file from resources.");
+  CHECK(run.bootstrapper.m_hSettingsFile == INVALID_HANDLE_VALUE);
+  CHECK(run.Log() == test::JoinLines({ExtractLine(run.copy),
+                                      "ExtractResource - There is no working folder to write Settings.ini to.",
+                                      "GetSettingsFile - Failed to extract original Settings file to " + run.copy +
+                                          ". Error: 3."}));
 }
 
 TEST_CASE("/ReplaceSettings names the file to read in place of any other") {
@@ -256,8 +144,9 @@ TEST_CASE("/ReplaceSettings names the file to read in place of any other") {
     CHECK(run.bootstrapper.GetSettingsFile() == c.result);
     std::vector<test::SeenWindow> seen = watcher.Stop();
     if (c.message == nullptr) {
+      // Read from a copy in the working folder, which nobody can change during the run.
       CHECK(seen.empty());
-      CHECK(run.SettingsPath() == path);
+      CHECK(run.SettingsPath() == run.copy);
       CHECK(MainInstall(run.SettingsPath()) == "Replacement");
       CHECK(run.bootstrapper.m_hSettingsFile != INVALID_HANDLE_VALUE);
     } else {
@@ -271,10 +160,10 @@ TEST_CASE("/ReplaceSettings names the file to read in place of any other") {
     for (const std::string& line : c.lines) lines.push_back(fill(line));
     // Neither the embedded settings nor the source directory was looked at.
     CHECK(run.Log() == test::JoinLines(lines));
-    CHECK_FALSE(test::FileExists(defaultPath));
 
     run.bootstrapper.ReleaseSettingsFile();
     run.bootstrapper.ReleaseSettingsFile();
+    CHECK_FALSE(test::FileExists(run.copy));
     CHECK(test::FileExists(path) == c.create);
   }
 }

@@ -1,8 +1,10 @@
 #include <doctest.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 
+#include "RestrictedToken.h"
 #include "TestSupport.h"
 #include "core/AnsiPath.h"
 #include "core/Bootstrapper.h"
@@ -12,7 +14,6 @@ TEST_CASE("start-up fixes the folders, paths and setup type") {
   std::string temp = bootstrapper.m_szTempFolder;
   REQUIRE_FALSE(temp.empty());
   CHECK(temp.back() == '\\');
-  CHECK(temp == test::TempFolder());
   CHECK(std::string(bootstrapper.m_szLanguageDllPath) == temp + "PendrixLang.dll");
   CHECK(std::string(bootstrapper.m_szSettingsPath) == temp + "Settings.ini");
 
@@ -31,6 +32,38 @@ TEST_CASE("start-up fixes the folders, paths and setup type") {
   CHECK(bootstrapper.m_OSVersion.dwOSVersionInfoSize == sizeof(OSVERSIONINFOA));
   CHECK(bootstrapper.m_OSVersion.dwMajorVersion >= 5);
   CHECK(g_hKeyboardHook != nullptr);
+}
+
+TEST_CASE("each run works in a new folder of its own, where only administrators may write when it is elevated") {
+  char windows[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  const std::string elevatedParent = std::string(windows) + "\\Temp\\";  // Wine has no SystemTemp
+  for (bool elevated : {true, false}) {
+    CAPTURE(elevated);
+    std::unique_ptr<test::ScopedDenyOnlyAdministrators> filtered;  // a filtered administrator: not elevated
+    if (!elevated) {
+      filtered.reset(new test::ScopedDenyOnlyAdministrators);
+      REQUIRE(filtered->ok());
+    }
+    std::string first, second;
+    {
+      Bootstrapper one(""), two("");
+      first = one.m_szTempFolder;
+      second = two.m_szTempFolder;
+      CHECK(first != second);
+      for (const std::string& folder : {first, second}) {
+        std::string parent = folder.substr(0, folder.rfind('\\', folder.size() - 2) + 1);
+        CHECK(parent == (elevated ? elevatedParent : test::TempFolder()));
+        CHECK(IsWorkFolderName(folder.substr(parent.size(), folder.size() - parent.size() - 1).c_str()));
+        DWORD attributes = GetFileAttributesA(folder.c_str());
+        CHECK((attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0));
+        // Held for the run: nobody can remove or rename it.
+        CHECK_FALSE(MoveFileA(folder.c_str(), (folder.substr(0, folder.size() - 1) + "-moved").c_str()));
+      }
+    }
+    CHECK(GetFileAttributesA(first.c_str()) == INVALID_FILE_ATTRIBUTES);
+    CHECK(GetFileAttributesA(second.c_str()) == INVALID_FILE_ATTRIBUTES);
+  }
 }
 
 TEST_CASE("the setup type and silent mode come from /Type") {

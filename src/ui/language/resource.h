@@ -54,6 +54,8 @@
 #define IDS_REBOOT_FOR_SPEECH 70            // stored; not loaded
 #define IDS_UNINSTALL_COMPLETE 71           // stored; not loaded
 #define IDS_DISPLAY_ADAPTER 72              // stored; not loaded
+#define IDS_DISK_FULL 80                    // the folder
+#define IDS_INSTALLER_CHANGED 81            // the installer section
 
 // ---- Dialogs, controls, pictures and the waiting tone of the language DLL ----------------------
 #define IDD_HELP 101
@@ -148,6 +150,8 @@ inline constexpr MessageArguments kMessageArguments[] = {
     {IDS_HELP_TYPE, 0},
     {IDS_HELP_MORE_HELP, 0},
     {IDS_RESTORE_POINT, 1},
+    {IDS_DISK_FULL, 1},
+    {IDS_INSTALLER_CHANGED, 1},
 };
 
 // The number of "%s" that message `id` takes, or -1 when the engine does not load it.

@@ -1,0 +1,314 @@
+#include "core/WorkFolder.h"
+
+#include <aclapi.h>
+#include <sddl.h>
+#include <wincrypt.h>
+
+#include "core/Bootstrapper.h"
+#include "core/BoundedString.h"
+#include "core/HandleOwner.h"
+#include "core/WorkFolderRules.h"
+
+namespace {
+
+// How deep the removal goes: the engine makes one level of folders for files it writes again.
+constexpr int kRemoveDepth = 4;
+constexpr int kNameAttempts = 4;
+constexpr int kRemoveAttempts = 20;
+constexpr DWORD kRemoveRetryMs = 25;
+
+// The share mode of the run's hold on its folder: others may list it and work in it, but
+// nobody can delete, rename or replace it while the run lasts.
+constexpr DWORD kFolderHoldShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
+
+bool IsLocalSystem() {
+  KernelHandle token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) return false;
+  BYTE buffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE] = {};
+  DWORD size = 0;
+  if (!GetTokenInformation(token.get(), TokenUser, buffer, sizeof(buffer), &size)) return false;
+  return IsWellKnownSid(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, WinLocalSystemSid) != FALSE;
+}
+
+// The SID of the process's user in its string form, or "".
+std::string UserSidString() {
+  KernelHandle token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) return "";
+  BYTE buffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE] = {};
+  DWORD size = 0;
+  if (!GetTokenInformation(token.get(), TokenUser, buffer, sizeof(buffer), &size)) return "";
+  char* text = nullptr;
+  if (!ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &text)) return "";
+  std::string sid = text;
+  LocalFree(text);
+  return sid;
+}
+
+class LocalMemory {
+ public:
+  LocalMemory() = default;
+  ~LocalMemory() {
+    if (m_memory != nullptr) LocalFree(m_memory);
+  }
+  LocalMemory(const LocalMemory&) = delete;
+  LocalMemory& operator=(const LocalMemory&) = delete;
+  void** put() { return &m_memory; }
+  void* get() const { return m_memory; }
+
+ private:
+  void* m_memory = nullptr;
+};
+
+// A folder that exists as a folder, not as a link to one.
+bool IsPlainFolder(const char* path) {
+  DWORD attributes = GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+         !IsReparsePoint(attributes);
+}
+
+FileHandle OpenFolder(const char* path, DWORD access, DWORD share) {
+  return FileHandle(CreateFileA(path, access, share, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+}
+
+// The handle is a folder itself, not a link that was put in its place.
+bool HoldsPlainFolder(HANDLE folder) {
+  BY_HANDLE_FILE_INFORMATION information = {};
+  return GetFileInformationByHandle(folder, &information) &&
+         (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+         !IsReparsePoint(information.dwFileAttributes);
+}
+
+// Removes an empty folder. Another program may look into a folder for a moment just after it
+// was emptied (Windows' indexer and virus scanners do, and so does Wine): that is waited out.
+bool RemoveEmptyFolder(const char* folder, DWORD& error) {
+  for (int attempt = 0;; attempt++) {
+    if (RemoveDirectoryA(folder)) return true;
+    error = GetLastError();
+    bool momentary = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_DIR_NOT_EMPTY;
+    if (!momentary || attempt == kRemoveAttempts) return false;
+    Sleep(kRemoveRetryMs);
+  }
+}
+
+}  // namespace
+
+bool RunsElevated() {
+  BYTE administrators[SECURITY_MAX_SID_SIZE] = {};
+  DWORD size = sizeof(administrators);
+  BOOL member = FALSE;
+  if (CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size) &&
+      CheckTokenMembership(nullptr, administrators, &member) && member)
+    return true;
+  return IsLocalSystem();
+}
+
+bool GenerateRandom(BYTE* bytes, DWORD size) {
+  HCRYPTPROV provider = 0;
+  if (!CryptAcquireContextA(&provider, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) return false;
+  BOOL made = CryptGenRandom(provider, size, bytes);
+  CryptReleaseContext(provider, 0);
+  return made != FALSE;
+}
+
+std::string ReadOwnerAndDacl(HANDLE file) {
+  const SECURITY_INFORMATION parts = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+  LocalMemory descriptor;
+  if (GetSecurityInfo(file, SE_FILE_OBJECT, parts, nullptr, nullptr, nullptr, nullptr,
+                      reinterpret_cast<PSECURITY_DESCRIPTOR*>(descriptor.put())) != ERROR_SUCCESS)
+    return "";
+  char* text = nullptr;
+  if (!ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor.get(), SDDL_REVISION_1, parts, &text, nullptr))
+    return "";
+  std::string sddl = text;
+  LocalFree(text);
+  return sddl;
+}
+
+bool RemoveFolderContents(const char* folder, int depth, DWORD& error) {
+  char pattern[MAX_PATH] = {};
+  if (FormatCut(pattern, "%s\\*", folder) >= sizeof(pattern) - 1) {
+    error = ERROR_FILENAME_EXCED_RANGE;
+    return false;
+  }
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(pattern, &found);
+  if (search == INVALID_HANDLE_VALUE) {
+    DWORD findError = GetLastError();
+    if (findError == ERROR_FILE_NOT_FOUND || findError == ERROR_NO_MORE_FILES) return true;
+    error = findError;
+    return false;
+  }
+  bool empty = true;
+  do {
+    const char* name = found.cFileName;
+    if (strcmp(name, ".") == 0 || strcmp(name, "..") == 0) continue;
+    char path[MAX_PATH] = {};
+    bool fits = FormatCut(path, "%s\\%s", folder, name) < sizeof(path) - 1;
+    DWORD attributes = found.dwFileAttributes;
+    bool gone = false;
+    DWORD entryError = ERROR_SUCCESS;
+    if (!fits) {
+      entryError = ERROR_FILENAME_EXCED_RANGE;
+    } else if (IsReparsePoint(attributes)) {
+      entryError = ERROR_REPARSE_ATTRIBUTE_CONFLICT;  // left as it is, and what it points to
+    } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      if (depth <= 0) {
+        entryError = ERROR_DIR_NOT_EMPTY;
+      } else if (RemoveFolderContents(path, depth - 1, entryError)) {
+        gone = RemoveDirectoryA(path) != FALSE;
+        if (!gone) entryError = GetLastError();
+      }
+    } else {
+      if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+      gone = DeleteFileA(path) != FALSE;
+      if (!gone) entryError = GetLastError();
+    }
+    if (!gone) {
+      if (empty && error == ERROR_SUCCESS) error = entryError != ERROR_SUCCESS ? entryError : ERROR_DIR_NOT_EMPTY;
+      empty = false;
+    }
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return empty;
+}
+
+void Bootstrapper::CreateWorkFolder() {
+  const bool elevated = RunsElevated();
+  char sddl[300] = {};
+  if (!WorkFolderSddl(elevated, UserSidString().c_str(), sddl, sizeof(sddl))) {
+    LogMessage(this, "CreateWorkFolder - The user's security identifier could not be read; there is no working folder.");
+    return;
+  }
+  LocalMemory descriptor;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(
+          sddl, SDDL_REVISION_1, reinterpret_cast<PSECURITY_DESCRIPTOR*>(descriptor.put()), nullptr)) {
+    DWORD error = GetLastError();
+    LogMessage(this, "CreateWorkFolder - The working folder's security descriptor %s was refused. Error: %lu.", sddl,
+               error);
+    return;
+  }
+  SECURITY_ATTRIBUTES security = {sizeof(security), descriptor.get(), FALSE};
+
+  // Elevated, the folder lies where only administrators can write: the Windows folder's
+  // SystemTemp where there is one (a Windows that lets only SYSTEM in falls back to Temp).
+  char parents[2][MAX_PATH] = {};
+  int parentCount = 0;
+  if (elevated) {
+    char windows[MAX_PATH] = {};
+    UINT length = GetWindowsDirectoryA(windows, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) {
+      FormatCut(parents[parentCount], "%s\\SystemTemp", windows);
+      if (IsPlainFolder(parents[parentCount])) parentCount++;
+      FormatCut(parents[parentCount++], "%s\\Temp", windows);
+    }
+  } else if (m_szUserTemp[0] != '\0') {
+    CopyCut(parents[parentCount++], m_szUserTemp);
+    size_t length = strlen(parents[0]);
+    if (length > 0 && parents[0][length - 1] == '\\') parents[0][length - 1] = '\0';
+  }
+
+  DWORD error = ERROR_PATH_NOT_FOUND;
+  for (int p = 0; p < parentCount; p++) {
+    for (int attempt = 0; attempt < kNameAttempts; attempt++) {
+      BYTE random[kWorkFolderRandomBytes] = {};
+      if (!GenerateRandom(random, sizeof(random))) {
+        error = GetLastError();
+        break;
+      }
+      char name[kWorkFolderNameSize] = {};
+      FormatWorkFolderName(random, name);
+      char path[MAX_PATH] = {};
+      if (FormatCut(path, "%s\\%s", parents[p], name) + 2 >= sizeof(m_szTempFolder)) {
+        error = ERROR_FILENAME_EXCED_RANGE;
+        break;
+      }
+      if (!CreateDirectoryA(path, &security)) {
+        error = GetLastError();
+        if (error == ERROR_ALREADY_EXISTS) continue;  // never a folder that is already there
+        break;
+      }
+      FileHandle hold = OpenFolder(path, FILE_LIST_DIRECTORY | READ_CONTROL | SYNCHRONIZE, kFolderHoldShare);
+      if (!hold || !HoldsPlainFolder(hold.get())) {
+        // Replaced between its making and its opening: not this run's folder any more.
+        error = hold ? ERROR_REPARSE_ATTRIBUTE_CONFLICT : GetLastError();
+        LogMessage(this, "CreateWorkFolder - The new folder %s was replaced before it could be held. Error: %lu.", path,
+                   error);
+        continue;
+      }
+      m_WorkFolderHold = std::move(hold);
+      m_WorkFolderSecurity = ReadOwnerAndDacl(m_WorkFolderHold.get());
+      FormatCut(m_szTempFolder, "%s\\", path);
+      CopyCut(m_szWorkParent, parents[p]);
+      CopyCut(m_szWorkFolderName, name);
+      LogMessage(this, "CreateWorkFolder - Working folder: %s.", m_szTempFolder);
+      return;
+    }
+    LogMessage(this, "CreateWorkFolder - Could not make a working folder in %s. Error: %lu.", parents[p], error);
+  }
+  LogMessage(this, "CreateWorkFolder - There is no working folder; nothing can be extracted. Error: %lu.", error);
+}
+
+void Bootstrapper::RemoveStaleWorkFolders() {
+  if (m_szWorkParent[0] == '\0') return;
+  char pattern[MAX_PATH] = {};
+  FormatCut(pattern, "%s\\%s*", m_szWorkParent, kWorkFolderPrefix);
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(pattern, &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    const char* name = found.cFileName;
+    if (!IsWorkFolderName(name) || lstrcmpiA(name, m_szWorkFolderName) == 0) continue;
+    char path[MAX_PATH] = {};
+    if (FormatCut(path, "%s\\%s", m_szWorkParent, name) >= sizeof(path) - 1) continue;
+    if (IsReparsePoint(found.dwFileAttributes)) {
+      LogMessage(this, "RemoveStaleWorkFolders - Left %s alone: it is a link, not a folder.", path);
+      continue;
+    }
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) continue;
+    // Asking for delete access fails while any process holds the folder: a run that still
+    // lasts, or an installer that runs in it.
+    FileHandle folder = OpenFolder(path, DELETE | READ_CONTROL | FILE_LIST_DIRECTORY | SYNCHRONIZE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    if (!folder) {
+      DWORD error = GetLastError();
+      LogMessage(this, "RemoveStaleWorkFolders - %s is in use; a later run removes it. Error: %lu.", path, error);
+      continue;
+    }
+    if (!HoldsPlainFolder(folder.get())) {
+      LogMessage(this, "RemoveStaleWorkFolders - Left %s alone: it is a link, not a folder.", path);
+      continue;
+    }
+    // Anyone may make a folder of any name; only one owned and shut as this run's own is ours.
+    if (m_WorkFolderSecurity.empty() || ReadOwnerAndDacl(folder.get()) != m_WorkFolderSecurity) {
+      LogMessage(this, "RemoveStaleWorkFolders - Left %s alone: its owner and access are not this engine's.", path);
+      continue;
+    }
+    // Listing a folder asks for no delete access of others, so the probe ends here.
+    folder.reset();
+    DWORD error = ERROR_SUCCESS;
+    bool emptied = RemoveFolderContents(path, kRemoveDepth, error);
+    if (emptied && !RemoveEmptyFolder(path, error)) emptied = false;
+    if (emptied && error == ERROR_SUCCESS)
+      LogMessage(this, "RemoveStaleWorkFolders - Removed the working folder %s of an earlier run.", path);
+    else
+      LogMessage(this, "RemoveStaleWorkFolders - Could not remove all of %s; a later run tries again. Error: %lu.", path,
+                 error);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+}
+
+void Bootstrapper::RemoveWorkFolder() {
+  if (!m_WorkFolderHold) return;
+  char folder[MAX_PATH] = {};
+  CopyCut(folder, m_szTempFolder);
+  size_t length = strlen(folder);
+  if (length > 0 && folder[length - 1] == '\\') folder[length - 1] = '\0';
+  DWORD error = ERROR_SUCCESS;
+  bool emptied = RemoveFolderContents(folder, kRemoveDepth, error);
+  m_WorkFolderHold.reset();
+  if (emptied && !RemoveEmptyFolder(folder, error)) emptied = false;
+  if (!emptied)
+    LogMessage(this, "RemoveWorkFolder - Could not remove the working folder %s; a later run removes it. Error: %lu.",
+               folder, error);
+}

@@ -1,0 +1,28 @@
+// The run's own working folder: made new under a name nobody can foresee, open to SYSTEM and the
+// administrators only (and to the user when the package runs without elevation), held for the
+// whole run, and removed at its end. Everything the engine writes goes there.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+// True when the process acts as an administrator with those rights in force (an elevated token,
+// or an administrator where Windows does not filter the token) or as SYSTEM.
+bool RunsElevated();
+
+// Random bytes from Windows' cryptography.
+bool GenerateRandom(BYTE* bytes, DWORD size);
+
+// The owner and DACL of an open file or folder in SDDL form, as the file system keeps them;
+// "" when they cannot be read.
+std::string ReadOwnerAndDacl(HANDLE file);
+
+// True when the attributes mark a junction, a symbolic link or another reparse point.
+inline bool IsReparsePoint(DWORD attributes) {
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+// Deletes what lies in a folder, and the folders in it down to `depth` levels, but never goes
+// through or deletes a reparse point: a link planted inside stays, and so does what it points
+// to. True when the folder is empty afterwards; otherwise the first error is in `error`.
+bool RemoveFolderContents(const char* folder, int depth, DWORD& error);

@@ -1,0 +1,22 @@
+// The names and the access rule of a run's working folder, as text: the engine turns the
+// security descriptor's SDDL form into the real one, and removes an earlier run's folder only
+// when its name has this form.
+#pragma once
+#include <cstddef>
+
+inline constexpr char kWorkFolderPrefix[] = "Pendrix-";
+constexpr size_t kWorkFolderRandomBytes = 16;
+// The prefix, two hex digits per random byte, and the terminator.
+constexpr size_t kWorkFolderNameSize = sizeof(kWorkFolderPrefix) + 2 * kWorkFolderRandomBytes;
+
+// "Pendrix-" and the random bytes in upper-case hex: a name no other program can foresee.
+void FormatWorkFolderName(const unsigned char (&random)[kWorkFolderRandomBytes], char (&name)[kWorkFolderNameSize]);
+
+// True for a name FormatWorkFolderName could have made (the prefix in any case).
+bool IsWorkFolderName(const char* name);
+
+// Who may use the folder. Elevated (or as SYSTEM): owned by the administrators, and only SYSTEM
+// and the administrators have access. Otherwise the user as well, who owns it. The DACL is
+// protected, so nothing of the parent folder's is inherited, and what is in the folder inherits
+// it. Returns false when userSid is needed and empty, or the text does not fit.
+bool WorkFolderSddl(bool elevated, const char* userSid, char* sddl, size_t size);

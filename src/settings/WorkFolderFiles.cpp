@@ -1,0 +1,147 @@
+#include "settings/WorkFolderFiles.h"
+
+#include <cstring>
+
+#include "core/Bootstrapper.h"
+#include "core/BoundedString.h"
+#include "core/HandleOwner.h"
+#include "core/WorkFolder.h"
+
+namespace {
+
+// One write or read of hundreds of megabytes can fail for want of system resources (a network
+// folder, a small working-set quota); pieces of this size do not, and the pages already done
+// can leave the working set.
+constexpr DWORD kChunk = 1 << 20;
+constexpr int kPlaceAttempts = 5;
+constexpr DWORD kSubfolderRandomBytes = 8;
+
+// What another program does to a file in the folder: it made the name first, holds it open,
+// deleted it, or changed its bytes.
+bool IsInterference(DWORD error) {
+  return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS || error == ERROR_SHARING_VIOLATION ||
+         error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION || error == ERROR_INVALID_DATA ||
+         error == ERROR_FILE_NOT_FOUND || error == ERROR_DELETE_PENDING;
+}
+
+bool SameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
+  return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+         a.nFileIndexLow == b.nFileIndexLow;
+}
+
+class HeapBuffer {
+ public:
+  explicit HeapBuffer(DWORD size) : m_bytes(static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, size))) {}
+  ~HeapBuffer() {
+    if (m_bytes != nullptr) HeapFree(GetProcessHeap(), 0, m_bytes);
+  }
+  HeapBuffer(const HeapBuffer&) = delete;
+  HeapBuffer& operator=(const HeapBuffer&) = delete;
+  BYTE* get() const { return m_bytes; }
+
+ private:
+  BYTE* m_bytes;
+};
+
+// A new file with these bytes; its identity for the check that follows. `created` tells whether
+// a file of this run's now lies at the path.
+DWORD WriteNew(const char* path, const BYTE* bytes, DWORD size, BY_HANDLE_FILE_INFORMATION& identity, bool& created) {
+  created = false;
+  // Nobody may write to it or delete it while it is written.
+  FileHandle file(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return ErrorOr(GetLastError(), ERROR_OPEN_FAILED);
+  created = true;
+  if (DWORD error = WriteAll(file.get(), bytes, size)) return error;
+  if (!GetFileInformationByHandle(file.get(), &identity)) return ErrorOr(GetLastError(), ERROR_INVALID_HANDLE);
+  return ERROR_SUCCESS;
+}
+
+// The file held open for reading only, sharing nothing but reading (the loader, CreateProcess and
+// Windows Installer ask for no more), when it is still the file written and holds these bytes.
+DWORD HoldUnchanged(const char* path, const BYTE* bytes, DWORD size, const BY_HANDLE_FILE_INFORMATION& identity,
+                    FileHandle& held) {
+  FileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return ErrorOr(GetLastError(), ERROR_OPEN_FAILED);
+  BY_HANDLE_FILE_INFORMATION now = {};
+  if (!GetFileInformationByHandle(file.get(), &now)) return ErrorOr(GetLastError(), ERROR_INVALID_HANDLE);
+  if (!SameFile(now, identity) || now.nFileSizeHigh != 0 || now.nFileSizeLow != size) return ERROR_INVALID_DATA;
+  HeapBuffer buffer(kChunk);
+  if (buffer.get() == nullptr) return ERROR_NOT_ENOUGH_MEMORY;
+  for (DWORD offset = 0;;) {
+    DWORD read = 0;
+    if (!ReadFile(file.get(), buffer.get(), kChunk, &read, nullptr)) return ErrorOr(GetLastError(), ERROR_READ_FAULT);
+    if (read == 0) {
+      if (offset != size) return ERROR_INVALID_DATA;
+      break;
+    }
+    if (read > size - offset || memcmp(buffer.get(), bytes + offset, read) != 0) return ERROR_INVALID_DATA;
+    VirtualUnlock(const_cast<BYTE*>(bytes + offset), read);  // the pages may leave the working set again
+    offset += read;
+  }
+  held = std::move(file);
+  return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+DWORD WriteAll(HANDLE file, const BYTE* bytes, DWORD size) {
+  for (DWORD done = 0; done < size;) {
+    const BYTE* piece = bytes + done;
+    DWORD want = size - done < kChunk ? size - done : kChunk;
+    DWORD written = 0;
+    BOOL wrote = WriteFile(file, piece, want, &written, nullptr);
+    DWORD error = GetLastError();
+    VirtualUnlock(const_cast<BYTE*>(piece), want);  // Windows then drops the pages from the working set
+    // A short write without an error would leave a cut file that reads as whole.
+    if (!wrote || written != want) return wrote ? ERROR_WRITE_FAULT : ErrorOr(error, ERROR_WRITE_FAULT);
+    done += written;
+  }
+  return ERROR_SUCCESS;
+}
+
+DWORD Bootstrapper::PlaceInWorkFolder(const char* fileName, const BYTE* bytes, DWORD size, char (&path)[260],
+                                      FileHandle& held) {
+  held.reset();
+  path[0] = '\0';
+  if (!m_WorkFolderHold) {
+    LogMessage(this, "ExtractResource - There is no working folder to write %s to.", fileName);
+    return ERROR_PATH_NOT_FOUND;
+  }
+  char folder[260] = {};
+  CopyCut(folder, m_szTempFolder);
+  for (int attempt = 1;; attempt++) {
+    if (FormatCut(path, "%s%s", folder, fileName) >= sizeof(path) - 1) {
+      LogMessage(this, "ExtractResource - The path of %s in %s is too long.", fileName, folder);
+      path[0] = '\0';
+      return ERROR_FILENAME_EXCED_RANGE;
+    }
+    BY_HANDLE_FILE_INFORMATION identity = {};
+    bool created = false;
+    DWORD error = WriteNew(path, bytes, size, identity, created);
+    if (error == ERROR_SUCCESS) error = HoldUnchanged(path, bytes, size, identity, held);
+    if (error == ERROR_SUCCESS) return ERROR_SUCCESS;
+    // What this run wrote goes: a cut-off or changed file must not be taken for the real one.
+    if (created) DeleteFileA(path);
+    if (!IsInterference(error) || attempt == kPlaceAttempts) {
+      LogMessage(this, "ExtractResource - Failed to write to the resource output file %s. Error: %lu", path, error);
+      return error;
+    }
+    LogMessage(this, "ExtractResource - Another program made, changed or opened the file %s. Error: %lu", path, error);
+
+    // Inside the working folder, so that it has the same access and goes with it.
+    BYTE random[kSubfolderRandomBytes] = {};
+    char subfolder[260] = {};
+    if (GenerateRandom(random, sizeof(random))) {
+      FormatCut(subfolder, "%s", m_szTempFolder);
+      for (BYTE byte : random) {
+        char hex[3] = {};
+        FormatCut(hex, "%02X", byte);
+        AppendCut(subfolder, hex);
+      }
+      if (CreateDirectoryA(subfolder, nullptr)) {
+        FormatCut(folder, "%s\\", subfolder);
+        LogMessage(this, "ExtractResource - Writing the file again in the new folder %s.", folder);
+      }
+    }
+  }
+}

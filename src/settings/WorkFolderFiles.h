@@ -1,0 +1,17 @@
+// Files the engine writes into the run's working folder. Each is created new and, from the
+// moment it is written until its user has ended, held open without write or delete sharing, after
+// a check that it is still the same file with the same bytes. Another program that got in
+// between the writing and the holding (possible where the folder is open to the user) is met
+// with a fresh folder of its own for the next attempt, under a name that program cannot foresee.
+#pragma once
+#include <windows.h>
+
+// A failing call that leaves no error must still fail.
+inline DWORD ErrorOr(DWORD error, DWORD fallback) { return error != ERROR_SUCCESS ? error : fallback; }
+
+// Writes all of bytes to the file, a bounded piece at a time; 0 or the Windows error. A short
+// write without an error is a failure too.
+DWORD WriteAll(HANDLE file, const BYTE* bytes, DWORD size);
+
+// True for the errors of a disk that is full.
+inline bool IsDiskFull(DWORD error) { return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL; }
