@@ -131,6 +131,11 @@ DWORD Bootstrapper::InstallMain(const char* section, BOOL mainInstaller, BOOL ch
   LogMessage(this, "InstallMain - Installing the main product %s.", section);
   DWORD exitCode = RunInstaller(section, mainInstaller);
   LogMessage(this, "InstallMain - Installation exit code: %lu", exitCode);
+  // The user is told that the product was not installed, as for a prerequisite.
+  if (m_bInstallerNotRun) {
+    LogMessage(this, "InstallMain - The main installer %s could not be run.", section);
+    ShowFailure(section);
+  }
   if (checkExitCode && action != nullptr) *action = CheckExitCode(section, exitCode, FALSE);
   return exitCode;
 }

@@ -92,8 +92,10 @@ DWORD WriteAll(HANDLE file, const BYTE* bytes, DWORD size) {
     BOOL wrote = WriteFile(file, piece, want, &written, nullptr);
     DWORD error = GetLastError();
     VirtualUnlock(const_cast<BYTE*>(piece), want);  // Windows then drops the pages from the working set
-    // A short write without an error would leave a cut file that reads as whole.
-    if (!wrote || written != want) return wrote ? ERROR_WRITE_FAULT : ErrorOr(error, ERROR_WRITE_FAULT);
+    if (!wrote) return ErrorOr(error, ERROR_WRITE_FAULT);
+    // A short write (a disk that has just filled up) goes on with the rest, which then tells
+    // why; one that writes nothing at all would never end.
+    if (written == 0) return ERROR_WRITE_FAULT;
     done += written;
   }
   return ERROR_SUCCESS;

@@ -95,7 +95,7 @@ TEST_CASE("a reinstall code asks, cleans the product up and runs the installer a
     if (log[i] == "InstallPrerequisite - Installing the prerequisite Runtime.") runs.push_back(i);
   REQUIRE(runs.size() == 2);
   size_t agreed = test::IndexOf(log, "ShowReinstall - User decision: 1.");
-  size_t cleanup = test::IndexOf(log, "Run - Launching file \"" + test::TempFolder() + "MsiZap.exe\" with arguments \"TW! " +
+  size_t cleanup = test::IndexOf(log, "Run - Launching file \"" + test::WorkFolderOf(log) + "MsiZap.exe\" with arguments \"TW! " +
                                           test::kGammaProductCode + "\".");
   CHECK(runs[0] < agreed);
   CHECK(agreed < cleanup);

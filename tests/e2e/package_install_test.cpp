@@ -23,11 +23,9 @@ std::string WithoutTrailingSlash(std::string folder) {
   return folder;
 }
 
-const std::string kTemp = WithoutTrailingSlash(test::TempFolder());
-
 }  // namespace
 
-TEST_CASE("prerequisites run in order, then the main installer, extracted to and run in the temporary folder") {
+TEST_CASE("prerequisites run in order, then the main installer, extracted to and run in the working folder") {
   Package p;
   p.Payload("first.exe");
   p.Payload("second.exe");
@@ -42,6 +40,9 @@ TEST_CASE("prerequisites run in order, then the main installer, extracted to and
   CHECK(result.exitCode == 3010);
   CHECK(result.windows.empty());
 
+  std::vector<std::string> log = p.Log();
+  const std::string work = test::WorkFolderOf(log);
+  REQUIRE_FALSE(work.empty());
   std::vector<test::JournalLine> journal = test::ReadJournal(p.journal);
   REQUIRE(journal.size() == 3);
   const char* arguments[] = {"exit=0 first-args", "exit=0 \"a quoted argument\"", "exit=3010 main-args"};
@@ -49,19 +50,18 @@ TEST_CASE("prerequisites run in order, then the main installer, extracted to and
   for (size_t i = 0; i < 3; i++) {
     CAPTURE(i);
     CHECK(journal[i].arguments == arguments[i]);
-    CHECK(journal[i].folder == kTemp);
-    CHECK(journal[i].module == test::TempFolder() + files[i]);
+    CHECK(test::SamePath(journal[i].folder, WithoutTrailingSlash(work)));
+    CHECK(test::SamePath(journal[i].module, work + files[i]));
   }
 
-  std::vector<std::string> log = p.Log();
   size_t first = test::IndexOf(log, "InstallPrerequisite - Installing the prerequisite First.");
   size_t second = test::IndexOf(log, "InstallPrerequisite - Installing the prerequisite Second.");
   size_t main = test::IndexOf(log, "InstallMain - Installing the main product Main.");
   CHECK(first < second);
   CHECK(second < main);
   CHECK(main < log.size());
-  CHECK(test::HasLine(log, "Run - Launching file \"" + test::TempFolder() + "first.exe\" with arguments \"exit=0 first-args\"."));
-  CHECK(test::HasLine(log, "RunInstaller - Set current directory to " + test::TempFolder() + "."));
+  CHECK(test::HasLine(log, "Run - Launching file \"" + work + "first.exe\" with arguments \"exit=0 first-args\"."));
+  CHECK(test::HasLine(log, "RunInstaller - Set current directory to " + WithoutTrailingSlash(work) + "."));
   CHECK(test::HasLine(log, "DoSettings_Install - Install main exit code: 3010"));
   CHECK(log.back() == "*** Pendrix - Finish. ***");
 }
@@ -95,8 +95,8 @@ TEST_CASE("a setup type with a main installer only passes its whole 32-bit exit 
   CHECK(result.exitCode == 4294967295u);
   std::vector<test::JournalLine> journal = test::ReadJournal(p.journal);
   REQUIRE(journal.size() == 1);
-  CHECK(journal[0].module == test::TempFolder() + "server.exe");
   std::vector<std::string> log = p.Log();
+  CHECK(test::SamePath(journal[0].module, test::WorkFolderOf(log) + "server.exe"));
   CHECK(test::HasLine(log, "DoSettings_Install - Install main exit code: 4294967295"));
   for (const std::string& line : log) CHECK(line.find("InstallPrerequisite") == std::string::npos);
 }
@@ -112,46 +112,50 @@ TEST_CASE("an installer with the package's own file name runs the extracted inst
   CHECK(result.exitCode == 21);
   std::vector<test::JournalLine> journal = test::ReadJournal(p.journal);
   REQUIRE(journal.size() == 1);
-  CHECK(journal[0].module == test::TempFolder() + "setup.exe");
+  CHECK(test::SamePath(journal[0].module, test::WorkFolderOf(p.Log()) + "setup.exe"));
 }
 
-TEST_CASE("broken installer sections are reported by message 15 and 11, and the run goes on") {
+// Its component is missing, so what needs it must not be installed, and the package must not end
+// as a success.
+TEST_CASE("a prerequisite that is missing or no program fails its component and stops the package") {
   Package p;
   p.Payload("a.exe");
+  p.Payload("broken.exe", "this is no program");
   p.Payload("main.exe");
-  const std::string good =
-      "[default]\r\nPreInstall=A\r\nMainInstall=Main\r\n"
+  const std::string sections =
       "[A]\r\nName=A\r\nFile=a.exe\r\nArguments=exit=0\r\n"
+      "[Broken]\r\nName=Broken\r\nFile=broken.exe\r\n"
       "[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=7\r\n";
-  p.Build(good);
-  // The settings beside the package name sections that the builder would have refused.
-  test::WriteFile(p.folder + "\\Settings.ini",
-                  "[default]\r\nPreInstall=Ghost|NoName|NoFile|A\r\nMainInstall=Main\r\n"
-                  "[NoName]\r\nFile=a.exe\r\n[NoFile]\r\nName=A\r\n"
-                  "[A]\r\nName=A\r\nFile=a.exe\r\nArguments=exit=0\r\n"
-                  "[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=7\r\n");
-  test::ProcessResult result = p.Run("/Log " + Quote(p.log));
-  REQUIRE(result.finished);
-  CHECK(result.exitCode == 7);
-  REQUIRE(result.windows.size() == 3);
-  CHECK(result.windows[0].AllText().find("There is an error in the settings file.  The section \"Ghost\" does not exist.") !=
-        std::string::npos);
-  CHECK(result.windows[1].AllText().find(
-            "There is an error in the settings file.  The \"Name\" key was not found under the NoName section.  "
-            "This key is required.") != std::string::npos);
-  CHECK(result.windows[2].AllText().find(
-            "There is an error in the settings file.  The \"File\" key was not found under the NoFile section.  "
-            "This key is required.") != std::string::npos);
-  for (const test::SeenWindow& window : result.windows) CHECK(test::LooksDrawn(window.screenshot));
-
-  std::vector<test::JournalLine> journal = test::ReadJournal(p.journal);
-  REQUIRE(journal.size() == 2);
-  CHECK(journal[0].arguments == "exit=0");
-  CHECK(journal[1].arguments == "exit=7");
-  std::vector<std::string> log = p.Log();
-  CHECK(test::HasLine(log, "SetInstallerSection - The section does not exist in Settings."));
-  CHECK(test::HasLine(log, "SetInstallerSection - No Name key was specified in the section."));
-  CHECK(test::HasLine(log, "SetInstallerSection - No File key was specified in the section."));
+  p.Build("[default]\r\nPreInstall=Broken|A\r\nMainInstall=Main\r\n" + sections);
+  struct Case {
+    int line;
+    const char* prerequisite;
+    const char* firstReport;  // before the failure of the component, "" for none
+  } cases[] = {
+      // The settings beside the package name a section that the builder would have refused.
+      {__LINE__, "Ghost", "There is an error in the settings file.  The section \"Ghost\" does not exist."},
+      {__LINE__, "Broken", ""},
+  };
+  for (const Case& c : cases) {
+    CAPTURE(c.line);
+    DeleteFileA(p.journal.c_str());
+    DeleteFileA(p.log.c_str());
+    test::WriteFile(p.folder + "\\Settings.ini",
+                    std::string("[default]\r\nPreInstall=") + c.prerequisite + "|A\r\nMainInstall=Main\r\n" + sections);
+    test::ProcessResult result = p.Run("/Log " + Quote(p.log));
+    REQUIRE(result.finished);
+    CHECK(result.exitCode != 0);
+    CHECK(test::ReadJournal(p.journal).empty());  // neither A nor the main installer ran
+    REQUIRE_FALSE(result.windows.empty());
+    if (c.firstReport[0] != '\0') CHECK(result.windows[0].AllText().find(c.firstReport) != std::string::npos);
+    CHECK(result.windows.back().AllText().find(std::string("could not install the required component ") +
+                                              c.prerequisite) != std::string::npos);
+    CHECK(test::LooksDrawn(result.windows.back().screenshot));
+    std::vector<std::string> log = p.Log();
+    CHECK(test::HasLine(log, "InstallPrerequisite - The prerequisite " + std::string(c.prerequisite) +
+                                 " could not be run; the package stops with " + std::to_string(result.exitCode) + "."));
+    CHECK_FALSE(test::HasLine(log, "InstallMain - Installing the main product Main."));
+  }
 }
 
 TEST_CASE("the pass-through example of the help text: /i AI.msi /l for the msiexec run, \" /l\" for the other") {
@@ -169,13 +173,14 @@ TEST_CASE("the pass-through example of the help text: /i AI.msi /l for the msiex
   std::vector<test::JournalLine> journal = test::ReadJournal(p.journal);
   REQUIRE(journal.size() == 2);
   CHECK(journal[0].arguments == " /l");
-  CHECK(journal[0].module == test::TempFolder() + "ani.exe");
-  CHECK(journal[1].arguments == "/i AI.msi /l");  // /l is there, so no verbose log is added
-  CHECK(journal[1].folder == kTemp);
-  CHECK(lstrcmpiA(journal[1].module.c_str(), p.msiexec.c_str()) == 0);
   std::vector<std::string> log = p.Log();
+  const std::string work = test::WorkFolderOf(log);
+  CHECK(test::SamePath(journal[0].module, work + "ani.exe"));
+  CHECK(journal[1].arguments == "/i AI.msi /l");  // /l is there, so no verbose log is added
+  CHECK(test::SamePath(journal[1].folder, WithoutTrailingSlash(work)));
+  CHECK(lstrcmpiA(journal[1].module.c_str(), p.msiexec.c_str()) == 0);
   CHECK(test::HasLine(log, "Run - Launching file \"" + p.msiexec + "\" with arguments \"/i AI.msi /l\"."));
-  CHECK(test::HasLine(log, "RunInstaller - Output file name: " + test::TempFolder() + "AI.msi."));
+  CHECK(test::HasLine(log, "RunInstaller - Output file name: " + work + "AI.msi."));
 }
 
 TEST_CASE("/Log asks an msiexec run for a verbose log beside the package's log") {
@@ -223,8 +228,8 @@ TEST_CASE("DoNotExtract runs the installer from the package folder; a missing on
   DeleteFileA(p.log.c_str());
   result = p.Run("/Log " + Quote(p.log));
   REQUIRE(result.finished);
-  REQUIRE(result.windows.size() == 1);  // the shell reports the missing file itself
-  CHECK(result.windows[0].AllText().find("not found") != std::string::npos);
+  REQUIRE(result.windows.size() == 1);
+  CHECK(result.windows[0].AllText().find("could not install the required component Local") != std::string::npos);
   CHECK(result.exitCode != 0);
   CHECK(result.exitCode == ERROR_FILE_NOT_FOUND);
   CHECK(test::ReadJournal(p.journal).size() == 1);  // the embedded prerequisite still ran
@@ -312,8 +317,9 @@ TEST_CASE("a package of a gigabyte packs, runs, and extracts each installer whol
   CHECK(result.exitCode == 9);
   std::vector<test::JournalLine> journal = test::ReadJournal(p.journal);
   REQUIRE(journal.size() == 2);
-  CHECK(journal[0].module == test::TempFolder() + "big1.exe");
-  CHECK(journal[1].module == test::TempFolder() + "big2.exe");
+  const std::string work = test::WorkFolderOf(p.Log());
+  CHECK(test::SamePath(journal[0].module, work + "big1.exe"));
+  CHECK(test::SamePath(journal[1].module, work + "big2.exe"));
   CHECK_FALSE(test::HasLine(p.Log(), "RunInstaller - Failed to extract the installer."));
   DeleteFileA(p.exe.c_str());
 }

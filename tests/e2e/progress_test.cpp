@@ -219,7 +219,7 @@ TEST_CASE("the bar steps once per prerequisite, is full before the dialog closes
 }
 
 TEST_CASE("prerequisites that end before the dialog could come up are counted, and no dialog is left behind") {
-  // In silent mode a prerequisite whose section is missing ends at once, without a box.
+  // A prerequisite that its existence rule skips ends at once, without a box.
   struct Case {
     int line;
     const char* preInstall;
@@ -227,18 +227,19 @@ TEST_CASE("prerequisites that end before the dialog could come up are counted, a
     LRESULT positionDuringC;  // -1: no C
   } cases[] = {
       {__LINE__, "", false, -1},
-      {__LINE__, "Gone1|Gone2", true, -1},
-      {__LINE__, "Gone1|Gone2|C", true, 2},
+      {__LINE__, "Skip1|Skip2", true, -1},
+      {__LINE__, "Skip1|Skip2|C", true, 2},
   };
   for (const Case& c : cases) {
     CAPTURE(c.line);
     test::Package p;
     const std::string cGate = p.dir / "c", mainGate = p.dir / "m";
-    for (const char* name : {"c.exe", "m.exe"}) p.Payload(name);
+    for (const char* name : {"c.exe", "m.exe", "s.exe"}) p.Payload(name);
     const std::string sections = "[C]\r\nName=C\r\nFile=c.exe\r\nArguments=gate=" + cGate +
-                                 "\r\n[M]\r\nName=M\r\nFile=m.exe\r\nArguments=exit=9 gate=" + mainGate + "\r\n";
-    p.Build("[fast_silent]\r\nPreInstall=C\r\nMainInstall=M\r\n" + sections);
-    // The settings beside the package name sections that the builder would have refused.
+                                 "\r\n[M]\r\nName=M\r\nFile=m.exe\r\nArguments=exit=9 gate=" + mainGate +
+                                 "\r\n[Skip1]\r\nName=S\r\nFile=s.exe\r\nCheckExistence=OS|0|5.0"
+                                 "\r\n[Skip2]\r\nName=S\r\nFile=s.exe\r\nCheckExistence=OS|0|5.0\r\n";
+    p.Build("[fast_silent]\r\nPreInstall=Skip1|Skip2|C\r\nMainInstall=M\r\n" + sections);
     test::WriteFile(p.folder + "\\Settings.ini", std::string("[fast_silent]\r\nPreInstall=") + c.preInstall +
                                                      "\r\nMainInstall=M\r\nShowProgressBar=yes\r\n" + sections);
     LRESULT positionDuringC = -1;
@@ -271,7 +272,7 @@ TEST_CASE("prerequisites that end before the dialog could come up are counted, a
                      "CloseProgressDialog - The progress dialog is closed."};
       // Wine's own System Restore is present but fails: nothing was begun, so nothing is ended.
       restoreLines = {"CreateSystemRestorePoint - Failure to create the restore point with error: 0."};
-      CHECK(IndexOf(log, dialogLines[0]) < IndexOf(log, "InstallPrerequisite - Installing the prerequisite Gone1."));
+      CHECK(IndexOf(log, dialogLines[0]) < IndexOf(log, "InstallPrerequisite - Installing the prerequisite Skip1."));
       CHECK(IndexOf(log, dialogLines[1]) < IndexOf(log, "InstallMain - Installing the main product M."));
     }
     CHECK(LinesOf(log, "ProgressDialog - ") == dialogLines);

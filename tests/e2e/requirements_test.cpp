@@ -120,7 +120,6 @@ TEST_CASE("ReqOS 5.1 refuses Windows 2000 and admits XP, Vista and 7; OS rules a
       "[Modern]\r\nName=Modern\r\nFile=modern.exe\r\nArguments=exit=0 modern\r\nCheckExistence=OS|5|6.1\r\n"
       "[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=0 main\r\nProgramCompatibility=yes\r\n";
   p.Build(settings);
-  const std::string mainFile = test::TempFolder() + "main.exe";
   struct Case {
     int line;
     const char* version;
@@ -137,8 +136,9 @@ TEST_CASE("ReqOS 5.1 refuses Windows 2000 and admits XP, Vista and 7; OS rules a
     CAPTURE(c.line);
     test::ScopedWindowsVersion version("VersionSetup.exe", c.version);
     REQUIRE(version.ok());
-    RegDeleteKeyValueA(HKEY_CURRENT_USER, kCompatibilityKey, mainFile.c_str());
     test::ProcessResult result = RunWith(p, settings);
+    // The mark names the installer file as it ran, in the run's working folder.
+    const std::string mainFile = test::WorkFolderOf(p.Log()) + "main.exe";
     if (!c.admitted) {
       CheckRefusal(result, p, Formatted(test::LanguageString(IDS_SETUP_PACKAGE_CAPTION), "Versions"), IDS_OS_REFUSED,
                    {"CheckRequiredOS - Checking the operating system version against '5.1'.",

@@ -1,15 +1,22 @@
-// Packages run on a machine as it really is: DLLs and programs planted where a download lands,
-// a racing writer, leftovers of earlier runs, a run killed halfway, the package started from
-// another folder with relative paths, and a temporary folder named in another script.
+// Packages run on a machine as it really is, beside another program of the same user: DLLs and
+// programs planted where a download lands, a writer racing for every file the package writes,
+// settings and names that try to leave their folder, other programs' files in the temporary
+// folder, a run killed halfway, links where earlier runs' folders would lie, a full drive, the
+// package started from another folder with relative paths, and a temporary folder named in
+// another script.
 #include <doctest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "InProcessAnswerer.h"
 #include "LogLines.h"
 #include "PackageSupport.h"
 #include "TestSupport.h"
+#include "RestrictedToken.h"
 #include "core/PackageExitCodes.h"
+#include "core/WorkFolder.h"
 
 using test::Package;
 using test::Quote;
@@ -35,15 +42,19 @@ std::string Folder(const std::string& path) {
   return path;
 }
 
-// Another process of the same user that writes its own DLL over the language DLL each time the
-// package has written it whole, and counts how often it got in and how often it was kept out.
-class LanguageDllRacer {
+// Another process of the same user that watches the folders where runs work and writes its own
+// code over every file there that it can open for writing: the language DLL, the settings copy,
+// each installer and MSI package. It counts how often it got in and how often it was kept out.
+class WorkFolderRacer {
  public:
-  LanguageDllRacer(std::string target, std::string replacement, DWORD writtenSize)
-      : m_target(std::move(target)), m_replacement(std::move(replacement)), m_writtenSize(writtenSize) {
+  struct Replacements {
+    std::string dll, program, settings, msi;
+  };
+  WorkFolderRacer(std::string temp, Replacements replacements)
+      : m_temp(std::move(temp)), m_replacements(std::move(replacements)), m_before(test::WorkFolders(m_temp)) {
     m_thread = CreateThread(nullptr, 0, Loop, this, 0, nullptr);
   }
-  ~LanguageDllRacer() { Stop(); }
+  ~WorkFolderRacer() { Stop(); }
   void Stop() {
     if (m_thread == nullptr) return;
     InterlockedExchange(&m_stop, 1);
@@ -56,37 +67,60 @@ class LanguageDllRacer {
 
  private:
   static DWORD WINAPI Loop(void* parameter) {
-    auto* racer = static_cast<LanguageDllRacer*>(parameter);
+    auto* racer = static_cast<WorkFolderRacer*>(parameter);
     while (InterlockedCompareExchange(&racer->m_stop, 0, 0) == 0) {
-      WIN32_FILE_ATTRIBUTE_DATA data;
-      if (!GetFileAttributesExA(racer->m_target.c_str(), GetFileExInfoStandard, &data) ||
-          data.nFileSizeLow != racer->m_writtenSize) {
-        Sleep(0);
-        continue;
-      }
-      HANDLE file = CreateFileA(racer->m_target.c_str(), GENERIC_WRITE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
-                                nullptr);
-      if (file == INVALID_HANDLE_VALUE) {
-        if (GetLastError() == ERROR_SHARING_VIOLATION) racer->blocked++;
-        Sleep(0);
-        continue;
-      }
-      DWORD written = 0;
-      WriteFile(file, racer->m_replacement.data(), static_cast<DWORD>(racer->m_replacement.size()), &written, nullptr);
-      SetEndOfFile(file);
-      CloseHandle(file);
-      racer->overwritten++;
+      for (const std::string& folder : test::WorkFolders(racer->m_temp))
+        if (std::find(racer->m_before.begin(), racer->m_before.end(), folder) == racer->m_before.end())
+          racer->Attack(folder, 1);
+      Sleep(0);
     }
     return 0;
   }
+  const std::string& ReplacementFor(const std::string& name) const {
+    std::string extension = name.size() > 4 ? name.substr(name.size() - 4) : name;
+    CharLowerA(&extension[0]);
+    if (extension == ".dll") return m_replacements.dll;
+    if (extension == ".ini") return m_replacements.settings;
+    if (extension == ".msi") return m_replacements.msi;
+    return m_replacements.program;
+  }
+  void Attack(const std::string& folder, int depth) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+      std::string path = folder + "\\" + found.cFileName;
+      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        if (depth > 0 && found.cFileName[0] != '.') Attack(path, depth - 1);
+        continue;
+      }
+      HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+      if (file == INVALID_HANDLE_VALUE) {
+        if (GetLastError() == ERROR_SHARING_VIOLATION) InterlockedIncrement(&blocked);
+        continue;
+      }
+      const std::string& bytes = ReplacementFor(found.cFileName);
+      DWORD written = 0;
+      WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+      SetEndOfFile(file);
+      CloseHandle(file);
+      InterlockedIncrement(&overwritten);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
 
-  std::string m_target;
-  std::string m_replacement;
-  DWORD m_writtenSize;
+  std::string m_temp;
+  Replacements m_replacements;
+  std::vector<std::string> m_before;  // folders that are not a run's of this test
   volatile LONG m_stop = 0;
   HANDLE m_thread = nullptr;
 };
+
+// Settings that would run the other program's own code, which it put beside the package.
+const char kPlantedSettings[] =
+    "[default]\r\nMainInstall=Planted\r\n"
+    "[Planted]\r\nName=Planted\r\nFile=PlantedProgram.exe\r\nDoNotExtract=yes\r\n";
 
 // Wine told to load a DLL of these names found beside a program named Setup.exe before its own,
 // as Windows' search prefers a DLL beside the program to the system's. Wine reads it from the
@@ -156,89 +190,139 @@ TEST_CASE("no DLL and no msiexec planted beside the package, in the current fold
   CHECK(test::UninstallMsiProduct(kAlpha123));
 }
 
-TEST_CASE("a racing writer cannot put its own code in the language DLL between its writing and its loading") {
+TEST_CASE("another program that writes over every file in the working folders gets none of its code run") {
+  test::MsiProductGuard alpha(kAlpha123);
+  test::MsiProductGuard beta(test::kBetaProductCode);
   Package p;
   p.UsePrivateTemp();
   std::string markers = Folder(p.dir / "markers");
+  p.Payload("alpha-1.2.3.msi", test::ReadFile(test::MsiFixture("alpha-1.2.3.msi")));
   p.Payload("main.exe");
-  p.Build("[default]\r\nMainInstall=Main\r\n[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=3\r\n");
+  p.Build(
+      "[default]\r\nPreInstall=Alpha\r\nMainInstall=Main\r\n"
+      "[Alpha]\r\nName=Alpha\r\nFile=msiexec.exe\r\nArguments=/i alpha-1.2.3.msi /qn\r\n"
+      "[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=5\r\n");
+  const std::string planted = test::ReadFile(test::BinFile("PlantedProgram.exe"));
+  REQUIRE(test::WriteFile(p.folder + "\\PlantedProgram.exe", planted));
   test::ScopedEnvironment markerFolder("PENDRIX_PLANTED_MARKERS", markers);
-  std::string language = test::ReadFile(test::BinFile("PendrixLang.dll"));
-  LanguageDllRacer racer(p.temp + "PendrixLang.dll", test::ReadFile(test::BinFile("PlantedDll.dll")),
-                         static_cast<DWORD>(language.size()));
+  WorkFolderRacer racer(p.temp, {test::ReadFile(test::BinFile("PlantedDll.dll")), planted, kPlantedSettings,
+                                 test::ReadFile(test::MsiFixture("beta-2.0.0.msi"))});
 
   test::ProcessResult result = p.Run("/Log " + Quote(p.log));
   racer.Stop();
   REQUIRE(result.finished);
-  CHECK(result.exitCode == 3);
+  CHECK(result.exitCode == 5);
   CHECK(result.windows.empty());
-  CHECK(test::ListFiles(markers).empty());
+  CHECK(test::ListFiles(markers).empty());  // neither the DLL nor the program ran
+  std::vector<test::JournalLine> journal = test::ReadJournal(p.journal);
+  REQUIRE(journal.size() == 1);
+  CHECK(journal[0].arguments == "exit=5");
+  CHECK(test::MsiProductState(kAlpha123) == INSTALLSTATE_DEFAULT);
+  CHECK(test::MsiProductState(test::kBetaProductCode) != INSTALLSTATE_DEFAULT);
   CHECK(racer.overwritten + racer.blocked > 0);  // the racer did try
   std::vector<std::string> log = p.Log();
   CAPTURE(test::JoinLines(log));
-  CHECK(ContainsStart(log, "LoadResources - Language resource file: " + p.temp));
-  CHECK_FALSE(ContainsStart(log, "LoadResources - Failed"));
+  CHECK(test::LinesStartingWith(log, "LoadResources - Failed").empty());
+  CHECK(test::LinesStartingWith(log, "RunInstaller - Failed").empty());
 }
 
-TEST_CASE("leftovers of an earlier run are replaced, and /Help leaves another program's Settings.ini alone") {
+// Before the run had a folder of its own, it wrote over (and then deleted) another program's
+// files of these names in the temporary folder.
+TEST_CASE("another program's files in the temporary folder survive a run, and so does a held Settings.ini") {
   Package p;
   p.UsePrivateTemp();
-  p.checkTemp = false;
   p.Payload("main.exe");
-  p.Payload("AI.msi", test::ReadFile(test::BinFile("fixtures\\alpha-1.2.3.msi")));
+  p.Payload("AI.msi", test::ReadFile(test::MsiFixture("alpha-1.2.3.msi")));
   p.Build("[default]\r\nPreInstall=Msi\r\nMainInstall=Main\r\n"
           "[Msi]\r\nName=AI\r\nFile=" + p.msiexec + "\r\nArguments=/i AI.msi exit=0\r\n"
           "[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=4\r\n");
-  // Each name the engine writes, left read-only, hidden or system (Wine, run as root, lets a
-  // read-only or hidden file be overwritten, but keeps its attributes and then refuses to delete
-  // a read-only one; Windows refuses the overwrite itself).
-  struct Leftover {
-    const char* name;
-    DWORD attributes;
-  } leftovers[] = {
-      {"PendrixLang.dll", FILE_ATTRIBUTE_READONLY},
-      {"Settings.ini", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY},
-      {"main.exe", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN},
-      {"AI.msi", FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY},
-  };
-  for (const Leftover& leftover : leftovers) {
-    REQUIRE(test::WriteFile(p.temp + leftover.name, "left by a run that was killed"));
-    REQUIRE(SetFileAttributesA((p.temp + leftover.name).c_str(), leftover.attributes));
-  }
-
+  const char other[] = "another program's own file";
+  for (const char* name : {"PendrixLang.dll", "Settings.ini", "main.exe", "AI.msi"})
+    REQUIRE(test::WriteFile(p.temp + name, other));
+  HANDLE held = CreateFileA((p.temp + "Settings.ini").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   test::ProcessResult result = p.Run("/Log " + Quote(p.log));
+  CloseHandle(held);
   REQUIRE(result.finished);
   CHECK(result.exitCode == 4);
   CHECK(result.windows.empty());
   CHECK(test::ReadJournal(p.journal).size() == 2);
-  CHECK(test::ListFiles(p.temp).empty());  // each replaced, then removed as the run's own
-
-  const char other[] = "[Another program]\r\nSetting=kept\r\n";
-  REQUIRE(test::WriteFile(p.temp + "Settings.ini", other));
-  result = p.Run("/Help");
-  REQUIRE(result.finished);
-  CHECK(result.exitCode == kExitNotRun);
-  CHECK(result.windows.size() == 1);
-  CHECK(test::ReadFile(p.temp + "Settings.ini") == other);
+  for (const char* name : {"PendrixLang.dll", "Settings.ini", "main.exe", "AI.msi"}) {
+    CAPTURE(name);
+    CHECK(test::ReadFile(p.temp + name) == other);
+  }
 }
 
-// The next run also meets an installer file it cannot delete, as a child of the installer still
-// runs from it: that is logged with the system's error, and a later run replaces it in the same way.
-TEST_CASE("a package killed during a prerequisite leaves a machine on which the next run completes") {
+TEST_CASE("a package that carries its settings ignores a Settings.ini put beside it") {
   Package p;
-  p.UsePrivateTemp();
+  std::string markers = Folder(p.dir / "markers");
+  p.Payload("main.exe");
+  p.Build("[default]\r\nMainInstall=Main\r\n[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=5\r\n", true);
+  REQUIRE(test::WriteFile(p.folder + "\\Settings.ini", kPlantedSettings));
+  REQUIRE(test::WriteFile(p.folder + "\\PlantedProgram.exe", test::ReadFile(test::BinFile("PlantedProgram.exe"))));
+  test::ScopedEnvironment markerFolder("PENDRIX_PLANTED_MARKERS", markers);
+  test::ProcessResult result = p.Run("/Log " + Quote(p.log));
+  REQUIRE(result.finished);
+  CHECK(result.exitCode == 5);
+  CHECK(test::ListFiles(markers).empty());
+  CHECK(test::ReadJournal(p.journal).size() == 1);
+}
+
+// The name comes from a Settings.ini beside a package built without its settings, which anyone
+// who can write there may have written.
+TEST_CASE("an installer name that climbs out of its folder is refused, and the file it names is left alone") {
+  char windows[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  Package p;
+  p.Payload("main.exe");
+  p.Build("[default]\r\nMainInstall=Main\r\n[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=5\r\n");
+  struct Case {
+    int line;
+    std::string victim;
+    const char* section;
+  } cases[] = {
+      // Extracted into the working folder under the Windows folder's Temp: two levels up.
+      {__LINE__, std::string(windows) + "\\victim.dat",
+       "[Climb]\r\nName=Main\r\nFile=..\\..\\victim.dat\r\n"},
+      // Beside the package: one level up.
+      {__LINE__, p.dir / "victim.dat", "[Climb]\r\nName=Main\r\nFile=..\\victim.dat\r\nDoNotExtract=yes\r\n"},
+  };
+  for (const Case& c : cases) {
+    CAPTURE(c.line);
+    REQUIRE(test::WriteFile(c.victim, "an unrelated file"));
+    SetFileAttributesA(c.victim.c_str(), FILE_ATTRIBUTE_READONLY);
+    test::WriteFile(p.folder + "\\Settings.ini",
+                    std::string("[default]\r\nPreInstall=Climb\r\nMainInstall=Main\r\n") + c.section +
+                        "[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=5\r\n");
+    test::ProcessResult result = p.Run("/Log " + Quote(p.log));
+    REQUIRE(result.finished);
+    CHECK(result.exitCode == kExitNotRun);
+    REQUIRE(result.windows.size() == 2);
+    CHECK(result.windows[0].AllText().find("Could not determine output file name for the Climb installer.") !=
+          std::string::npos);
+    CHECK(test::ReadJournal(p.journal).empty());
+    CHECK(test::ReadFile(c.victim) == "an unrelated file");
+    CHECK((GetFileAttributesA(c.victim.c_str()) & FILE_ATTRIBUTE_READONLY) != 0);
+    SetFileAttributesA(c.victim.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(c.victim.c_str());
+  }
+}
+
+// Its prerequisite still runs from it for a while: the folder goes once nothing holds it.
+TEST_CASE("the working folder of a killed run is removed by a later run once no process holds it") {
+  Package p;
   p.checkTemp = false;
   p.Payload("slow.exe");
   p.Payload("main.exe");
   const std::string settings =
       "[default]\r\nPreInstall=Slow\r\nMainInstall=Main\r\n"
       "[Slow]\r\nName=Slow\r\nFile=slow.exe\r\nArguments=%s\r\n"
-      "[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=linger=60000 exit=7\r\n";
+      "[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=7\r\n";
   auto withSlow = [&](const std::string& arguments) {
     std::string text = settings;
     return text.replace(text.find("%s"), 2, arguments);
   };
   p.Build(withSlow("delay=60000"));
+  const std::vector<std::string> before = test::WorkFolders();
 
   // The first run is killed while its prerequisite runs; the prerequisite runs on.
   STARTUPINFOA startup = {};
@@ -253,20 +337,103 @@ TEST_CASE("a package killed during a prerequisite leaves a machine on which the 
   WaitForSingleObject(first.hProcess, 5000);
   CloseHandle(first.hProcess);
   CloseHandle(first.hThread);
+  std::vector<std::string> left = test::WorkFolders();
+  REQUIRE(left.size() == before.size() + 1);
+  std::string killed;
+  for (const std::string& folder : left)
+    if (std::find(before.begin(), before.end(), folder) == before.end()) killed = folder;
 
+  // The next run leaves it alone and completes in a folder of its own.
   test::WriteFile(p.folder + "\\Settings.ini", withSlow("exit=0"));
   test::ProcessResult result = p.Run("/Log " + Quote(p.log));
-  CHECK(test::EndProcessesRunningFrom(p.temp));  // the first run's prerequisite was still running
   REQUIRE(result.finished);
   CHECK(result.exitCode == 7);
   CHECK(result.windows.empty());
-  std::vector<test::JournalLine> journal = test::ReadJournal(p.journal);
-  REQUIRE(journal.size() == 3);
-  CHECK(journal[1].arguments == "exit=0");
-  CHECK(journal[2].arguments == "linger=60000 exit=7");
   std::vector<std::string> log = p.Log();
-  CHECK(ContainsStart(log, "ExtractResource - The file at the output path is in use; moved it aside to " + p.temp));
-  CHECK(test::HasLine(log, "RunInstaller - Could not delete the installer file " + p.temp + "main.exe. Error: 5."));
+  CAPTURE(test::JoinLines(log));
+  CHECK(test::WorkFolderOf(log) != killed + "\\");
+  CHECK(test::FileExists(killed));
+  std::vector<std::string> aboutKilled;
+  for (const std::string& line : test::LinesStartingWith(log, "RemoveStaleWorkFolders - "))
+    if (line.find(killed) != std::string::npos) aboutKilled.push_back(line);
+  REQUIRE(aboutKilled.size() == 1);
+  CHECK(aboutKilled[0].find("RemoveStaleWorkFolders - Removed") == std::string::npos);
+  CHECK(test::ReadJournal(p.journal).size() == 3);
+
+  // Once its prerequisite has ended, the run after removes it.
+  CHECK(test::EndProcessesRunningFrom(killed));
+  DeleteFileA(p.log.c_str());
+  result = p.Run("/MoreHelp /Log " + Quote(p.log));
+  REQUIRE(result.finished);
+  CHECK(test::HasLine(p.Log(), "RemoveStaleWorkFolders - Removed the working folder " + killed + " of an earlier run."));
+  CHECK(test::WorkFolders() == before);
+}
+
+// Windows programs under Wine cannot make a link; a script of the tests puts Unix links, which
+// Wine shows as reparse points, where earlier runs' folders would lie (tests/e2e/machine.sh).
+TEST_CASE("links and other programs' folders where earlier runs' folders would lie are left alone") {
+  char windows[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  const std::string temp = std::string(windows) + "\\Temp\\";
+  const std::string link = temp + "Pendrix-00000000000000000000000000000000";
+  const std::string ours = temp + "Pendrix-11111111111111111111111111111111";
+  const std::string foreign = temp + "Pendrix-22222222222222222222222222222222";
+  REQUIRE(IsReparsePoint(GetFileAttributesA(link.c_str())));
+  const std::string kept = link + "\\kept.txt";  // reached through the link
+  REQUIRE(test::ReadFile(kept) == "kept\n");
+
+  Package p;
+  p.Payload("main.exe");
+  p.Build("[default]\r\nMainInstall=Main\r\n[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=5\r\n");
+  test::ProcessResult result = p.Run("/Log " + Quote(p.log));
+  REQUIRE(result.finished);
+  CHECK(result.exitCode == 5);
+  std::vector<std::string> log = p.Log();
+  CAPTURE(test::JoinLines(log));
+  CHECK(test::HasLine(log, "RemoveStaleWorkFolders - Left " + link + " alone: it is a link, not a folder."));
+  CHECK(test::HasLine(log, "RemoveStaleWorkFolders - Left " + foreign +
+                               " alone: its owner and access are not this engine's."));
+  // A folder like the engine's own is emptied, but a link in it is neither followed nor removed.
+  CHECK(test::HasLine(log, "RemoveStaleWorkFolders - Could not remove all of " + ours +
+                               "; a later run tries again. Error: " + std::to_string(ERROR_REPARSE_ATTRIBUTE_CONFLICT) +
+                               "."));
+  CHECK(IsReparsePoint(GetFileAttributesA(link.c_str())));
+  CHECK(IsReparsePoint(GetFileAttributesA((ours + "\\inside").c_str())));
+  CHECK(test::ReadFile(kept) == "kept\n");
+  CHECK(test::ReadFile(foreign + "\\kept.txt") == "kept\n");
+}
+
+// A small drive of the tests' machine (tests/e2e/machine.sh) is the temporary folder of a run
+// without elevation, where its working folder then lies.
+TEST_CASE("a temporary drive that fills up leaves nothing behind and tells the user why") {
+  const std::string drive = "T:\\";
+  if (GetDriveTypeA(drive.c_str()) == DRIVE_NO_ROOT_DIR) {
+    FAIL_CHECK("there is no small drive T: (tests/e2e/machine.sh mounts one when run as root)");
+    return;
+  }
+  Package p;
+  p.Payload("big.exe", test::FakeInstaller() + std::string(3 << 20, 'x'));
+  p.Build("[default]\r\nName=Big Suite\r\nMainInstall=Big\r\n"
+          "[Big]\r\nName=Big\r\nFile=big.exe\r\nArguments=exit=5\r\n");
+  test::ScopedEnvironment tempVariable("TEMP", drive), tmpVariable("TMP", drive);
+  KernelHandle filtered = test::DenyOnlyAdministratorsToken();
+  REQUIRE(filtered);
+  const std::vector<std::string> before = test::WorkFolders(drive);
+  test::ProcessResult result = p.Run("/Log " + Quote(p.log), nullptr, filtered.get());
+  REQUIRE(result.finished);
+  CHECK(result.exitCode == kExitNotRun);
+  CHECK(test::ReadJournal(p.journal).empty());
+  std::vector<std::string> log = p.Log();
+  CAPTURE(test::JoinLines(log));
+  const std::string work = test::WorkFolderOf(log);
+  CHECK(work.rfind(drive, 0) == 0);
+  CHECK(test::HasLine(log, "ExtractResource - Failed to write to the resource output file " + work +
+                               "big.exe. Error: 112"));
+  REQUIRE_FALSE(result.windows.empty());
+  CHECK(test::MessageBoxText(result.windows[0]) ==
+        "There is not enough disk space in " + work + " for the setup files.  Free some disk space, then start the setup package again.");
+  CHECK(test::ListFiles(drive).empty());
+  CHECK(test::WorkFolders(drive) == before);
 }
 
 TEST_CASE("a DoNotExtract MSI installer is found beside the package started from another folder") {
@@ -345,20 +512,25 @@ TEST_CASE("a package in a folder and with a temporary folder that the code page 
   GetEnvironmentVariableW(L"TMP", savedTmp, MAX_PATH);
   SetEnvironmentVariableW(L"TEMP", temp.c_str());
   SetEnvironmentVariableW(L"TMP", temp.c_str());
+  // Without elevation the run's working folder lies in the user's temporary folder.
+  KernelHandle filtered = test::DenyOnlyAdministratorsToken();
+  REQUIRE(filtered);
   test::ProcessResult result =
       test::RunProcessWide(L"\"" + package + L"\\Setup.exe\" /Log \"" + wide(p.log) + L"\"", package,
-                           [](const test::SeenWindow&) { return IDOK; }, 60000, "cyrillic");
+                           [](const test::SeenWindow&) { return IDOK; }, 60000, "cyrillic", filtered.get());
   SetEnvironmentVariableW(L"TEMP", savedTemp);
   SetEnvironmentVariableW(L"TMP", savedTmp);
 
   REQUIRE(result.finished);
   CHECK(result.exitCode == 8);
   CHECK(result.windows.empty());
-  std::vector<test::JournalLine> journal = test::ReadJournal(p.journal);
-  REQUIRE(journal.size() == 1);
-  CHECK(journal[0].folder == shortTempAnsi);  // the installer ran in the temporary folder, spelled short
   std::vector<std::string> log = p.Log();
   CAPTURE(test::JoinLines(log));
+  const std::string work = test::WorkFolderOf(log);
+  CHECK(work.rfind(engineTemp, 0) == 0);  // in the temporary folder, spelled short
+  std::vector<test::JournalLine> journal = test::ReadJournal(p.journal);
+  REQUIRE(journal.size() == 1);
+  CHECK(test::SamePath(journal[0].folder + "\\", work));
   CHECK(test::HasLine(log, "InitPaths - The code page cannot spell the temporary folder's name; using its short form " +
                           engineTemp + "."));
   CHECK(ContainsStart(log, "InitPaths - The code page cannot spell the package folder's name; using its short form "));

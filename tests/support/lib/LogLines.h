@@ -1,6 +1,7 @@
 // Log messages: joined into one text, so that a failed comparison prints every line, and looked up.
 #pragma once
 #include <algorithm>
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,24 @@ inline std::vector<std::string> LinesStartingWith(const std::vector<std::string>
   for (const std::string& line : lines)
     if (line.compare(0, prefix.size(), prefix) == 0) found.push_back(line);
   return found;
+}
+
+// The working folder that a run logged it made, with its trailing backslash; "" when it made none.
+inline std::string WorkFolderOf(const std::vector<std::string>& lines) {
+  const std::string prefix = "CreateWorkFolder - Working folder: ";
+  for (const std::string& line : lines)
+    if (line.compare(0, prefix.size(), prefix) == 0 && line.size() > prefix.size() + 1)
+      return line.substr(prefix.size(), line.size() - prefix.size() - 1);
+  return "";
+}
+
+// Two paths that name the same file, the case of letters aside (Wine reports some folders in
+// another case than they were written in).
+inline bool SamePath(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); i++)
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+  return true;
 }
 
 }  // namespace test

@@ -268,8 +268,12 @@ ProcessResult Package::RunCommandLine(const std::string& commandLine, const std:
                                       Answerer answer, HANDLE token) {
   if (!answer) answer = [](const SeenWindow&) { return IDOK; };
   std::vector<std::string> before = ListFiles(temp);
+  std::vector<std::string> foldersBefore = WorkFolders(temp);
   ProcessResult result = RunProcess(commandLine, currentFolder, answer, 120000, "install", token);
-  if (checkTemp) CHECK(ListFiles(temp) == before);
+  if (checkTemp) {
+    CHECK(ListFiles(temp) == before);
+    CHECK(WorkFolders(temp) == foldersBefore);  // the run's working folder went with it
+  }
   return result;
 }
 

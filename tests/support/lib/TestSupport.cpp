@@ -36,6 +36,26 @@ std::string TempFolder() {
   return path;
 }
 
+std::vector<std::string> WorkFolders(const std::string& other) {
+  char windows[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  std::vector<std::string> parents = {std::string(windows) + "\\Temp\\", TempFolder()};
+  if (!other.empty()) parents.push_back(other.back() == '\\' ? other : other + "\\");
+  std::vector<std::string> found;
+  for (const std::string& parent : parents) {
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((parent + "Pendrix-*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) continue;
+    do {
+      if (strlen(entry.cFileName) == 8 + 32) found.push_back(parent + entry.cFileName);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+  }
+  std::sort(found.begin(), found.end());
+  found.erase(std::unique(found.begin(), found.end()), found.end());
+  return found;
+}
+
 ScratchDir::ScratchDir(const char* tag) {
   static unsigned counter = 0;
   for (;;) {
@@ -375,14 +395,17 @@ ProcessResult RunProcess(const std::string& commandLine, const std::string& curr
 }
 
 ProcessResult RunProcessWide(const std::wstring& commandLine, const std::wstring& currentFolder, Answerer answer,
-                             DWORD timeoutMs, const char* shotTag) {
+                             DWORD timeoutMs, const char* shotTag, HANDLE token) {
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process = {};
   std::wstring mutableLine = commandLine;
-  if (!CreateProcessW(nullptr, &mutableLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                      currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup, &process))
-    return {};
+  const wchar_t* folder = currentFolder.empty() ? nullptr : currentFolder.c_str();
+  BOOL started = token != nullptr ? CreateProcessAsUserW(token, nullptr, &mutableLine[0], nullptr, nullptr, FALSE, 0,
+                                                         nullptr, folder, &startup, &process)
+                                  : CreateProcessW(nullptr, &mutableLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                                   folder, &startup, &process);
+  if (!started) return {};
   return Watch(process, answer, timeoutMs, shotTag);
 }
 

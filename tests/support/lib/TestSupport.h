@@ -42,6 +42,10 @@ void RemoveTree(const std::string& path);
 std::vector<std::string> ListFiles(const std::string& folder);
 // The user's temporary folder, long form, with its trailing backslash.
 std::string TempFolder();
+// The working folders of package runs ("Pendrix-" and 32 hex digits) in the folders where the
+// engine makes them: the Windows folder's Temp (elevated), the user's temporary folder and
+// `other`, each as a full path.
+std::vector<std::string> WorkFolders(const std::string& other = "");
 
 // The messages of a log file: each line's text after the time stamp, without " \r\n".
 std::vector<std::string> LogMessages(const std::string& logPath);
@@ -78,7 +82,8 @@ ProcessResult RunProcess(const std::string& commandLine, const std::string& curr
 
 // The same for a command line and folder that the ANSI code page cannot spell.
 ProcessResult RunProcessWide(const std::wstring& commandLine, const std::wstring& currentFolder = L"",
-                             Answerer answer = nullptr, DWORD timeoutMs = 60000, const char* shotTag = "window");
+                             Answerer answer = nullptr, DWORD timeoutMs = 60000, const char* shotTag = "window",
+                             HANDLE token = nullptr);
 
 // One pass over the visible dialogs and message boxes of a process: each window not met before
 // is read, photographed into the screenshot folder and answered with the command `answer`
