@@ -203,8 +203,8 @@ void ReportSettingsFindings(const std::string& shownName, const SettingsFile& se
   std::string unmeasured = enginePath.empty() ? "" : CheckWelcomeFit(enginePath, greetings, findings);
   for (const SettingsFinding& finding : findings) report.Finding(shownName, finding);
   if (!unmeasured.empty())
-    report.Note("whether the Welcome dialog shows the display name of [" + greetings[0].section +
-                "] whole is not checked: " + unmeasured);
+    report.Note("whether the Welcome dialog shows the display name of [" + greetings[0].section + "]" +
+                (greetings.size() > 1 ? " and the other setup types" : "") + " whole is not checked: " + unmeasured);
 }
 
 std::string EnginePath(const PackOptions& options) {

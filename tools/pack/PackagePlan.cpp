@@ -6,8 +6,8 @@
 #include "PackRules.h"
 #include "SettingsFile.h"
 #include "core/HandleOwner.h"
-#include "install/FileHash.h"
 #include "core/SplitString.h"
+#include "install/FileHash.h"
 #include "settings/SettingsKeys.h"
 #include "settings/YesNo.h"
 #include "ui/language/resource.h"
@@ -21,7 +21,6 @@ std::string Upper(std::string text) {
   if (!text.empty()) CharUpperBuffA(&text[0], static_cast<DWORD>(text.size()));
   return text;
 }
-
 
 // The settings as the engine reads them: one profile call per key, with the engine's buffer.
 class SettingsReader {
@@ -119,11 +118,14 @@ class PlanBuilder {
                                      "], which does not exist in " + Quoted(m_shownPath));
       return;
     }
-    // A section that several setup types name is read, and reported on, once.
-    auto known = m_installers.find(section);
-    if (known == m_installers.end()) known = m_installers.emplace(section, ReadSection(type, section)).first;
+    // A section that several setup types name is read, and reported on, once; the profile
+    // functions match its name without regard to case.
+    const std::string key = Upper(section);
+    auto known = m_installers.find(key);
+    if (known == m_installers.end()) known = m_installers.emplace(key, ReadSection(type, section)).first;
     if (!known->second.usable) return;
     PlannedInstaller installer = known->second.installer;
+    installer.section = section;
     installer.main = main;
     type.installers.push_back(installer);
   }
