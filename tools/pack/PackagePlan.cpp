@@ -4,6 +4,7 @@
 
 #include "ErrorText.h"
 #include "PackRules.h"
+#include "SettingsCheck.h"
 #include "SettingsFile.h"
 #include "core/HandleOwner.h"
 #include "core/SplitString.h"
@@ -94,7 +95,7 @@ class PlanBuilder {
     m_problems.push_back({true, code, line});
   }
   void Warn(const std::string& section, const char* key, const std::string& text) {
-    m_problems.push_back({false, 0, m_shownPath + ": [" + section + "] " + key + ": " + text});
+    m_problems.push_back({false, 0, FindingLine(m_shownPath, {FindingLevel::kWarning, section, key, text})});
   }
 
   void AddSetupType(const std::string& section, const char* preInstall, const char* mainInstall) {
