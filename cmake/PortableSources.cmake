@@ -21,6 +21,7 @@ set(PENDRIX_PORTABLE_SOURCES
   tools/pack/PeResources.cpp
   tools/pack/PackOptions.cpp
   tools/pack/SettingsCheck.cpp
+  tools/pack/SettingsEncoding.cpp
   tools/pack/SettingsReference.cpp
   tools/cleanup/CleanupArguments.cpp
 )

@@ -10,6 +10,7 @@
 #include "PackageSupport.h"
 #include "TestSupport.h"
 #include "package/Version.h"
+#include "ui/language/resource.h"
 
 using test::Quote;
 
@@ -34,6 +35,19 @@ std::string Repeat(const std::string& text, int times) {
 
 test::ConsoleResult Check(const std::string& settings, const std::string& extra = "") {
   return test::RunPack("--check --settings " + Quote(settings) + extra);
+}
+
+// UTF-8 text as Notepad saves it in UTF-16 LE, with its byte-order mark.
+std::string Utf16Le(const std::string& utf8) {
+  std::wstring wide(utf8.size(), L'\0');
+  wide.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], wide.size()));
+  return "\xFF\xFE" + std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * 2);
+}
+
+// A display name of the given length, as a package maker might write one.
+std::string LongName(size_t length) {
+  return std::string("Vellora Writer Professional with Spelling Dictionaries for English, French, German, Dutch and "
+                     "Italian").substr(0, length);
 }
 
 }  // namespace
@@ -115,6 +129,22 @@ TEST_CASE("each mistake is one warning naming the file, section and key; --stric
        "\"return\" consults no code list: the engine never uses FailCodes, ReinstallCodes"},
       {__LINE__, "[Server]\r\nMainInstall=Main\r\n" + std::string(kMain), false, "[default]",
        "there is no setup type [default]: the package must be started with /Type"},
+      {__LINE__, Default("Name=Vellora \xC3\x89" "criture Suite\r\n"), false, "[default] Name",
+       "the file is saved as UTF-8, which Windows reads in the ANSI code page: a package that reads Settings.ini from "
+       "its own folder reads \"Vellora \xC3\x89" "criture Suite\" where \"Vellora \xC9" "criture Suite\" is written; pack "
+       "it with --embed-settings"},
+      {__LINE__, "\xEF\xBB\xBF" + Default(""), false, "[default]",
+       "the file begins with a UTF-8 byte-order mark on this section's line"},
+      {__LINE__, Utf16Le(Default("Name=Vellora \xE6\x9D\xB1\xE4\xBA\xAC\r\n")), false, "[default] Name",
+       "holds characters that code page 1252, the ANSI code page of this Windows, cannot spell: on a Windows that uses "
+       "it the engine reads \"Vellora ??\""},
+      {__LINE__, Default("Name=" + LongName(92) + "\r\nWelcomeDlg=yes\r\n"), false, "[default] Name",
+       "does not fit the Welcome dialog: its title \"Welcome to the " + LongName(92) +
+           " setup package.\" takes 3 lines where the dialog shows 2, so the user sees it cut off; the first 84 "
+           "characters of this name fit"},
+      {__LINE__, WithPre("DoNotExtract=yes\r\n"), false, "[Pre] File",
+       "\"pre.exe\" runs beside the package (DoNotExtract) without a recorded SHA-256, so the engine will run whatever "
+       "file lies there, unverified: PendrixPack was given no payload folder to read it from"},
   };
   test::ScratchDir dir("check");
   const std::string settings = dir / "Settings.ini";
@@ -143,6 +173,17 @@ TEST_CASE("--check: 0 when clean, 1 with warnings, 2 when something would be ref
   CreateDirectoryA(payload.c_str(), nullptr);
   test::WriteFile(payload + "\\pre.exe", "pre");
   test::WriteFile(payload + "\\main.exe", "main");
+  const std::string mainOnly = dir / "main-only";
+  CreateDirectoryA(mainOnly.c_str(), nullptr);
+  test::WriteFile(mainOnly + "\\main.exe", "main");
+  // An engine without a Welcome dialog of its own shows its language DLL's.
+  const std::string noWelcome = dir / "NoWelcome.exe";
+  REQUIRE(CopyFileA(test::BinFile("Pendrix.exe").c_str(), noWelcome.c_str(), FALSE));
+  HANDLE update = BeginUpdateResourceA(noWelcome.c_str(), FALSE);
+  REQUIRE(update != nullptr);
+  REQUIRE(UpdateResourceA(update, RT_DIALOG, MAKEINTRESOURCEA(IDD_PACKAGE_WELCOME),
+                          MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), nullptr, 0));
+  REQUIRE(EndUpdateResourceA(update, FALSE));
   struct Case {
     int line;
     std::string settings;
@@ -158,6 +199,13 @@ TEST_CASE("--check: 0 when clean, 1 with warnings, 2 when something would be ref
       {__LINE__, "[default]\r\nMainInstall=Ghost\r\n", "", 2, "0 warning(s), 1 refusal(s)"},
       {__LINE__, "[default]\r\nMainInstall=Main\r\n[Main]\r\nName=Main\r\nFile=absent.exe\r\n",
        " --payload " + Quote(payload), 2, "0 warning(s), 1 refusal(s)"},
+      {__LINE__, Default("Name=" + LongName(81) + "\r\nWelcomeDlg=yes\r\n"), "", 0, "0 warning(s), 0 refusal(s)"},
+      {__LINE__, Default("Name=" + LongName(92) + "\r\nWelcomeDlg=yes\r\n"), " --engine " + Quote(noWelcome), 1,
+       "1 warning(s), 0 refusal(s)"},  // measured on the language DLL's dialog
+      {__LINE__, Default("Name=" + LongName(92) + "\r\nWelcomeDlg=yes\r\n"), " --engine " + Quote(dir / "none.exe"),
+       0, "0 warning(s), 0 refusal(s)"},  // not measured, and a note says so
+      {__LINE__, WithPre("DoNotExtract=yes\r\n"), " --payload " + Quote(payload), 0, "0 warning(s), 0 refusal(s)"},
+      {__LINE__, WithPre("DoNotExtract=yes\r\n"), " --payload " + Quote(mainOnly), 1, "1 warning(s), 0 refusal(s)"},
   };
   for (const Case& c : cases) {
     CAPTURE(c.line);
@@ -198,11 +246,15 @@ TEST_CASE("--list shows the engine, the settings, each setup type's installers a
   test::Package p;
   p.Payload("pre.exe", "the prerequisite");
   p.Payload("main.exe", "the main installer");
-  const std::string settings = Default("");
+  p.Payload("local.exe", "abc");  // its copy beside the package is checked against its hash
+  const std::string settings = "[default]\r\nPreInstall=Pre|Local\r\nMainInstall=Main\r\n" + std::string(kPre) +
+                               "[Local]\r\nName=Local\r\nFile=local.exe\r\nDoNotExtract=yes\r\nFailCodes=1\r\n" + kMain;
   const std::string engine = "Engine: Pendrix " PENDRIX_VERSION_TEXT;
   const std::vector<std::string> types = {
       "Setup type [default]",
       "  prerequisite [Pre]: resource INSTALLER_PRE, 16 bytes, extracted as \"pre.exe\"",
+      "  prerequisite [Local]: runs \"local.exe\" from the package folder (DoNotExtract), SHA-256 "
+      "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad",
       "  main [Main]: resource INSTALLER_MAIN, 18 bytes, extracted as \"main.exe\"",
   };
   auto listed = [&]() {
@@ -216,12 +268,12 @@ TEST_CASE("--list shows the engine, the settings, each setup type's installers a
 
   p.Build(settings, true);
   std::vector<std::string> lines = listed();
-  REQUIRE(lines.size() > 6);
+  REQUIRE(lines.size() > 7);
   CHECK(lines[0] == "Package " + Quote(p.exe));
   CHECK(lines[1] == engine);
   CHECK(lines[2] == "Settings: embedded as SETTINGS_INI, " + std::to_string(settings.size()) + " bytes");
-  CHECK(std::vector<std::string>(lines.begin() + 3, lines.begin() + 6) == types);
-  CHECK(lines[6] == "Resources:");
+  CHECK(std::vector<std::string>(lines.begin() + 3, lines.begin() + 7) == types);
+  CHECK(lines[7] == "Resources:");
   CHECK(contains(lines, "  INSTALLER INSTALLER_PRE, 16 bytes"));
   CHECK(contains(lines, "  TEXT SETTINGS_INI, " + std::to_string(settings.size()) + " bytes"));
   CHECK(contains(lines, "  LANGUAGE LANG_BOOTSTRAPPER, " +
@@ -232,13 +284,19 @@ TEST_CASE("--list shows the engine, the settings, each setup type's installers a
   lines = listed();
   CHECK(lines[2] == "Settings: not embedded; the package reads Settings.ini from its own folder (" + Quote(beside) +
                         ", there now)");
-  CHECK(std::vector<std::string>(lines.begin() + 3, lines.begin() + 6) == types);
+  CHECK(std::vector<std::string>(lines.begin() + 3, lines.begin() + 7) == types);
   CHECK_FALSE(contains(lines, "  TEXT SETTINGS_INI, " + std::to_string(settings.size()) + " bytes"));
   DeleteFileA(beside.c_str());
   lines = listed();
   CHECK(lines[2] == "Settings: not embedded; the package reads Settings.ini from its own folder (" + Quote(beside) +
                         ", not there now)");
   CHECK(lines[3] == "Resources:");
+
+  // Settings beside it that name an installer it does not carry: the package could not work.
+  test::WriteFile(beside, "[default]\r\nMainInstall=Other\r\n[Other]\r\nName=Other\r\nFile=other.exe\r\n");
+  test::ConsoleResult missing = test::RunPack("--list " + Quote(p.exe));
+  CHECK(missing.exitCode == 2);
+  CHECK(contains(test::Lines(missing.out), "  main [Other]: resource INSTALLER_OTHER, missing from the package"));
 
   test::ConsoleResult notAPackage = test::RunPack("--list " + Quote(test::BinFile("FakeInstaller.exe")));
   CHECK(notAPackage.exitCode == ERROR_BAD_FORMAT);

@@ -10,6 +10,7 @@
 
 #include "PackageSupport.h"
 #include "TestSupport.h"
+#include "ui/language/resource.h"
 
 namespace {
 
@@ -34,6 +35,21 @@ struct PackWorkspace {
                          (extra.empty() ? "" : " " + extra));
   }
 };
+
+// UTF-8 text as Notepad saves it in UTF-16 LE, with its byte-order mark, and in this Windows'
+// ANSI code page.
+std::string Utf16Le(const std::string& utf8) {
+  std::wstring wide(utf8.size(), L'\0');
+  wide.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], wide.size()));
+  return "\xFF\xFE" + std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * 2);
+}
+std::string Ansi(const std::string& utf8) {
+  std::string utf16 = Utf16Le(utf8).substr(2);
+  std::string ansi(utf16.size(), '\0');
+  ansi.resize(WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t*>(utf16.data()),
+                                  static_cast<int>(utf16.size() / 2), &ansi[0], ansi.size(), nullptr, nullptr));
+  return ansi;
+}
 
 std::string Size(const std::string& path) { return std::to_string(test::ReadFile(path).size()); }
 
@@ -87,10 +103,21 @@ const char kGoodSettings[] =
     "DoNotExtract=Yes\r\n"
     "FailCodes=1\r\n";
 
+// The SHA-256 of "abc" (FIPS 180-2, appendix B.1).
+const char kAbcSha256[] = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+
+std::string Hex(const std::string& bytes) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string hex;
+  for (unsigned char c : bytes) hex += std::string(1, kDigits[c >> 4]) + kDigits[c & 15];
+  return hex;
+}
+
 void WriteGoodPayload(PackWorkspace& w) {
   w.Payload("prereq1.exe", test::ReadFile(test::BinFile("FakeInstaller.exe")));
   w.Payload("prereq2.exe", "the second prerequisite\r\n");
   w.Payload("AI.msi", test::ReadFile(test::BinFile("fixtures\\alpha-1.2.3.msi")));
+  w.Payload("local.exe", "abc");  // the copy of the installer that ships beside the package
   w.Settings(kGoodSettings);
 }
 
@@ -115,7 +142,8 @@ TEST_CASE("a good package: the summary, the resources in the file, and the engin
             "  prerequisite [Second]: resource INSTALLER_SECOND, " + prereq2 + " bytes, from \"prereq2.exe\"",
             "  main [Main Product]: resource INSTALLER_AI, " + msi + " bytes, from \"AI.msi\"",
             "Setup type [Server]",
-            "  prerequisite [Local]: runs \"local.exe\" from the package folder (DoNotExtract), nothing embedded",
+            "  prerequisite [Local]: runs \"local.exe\" from the package folder (DoNotExtract), SHA-256 " +
+                std::string(kAbcSha256),
             "  main [Main Product]: resource INSTALLER_AI, " + msi + " bytes, from \"AI.msi\"",
             "Settings: not embedded; the package reads Settings.ini from its own folder, so ship it beside the package",
             "Wrote \"" + w.out + "\", " + Size(w.out) + " bytes",
@@ -128,6 +156,10 @@ TEST_CASE("a good package: the summary, the resources in the file, and the engin
   CHECK(installers[1].bytes == test::ReadFile(w.payload + "\\prereq1.exe"));
   CHECK(installers[2].bytes == test::ReadFile(w.payload + "\\prereq2.exe"));
   CHECK(test::ReadResources(w.out, "TEXT").empty());
+  // The installer beside the package is not carried, only its hash, under its resource name.
+  std::vector<test::ResourceInfo> hashes = test::ReadResources(w.out, "SHA256");
+  REQUIRE(Names(hashes) == std::vector<std::string>{"INSTALLER_LOCAL"});
+  CHECK(Hex(hashes[0].bytes) == kAbcSha256);
 
   // The engine's resources are all still found, byte for byte.
   for (const char* type : {"LANGUAGE", "WAVE"}) {
@@ -162,6 +194,57 @@ TEST_CASE("--embed-settings carries the settings file as SETTINGS_INI of type TE
   CHECK(text[0].bytes == kGoodSettings);
 }
 
+TEST_CASE("settings saved in any encoding Notepad offers are read as written and carried as UTF-16 LE") {
+  // Accented names, written here in UTF-8 and saved as each case says.
+  const std::string text =
+      "[default]\r\nName=Vellora \xC3\x89" "criture Suite\r\nMainInstall=Main\r\n"
+      "[Main]\r\nName=Main\r\nFile=Schriftarten \xC3\x9C" "bersicht.exe\r\n";
+  const std::string utf16 = Utf16Le(text);
+  std::string bigEndian = utf16;
+  for (size_t i = 0; i + 1 < bigEndian.size(); i += 2) std::swap(bigEndian[i], bigEndian[i + 1]);
+  const struct {
+    int line;
+    std::string bytes;
+    std::string converted;  // how the summary names the conversion
+  } cases[] = {
+      {__LINE__, text, ", UTF-16 LE from UTF-8"},
+      {__LINE__, "\xEF\xBB\xBF" + text, ", UTF-16 LE from UTF-8 with BOM"},
+      {__LINE__, utf16, ""},
+      {__LINE__, bigEndian, ", UTF-16 LE from UTF-16 BE"},
+      {__LINE__, Ansi(text), ", UTF-16 LE from ANSI"},
+  };
+  for (const auto& c : cases) {
+    CAPTURE(c.line);
+    PackWorkspace w;
+    w.Payload(Ansi("Schriftarten \xC3\x9C" "bersicht.exe"), "installer");
+    test::WriteFile(w.settings, c.bytes);
+    test::ConsoleResult result = w.Pack("--embed-settings");
+    CHECK(result.exitCode == 0);
+    CHECK(result.err == "");
+    std::vector<std::string> lines = test::Lines(result.out);
+    REQUIRE(lines.size() == 4);
+    CHECK(lines[1] == Ansi("  main [Main]: resource INSTALLER_MAIN, 9 bytes, from \"schriftarten \xC3\xBC" "bersicht.exe\""));
+    CHECK(lines[2] == "Settings: resource SETTINGS_INI of type TEXT, " + std::to_string(utf16.size()) + " bytes" +
+                          c.converted);
+    std::vector<test::ResourceInfo> settings = test::ReadResources(w.out, "TEXT");
+    REQUIRE(settings.size() == 1);
+    CHECK(settings[0].bytes == utf16);
+  }
+}
+
+TEST_CASE("a package built from a UTF-8 file greets the user by the name as written") {
+  test::Package p;
+  p.Payload("main.exe");
+  p.Build("[default]\r\nName=Vellora \xC3\x89" "criture Suite\r\nMainInstall=Main\r\nWelcomeDlg=yes\r\n"
+          "[Main]\r\nName=Main\r\nFile=main.exe\r\n",
+          true);
+  test::ProcessResult run = p.Run("", [](const test::SeenWindow&) { return IDCANCEL; });
+  CHECK(run.exitCode == 0);
+  REQUIRE(run.windows.size() == 1);
+  CHECK(run.windows[0].caption == Ansi("Vellora \xC3\x89" "criture Suite Setup Package"));
+  CHECK(run.windows[0].Text(IDC_PACKAGE_WELCOME_TITLE) == Ansi("Welcome to the Vellora \xC3\x89" "criture Suite setup package."));
+}
+
 TEST_CASE("installers that share a resource name and its file are embedded once") {
   PackWorkspace w;
   w.Payload("same.exe", "one installer, two sections");
@@ -189,6 +272,7 @@ TEST_CASE("settings that could not work are refused with one line naming the cul
     std::map<std::string, std::string> payload;
     DWORD exitCode;
     std::vector<std::string> mentions;
+    size_t refusals = 1;
   };
   const std::map<std::string, std::string> aExe = {{"a.exe", "installer a"}};
   const Case cases[] = {
@@ -221,7 +305,23 @@ TEST_CASE("settings that could not work are refused with one line naming the cul
       {__LINE__, "[default]\r\nMainInstall=A\r\n[A]\r\nName=A\r\nFile=empty.exe\r\n", {{"empty.exe", ""}},
        ERROR_INVALID_DATA, {"installer section [A]", "empty.exe", "is empty"}},
       {__LINE__, "[default]\r\nMainInstall=A\r\n[A]\r\nName=A\r\nFile=sub\\a.exe\r\n", aExe, ERROR_INVALID_DATA,
-       {"installer section [A]", "\"sub\\a.exe\" is not a plain file name"}},
+       {"installer section [A]", "key File: \"sub\\a.exe\" is not a plain file name", "(DoNotExtract=yes) may name a "
+        "file in a subfolder"}},
+      {__LINE__, "[default]\r\nMainInstall=A\r\n[A]\r\nName=A\r\nFile=..\\a.exe\r\nDoNotExtract=yes\r\n", aExe,
+       ERROR_INVALID_DATA, {"installer section [A]", "key File: \"..\\a.exe\" runs beside the package", "no \".\" or \"..\" part"}},
+      {__LINE__,
+       "[default]\r\nMainInstall=M\r\n[M]\r\nName=M\r\nFile=msiexec.exe\r\nArguments=/i \\\\server\\kit\\m.msi\r\n"
+       "DoNotExtract=yes\r\n",
+       aExe, ERROR_INVALID_DATA, {"installer section [M]", "key Arguments: \"\\\\server\\kit\\m.msi\"", "UNC path"}},
+      // Checked against one hash under one name, two different files could not both pass.
+      {__LINE__,
+       "[default]\r\nPreInstall=A|B\r\n[A]\r\nName=Same\r\nFile=a.exe\r\nDoNotExtract=yes\r\n"
+       "[B]\r\nName=same\r\nFile=kit\\b.exe\r\nDoNotExtract=yes\r\n",
+       aExe, ERROR_INVALID_DATA, {"installer sections [A] and [B] run different files", "\"kit\\b.exe\"", "INSTALLER_SAME"}},
+      // Every refusal in one run, and the run ends with the first one's code.
+      {__LINE__, "[default]\r\nPreInstall=A|B|C\r\n[A]\r\nName=A\r\nFile=b.exe\r\n[B]\r\nName=B\r\nFile=a.exe\r\n"
+       "[C]\r\nName=C\r\nFile=c.exe\r\n",
+       aExe, ERROR_FILE_NOT_FOUND, {"[A]", "\"b.exe\" was not found", "[C]", "\"c.exe\" was not found"}, 2},
       {__LINE__, "[A]\r\nName=A\r\nFile=a.exe\r\n", aExe, ERROR_INVALID_DATA, {"no setup type", "Settings.ini"}},
       {__LINE__, "[default]\r\nMainInstall=A\r\n[A]\r\nName=A\r\nFile=a.exe\r\n[Other]\r\nPreInstall=Ghost\r\n", aExe,
        ERROR_INVALID_DATA, {"setup type [Other]", "[Ghost]"}},
@@ -238,15 +338,14 @@ TEST_CASE("settings that could not work are refused with one line naming the cul
       REQUIRE(result.finished);
       CHECK(result.exitCode == c.exitCode);
       CHECK(result.out == "");
-      // Warnings about these settings may come first; the refusal is one line.
-      std::vector<std::string> lines;
+      // Warnings about these settings may come first; each refusal is one line.
+      std::string refused;
       for (const std::string& line : test::Lines(result.err))
-        if (line.rfind("PendrixPack: warning: ", 0) != 0) lines.push_back(line);
-      REQUIRE(lines.size() == 1);
-      CHECK(lines[0].rfind("PendrixPack: ", 0) == 0);
+        if (line.rfind("PendrixPack: warning: ", 0) != 0) refused += line + "\n";
+      CHECK(test::Lines(refused).size() == c.refusals);
       for (const std::string& mention : c.mentions) {
         CAPTURE(mention);
-        CHECK(lines[0].find(mention) != std::string::npos);
+        CHECK(refused.find(mention) != std::string::npos);
       }
       if (existing) {
         CHECK(test::ListFiles(w.outDir) == std::vector<std::string>{"package.exe"});
@@ -379,7 +478,8 @@ TEST_CASE("an output that is the engine, the settings file or a payload file, un
     CHECK(test::ReadFile(prereq) == prereqBytes);
     // No partial file beside any of them.
     CHECK(test::ListFiles(w.dir.path()) == std::vector<std::string>{"Engine.exe", "Settings.ini", "linked.exe"});
-    CHECK(test::ListFiles(w.payload) == std::vector<std::string>{"AI.msi", "prereq1.exe", "prereq2.exe"});
+    CHECK(test::ListFiles(w.payload) ==
+          std::vector<std::string>{"AI.msi", "local.exe", "prereq1.exe", "prereq2.exe"});
   }
 }
 
@@ -396,7 +496,7 @@ TEST_CASE("a package given as the engine is refused, naming the package resource
   CHECK(test::Lines(result.err) ==
         std::vector<std::string>{"PendrixPack: the engine \"" + package +
                                  "\" is already a package: it carries INSTALLER_AI, INSTALLER_FIRST_PREREQUISITE, "
-                                 "INSTALLER_SECOND, SETTINGS_INI; pack the bare engine"});
+                                 "INSTALLER_SECOND, INSTALLER_LOCAL, SETTINGS_INI; pack the bare engine"});
   CHECK(test::ListFiles(w.outDir).empty());
 }
 

@@ -6,6 +6,7 @@
 
 #include "../../tools/pack/PackOptions.h"
 #include "../../tools/pack/PackRules.h"
+#include "../../tools/pack/SettingsEncoding.h"
 
 namespace {
 
@@ -127,6 +128,44 @@ TEST_CASE("the payload name of an msiexec run is cut at 259 characters") {
   CHECK(strlen(out) == 259);
 }
 
+TEST_CASE("a settings file's encoding, told from its bytes; UTF-8 only when every sequence is well formed") {
+  const TextEncoding ascii = TextEncoding::kAscii, utf8 = TextEncoding::kUtf8, ansi = TextEncoding::kAnsi;
+  const struct {
+    int line;
+    std::string bytes;
+    TextEncoding encoding;
+    size_t utf8Error;  // Utf8ErrorOffset, npos for the whole size
+  } cases[] = {
+      {__LINE__, "", ascii, std::string::npos},
+      {__LINE__, "[default]\r\nName=Vellora\r\n", ascii, std::string::npos},
+      {__LINE__, "Name=Vellora \xC3\x89" "criture", utf8, std::string::npos},
+      {__LINE__, "Name=Vellora \xC9" "criture", ansi, 13},                   // Windows-1252
+      {__LINE__, "\xE6\x9D\xB1\xE4\xBA\xAC", utf8, std::string::npos},        // three-byte sequences
+      {__LINE__, "\xF0\x9F\x98\x80", utf8, std::string::npos},                // a four-byte one
+      {__LINE__, "\xF4\x8F\xBF\xBF", utf8, std::string::npos},                // U+10FFFF
+      {__LINE__, "\xF4\x90\x80\x80", ansi, 0},                                // above U+10FFFF
+      {__LINE__, "\xC0\xAF", ansi, 0},                                        // "/" in a long form
+      {__LINE__, "\xE0\x80\xAF", ansi, 0},
+      {__LINE__, "\xF0\x80\x80\xAF", ansi, 0},
+      {__LINE__, "\xED\xA0\x80", ansi, 0},                                    // a surrogate
+      {__LINE__, "ab\xC3", ansi, 2},                                          // cut short at the end
+      {__LINE__, "\xE6\x9D" "x", ansi, 0},
+      {__LINE__, "\x80", ansi, 0},                                             // a lone continuation
+      {__LINE__, "\xF8\x88\x80\x80\x80", ansi, 0},
+      {__LINE__, "\xEF\xBB\xBF[default]", TextEncoding::kUtf8Bom, std::string::npos},
+      {__LINE__, "\xFF\xFE[\0d\0", TextEncoding::kUtf16Le, 0},
+      {__LINE__, "\xFE\xFF\0[\0d", TextEncoding::kUtf16Be, 0},
+      {__LINE__, std::string("[\0d\0", 4), TextEncoding::kNotText, std::string::npos},  // UTF-16 without its mark
+      {__LINE__, std::string("\xC3\x89\0", 3), TextEncoding::kNotText, std::string::npos},
+  };
+  for (const auto& c : cases) {
+    CAPTURE(c.line);
+    const auto* bytes = reinterpret_cast<const uint8_t*>(c.bytes.data());
+    CHECK(DetectTextEncoding(bytes, c.bytes.size()) == c.encoding);
+    CHECK(Utf8ErrorOffset(bytes, c.bytes.size()) == (c.utf8Error == std::string::npos ? c.bytes.size() : c.utf8Error));
+  }
+}
+
 TEST_CASE("PendrixPack's command line") {
   const OptionCase cases[] = {
       {__LINE__, {"--settings", "s.ini", "--payload", "p", "--out", "o.exe"}, "", "s.ini", "p", "o.exe", "", false, false},
@@ -159,6 +198,7 @@ TEST_CASE("PendrixPack's command line") {
       {__LINE__, {"--check"}, "--settings is missing", "", "", "", "", false, false},
       {__LINE__, {"--check", "--settings", "s", "--out", "o"}, "--check builds nothing and takes no --out", "", "", "",
        "", false, false},
+      {__LINE__, {"--check", "--settings", "s", "--engine", "e.exe"}, "", "s", "", "", "e.exe", false, false, false, true},
       {__LINE__, {"--check", "--settings", "s", "--embed-settings"}, "--check builds nothing and takes no --embed-settings",
        "", "", "", "", false, false},
       // --list takes the package and nothing else.

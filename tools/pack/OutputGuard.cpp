@@ -74,7 +74,7 @@ DWORD RefuseOutputOverInput(const std::string& outPath, const std::string& engin
   };
   std::vector<Input> inputs = {{"the engine", enginePath}, {"the settings file", settingsPath}};
   for (const PlannedBlob& blob : plan.blobs)
-    if (blob.path != settingsPath) inputs.push_back({"the payload file", blob.path});
+    if (!blob.path.empty()) inputs.push_back({"the payload file", blob.path});
 
   FileIdentity outIdentity;
   bool outExists = ReadIdentity(outPath, outIdentity);

@@ -3,65 +3,92 @@
 #include <cstdio>
 
 #include "ErrorText.h"
-#include "PackagePlan.h"
+#include "WelcomeFit.h"
 
 namespace {
 
-constexpr int kCheckClean = 0;
-constexpr int kCheckWarnings = 1;
-constexpr int kCheckRefused = 2;
-
 // A profile call that fills a list of strings, asked again with more room until it fits.
 template <typename Call>
-std::string ProfileList(Call call) {
+std::wstring ProfileList(Call call) {
   for (DWORD size = 4096; size <= (1u << 24); size *= 2) {
-    std::string buffer(size, '\0');
+    std::wstring buffer(size, L'\0');
     DWORD n = call(&buffer[0], size);
     if (n + 2 < size) return buffer.substr(0, n);
   }
-  return "";
+  return L"";
 }
 
-std::vector<std::string> SplitNuls(const std::string& list) {
-  std::vector<std::string> items;
+std::vector<std::wstring> SplitNuls(const std::wstring& list) {
+  std::vector<std::wstring> items;
   for (size_t start = 0; start < list.size();) {
-    size_t end = list.find('\0', start);
-    if (end == std::string::npos) end = list.size();
+    size_t end = list.find(L'\0', start);
+    if (end == std::wstring::npos) end = list.size();
     if (end > start) items.push_back(list.substr(start, end - start));
     start = end + 1;
   }
   return items;
 }
 
-std::string ProfileValue(const std::string& path, const std::string& section, const std::string& key) {
+std::wstring ProfileValue(const std::wstring& path, const std::wstring& section, const std::wstring& key) {
   for (DWORD size = 1024; size <= (1u << 24); size *= 2) {
-    std::string buffer(size, '\0');
-    DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), "", &buffer[0], size, path.c_str());
+    std::wstring buffer(size, L'\0');
+    DWORD n = GetPrivateProfileStringW(section.c_str(), key.c_str(), L"", &buffer[0], size, path.c_str());
     if (n + 1 < size) return buffer.substr(0, n);
   }
-  return "";
+  return L"";
 }
 
-}  // namespace
+std::wstring Wide(UINT codePage, const std::string& text) {
+  int n = MultiByteToWideChar(codePage, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+  if (n > 0) MultiByteToWideChar(codePage, 0, text.c_str(), static_cast<int>(text.size()), &wide[0], n);
+  return wide;
+}
 
-SettingsSnapshot ReadSettingsSnapshot(const std::string& path) {
+std::string Narrow(UINT codePage, const std::wstring& text) {
+  int n = WideCharToMultiByte(codePage, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string narrow(static_cast<size_t>(n > 0 ? n : 0), '\0');
+  if (n > 0) WideCharToMultiByte(codePage, 0, text.c_str(), static_cast<int>(text.size()), &narrow[0], n, nullptr, nullptr);
+  return narrow;
+}
+
+bool IsAscii(const std::wstring& text) {
+  for (wchar_t c : text)
+    if (c >= 0x80) return false;
+  return true;
+}
+
+// One name or value of the file: its place and its text as written.
+struct WrittenText {
+  std::string section;
+  std::string key;  // empty for the section's own name
+  std::wstring text;
+};
+
+// The settings as the engine reads them, in the code page of this Windows (the profile functions'
+// ANSI calls convert the same way), and every name and value as written.
+SettingsSnapshot ReadSettingsSnapshot(const std::string& path, std::vector<WrittenText>& written) {
   SettingsSnapshot snapshot;
-  std::vector<std::string> seen;
-  std::string names =
-      ProfileList([&](char* buffer, DWORD size) { return GetPrivateProfileSectionNamesA(buffer, size, path.c_str()); });
-  for (const std::string& name : SplitNuls(names)) {
+  const std::wstring file = Wide(CP_ACP, path);
+  std::vector<std::wstring> seen;
+  std::wstring names = ProfileList(
+      [&](wchar_t* buffer, DWORD size) { return GetPrivateProfileSectionNamesW(buffer, size, file.c_str()); });
+  for (const std::wstring& name : SplitNuls(names)) {
     SettingsSection section;
-    section.name = name;
+    section.name = Narrow(CP_ACP, name);
     bool again = false;
-    for (const std::string& other : seen) again = again || lstrcmpiA(other.c_str(), name.c_str()) == 0;
+    for (const std::wstring& other : seen) again = again || lstrcmpiW(other.c_str(), name.c_str()) == 0;
     seen.push_back(name);
     if (!again) {
-      std::string lines = ProfileList([&](char* buffer, DWORD size) {
-        return GetPrivateProfileSectionA(name.c_str(), buffer, size, path.c_str());
+      written.push_back({section.name, "", name});
+      std::wstring lines = ProfileList([&](wchar_t* buffer, DWORD size) {
+        return GetPrivateProfileSectionW(name.c_str(), buffer, size, file.c_str());
       });
-      for (const std::string& line : SplitNuls(lines)) {
-        std::string key = line.substr(0, line.find('='));
-        section.lines.push_back({key, ProfileValue(path, name, key)});
+      for (const std::wstring& line : SplitNuls(lines)) {
+        std::wstring key = line.substr(0, line.find(L'='));
+        std::wstring value = ProfileValue(file, name, key);
+        section.lines.push_back({Narrow(CP_ACP, key), Narrow(CP_ACP, value)});
+        if (!key.empty() && key[0] != L';') written.push_back({section.name, section.lines.back().key, value});
       }
     }
     snapshot.sections.push_back(section);
@@ -69,49 +96,147 @@ SettingsSnapshot ReadSettingsSnapshot(const std::string& path) {
   return snapshot;
 }
 
-FindingCounts ReportSettingsFindings(const std::string& shownName, const std::string& path, bool strict) {
-  FindingCounts counts;
-  for (const SettingsFinding& finding : CheckSettings(ReadSettingsSnapshot(path))) {
-    bool refusal = finding.level == FindingLevel::kRefusal;
-    fprintf(stderr, "PendrixPack: %s%s\n", refusal ? "" : "warning: ", FindingLine(shownName, finding).c_str());
-    (refusal || strict ? counts.refusals : counts.warnings)++;
+// Names and values that the ANSI code page cannot spell reach the engine as other characters.
+void CheckSpelling(const std::vector<WrittenText>& written, std::vector<SettingsFinding>& findings) {
+  for (const WrittenText& item : written) {
+    std::string read = Narrow(CP_ACP, item.text);
+    if (Wide(CP_ACP, read) == item.text) continue;
+    findings.push_back({FindingLevel::kWarning, item.section, item.key,
+                        "holds characters that code page " + std::to_string(GetACP()) +
+                            ", the ANSI code page of this Windows, cannot spell: on a Windows that uses it the "
+                            "engine reads " + Quoted(read)});
   }
-  fflush(stderr);
-  return counts;
 }
 
-std::string FindingsRefusal(const FindingCounts& counts, bool strict) {
-  if (counts.refusals == 0) return "";
-  return strict ? "refused with --strict: " + std::to_string(counts.refusals) + " finding(s) above"
-                : "refused: the settings above would make the engine run other installers than the ones named";
+// Windows reads a settings file beside a package in the ANSI code page, or as UTF-16 LE when it
+// begins with that byte-order mark: a file in UTF-8 or UTF-16 BE is misread there.
+void CheckBesideEncoding(const SettingsFile& settings, const std::vector<WrittenText>& written,
+                         std::vector<SettingsFinding>& findings) {
+  const std::string fix =
+      "; pack it with --embed-settings, which carries it as UTF-16 LE, or save it as UTF-16 LE (Notepad: "
+      "\"UTF-16 LE\" or \"Unicode\")";
+  const std::string beside = "a package that reads Settings.ini from its own folder";
+  const TextEncoding encoding = settings.encoding();
+  if (written.empty() || (encoding != TextEncoding::kUtf8 && encoding != TextEncoding::kUtf8Bom &&
+                          encoding != TextEncoding::kUtf16Be))
+    return;
+  if (encoding == TextEncoding::kUtf16Be) {
+    findings.push_back({FindingLevel::kWarning, written[0].section, "",
+                        "the file is saved as UTF-16 BE, which Windows' profile functions do not read: " + beside +
+                            " finds no settings in it" + fix});
+    return;
+  }
+  if (settings.markHidesFirstSection()) {
+    findings.push_back({FindingLevel::kWarning, written[0].section, "",
+                        "the file begins with a UTF-8 byte-order mark on this section's line, which Windows reads as "
+                        "part of the line: " + beside + " does not find the section" + fix});
+    return;
+  }
+  for (const WrittenText& item : written) {
+    if (IsAscii(item.text)) continue;
+    // The engine takes each byte of the UTF-8 text for a character of the user's code page.
+    findings.push_back({FindingLevel::kWarning, item.section, item.key,
+                        "the file is saved as UTF-8, which Windows reads in the ANSI code page: " + beside +
+                            " reads " + Quoted(Narrow(CP_UTF8, item.text)) + " where " +
+                            Quoted(Narrow(CP_ACP, item.text)) + " is written" + fix});
+    return;
+  }
+}
+
+}  // namespace
+
+void PackReport::Print(const char* kind, const std::string& line) {
+  fprintf(stderr, "PendrixPack: %s%s\n", kind, line.c_str());
+  fflush(stderr);
+}
+
+void PackReport::Warn(const std::string& line) {
+  Print("warning: ", line);
+  m_warnings++;
+}
+
+void PackReport::Refuse(DWORD code, const std::string& line) {
+  Print("", line);
+  if (m_code == 0) m_code = code;
+  m_refusals++;
+}
+
+void PackReport::Note(const std::string& line) { Print("note: ", line); }
+
+void PackReport::Finding(const std::string& shownName, const SettingsFinding& finding) {
+  if (finding.level == FindingLevel::kWarning) {
+    Warn(FindingLine(shownName, finding));
+    return;
+  }
+  Print("", FindingLine(shownName, finding));
+  if (m_code == 0) m_code = ERROR_INVALID_DATA;
+  m_refusals++;
+  m_findingRefusals++;
+}
+
+void PackReport::Plan(const std::vector<PlanProblem>& problems) {
+  for (const PlanProblem& problem : problems) {
+    if (problem.refusal)
+      Refuse(problem.code, problem.line);
+    else
+      Warn(problem.line);
+  }
+}
+
+std::string PackReport::RefusalLine() const {
+  if (m_strict && m_warnings != 0 && m_refusals == m_findingRefusals)
+    return "refused with --strict: " + std::to_string(refusals()) + " finding(s) above";
+  if (m_findingRefusals != 0)
+    return "refused: the settings above would make the engine run other installers than the ones named";
+  return "";
+}
+
+void ReportSettingsFindings(const std::string& shownName, const SettingsFile& settings, SettingsPlace place,
+                            const std::string& enginePath, PackReport& report) {
+  std::vector<WrittenText> written;
+  SettingsSnapshot snapshot = ReadSettingsSnapshot(settings.readPath(), written);
+  std::vector<SettingsFinding> findings;
+  if (place == SettingsPlace::kMaybeBeside) CheckBesideEncoding(settings, written, findings);
+  CheckSpelling(written, findings);
+  for (const SettingsFinding& finding : CheckSettings(snapshot)) findings.push_back(finding);
+  std::vector<WelcomeGreeting> greetings = WelcomeGreetings(snapshot);
+  std::string unmeasured = enginePath.empty() ? "" : CheckWelcomeFit(enginePath, greetings, findings);
+  for (const SettingsFinding& finding : findings) report.Finding(shownName, finding);
+  if (!unmeasured.empty())
+    report.Note("whether the Welcome dialog shows the display name of [" + greetings[0].section + "]" +
+                (greetings.size() > 1 ? " and the other setup types" : "") + " whole is not checked: " + unmeasured);
+}
+
+std::string EnginePath(const PackOptions& options) {
+  if (!options.engine.empty()) return FullPath(options.engine);
+  char module[MAX_PATH] = {};
+  DWORD n = GetModuleFileNameA(nullptr, module, sizeof(module));
+  std::string path(module, n < sizeof(module) ? n : 0);
+  return path.substr(0, path.find_last_of('\\') + 1) + "Pendrix.exe";
 }
 
 int RunSettingsCheck(const PackOptions& options) {
-  char full[MAX_PATH] = {};
-  DWORD n = GetFullPathNameA(options.settings.c_str(), sizeof(full), full, nullptr);
-  std::string settings = (n > 0 && n < sizeof(full)) ? full : options.settings;
-  DWORD attributes = GetFileAttributesA(settings.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    fprintf(stderr, "PendrixPack: the settings file %s does not exist\n", Quoted(settings).c_str());
-    return kCheckRefused;
-  }
-  FindingCounts counts = ReportSettingsFindings(options.settings, settings, options.strict);
-  std::string payload;
-  if (!options.payload.empty()) {
-    n = GetFullPathNameA(options.payload.c_str(), sizeof(full), full, nullptr);
-    payload = (n > 0 && n < sizeof(full)) ? full : options.payload;
-  }
-  PackagePlan plan;
+  std::string settingsPath = FullPath(options.settings);
+  PackReport report(options.strict);
+  SettingsFile settings;
   std::string error;
-  if (ReadPackagePlan(settings, payload, plan, error) != 0) {
-    fprintf(stderr, "PendrixPack: %s\n", error.c_str());
-    counts.refusals++;
+  DWORD attributes = GetFileAttributesA(settingsPath.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    report.Refuse(ERROR_FILE_NOT_FOUND, "the settings file " + Quoted(settingsPath) + " does not exist");
+  } else if (settings.Load(settingsPath, options.settings, error) != 0) {
+    report.Refuse(ERROR_INVALID_DATA, error);
+  } else {
+    ReportSettingsFindings(options.settings, settings, SettingsPlace::kMaybeBeside, EnginePath(options), report);
+    std::string payload = options.payload.empty() ? "" : FullPath(options.payload);
+    PackagePlan plan;
+    std::vector<PlanProblem> problems;
+    ReadPackagePlan(settings.readPath(), options.settings, payload, plan, problems);
+    report.Plan(problems);
   }
-  fflush(stderr);
   printf("Checked %s%s: %lu warning(s), %lu refusal(s)\n", Quoted(options.settings).c_str(),
-         payload.empty() ? "" : (" against " + Quoted(options.payload)).c_str(),
-         static_cast<unsigned long>(counts.warnings), static_cast<unsigned long>(counts.refusals));
+         options.payload.empty() ? "" : (" against " + Quoted(options.payload)).c_str(),
+         static_cast<unsigned long>(report.warnings()), static_cast<unsigned long>(report.refusals()));
   fflush(stdout);
-  if (counts.refusals != 0) return kCheckRefused;
-  return counts.warnings != 0 ? kCheckWarnings : kCheckClean;
+  if (report.refusals() != 0) return kCheckRefused;
+  return report.warnings() != 0 ? kCheckWarnings : kCheckClean;
 }

@@ -1,28 +1,63 @@
 // PendrixPack's checks of a settings file, the way the engine will read it: the snapshot read
-// through the profile functions, the warnings and refusals printed one line each, and the
-// --check mode that builds nothing.
+// through the profile functions, every warning and refusal of one run printed one line each, and
+// the --check mode that builds nothing.
 #pragma once
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "PackOptions.h"
+#include "PackagePlan.h"
 #include "SettingsCheck.h"
+#include "SettingsFile.h"
 
-// The sections and keys of a settings file (a full path) as the profile functions give them.
-SettingsSnapshot ReadSettingsSnapshot(const std::string& path);
+// --check's exit codes, which --list shares for a package that could not work.
+constexpr int kCheckClean = 0;
+constexpr int kCheckWarnings = 1;
+constexpr int kCheckRefused = 2;
 
-struct FindingCounts {
-  size_t warnings = 0;
-  size_t refusals = 0;
+// Every finding of one run, printed on stderr as it is found.
+class PackReport {
+ public:
+  explicit PackReport(bool strict) : m_strict(strict) {}
+  void Warn(const std::string& line);
+  void Refuse(DWORD code, const std::string& line);
+  // Said, and not counted: something PendrixPack could not check here.
+  void Note(const std::string& line);
+  // A settings finding that the engine would act on: refused as a whole by RefusalLine().
+  void Finding(const std::string& shownName, const SettingsFinding& finding);
+  void Plan(const std::vector<PlanProblem>& problems);
+
+  // With strict, warnings count as refusals.
+  size_t warnings() const { return m_strict ? 0 : m_warnings; }
+  size_t refusals() const { return m_refusals + (m_strict ? m_warnings : 0); }
+  // The code the run ends with: its first refusal's, or ERROR_INVALID_DATA for warnings refused.
+  DWORD code() const { return m_code != 0 ? m_code : ERROR_INVALID_DATA; }
+  // The closing line when findings refuse the package, or "" when the refusals have said it all.
+  std::string RefusalLine() const;
+
+ private:
+  static void Print(const char* kind, const std::string& line);
+
+  bool m_strict;
+  size_t m_warnings = 0;
+  size_t m_refusals = 0;         // every refusal
+  size_t m_findingRefusals = 0;  // of them, the settings findings that the engine would act on
+  DWORD m_code = 0;
 };
 
-// Prints every finding of the settings file on stderr, one line each, naming the file as the
-// user wrote it. With strict, warnings count as refusals.
-FindingCounts ReportSettingsFindings(const std::string& shownName, const std::string& path, bool strict);
+// Where the settings will be read from: carried by the package, or perhaps the file beside it.
+enum class SettingsPlace { kEmbedded, kMaybeBeside };
 
-// The refusal line for findings that stop a package, or "" when nothing does.
-std::string FindingsRefusal(const FindingCounts& counts, bool strict);
+// Reports every finding of the settings file: SettingsCheck's, the names the code page cannot
+// spell, an encoding that a package reading the file beside it would misread, and a display name
+// the engine's Welcome dialog cuts.
+void ReportSettingsFindings(const std::string& shownName, const SettingsFile& settings, SettingsPlace place,
+                            const std::string& enginePath, PackReport& report);
+
+// The engine named with --engine, or the Pendrix.exe beside PendrixPack.
+std::string EnginePath(const PackOptions& options);
 
 // --check: exit code 0 when the settings (and the payload, when given) are clean, 1 when there
 // are warnings only, 2 when something would be refused.

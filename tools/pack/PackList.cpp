@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "ErrorText.h"
+#include "PackCheck.h"
 #include "PackagePlan.h"
+#include "TemporaryFile.h"
 #include "install/InstallerResource.h"
 #include "ui/language/resource.h"
 
@@ -70,54 +72,54 @@ std::string EngineVersion(HMODULE module) {
 }
 
 // The embedded settings written to a file of their own, so that the profile functions read them
-// as the engine will; "" when the package carries none.
-std::string ExtractEmbeddedSettings(HMODULE module, DWORD& size) {
+// as the engine will; false when the package carries none.
+bool ExtractEmbeddedSettings(HMODULE module, TemporaryFile& copy, DWORD& size) {
   HRSRC resource = FindResourceA(module, kSettingsResource, kSettingsResourceType);
   HGLOBAL loaded = resource ? LoadResource(module, resource) : nullptr;
   const void* bytes = loaded ? LockResource(loaded) : nullptr;
-  if (bytes == nullptr) return "";
+  if (bytes == nullptr) return false;
   size = SizeofResource(module, resource);
-  char folder[MAX_PATH] = {};
-  char file[MAX_PATH] = {};
-  if (GetTempPathA(sizeof(folder), folder) == 0 || GetTempFileNameA(folder, "pxl", 0, file) == 0) return "";
-  HANDLE handle = CreateFileA(file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr);
-  DWORD written = 0;
-  bool ok = handle != INVALID_HANDLE_VALUE && WriteFile(handle, bytes, size, &written, nullptr) && written == size;
-  if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-  if (!ok) {
-    DeleteFileA(file);
-    return "";
-  }
-  return file;
+  return copy.Write(bytes, size) == 0;
 }
 
-void PrintSetupTypes(HMODULE module, const std::string& settings) {
+const uint8_t* FindDigest(HMODULE module, const char* name) {
+  HRSRC resource = FindResourceA(module, name, kInstallerHashResourceType);
+  HGLOBAL loaded = resource ? LoadResource(module, resource) : nullptr;
+  if (loaded == nullptr || SizeofResource(module, resource) != kInstallerHashSize) return nullptr;
+  return static_cast<const uint8_t*>(LockResource(loaded));
+}
+
+// Prints each setup type with its installers; false when the package could not work: the
+// settings are refused, or an installer they name is missing from it.
+bool PrintSetupTypes(HMODULE module, const std::string& settings) {
   PackagePlan plan;
-  std::string error;
-  if (ReadPackagePlan(settings, "", plan, error) != 0) {
-    printf("The settings cannot be packed as they are: %s\n", error.c_str());
-    return;
-  }
+  std::vector<PlanProblem> problems;
+  bool complete = ReadPackagePlan(settings, "Settings.ini", "", plan, problems) == 0;
+  for (const PlanProblem& problem : problems)
+    if (problem.refusal) printf("The settings cannot be packed as they are: %s\n", problem.line.c_str());
   for (const PlannedSetupType& type : plan.setupTypes) {
     printf("Setup type [%s]\n", type.section.c_str());
     for (const PlannedInstaller& installer : type.installers) {
       const char* role = installer.main ? "main" : "prerequisite";
-      if (installer.doNotExtract) {
-        printf("  %s [%s]: runs \"%s\" from the package folder (DoNotExtract)\n", role, installer.section.c_str(),
-               installer.file.c_str());
-        continue;
-      }
       char name[kResourceNameSize] = {};
       InstallerResourceName(installer.name.c_str(), name);
       CharUpperA(name);  // as the loader stores and compares it
+      if (installer.doNotExtract) {
+        printf("  %s [%s]: %s\n", role, installer.section.c_str(),
+               BesideLine(installer, installer.payloadName.empty() ? nullptr : FindDigest(module, name)).c_str());
+        continue;
+      }
       HRSRC resource = FindResourceA(module, name, kInstallerResourceType);
-      if (resource == nullptr)
+      if (resource == nullptr) {
         printf("  %s [%s]: resource %s, missing from the package\n", role, installer.section.c_str(), name);
-      else
+        complete = false;
+      } else {
         printf("  %s [%s]: resource %s, %lu bytes, extracted as \"%s\"\n", role, installer.section.c_str(), name,
                SizeofResource(module, resource), installer.payloadName.c_str());
+      }
     }
   }
+  return complete;
 }
 
 }  // namespace
@@ -142,17 +144,17 @@ int ListPackage(const std::string& packagePath) {
   printf("Package %s\n", Quoted(path).c_str());
   printf("Engine: %s\n", EngineVersion(module).c_str());
   DWORD settingsSize = 0;
-  std::string embedded = ExtractEmbeddedSettings(module, settingsSize);
-  if (!embedded.empty()) {
+  TemporaryFile embedded;
+  bool complete = true;
+  if (ExtractEmbeddedSettings(module, embedded, settingsSize)) {
     printf("Settings: embedded as SETTINGS_INI, %lu bytes\n", settingsSize);
-    PrintSetupTypes(module, embedded);
-    DeleteFileA(embedded.c_str());
+    complete = PrintSetupTypes(module, embedded.path());
   } else {
     std::string beside = path.substr(0, path.find_last_of('\\') + 1) + "Settings.ini";
     bool there = GetFileAttributesA(beside.c_str()) != INVALID_FILE_ATTRIBUTES;
     printf("Settings: not embedded; the package reads Settings.ini from its own folder (%s, %s)\n",
            Quoted(beside).c_str(), there ? "there now" : "not there now");
-    if (there) PrintSetupTypes(module, beside);
+    if (there) complete = PrintSetupTypes(module, beside);
   }
 
   Enumeration enumeration{module, {}};
@@ -162,5 +164,5 @@ int ListPackage(const std::string& packagePath) {
     printf("  %s %s, %lu bytes\n", entry.type.c_str(), entry.name.c_str(), entry.size);
   FreeLibrary(module);
   fflush(stdout);
-  return 0;
+  return complete ? kCheckClean : kCheckRefused;
 }

@@ -4,12 +4,13 @@
 
 const char kPackUsage[] =
     "usage: PendrixPack --settings FILE --payload DIR --out FILE [--engine FILE] [--embed-settings] [--strict]\n"
-    "       PendrixPack --check --settings FILE [--payload DIR] [--strict]\n"
+    "       PendrixPack --check --settings FILE [--payload DIR] [--engine FILE] [--strict]\n"
     "       PendrixPack --list PACKAGE\n"
     "  --settings FILE    the package's Settings.ini\n"
     "  --payload DIR      the folder that holds the installer files the settings name\n"
     "  --out FILE         the setup package to write (replaced only when packing succeeds)\n"
-    "  --engine FILE      the engine to start from (default: Pendrix.exe beside PendrixPack.exe)\n"
+    "  --engine FILE      the engine to start from, whose Welcome dialog is measured (default:\n"
+    "                     Pendrix.exe beside PendrixPack.exe)\n"
     "  --embed-settings   carry the settings file inside the package as well\n"
     "  --strict           refuse the package when there is any warning\n"
     "  --check            check the settings (and the payload, when given) and build nothing;\n"
@@ -74,8 +75,7 @@ std::string ParsePackOptions(int argc, const char* const* argv, PackOptions& opt
     return "";
   }
   if (options.check) {
-    for (const char* name : {"--out", "--engine"})
-      if (seen(name)) return std::string("--check builds nothing and takes no ") + name;
+    if (seen("--out")) return "--check builds nothing and takes no --out";
     if (options.embedSettings) return "--check builds nothing and takes no --embed-settings";
     return seen("--settings") ? "" : "--settings is missing";
   }

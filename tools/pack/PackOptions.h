@@ -1,6 +1,6 @@
 // The package builder's command line:
 //   PendrixPack --settings FILE --payload DIR --out FILE [--engine FILE] [--embed-settings] [--strict]
-//   PendrixPack --check --settings FILE [--payload DIR] [--strict]
+//   PendrixPack --check --settings FILE [--payload DIR] [--engine FILE] [--strict]
 //   PendrixPack --list PACKAGE
 #pragma once
 #include <string>

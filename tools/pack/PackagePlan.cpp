@@ -4,7 +4,11 @@
 
 #include "ErrorText.h"
 #include "PackRules.h"
+#include "SettingsCheck.h"
+#include "SettingsFile.h"
+#include "core/HandleOwner.h"
 #include "core/SplitString.h"
+#include "install/FileHash.h"
 #include "settings/SettingsKeys.h"
 #include "settings/YesNo.h"
 #include "ui/language/resource.h"
@@ -58,195 +62,315 @@ class SettingsReader {
 };
 
 
+// An installer section as the plan read it, once for every setup type that names it.
+struct ReadInstaller {
+  bool usable = false;
+  PlannedInstaller installer;
+};
+
 class PlanBuilder {
  public:
-  PlanBuilder(const std::string& settingsPath, const std::string& payloadDir, PackagePlan& plan)
-      : m_settings(settingsPath), m_settingsPath(settingsPath), m_payloadDir(payloadDir), m_plan(plan) {}
+  PlanBuilder(const std::string& readPath, const std::string& shownPath, const std::string& payloadDir,
+              PackagePlan& plan, std::vector<PlanProblem>& problems)
+      : m_settings(readPath), m_shownPath(shownPath), m_payloadDir(payloadDir), m_plan(plan), m_problems(problems) {}
 
-  DWORD Build(std::string& error) {
+  DWORD Build() {
     for (const std::string& section : m_settings.SectionNames()) {
       char preInstall[1000] = {};
       char mainInstall[100] = {};
       bool hasPre = m_settings.Read(section, kSetupTypeKeys[kKeyPreInstall], preInstall);
       bool hasMain = m_settings.Read(section, kSetupTypeKeys[kKeyMainInstall], mainInstall);
       if (!hasPre && !hasMain) continue;
-      DWORD result = AddSetupType(section, preInstall, mainInstall, error);
-      if (result != 0) return result;
+      AddSetupType(section, preInstall, mainInstall);
     }
-    if (m_plan.setupTypes.empty()) {
-      error = "no setup type: no section of " + Quoted(m_settingsPath) + " has a PreInstall or MainInstall key";
-      return ERROR_INVALID_DATA;
-    }
-    return 0;
+    if (m_plan.setupTypes.empty() && m_firstRefusal == 0)
+      Refuse(ERROR_INVALID_DATA,
+             "no setup type: no section of " + Quoted(m_shownPath) + " has a PreInstall or MainInstall key");
+    return m_firstRefusal;
   }
 
  private:
-  DWORD AddSetupType(const std::string& section, const char* preInstall, const char* mainInstall, std::string& error) {
+  void Refuse(DWORD code, const std::string& line) {
+    if (m_firstRefusal == 0) m_firstRefusal = code;
+    m_problems.push_back({true, code, line});
+  }
+  void Warn(const std::string& section, const char* key, const std::string& text) {
+    m_problems.push_back({false, 0, FindingLine(m_shownPath, {FindingLevel::kWarning, section, key, text})});
+  }
+
+  void AddSetupType(const std::string& section, const char* preInstall, const char* mainInstall) {
     PlannedSetupType type;
     type.section = section;
     std::vector<std::string> prerequisites;
     SplitString(preInstall, "|", prerequisites);
     if (prerequisites.empty() && mainInstall[0] == '\0') {
-      error = "setup type [" + section + "] names no installer: its PreInstall and MainInstall keys list no section";
-      return ERROR_INVALID_DATA;
+      Refuse(ERROR_INVALID_DATA,
+             "setup type [" + section + "] names no installer: its PreInstall and MainInstall keys list no section");
+      return;
     }
-    for (const std::string& name : prerequisites) {
-      DWORD result = AddInstaller(type, name, false, error);
-      if (result != 0) return result;
-    }
-    if (mainInstall[0] != '\0') {
-      DWORD result = AddInstaller(type, mainInstall, true, error);
-      if (result != 0) return result;
-    }
+    for (const std::string& name : prerequisites) AddInstaller(type, name, false);
+    if (mainInstall[0] != '\0') AddInstaller(type, mainInstall, true);
     m_plan.setupTypes.push_back(type);
-    return 0;
   }
 
-  DWORD AddInstaller(PlannedSetupType& type, const std::string& section, bool main, std::string& error) {
-    std::string where = "installer section [" + section + "] (named by setup type [" + type.section + "])";
+  void AddInstaller(PlannedSetupType& type, const std::string& section, bool main) {
     if (!m_settings.SectionExists(section)) {
-      error = "setup type [" + type.section + "] names the installer section [" + section +
-              "], which does not exist in " + Quoted(m_settingsPath);
-      return ERROR_INVALID_DATA;
+      Refuse(ERROR_INVALID_DATA, "setup type [" + type.section + "] names the installer section [" + section +
+                                     "], which does not exist in " + Quoted(m_shownPath));
+      return;
     }
-    PlannedInstaller installer;
+    // A section that several setup types name is read, and reported on, once; the profile
+    // functions match its name without regard to case.
+    const std::string key = Upper(section);
+    auto known = m_installers.find(key);
+    if (known == m_installers.end()) known = m_installers.emplace(key, ReadSection(type, section)).first;
+    if (!known->second.usable) return;
+    PlannedInstaller installer = known->second.installer;
     installer.section = section;
     installer.main = main;
+    type.installers.push_back(installer);
+  }
+
+  ReadInstaller ReadSection(const PlannedSetupType& type, const std::string& section) {
+    std::string where = "installer section [" + section + "] (named by setup type [" + type.section + "])";
+    ReadInstaller read;
+    PlannedInstaller& installer = read.installer;
+    installer.section = section;
     char name[100] = {};
     char file[260] = {};
     char arguments[1000] = {};
     char doNotExtract[4] = {};
     m_settings.Read(section, kInstallerKeys[kKeyInstallerName], name);
-    if (name[0] == '\0') {
-      error = where + " has no Name key";
-      return ERROR_BAD_PATHNAME;
-    }
     m_settings.Read(section, kInstallerKeys[kKeyFile], file);
-    if (file[0] == '\0') {
-      error = where + " has no File key";
-      return ERROR_BAD_PATHNAME;
-    }
+    if (name[0] == '\0') Refuse(ERROR_BAD_PATHNAME, where + " has no Name key");
+    if (file[0] == '\0') Refuse(ERROR_BAD_PATHNAME, where + " has no File key");
+    if (name[0] == '\0' || file[0] == '\0') return read;
     CharLowerA(file);
     m_settings.Read(section, kInstallerKeys[kKeyArguments], arguments);
     m_settings.Read(section, kInstallerKeys[kKeyDoNotExtract], doNotExtract);
     installer.name = name;
     installer.file = file;
     installer.doNotExtract = IsYesValue(doNotExtract);
-    if (installer.doNotExtract) {
-      type.installers.push_back(installer);
-      return 0;
-    }
 
     char payload[kPayloadNameSize] = {};
-    switch (InstallerFileName(file, arguments, false, payload)) {
-      case InstallerFileRule::kNoMsiFile:
-        error = where + " runs msiexec, but its Arguments key names no MSI file after /i, /package, /x, /uninstall, /p or /update";
-        return ERROR_INVALID_DATA;
+    const InstallerFileRule rule = InstallerFileName(file, arguments, installer.doNotExtract, payload);
+    const char* key = kInstallerKeys[IsMsiexecRun(file) ? kKeyArguments : kKeyFile].name;
+    installer.payloadName = payload;
+    switch (rule) {
       case InstallerFileRule::kOk:
         break;
-      default:
-        error = where + ": " + Quoted(payload) +
-                " is not a plain file name, and the engine extracts the installer into the temporary folder under that name";
-        return ERROR_INVALID_DATA;
+      case InstallerFileRule::kNoFile:
+        read.usable = true;
+        return read;
+      case InstallerFileRule::kNoMsiFile:
+        Refuse(ERROR_INVALID_DATA, where + " runs msiexec, but its Arguments key names no MSI file after /i, /package, "
+                                           "/x, /uninstall, /p or /update");
+        return read;
+      case InstallerFileRule::kNotAFileName:
+        Refuse(ERROR_INVALID_DATA,
+               where + ", key " + key + ": " + Quoted(payload) + " is not a plain file name, and the engine " +
+                   "extracts the installer into its working folder under that name; an installer that runs beside " +
+                   "the package (DoNotExtract=yes) may name a file in a subfolder of the package's folder");
+        return read;
+      case InstallerFileRule::kLeavesFolder:
+        Refuse(ERROR_INVALID_DATA,
+               where + ", key " + key + ": " + Quoted(payload) + " runs beside the package (DoNotExtract), " +
+                   "so it must name a file in the package's folder or a subfolder of it: no drive, UNC path or " +
+                   "root, and no \".\" or \"..\" part");
+        return read;
     }
-    installer.payloadName = payload;
-    // Without a payload folder (a check of the settings alone) there is nothing to embed.
-    if (m_payloadDir.empty()) {
-      type.installers.push_back(installer);
-      return 0;
-    }
-
-    size_t blob = 0;
-    DWORD result = FindPayload(where, payload, blob, error);
-    if (result != 0) return result;
-
     char resourceName[kResourceNameSize] = {};
     InstallerResourceName(name, resourceName);
-    std::string key = Upper(resourceName);
-    auto known = m_resourceByName.find(key);
+    const std::string resource = Upper(resourceName);
+    read.usable = installer.doNotExtract ? AddHash(where, section, key, resource, installer)
+                                         : AddInstallerResource(where, section, resource, installer);
+    return read;
+  }
+
+  bool AddInstallerResource(const std::string& where, const std::string& section, const std::string& resource,
+                            PlannedInstaller& installer) {
+    // Without a payload folder (a check of the settings alone) there is nothing to embed.
+    if (m_payloadDir.empty()) return true;
+    size_t blob = 0;
+    if (!FindPayload(where, installer.payloadName, blob)) return false;
+    auto known = m_resourceByName.find(resource);
     if (known != m_resourceByName.end()) {
       const PlannedResource& other = m_plan.resources[known->second];
       if (other.blob != blob) {
-        error = "installer sections [" + other.section + "] and [" + section + "] would both write the resource " + key +
-                ", from different files " + Quoted(m_plan.blobs[other.blob].path) + " and " +
-                Quoted(m_plan.blobs[blob].path);
-        return ERROR_INVALID_DATA;
+        Refuse(ERROR_INVALID_DATA, "installer sections [" + other.section + "] and [" + section +
+                                       "] would both write the resource " + resource + ", from different files " +
+                                       Quoted(m_plan.blobs[other.blob].path) + " and " +
+                                       Quoted(m_plan.blobs[blob].path));
+        return false;
       }
       installer.resource = known->second;
-    } else {
-      installer.resource = m_plan.resources.size();
-      m_resourceByName[key] = installer.resource;
-      m_plan.resources.push_back({kInstallerResourceType, key, section, blob});
+      return true;
     }
-    type.installers.push_back(installer);
-    return 0;
+    installer.resource = m_plan.resources.size();
+    m_resourceByName[resource] = installer.resource;
+    m_plan.resources.push_back({kInstallerResourceType, resource, section, blob});
+    return true;
+  }
+
+  // The SHA-256 of a file that runs beside the package, from its copy in the payload folder,
+  // under the installer's resource name: the engine checks the file against it before the run.
+  bool AddHash(const std::string& where, const std::string& section, const char* key, const std::string& resource,
+               PlannedInstaller& installer) {
+    std::string path = m_payloadDir.empty() ? installer.payloadName : FullPath(m_payloadDir + "\\" + installer.payloadName);
+    std::string file = Upper(path);
+    for (char& c : file)
+      if (c == '/') c = '\\';
+    auto known = m_hashByName.find(resource);
+    if (known != m_hashByName.end()) {
+      if (known->second.file != file) {
+        Refuse(ERROR_INVALID_DATA, "installer sections [" + known->second.section + "] and [" + section +
+                                       "] run different files beside the package, " + Quoted(known->second.shown) +
+                                       " and " + Quoted(installer.payloadName) +
+                                       ", and the engine would check both against the one SHA-256 of " + resource);
+        return false;
+      }
+      installer.hashed = known->second.hashed;
+      installer.resource = known->second.resource;
+      return true;
+    }
+    HashedFile& hashed = m_hashByName[resource];
+    hashed = {section, file, installer.payloadName, false, 0};
+    const std::string unverified = Quoted(installer.payloadName) +
+                                   " runs beside the package (DoNotExtract) without a recorded SHA-256, so the engine "
+                                   "will run whatever file lies there, unverified: ";
+    if (m_payloadDir.empty()) {
+      Warn(section, key, unverified + "PendrixPack was given no payload folder to read it from");
+      return true;
+    }
+    FileHandle handle(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!handle) {
+      DWORD code = GetLastError();
+      if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) {
+        Warn(section, key, unverified + "it is not in the payload folder " + Quoted(m_payloadDir));
+        return true;
+      }
+      Refuse(code, where + ": the file " + Quoted(path) + " that runs beside the package cannot be read for its " +
+                       "SHA-256 (" + SystemMessage(code) + ")");
+      return false;
+    }
+    Sha256Digest digest;
+    DWORD result = Sha256OfFile(handle.get(), digest);
+    if (result != 0) {
+      Refuse(result, where + ": the SHA-256 of " + Quoted(path) + " cannot be computed (" + SystemMessage(result) + ")");
+      return false;
+    }
+    hashed.hashed = installer.hashed = true;
+    hashed.resource = installer.resource = m_plan.resources.size();
+    m_plan.resources.push_back({kInstallerHashResourceType, resource, section, m_plan.blobs.size()});
+    PlannedBlob blob;
+    blob.bytes.assign(digest.bytes, digest.bytes + sizeof(digest.bytes));
+    blob.size = sizeof(digest.bytes);
+    m_plan.blobs.push_back(blob);
+    return true;
   }
 
   // The payload file's blob, shared by every installer that embeds the same file.
-  DWORD FindPayload(const std::string& where, const std::string& payloadName, size_t& blob, std::string& error) {
-    std::string joined = m_payloadDir + "\\" + payloadName;
-    char full[MAX_PATH] = {};
-    DWORD n = GetFullPathNameA(joined.c_str(), sizeof(full), full, nullptr);
-    std::string path = (n > 0 && n < sizeof(full)) ? std::string(full) : joined;
+  bool FindPayload(const std::string& where, const std::string& payloadName, size_t& blob) {
+    std::string path = FullPath(m_payloadDir + "\\" + payloadName);
     std::string key = Upper(path);
     auto known = m_blobByPath.find(key);
     if (known != m_blobByPath.end()) {
       blob = known->second;
-      return 0;
+      return true;
     }
     WIN32_FILE_ATTRIBUTE_DATA data = {};
     if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
       DWORD code = GetLastError();
-      error = where + ": the payload file " + Quoted(payloadName) + " was not found in " + Quoted(m_payloadDir) +
-              " (" + SystemMessage(code) + ")";
-      return code == ERROR_PATH_NOT_FOUND ? ERROR_FILE_NOT_FOUND : (code != 0 ? code : ERROR_FILE_NOT_FOUND);
+      Refuse(code == ERROR_PATH_NOT_FOUND ? ERROR_FILE_NOT_FOUND : (code != 0 ? code : ERROR_FILE_NOT_FOUND),
+             where + ": the payload file " + Quoted(payloadName) + " was not found in " + Quoted(m_payloadDir) + " (" +
+                 SystemMessage(code) + ")");
+      return false;
     }
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      error = where + ": the payload " + Quoted(path) + " is a folder, not a file";
-      return ERROR_FILE_NOT_FOUND;
+      Refuse(ERROR_FILE_NOT_FOUND, where + ": the payload " + Quoted(path) + " is a folder, not a file");
+      return false;
     }
     if (data.nFileSizeHigh != 0) {
-      error = where + ": the payload file " + Quoted(path) + " is 4 GB or larger, more than a resource can hold";
-      return ERROR_FILE_TOO_LARGE;
+      Refuse(ERROR_FILE_TOO_LARGE,
+             where + ": the payload file " + Quoted(path) + " is 4 GB or larger, more than a resource can hold");
+      return false;
     }
     if (data.nFileSizeLow == 0) {
-      error = where + ": the payload file " + Quoted(path) + " is empty, and the engine cannot extract an empty installer";
-      return ERROR_INVALID_DATA;
+      Refuse(ERROR_INVALID_DATA, where + ": the payload file " + Quoted(path) +
+                                     " is empty, and the engine cannot extract an empty installer");
+      return false;
     }
     blob = m_plan.blobs.size();
     m_blobByPath[key] = blob;
-    m_plan.blobs.push_back({path, data.nFileSizeLow});
-    return 0;
+    PlannedBlob planned;
+    planned.path = path;
+    planned.size = data.nFileSizeLow;
+    m_plan.blobs.push_back(planned);
+    return true;
   }
 
+  // A file beside the package whose hash is, or would be, recorded under one resource name.
+  struct HashedFile {
+    std::string section;
+    std::string file;   // its path in the payload folder, upper case, as Windows compares names
+    std::string shown;  // as the section names it
+    bool hashed;
+    size_t resource;
+  };
+
   SettingsReader m_settings;
-  std::string m_settingsPath;
+  std::string m_shownPath;
   std::string m_payloadDir;
   PackagePlan& m_plan;
+  std::vector<PlanProblem>& m_problems;
+  DWORD m_firstRefusal = 0;
+  std::map<std::string, ReadInstaller> m_installers;
   std::map<std::string, size_t> m_resourceByName;
+  std::map<std::string, HashedFile> m_hashByName;
   std::map<std::string, size_t> m_blobByPath;
 };
 
 }  // namespace
 
-DWORD ReadPackagePlan(const std::string& settingsPath, const std::string& payloadDir, PackagePlan& plan,
-                      std::string& error) {
-  plan = PackagePlan();
-  return PlanBuilder(settingsPath, payloadDir, plan).Build(error);
+std::string FullPath(const std::string& path) {
+  char full[MAX_PATH] = {};
+  DWORD n = GetFullPathNameA(path.c_str(), sizeof(full), full, nullptr);
+  return (n > 0 && n < sizeof(full)) ? std::string(full) : path;
 }
 
-DWORD AddSettingsResource(const std::string& settingsPath, PackagePlan& plan, std::string& error) {
-  WIN32_FILE_ATTRIBUTE_DATA data = {};
-  if (!GetFileAttributesExA(settingsPath.c_str(), GetFileExInfoStandard, &data)) {
-    DWORD code = GetLastError();
-    error = "the settings file " + Quoted(settingsPath) + " cannot be read (" + SystemMessage(code) + ")";
-    return code != 0 ? code : ERROR_FILE_NOT_FOUND;
+std::string BesideLine(const PlannedInstaller& installer, const uint8_t* digest) {
+  std::string line = "runs " + Quoted(installer.payloadName.empty() ? installer.file : installer.payloadName) +
+                     " from the package folder (DoNotExtract)";
+  if (digest != nullptr) {
+    static const char kHex[] = "0123456789abcdef";
+    line += ", SHA-256 ";
+    for (size_t i = 0; i < kInstallerHashSize; i++) {
+      line += kHex[digest[i] >> 4];
+      line += kHex[digest[i] & 0xF];
+    }
+  } else if (!installer.payloadName.empty()) {
+    line += ", unverified";
   }
-  if (data.nFileSizeHigh != 0 || data.nFileSizeLow == 0) {
-    error = "the settings file " + Quoted(settingsPath) + " cannot be embedded: it is empty or too large";
+  return line;
+}
+
+DWORD ReadPackagePlan(const std::string& readPath, const std::string& shownPath, const std::string& payloadDir,
+                      PackagePlan& plan, std::vector<PlanProblem>& problems) {
+  plan = PackagePlan();
+  return PlanBuilder(readPath, shownPath, payloadDir, plan, problems).Build();
+}
+
+DWORD AddSettingsResource(const SettingsFile& settings, PackagePlan& plan, std::string& error) {
+  const std::vector<uint8_t>& bytes = settings.embedded();
+  if (bytes.empty()) {
+    error = "the settings file " + Quoted(settings.path()) + " cannot be embedded: it is empty";
     return ERROR_INVALID_DATA;
   }
   plan.resources.push_back({kSettingsResourceType, kSettingsResource, "", plan.blobs.size()});
-  plan.blobs.push_back({settingsPath, data.nFileSizeLow});
+  PlannedBlob blob;
+  blob.bytes = bytes;
+  blob.size = static_cast<uint32_t>(bytes.size());
+  plan.blobs.push_back(blob);
   return 0;
 }

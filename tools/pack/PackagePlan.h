@@ -15,8 +15,11 @@ struct PlannedInstaller {
   std::string name;  // the Name value
   std::string file;  // the File value, lower case
   bool doNotExtract = false;
-  std::string payloadName;  // the file the engine extracts (File, or the MSI after the switch)
-  size_t resource = 0;      // index into PackagePlan::resources when extracted
+  // The file the engine extracts (File, or the MSI after the switch), or with DoNotExtract the
+  // file it runs beside the package; empty for an msiexec run beside it that names no file.
+  std::string payloadName;
+  bool hashed = false;  // with DoNotExtract: the SHA-256 of the file is recorded
+  size_t resource = 0;  // index into PackagePlan::resources when extracted or hashed
 };
 
 struct PlannedSetupType {
@@ -25,12 +28,13 @@ struct PlannedSetupType {
 };
 
 struct PlannedBlob {
-  std::string path;  // full path of the file whose bytes are embedded
+  std::string path;            // full path of the file whose bytes are embedded, or ""
+  std::vector<uint8_t> bytes;  // the bytes themselves when there is no path
   uint32_t size = 0;
 };
 
 struct PlannedResource {
-  std::string type;     // "INSTALLER" or "TEXT"
+  std::string type;     // "INSTALLER", "SHA256" or "TEXT"
   std::string name;     // upper case, as the loader compares it
   std::string section;  // the installer section that first asked for it, or "" for the settings
   size_t blob = 0;
@@ -42,11 +46,27 @@ struct PackagePlan {
   std::vector<PlannedBlob> blobs;
 };
 
-// Reads the settings (a full path) against the payload folder (a full path; empty to read the
-// settings alone, embedding nothing). Returns 0, or a
-// Windows error code with `error` set to one line that names the setup type, section, key or file.
-DWORD ReadPackagePlan(const std::string& settingsPath, const std::string& payloadDir, PackagePlan& plan,
-                      std::string& error);
+// One line about the plan: a refusal with its Windows error code, or a warning.
+struct PlanProblem {
+  bool refusal;
+  DWORD code;
+  std::string line;
+};
 
-// Adds the settings file itself as "SETTINGS_INI" of type "TEXT".
-DWORD AddSettingsResource(const std::string& settingsPath, PackagePlan& plan, std::string& error);
+// Reads the settings (`readPath`, a full path, named `shownPath` in the lines) against the
+// payload folder (a full path; empty to read the settings alone, embedding nothing). Every
+// refusal and warning goes to `problems` in the order found, one line each that names the setup
+// type, section, key or file. Returns the code of the first refusal, or 0.
+DWORD ReadPackagePlan(const std::string& readPath, const std::string& shownPath, const std::string& payloadDir,
+                      PackagePlan& plan, std::vector<PlanProblem>& problems);
+
+// How an installer beside the package runs, for the summary and --list: the file, and the
+// SHA-256 (kInstallerHashSize bytes, or null) it is checked against.
+std::string BesideLine(const PlannedInstaller& installer, const uint8_t* digest);
+
+// The full path, or the path as it is when Windows cannot make one of it.
+std::string FullPath(const std::string& path);
+
+class SettingsFile;
+// Adds the settings as the package carries them, "SETTINGS_INI" of type "TEXT".
+DWORD AddSettingsResource(const SettingsFile& settings, PackagePlan& plan, std::string& error);

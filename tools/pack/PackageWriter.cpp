@@ -162,17 +162,18 @@ std::string Shown(const pe::ResourceId& id) {
   return shown;
 }
 
-// The resources that make an engine a package: its installers and its embedded settings. Packed
-// again, the old settings would stay live beside the new ones.
+// The resources that make an engine a package: its installers, the hashes of those beside it and
+// its embedded settings. Packed again, the old settings would stay live beside the new ones.
 std::string PackageResources(const std::vector<pe::ResourceEntry>& entries) {
   static const pe::ResourceId kInstaller = pe::ResourceId::Text(kInstallerResourceType);
+  static const pe::ResourceId kHash = pe::ResourceId::Text(kInstallerHashResourceType);
   static const pe::ResourceId kText = pe::ResourceId::Text(kSettingsResourceType);
   static const pe::ResourceId kSettings = pe::ResourceId::Text(kSettingsResource);
   std::string names;
   const pe::ResourceId* last = nullptr;
   for (const pe::ResourceEntry& entry : entries) {
-    bool carried =
-        pe::SameId(entry.type, kInstaller) || (pe::SameId(entry.type, kText) && pe::SameId(entry.name, kSettings));
+    bool carried = pe::SameId(entry.type, kInstaller) || pe::SameId(entry.type, kHash) ||
+                   (pe::SameId(entry.type, kText) && pe::SameId(entry.name, kSettings));
     if (!carried || (last != nullptr && pe::SameId(*last, entry.name))) continue;  // one name, several languages
     names += (names.empty() ? "" : ", ") + Shown(entry.name);
     last = &entry.name;
@@ -275,6 +276,10 @@ DWORD WritePackage(const std::string& enginePath, const std::string& outPath, co
   for (size_t i = 0; result == 0 && i < plan.blobs.size(); i++) {
     result = stream.PadTo(rawOffset + uint64_t(section.blobOffsets[i]));
     if (result != 0) break;
+    if (plan.blobs[i].path.empty()) {
+      result = stream.Write(plan.blobs[i].bytes.data(), plan.blobs[i].bytes.size());
+      continue;
+    }
     FileHandle source(CreateFileA(plan.blobs[i].path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!source) {

@@ -14,6 +14,7 @@
 #include "PackOptions.h"
 #include "PackageWriter.h"
 #include "PackagePlan.h"
+#include "SettingsFile.h"
 #include "core/SystemFolder.h"
 #include "ui/language/resource.h"
 
@@ -24,19 +25,6 @@ int Refuse(DWORD code, const std::string& line) {
   fflush(stdout);
   fflush(stderr);
   return static_cast<int>(code);
-}
-
-std::string FullPath(const std::string& path) {
-  char full[MAX_PATH] = {};
-  DWORD n = GetFullPathNameA(path.c_str(), sizeof(full), full, nullptr);
-  return (n > 0 && n < sizeof(full)) ? std::string(full) : path;
-}
-
-std::string DefaultEngine() {
-  char module[MAX_PATH] = {};
-  DWORD n = GetModuleFileNameA(nullptr, module, sizeof(module));
-  std::string path(module, n < sizeof(module) ? n : 0);
-  return path.substr(0, path.find_last_of('\\') + 1) + "Pendrix.exe";
 }
 
 // A file that must exist and open for reading; returns 0 or the error with its line.
@@ -67,14 +55,16 @@ BOOL WINAPI OnConsoleBreak(DWORD) {
   return TRUE;
 }
 
-void PrintSummary(const PackagePlan& plan) {
+void PrintSummary(const PackagePlan& plan, const SettingsFile& settings) {
   for (const PlannedSetupType& type : plan.setupTypes) {
     printf("Setup type [%s]\n", type.section.c_str());
     for (const PlannedInstaller& installer : type.installers) {
       const char* role = installer.main ? "main" : "prerequisite";
       if (installer.doNotExtract) {
-        printf("  %s [%s]: runs \"%s\" from the package folder (DoNotExtract), nothing embedded\n", role,
-               installer.section.c_str(), installer.file.c_str());
+        const std::vector<uint8_t>* digest =
+            installer.hashed ? &plan.blobs[plan.resources[installer.resource].blob].bytes : nullptr;
+        printf("  %s [%s]: %s\n", role, installer.section.c_str(),
+               BesideLine(installer, digest != nullptr ? digest->data() : nullptr).c_str());
         continue;
       }
       const PlannedResource& resource = plan.resources[installer.resource];
@@ -87,8 +77,10 @@ void PrintSummary(const PackagePlan& plan) {
   for (const PlannedResource& resource : plan.resources)
     if (resource.type == kSettingsResourceType) {
       embedded = true;
-      printf("Settings: resource %s of type %s, %lu bytes\n", resource.name.c_str(), resource.type.c_str(),
-             static_cast<unsigned long>(plan.blobs[resource.blob].size));
+      printf("Settings: resource %s of type %s, %lu bytes%s\n", resource.name.c_str(), resource.type.c_str(),
+             static_cast<unsigned long>(plan.blobs[resource.blob].size),
+             settings.converted() ? (std::string(", UTF-16 LE from ") + TextEncodingName(settings.encoding())).c_str()
+                                  : "");
     }
   if (!embedded)
     printf("Settings: not embedded; the package reads Settings.ini from its own folder, so ship it beside the "
@@ -125,44 +117,61 @@ int main(int argc, char** argv) {
   if (options.check) return RunSettingsCheck(options);
   SetConsoleCtrlHandler(OnConsoleBreak, TRUE);
 
-  std::string settings = FullPath(options.settings);
+  std::string settingsPath = FullPath(options.settings);
   std::string payload = FullPath(options.payload);
   std::string out = FullPath(options.out);
-  std::string engine = options.engine.empty() ? DefaultEngine() : FullPath(options.engine);
+  std::string engine = EnginePath(options);
 
+  // Without its settings there is nothing to check; every other refusal and warning is reported
+  // in the same run.
   std::string error;
-  DWORD result = CheckReadableFile("settings file", settings, error);
+  DWORD result = CheckReadableFile("settings file", settingsPath, error);
+  SettingsFile settings;
+  if (result == 0) result = settings.Load(settingsPath, options.settings, error);
   if (result != 0) return Refuse(result, error);
+  PackReport report(options.strict);
   DWORD attributes = GetFileAttributesA(payload.c_str());
+  bool payloadFound = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   if (attributes == INVALID_FILE_ATTRIBUTES)
-    return Refuse(ERROR_PATH_NOT_FOUND, "the payload folder " + Quoted(payload) + " does not exist");
-  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
-    return Refuse(ERROR_PATH_NOT_FOUND, "the payload folder " + Quoted(payload) + " is a file, not a folder");
+    report.Refuse(ERROR_PATH_NOT_FOUND, "the payload folder " + Quoted(payload) + " does not exist");
+  else if (!payloadFound)
+    report.Refuse(ERROR_PATH_NOT_FOUND, "the payload folder " + Quoted(payload) + " is a file, not a folder");
   result = CheckReadableFile("engine", engine, error);
-  if (result != 0) return Refuse(result, error);
+  bool engineFound = result == 0;
+  if (!engineFound) report.Refuse(result, error);
   attributes = GetFileAttributesA(out.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-    return Refuse(ERROR_DIRECTORY, "the output " + Quoted(out) + " is a folder; name the package file to write");
   std::string outFolder = out.substr(0, out.find_last_of('\\') + 1);
-  attributes = GetFileAttributesA(outFolder.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-    return Refuse(ERROR_PATH_NOT_FOUND, "the output folder " + Quoted(outFolder) + " does not exist");
-  result = RemovePartialPackage(out, error);
-  if (result != 0) return Refuse(result, error);
+  DWORD folderAttributes = GetFileAttributesA(outFolder.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    report.Refuse(ERROR_DIRECTORY, "the output " + Quoted(out) + " is a folder; name the package file to write");
+  else if (folderAttributes == INVALID_FILE_ATTRIBUTES || !(folderAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    report.Refuse(ERROR_PATH_NOT_FOUND, "the output folder " + Quoted(outFolder) + " does not exist");
 
-  FindingCounts findings = ReportSettingsFindings(options.settings, settings, options.strict);
-  if (findings.refusals != 0) return Refuse(ERROR_INVALID_DATA, FindingsRefusal(findings, options.strict));
-
+  ReportSettingsFindings(options.settings, settings,
+                         options.embedSettings ? SettingsPlace::kEmbedded : SettingsPlace::kMaybeBeside,
+                         engineFound ? engine : "", report);
   PackagePlan plan;
-  result = ReadPackagePlan(settings, payload, plan, error);
-  if (result == 0 && options.embedSettings) result = AddSettingsResource(settings, plan, error);
-  if (result == 0) result = RefuseOutputOverInput(out, engine, settings, plan, error);
+  if (payloadFound) {
+    std::vector<PlanProblem> problems;
+    ReadPackagePlan(settings.readPath(), options.settings, payload, plan, problems);
+    report.Plan(problems);
+  }
+  if (report.refusals() != 0) {
+    std::string closing = report.RefusalLine();
+    if (!closing.empty()) fprintf(stderr, "PendrixPack: %s\n", closing.c_str());
+    fflush(stderr);
+    return static_cast<int>(report.code());
+  }
+
+  if (options.embedSettings) result = AddSettingsResource(settings, plan, error);
+  if (result == 0) result = RefuseOutputOverInput(out, engine, settingsPath, plan, error);
+  if (result == 0) result = RemovePartialPackage(out, error);
   if (result != 0) return Refuse(result, error);
 
   uint64_t size = 0;
   result = WritePackage(engine, out, plan, error, size);
   if (result != 0) return Refuse(result, error);
-  PrintSummary(plan);
+  PrintSummary(plan, settings);
   printf("Wrote \"%s\", %llu bytes\n", out.c_str(), static_cast<unsigned long long>(size));
   PrintStatistics(startTicks);
   fflush(stdout);

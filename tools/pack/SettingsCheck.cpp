@@ -75,6 +75,33 @@ std::string VersionText(const std::string& text) {
   return std::to_string(version.Major()) + "." + std::to_string(version.Minor());
 }
 
+const SettingsLine* Line(const SettingsSection& section, const char* key) {
+  for (const SettingsLine& line : section.lines)
+    if (SameName(line.key, key)) return &line;
+  return nullptr;
+}
+
+// The value of a key of the table, or its default when the key is missing.
+std::string Written(const SettingsSection& section, const SettingsKey& key) {
+  const SettingsLine* line = Line(section, key.name);
+  return line != nullptr ? line->value : key.defaultValue;
+}
+
+// What the engine reads for a key of the table: its value cut where the engine cuts it.
+std::string Kept(const SettingsSection& section, const SettingsKey& key) {
+  std::string value = Written(section, key);
+  return key.chars != 0 && value.size() > key.chars ? value.substr(0, key.chars) : value;
+}
+
+// A section the engine reads as a setup type: the first of its name, with PreInstall or MainInstall.
+bool IsSetupType(const SettingsSnapshot& settings, size_t index) {
+  const SettingsSection& section = settings.sections[index];
+  for (size_t i = 0; i < index; i++)
+    if (SameName(settings.sections[i].name, section.name)) return false;
+  return Line(section, kSetupTypeKeys[kKeyPreInstall].name) != nullptr ||
+         Line(section, kSetupTypeKeys[kKeyMainInstall].name) != nullptr;
+}
+
 struct Roles {
   bool setupType = false;
   bool prerequisite = false;
@@ -123,24 +150,6 @@ class Checker {
     return -1;
   }
 
-  static const SettingsLine* Line(const SettingsSection& section, const char* key) {
-    for (const SettingsLine& line : section.lines)
-      if (SameName(line.key, key)) return &line;
-    return nullptr;
-  }
-
-  // The value of a key of the table, or its default when the key is missing.
-  static std::string Written(const SettingsSection& section, const SettingsKey& key) {
-    const SettingsLine* line = Line(section, key.name);
-    return line != nullptr ? line->value : key.defaultValue;
-  }
-
-  // What the engine reads for a key of the table: its value cut where the engine cuts it.
-  static std::string Kept(const SettingsSection& section, const SettingsKey& key) {
-    std::string value = Written(section, key);
-    return key.chars != 0 && value.size() > key.chars ? value.substr(0, key.chars) : value;
-  }
-
   static size_t CodeCount(const SettingsSection& section, InstallerKeyIndex key) {
     return std::min(Items(Kept(section, kInstallerKeys[key]), "|").size(), kCodeListCapacity);
   }
@@ -148,10 +157,7 @@ class Checker {
   void FindRoles() {
     for (size_t i = 0; i < m_settings.sections.size(); i++) {
       const SettingsSection& section = m_settings.sections[i];
-      if (Find(section.name) != static_cast<int>(i)) continue;
-      if (Line(section, kSetupTypeKeys[kKeyPreInstall].name) == nullptr &&
-          Line(section, kSetupTypeKeys[kKeyMainInstall].name) == nullptr)
-        continue;
+      if (!IsSetupType(m_settings, i)) continue;
       m_roles[i].setupType = true;
       // The names as written and as the engine keeps them: a cut may name another section.
       for (const std::string& value :
@@ -483,6 +489,18 @@ class Checker {
 }  // namespace
 
 std::vector<SettingsFinding> CheckSettings(const SettingsSnapshot& settings) { return Checker(settings).Run(); }
+
+std::vector<WelcomeGreeting> WelcomeGreetings(const SettingsSnapshot& settings) {
+  std::vector<WelcomeGreeting> greetings;
+  for (size_t i = 0; i < settings.sections.size(); i++) {
+    const SettingsSection& section = settings.sections[i];
+    if (!IsSetupType(settings, i) || !IsYesValue(Kept(section, kSetupTypeKeys[kKeyWelcomeDlg]).c_str())) continue;
+    const SettingsKey* key = &kSetupTypeKeys[kKeyDisplayName];
+    if (Kept(section, *key).empty()) key = &kSetupTypeKeys[kKeyMainInstall];
+    greetings.push_back({section.name, key->name, Kept(section, *key)});
+  }
+  return greetings;
+}
 
 std::string FindingLine(const std::string& file, const SettingsFinding& finding) {
   std::string line = file + ": [" + finding.section + "]";

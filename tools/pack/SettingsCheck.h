@@ -39,5 +39,14 @@ struct SettingsFinding {
 // Every finding, section by section in file order.
 std::vector<SettingsFinding> CheckSettings(const SettingsSnapshot& settings);
 
+// A setup type that shows the Welcome dialog, and the display name it greets the user with:
+// its Name, or its MainInstall when Name is empty, as the engine keeps them.
+struct WelcomeGreeting {
+  std::string section;
+  std::string key;  // the key the name comes from
+  std::string displayName;
+};
+std::vector<WelcomeGreeting> WelcomeGreetings(const SettingsSnapshot& settings);
+
 // One line for a finding: "<file>: [<section>] <key>: <text>".
 std::string FindingLine(const std::string& file, const SettingsFinding& finding);

@@ -1,0 +1,81 @@
+#include "SettingsEncoding.h"
+
+#include <cstring>
+
+namespace {
+
+bool IsContinuation(uint8_t byte) { return (byte & 0xC0) == 0x80; }
+
+// The length of the well-formed sequence at bytes[0], or 0.
+size_t SequenceLength(const uint8_t* bytes, size_t size) {
+  const uint8_t lead = bytes[0];
+  if (lead < 0x80) return 1;
+  size_t length = 0;
+  uint8_t low = 0x80, high = 0xBF;  // the range of the second byte, which rules out long forms
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;  // U+D800 to U+DFFF are surrogates
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;  // nothing above U+10FFFF
+  } else {
+    return 0;
+  }
+  if (size < length || bytes[1] < low || bytes[1] > high) return 0;
+  for (size_t i = 2; i < length; i++)
+    if (!IsContinuation(bytes[i])) return 0;
+  return length;
+}
+
+bool StartsWith(const uint8_t* bytes, size_t size, const uint8_t* prefix, size_t length) {
+  return size >= length && memcmp(bytes, prefix, length) == 0;
+}
+
+}  // namespace
+
+size_t Utf8ErrorOffset(const uint8_t* bytes, size_t size) {
+  for (size_t at = 0; at < size;) {
+    size_t length = SequenceLength(bytes + at, size - at);
+    if (length == 0) return at;
+    at += length;
+  }
+  return size;
+}
+
+TextEncoding DetectTextEncoding(const uint8_t* bytes, size_t size) {
+  static const uint8_t kLittle[] = {0xFF, 0xFE}, kBig[] = {0xFE, 0xFF};
+  if (StartsWith(bytes, size, kLittle, sizeof(kLittle))) return TextEncoding::kUtf16Le;
+  if (StartsWith(bytes, size, kBig, sizeof(kBig))) return TextEncoding::kUtf16Be;
+  if (StartsWith(bytes, size, kUtf8Bom, sizeof(kUtf8Bom))) return TextEncoding::kUtf8Bom;
+  bool ascii = true;
+  for (size_t i = 0; i < size; i++) {
+    if (bytes[i] == 0) return TextEncoding::kNotText;
+    if (bytes[i] >= 0x80) ascii = false;
+  }
+  if (ascii) return TextEncoding::kAscii;
+  return Utf8ErrorOffset(bytes, size) == size ? TextEncoding::kUtf8 : TextEncoding::kAnsi;
+}
+
+const char* TextEncodingName(TextEncoding encoding) {
+  switch (encoding) {
+    case TextEncoding::kAscii:
+      return "ASCII";
+    case TextEncoding::kUtf8:
+      return "UTF-8";
+    case TextEncoding::kUtf8Bom:
+      return "UTF-8 with BOM";
+    case TextEncoding::kUtf16Le:
+      return "UTF-16 LE";
+    case TextEncoding::kUtf16Be:
+      return "UTF-16 BE";
+    case TextEncoding::kAnsi:
+      return "ANSI";
+    case TextEncoding::kNotText:
+      break;
+  }
+  return "no text";
+}
