@@ -11,6 +11,7 @@
 #include "LogLines.h"
 #include "PackageSupport.h"
 #include "TestSupport.h"
+#include "core/PackageExitCodes.h"
 
 namespace {
 
@@ -203,14 +204,16 @@ TEST_CASE("/Log asks an msiexec run for a verbose log beside the package's log")
   CHECK(journal[0].arguments == "/i AI.msi");
 }
 
-TEST_CASE("DoNotExtract runs the installer from the package folder; a missing one fails the run") {
+TEST_CASE("DoNotExtract runs the installer from the package folder; a changed or missing one fails the run") {
   Package p;
   p.Payload("embedded.exe");
+  p.Payload("local.exe");  // given to PendrixPack, which records its SHA-256
   p.Build(
       "[default]\r\nPreInstall=Embedded\r\nMainInstall=Local\r\n"
       "[Embedded]\r\nName=Embedded\r\nFile=embedded.exe\r\nArguments=exit=0\r\n"
       "[Local]\r\nName=Local\r\nFile=local.exe\r\nArguments=exit=12 local\r\nDoNotExtract=yes\r\n");
-  test::WriteFile(p.folder + "\\local.exe", FakeInstaller());
+  const std::string local = p.folder + "\\local.exe";
+  test::WriteFile(local, FakeInstaller());
   test::ProcessResult result = p.Run("/Log " + Quote(p.log));
   REQUIRE(result.finished);
   CHECK(result.exitCode == 12);
@@ -218,22 +221,37 @@ TEST_CASE("DoNotExtract runs the installer from the package folder; a missing on
   std::vector<test::JournalLine> journal = test::ReadJournal(p.journal);
   REQUIRE(journal.size() == 2);
   CHECK(journal[1].arguments == "exit=12 local");
-  CHECK(journal[1].module == p.folder + "\\local.exe");
+  CHECK(journal[1].module == local);
   CHECK(journal[1].folder == p.folder);  // the current folder is left as it was
-  CHECK(test::HasLine(p.Log(), "RunInstaller - Output file name: " + p.folder + "\\local.exe."));
+  CHECK(test::HasLine(p.Log(), "RunInstaller - Output file name: " + local + "."));
+  CHECK(test::HasLine(p.Log(), "RunInstaller - The installer file " + local + " is the one the package was built with."));
 
-  // The same package without the file beside it: the run must not end as a success.
-  DeleteFileA((p.folder + "\\local.exe").c_str());
-  DeleteFileA(p.journal.c_str());
-  DeleteFileA(p.log.c_str());
-  result = p.Run("/Log " + Quote(p.log));
-  REQUIRE(result.finished);
-  REQUIRE(result.windows.size() == 1);
-  CHECK(result.windows[0].AllText().find("could not install the required component Local") != std::string::npos);
-  CHECK(result.exitCode != 0);
-  CHECK(result.exitCode == ERROR_FILE_NOT_FOUND);
-  CHECK(test::ReadJournal(p.journal).size() == 1);  // the embedded prerequisite still ran
-  CHECK(test::HasLine(p.Log(), "DoSettings_Install - Install main exit code: 2"));
+  // The file beside it changed after packing: it is not run, and the run must not end as a
+  // success; nor may it when the file is missing.
+  struct Case {
+    int line;
+    bool present;
+    DWORD exitCode;
+    const char* report;  // before the failure of the component, "" for none
+  } cases[] = {
+      {__LINE__, true, kExitNotRun, "The installer file for Local has been changed since the setup package was built."},
+      {__LINE__, false, ERROR_FILE_NOT_FOUND, ""},
+  };
+  for (const Case& c : cases) {
+    CAPTURE(c.line);
+    DeleteFileA(local.c_str());
+    if (c.present) test::WriteFile(local, FakeInstaller() + "changed");
+    DeleteFileA(p.journal.c_str());
+    DeleteFileA(p.log.c_str());
+    result = p.Run("/Log " + Quote(p.log));
+    REQUIRE(result.finished);
+    CHECK(result.exitCode == c.exitCode);
+    REQUIRE(result.windows.size() == (c.present ? 2u : 1u));
+    if (c.present) CHECK(result.windows[0].AllText().find(c.report) != std::string::npos);
+    CHECK(result.windows.back().AllText().find("could not install the required component Local") != std::string::npos);
+    CHECK(test::ReadJournal(p.journal).size() == 1);  // the embedded prerequisite still ran
+    CHECK(test::HasLine(p.Log(), "DoSettings_Install - Install main exit code: " + std::to_string(c.exitCode)));
+  }
 }
 
 TEST_CASE("a silent install whose installer is missing shows no box and fails") {
