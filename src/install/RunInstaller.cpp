@@ -1,5 +1,5 @@
 // Running one installer: its section, its file on disk, the skip decision, its command line,
-// the launch with the temporary folder as current folder, the wait, and the clean-up.
+// the launch with its folder as current folder, the wait, and the clean-up.
 #include "core/Bootstrapper.h"
 
 #include <shellapi.h>
