@@ -35,15 +35,21 @@ DWORD Bootstrapper::GetSettingsFile() {
       return result;
     }
   } else {
-    DWORD result = ExtractResource(nullptr, kSettingsResourceType, kSettingsResource, m_szSettingsPath);
+    // A package built without embedded settings reads the file beside it: that is no failure.
+    const bool embedded = FindResourceA(nullptr, kSettingsResource, kSettingsResourceType) != nullptr;
+    DWORD result = ERROR_RESOURCE_TYPE_NOT_FOUND;
+    if (embedded) result = ExtractResource(nullptr, kSettingsResourceType, kSettingsResource, m_szSettingsPath);
     m_bSettingsCopyMade = result == ERROR_SUCCESS;
     if (result != ERROR_SUCCESS) {
-      LogMessage(this, "GetSettingsFile - Failed to extract original Settings file to %s. Error: %lu.",
-                 m_szSettingsPath, result);
-
       char source[260] = {};
       FormatCut(source, "%s\\Settings.ini", m_szSourceDir);
+      if (embedded)
+        LogMessage(this, "GetSettingsFile - Failed to extract original Settings file to %s. Error: %lu.",
+                   m_szSettingsPath, result);
+      else
+        LogMessage(this, "GetSettingsFile - The package carries no settings; looking for %s.", source);
       if (!SettingsFileExists(source)) {
+        LogMessage(this, "GetSettingsFile - There is no Settings file at %s.", source);
         ShowError<IDS_SETTINGS_EXTRACT_FAILED>(this);
         return ERROR_FILE_NOT_FOUND;
       }

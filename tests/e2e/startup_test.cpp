@@ -20,7 +20,7 @@ int PressOk(const test::SeenWindow&) { return IDOK; }
 
 }  // namespace
 
-TEST_CASE("a second instance exits with 13 at once and logs only its start and finish") {
+TEST_CASE("a second instance exits with 13 at once and logs only its start, why it ends, and its finish") {
   PackageFolder package(kMainOnly);
   std::string log = package.dir / "second.log";
   // Another instance holds the package's mutex.
@@ -33,14 +33,15 @@ TEST_CASE("a second instance exits with 13 at once and logs only its start and f
   CHECK(result.exitCode == kExitNotRun);
   CHECK(result.windows.empty());
   std::vector<std::string> messages = test::LogMessages(log);
-  REQUIRE(messages.size() == 5);
+  REQUIRE(messages.size() == 6);
   CHECK(messages[0] == "*** Pendrix - Start. ***");
   CHECK(messages[1].rfind("SetWelcomeDlgRes - hInstance: 0x", 0) == 0);
   CHECK(messages[1].find("dwDlgID: 107, dwStaticMsg1ID: 104, dwStaticMsg2ID: 105, dwStaticSidePanelID: 106, "
                          "dwSidePanelBmpID: 108.") != std::string::npos);
   CHECK(messages[2] == "RunBootstrapper - Source directory: " + package.dir.path() + ".");
   CHECK(messages[3] == "RunBootstrapper - Bootstrapper command-line: /Log \"" + log + "\".");
-  CHECK(messages[4] == "*** Pendrix - Finish. ***");
+  CHECK(messages[4] == "RunBootstrapper - The package ends with exit code 13: another copy is running.");
+  CHECK(messages[5] == "*** Pendrix - Finish. ***");
 }
 
 TEST_CASE("a second instance started while the first shows its Help dialog exits with 13") {

@@ -181,6 +181,8 @@ TEST_CASE("no settings, or only a stale copy of an earlier run, fail with messag
     if (c.copyFailure != nullptr)
       lines.push_back("GetSettingsFile - Failed to copy the Settings file to " + run.tempDir + "\\\\Settings.ini. " +
                       c.copyFailure);
+    else
+      lines.push_back("GetSettingsFile - There is no Settings file at " + run.sourceDir + "\\Settings.ini.");
     CHECK(run.Log() == test::JoinLines(lines));
 
     if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
