@@ -1,8 +1,9 @@
 // Whole packages that need the computer restarted: one question for the restarts the
 // prerequisites deferred, and an immediate restart that ends the package and resumes it, at
-// the next logon, from its RunOnce value.
+// the next logon and from another folder, from its RunOnce value.
 #include <doctest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -33,7 +34,7 @@ TEST_CASE("restarts deferred by two prerequisites are asked for once, in mode 1,
   CHECK(result.exitCode == 8);  // declined: the main installer runs
 
   REQUIRE(result.windows.size() == 1);
-  CHECK(result.windows[0].Text(0xFFFF) == test::LanguageString(IDS_REBOOT));
+  CHECK(result.windows[0].Text(0xFFFF) == test::LanguageString(IDS_REBOOT_NOW_OR_LATER_RESUME));
   CHECK_FALSE(result.windows[0].Text(IDCANCEL).empty());
   std::vector<std::string> log = p.Log();
   INFO(test::JoinLines(log));
@@ -95,4 +96,62 @@ TEST_CASE("an immediate restart ends the package with 1641; the RunOnce line res
   REQUIRE(journal.size() == 1);
   CHECK(journal[0].arguments == "exit=7");
   CHECK_FALSE(test::ReadRunOnceValue("Resume Suite_SetupPackage").exists);
+}
+
+TEST_CASE("the resume line starts a package in a folder the code page cannot spell, with the paths it was given") {
+  Package p;
+  p.Payload("pre.exe");
+  p.Payload("main.exe");
+  // The prerequisite asks for a restart at once; resumed, it is skipped because its journal is there.
+  const std::string settings =
+      "[default]\r\nName=Far Suite\r\nPreInstall=Pre\r\nMainInstall=Main\r\n"
+      "[Pre]\r\nName=Pre\r\nFile=pre.exe\r\nArguments=exit=3010\r\nReboot=immediate\r\nRebootCodes=3010\r\n"
+      "CheckExistence=File|0|" + p.journal + "\r\n"
+      "[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=7\r\n";
+  p.Build(settings);
+  // The package in a folder named "package" in Cyrillic, which the English code page 1252 cannot
+  // spell; started from another folder with a relative log and settings file.
+  auto wide = [](const std::string& ansi) { return std::wstring(ansi.begin(), ansi.end()); };
+  const std::wstring folder = wide(p.dir.path()) + L"\\\x041f\x0430\x043a\x0435\x0442";
+  REQUIRE(CreateDirectoryW(folder.c_str(), nullptr));
+  REQUIRE(CopyFileW(wide(p.exe).c_str(), (folder + L"\\Setup.exe").c_str(), FALSE));
+  const std::string work = p.dir / "work";
+  REQUIRE(CreateDirectoryA(work.c_str(), nullptr));
+  REQUIRE(test::WriteFile(work + "\\alt.ini", settings));
+  test::RunOnceValueGuard runOnce("Far Suite_SetupPackage");
+
+  test::ProcessResult first = test::RunProcessWide(L"\"" + folder + L"\\Setup.exe\" /Log run.log /ReplaceSettings alt.ini",
+                                                   wide(work), [](const test::SeenWindow&) { return IDOK; }, 60000,
+                                                   "resume");
+  REQUIRE(first.finished);
+  CHECK(first.exitCode == kExitRestartInitiated);
+  wchar_t shortExe[MAX_PATH] = {};
+  REQUIRE(GetShortPathNameW((folder + L"\\Setup.exe").c_str(), shortExe, MAX_PATH) > 0);
+  char shortExeAnsi[MAX_PATH] = {};
+  WideCharToMultiByte(CP_ACP, 0, shortExe, -1, shortExeAnsi, MAX_PATH, nullptr, nullptr);
+  test::RunOnceValue value = test::ReadRunOnceValue("Far Suite_SetupPackage");
+  REQUIRE(value.exists);
+  CHECK(value.data == Quote(shortExeAnsi) + " /Log " + work + "\\run.log /ReplaceSettings " + work + "\\alt.ini");
+
+  // Resumed from the Windows folder, where a decoy of the settings file waits.
+  test::DeleteRunOnceValue("Far Suite_SetupPackage");
+  char windows[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  const std::string decoy = std::string(windows) + "\\alt.ini";
+  REQUIRE(test::WriteFile(decoy, "[default]\r\nMainInstall=Main\r\n[Main]\r\nName=Main\r\nFile=main.exe\r\n"
+                                 "Arguments=exit=66\r\n"));
+  test::ProcessResult second = p.RunCommandLine(value.data, windows);
+  DeleteFileA(decoy.c_str());
+  REQUIRE(second.finished);
+  CHECK(second.exitCode == 7);
+  std::vector<test::JournalLine> journal = test::ReadJournal(p.journal);
+  REQUIRE(journal.size() == 2);
+  CHECK(journal[1].arguments == "exit=7");
+  // Both runs wrote the one log in the folder the package was first started from.
+  std::vector<std::string> log = test::LogMessages(work + "\\run.log");
+  INFO(test::JoinLines(log));
+  CHECK(std::count(log.begin(), log.end(), "*** Pendrix - Start. ***") == 2);
+  CHECK(test::HasLine(log, "RunBootstrapper - The package ends with exit code 7: the main installer's exit code."));
+  CHECK_FALSE(test::FileExists(std::string(windows) + "\\run.log"));
+  CHECK_FALSE(test::ReadRunOnceValue("Far Suite_SetupPackage").exists);
 }
