@@ -81,9 +81,11 @@ TEST_CASE("a reinstall code asks, cleans the product up and runs the installer a
   REQUIRE(result.finished);
   CHECK(result.exitCode == 1603);
 
-  REQUIRE(result.windows.size() == 1);  // the reinstall prompt; the second failure asks nothing
+  REQUIRE(result.windows.size() == 2);  // the reinstall prompt; the second failure is told
   CHECK(result.windows[0].caption == Replace(test::LanguageString(IDS_SETUP_PACKAGE_ERROR_CAPTION), "Broken Suite"));
   CHECK(result.windows[0].Text(0xFFFF) == Replace(test::LanguageString(IDS_REINSTALL), "Runtime"));
+  CHECK(result.windows[1].Text(0xFFFF) ==
+        Replace(Replace(test::LanguageString(IDS_COMPONENT_FAILED), "Broken Suite"), "Runtime"));
   std::vector<test::JournalLine> journal = test::ReadJournal(p.journal);
   REQUIRE(journal.size() == 2);  // the prerequisite twice, the main installer never
   CHECK(journal[1].arguments == journal[0].arguments);
@@ -103,6 +105,32 @@ TEST_CASE("a reinstall code asks, cleans the product up and runs the installer a
   CHECK(test::HasLine(log, "CheckExitCode - Already reinstalling."));
   CHECK(test::HasLine(log, "DoSettings_Install - Install prerequisite exit code: 1603; return action: 1"));
   CHECK_FALSE(test::ReadRunOnceValue("Broken Suite_SetupPackage").exists);
+}
+
+TEST_CASE("a reinstall that the cleanup tool cannot prepare ends the package after the first run, and says so") {
+  // No Windows Installer package: no product code, and the tool refuses to run without one.
+  Package p;
+  p.Payload("runtime.exe");
+  p.Payload("main.exe");
+  p.Build(
+      "[default]\r\nName=Unzapped Suite\r\nPreInstall=Runtime\r\nMainInstall=Main\r\n"
+      "[Runtime]\r\nName=Runtime\r\nFile=runtime.exe\r\nArguments=exit=1603\r\nReinstallCodes=1603\r\n"
+      "[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=0\r\n");
+  test::RunOnceValueGuard runOnce("Unzapped Suite_SetupPackage");
+  test::ProcessResult result = p.Run("/Log " + Quote(p.log));
+  REQUIRE(result.finished);
+  CHECK(result.exitCode == 1603);
+  CHECK(test::ReadJournal(p.journal).size() == 1);
+  REQUIRE(result.windows.size() == 2);
+  CHECK(result.windows[0].Text(0xFFFF) == Replace(test::LanguageString(IDS_REINSTALL), "Runtime"));
+  CHECK(result.windows[1].Text(0xFFFF) ==
+        Replace(Replace(test::LanguageString(IDS_COMPONENT_FAILED), "Unzapped Suite"), "Runtime"));
+  std::vector<std::string> log = p.Log();
+  INFO(test::JoinLines(log));
+  size_t failed = test::IndexOf(log, "RunCleanup - The cleanup tool failed with exit code 87.");
+  CHECK(failed < test::IndexOf(log, "CheckExitCode - Failed to cleanup the existing installation."));
+  CHECK(test::HasLine(log, "RunBootstrapper - The package ends with exit code 1603: a prerequisite failed."));
+  CHECK_FALSE(test::ReadRunOnceValue("Unzapped Suite_SetupPackage").exists);
 }
 
 TEST_CASE("a fail code ends the package with that code: the main installer does not run, no RunOnce value stays") {
