@@ -163,6 +163,7 @@ DWORD Bootstrapper::RestartComputer() {
     result = LastErrorOr(shutdownResult);
 
   if (token) SetShutdownPrivilege(token.get(), false);
-  if (result != ERROR_SUCCESS) LogMessage(this, "RestartComputer - The restart could not be started. Error: %lu.", result);
+  if (result != ERROR_SUCCESS)
+    LogMessage(this, "RestartComputer - The restart could not be started. Error: %lu.", result);
   return result;
 }

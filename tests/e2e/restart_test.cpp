@@ -1,9 +1,8 @@
 // Whole packages that need the computer restarted: one question for the restarts the
 // prerequisites deferred, and an immediate restart that ends the package and resumes it, at
-// the next logon and from another folder, from its RunOnce value.
+// the next logon, from its RunOnce value.
 #include <doctest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -45,20 +44,22 @@ TEST_CASE("restarts deferred by two prerequisites are asked for once, in mode 1,
   CHECK_FALSE(test::ReadRunOnceValue("Deferring Suite_SetupPackage").exists);
 }
 
-TEST_CASE("an immediate restart ends the package with 1641; the RunOnce line resumes it without the welcome") {
+TEST_CASE("an immediate restart ends with 1641; the RunOnce line resumes it with its paths and without the welcome") {
   test::MsiProductGuard gamma(test::kGammaProductCode);
   Package p("my package");  // a blank in the path, as under Program Files
   p.Payload("gamma-1.0.0.msi", test::ReadFile(test::MsiFixture("gamma-1.0.0.msi")));
   p.Payload("main.exe");
   // msiexec's own success asks for the restart.
-  p.Build(
+  const std::string settings =
       "[default]\r\nName=Resume Suite\r\nWelcomeDlg=yes\r\nWelcomeWave=yes\r\nPreInstall=Gamma\r\nMainInstall=Main\r\n"
       "[Gamma]\r\nName=Gamma\r\nFile=msiexec.exe\r\nArguments=/i gamma-1.0.0.msi /qn\r\nReboot=immediate\r\n"
       "RebootCodes=0\r\n"
-      "[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=7\r\n");
+      "[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=7\r\n";
+  p.Build(settings);
+  REQUIRE(test::WriteFile(p.dir / "alt.ini", settings));
   test::RunOnceValueGuard runOnce("Resume Suite_SetupPackage");
-  const std::string arguments = "/Log " + Quote(p.log);
-  test::ProcessResult first = p.Run(arguments);  // OK to everything: the restart too
+  // Started from the scratch folder with paths relative to it. OK to everything: the restart too.
+  test::ProcessResult first = p.RunFrom(p.dir.path(), "/Log setup.log /ReplaceSettings alt.ini");
   REQUIRE(first.finished);
   CHECK(first.exitCode == kExitRestartInitiated);
   CHECK(test::MsiProductState(test::kGammaProductCode) == INSTALLSTATE_DEFAULT);
@@ -66,20 +67,28 @@ TEST_CASE("an immediate restart ends the package with 1641; the RunOnce line res
   std::vector<std::string> log = p.Log();
   CHECK(test::HasLine(log, "ShowReboot - User decision: 1."));
 
-  // The value the next logon runs: the quoted package, its arguments, the welcome steps off.
+  // The value the next logon runs: the quoted package, its arguments with their paths as resolved
+  // at the start, the welcome steps off.
   test::RunOnceValue value = test::ReadRunOnceValue("Resume Suite_SetupPackage");
   REQUIRE(value.exists);
-  const std::string resumed = arguments + " /NoWelcomeDlg /NoWelcomeWave";
+  const std::string resumed =
+      "/Log " + p.log + " /ReplaceSettings " + (p.dir / "alt.ini") + " /NoWelcomeDlg /NoWelcomeWave";
   CHECK(value.data == Quote(p.exe) + " " + resumed);
 
-  // The system deletes a RunOnce value before it runs it, from a folder of its own choosing.
+  // The system deletes a RunOnce value before it runs it, from a folder of its own choosing, where
+  // a decoy of the settings file lies.
   test::DeleteRunOnceValue("Resume Suite_SetupPackage");
   size_t mark = log.size();
   char windows[MAX_PATH] = {};
   GetWindowsDirectoryA(windows, MAX_PATH);
+  const std::string decoy = std::string(windows) + "\\alt.ini";
+  REQUIRE(test::WriteFile(decoy, "[default]\r\nMainInstall=Main\r\n[Main]\r\nName=Main\r\nFile=main.exe\r\n"
+                                 "Arguments=exit=66\r\n"));
   test::ProcessResult second = p.RunCommandLine(value.data, windows);
+  DeleteFileA(decoy.c_str());
   REQUIRE(second.finished);
   CHECK(second.exitCode == 7);
+  CHECK_FALSE(test::FileExists(std::string(windows) + "\\setup.log"));
   CHECK(second.windows.empty());  // no Welcome dialog, no question
 
   log = p.Log();
@@ -96,62 +105,4 @@ TEST_CASE("an immediate restart ends the package with 1641; the RunOnce line res
   REQUIRE(journal.size() == 1);
   CHECK(journal[0].arguments == "exit=7");
   CHECK_FALSE(test::ReadRunOnceValue("Resume Suite_SetupPackage").exists);
-}
-
-TEST_CASE("the resume line starts a package in a folder the code page cannot spell, with the paths it was given") {
-  Package p;
-  p.Payload("pre.exe");
-  p.Payload("main.exe");
-  // The prerequisite asks for a restart at once; resumed, it is skipped because its journal is there.
-  const std::string settings =
-      "[default]\r\nName=Far Suite\r\nPreInstall=Pre\r\nMainInstall=Main\r\n"
-      "[Pre]\r\nName=Pre\r\nFile=pre.exe\r\nArguments=exit=3010\r\nReboot=immediate\r\nRebootCodes=3010\r\n"
-      "CheckExistence=File|0|" + p.journal + "\r\n"
-      "[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=7\r\n";
-  p.Build(settings);
-  // The package in a folder named "package" in Cyrillic, which the English code page 1252 cannot
-  // spell; started from another folder with a relative log and settings file.
-  auto wide = [](const std::string& ansi) { return std::wstring(ansi.begin(), ansi.end()); };
-  const std::wstring folder = wide(p.dir.path()) + L"\\\x041f\x0430\x043a\x0435\x0442";
-  REQUIRE(CreateDirectoryW(folder.c_str(), nullptr));
-  REQUIRE(CopyFileW(wide(p.exe).c_str(), (folder + L"\\Setup.exe").c_str(), FALSE));
-  const std::string work = p.dir / "work";
-  REQUIRE(CreateDirectoryA(work.c_str(), nullptr));
-  REQUIRE(test::WriteFile(work + "\\alt.ini", settings));
-  test::RunOnceValueGuard runOnce("Far Suite_SetupPackage");
-
-  test::ProcessResult first = test::RunProcessWide(L"\"" + folder + L"\\Setup.exe\" /Log run.log /ReplaceSettings alt.ini",
-                                                   wide(work), [](const test::SeenWindow&) { return IDOK; }, 60000,
-                                                   "resume");
-  REQUIRE(first.finished);
-  CHECK(first.exitCode == kExitRestartInitiated);
-  wchar_t shortExe[MAX_PATH] = {};
-  REQUIRE(GetShortPathNameW((folder + L"\\Setup.exe").c_str(), shortExe, MAX_PATH) > 0);
-  char shortExeAnsi[MAX_PATH] = {};
-  WideCharToMultiByte(CP_ACP, 0, shortExe, -1, shortExeAnsi, MAX_PATH, nullptr, nullptr);
-  test::RunOnceValue value = test::ReadRunOnceValue("Far Suite_SetupPackage");
-  REQUIRE(value.exists);
-  CHECK(value.data == Quote(shortExeAnsi) + " /Log " + work + "\\run.log /ReplaceSettings " + work + "\\alt.ini");
-
-  // Resumed from the Windows folder, where a decoy of the settings file waits.
-  test::DeleteRunOnceValue("Far Suite_SetupPackage");
-  char windows[MAX_PATH] = {};
-  GetWindowsDirectoryA(windows, MAX_PATH);
-  const std::string decoy = std::string(windows) + "\\alt.ini";
-  REQUIRE(test::WriteFile(decoy, "[default]\r\nMainInstall=Main\r\n[Main]\r\nName=Main\r\nFile=main.exe\r\n"
-                                 "Arguments=exit=66\r\n"));
-  test::ProcessResult second = p.RunCommandLine(value.data, windows);
-  DeleteFileA(decoy.c_str());
-  REQUIRE(second.finished);
-  CHECK(second.exitCode == 7);
-  std::vector<test::JournalLine> journal = test::ReadJournal(p.journal);
-  REQUIRE(journal.size() == 2);
-  CHECK(journal[1].arguments == "exit=7");
-  // Both runs wrote the one log in the folder the package was first started from.
-  std::vector<std::string> log = test::LogMessages(work + "\\run.log");
-  INFO(test::JoinLines(log));
-  CHECK(std::count(log.begin(), log.end(), "*** Pendrix - Start. ***") == 2);
-  CHECK(test::HasLine(log, "RunBootstrapper - The package ends with exit code 7: the main installer's exit code."));
-  CHECK_FALSE(test::FileExists(std::string(windows) + "\\run.log"));
-  CHECK_FALSE(test::ReadRunOnceValue("Far Suite_SetupPackage").exists);
 }

@@ -17,8 +17,7 @@ namespace {
 const char kAbsentProduct[] = "{9C4E2A71-5D3B-4F86-A0E7-2B6D1C8F3A5F}";
 
 enum Answer { kNoBox, kOk, kCancel, kEscape };
-// The reboot boxes of the exit-code rules always have setup going on after the restart.
-enum Box { kNone, kRebootOkCancel, kRebootOk, kFailure, kReinstall, kReinstallThenFailure };
+enum Box { kNone, kReboot, kFailure, kReinstall };
 
 // 3010 stands in the lists named by letters (R reboot, F fail, I reinstall); the other lists
 // hold another code, so that they are not empty.
@@ -36,10 +35,12 @@ std::string Replace(std::string format, const std::string& value) {
   return format;
 }
 
-std::string BoxText(Box box) {
+// The reboot boxes of the exit-code rules always have setup going on after the restart.
+std::string BoxText(Box box, int mode) {
   switch (box) {
-    case kRebootOkCancel: return test::LanguageString(IDS_REBOOT_NOW_OR_LATER_RESUME);
-    case kRebootOk: return test::LanguageString(IDS_REBOOT_NOW_RESUME);
+    case kReboot:
+      return test::LanguageString(mode == kRebootPromptImmediate ? IDS_REBOOT_NOW_OR_LATER_RESUME
+                                                                 : IDS_REBOOT_NOW_RESUME);
     case kFailure: return Replace(Replace(test::LanguageString(IDS_COMPONENT_FAILED), "Vellora"), "S");
     case kReinstall: return Replace(test::LanguageString(IDS_REINSTALL), "S");
     default: return "";
@@ -77,22 +78,19 @@ TEST_CASE("the reboot rules, then the fail codes, then the reinstall codes decid
   } cases[] = {
       // "force" asks whatever the code. Its box has OK only, so Escape agrees too: Windows answers
       // Escape there with OK, Wine with Cancel, and the engine takes either as agreement.
-      {__LINE__, "force", "", false, kOk, FALSE, kActionRestarting, 0, 1, kRebootPromptForce, kRebootOk, ""},
-      {__LINE__, "force", "", false, kEscape, FALSE, kActionRestarting, 0, 1, kRebootPromptForce, kRebootOk, ""},
+      {__LINE__, "force", "", false, kOk, FALSE, kActionRestarting, 0, 1, kRebootPromptForce, kReboot, ""},
+      {__LINE__, "force", "", false, kEscape, FALSE, kActionRestarting, 0, 1, kRebootPromptForce, kReboot, ""},
       {__LINE__, "force", "", true, kNoBox, FALSE, kActionRestartDeclined, 0, 0, 0, kNone, ""},
       {__LINE__, "return", "RFI", false, kNoBox, FALSE, kActionReturn, 0, 0, 0, kNone, ""},
       {__LINE__, nullptr, "RF", false, kNoBox, FALSE, kActionContinue, kDeferReboot, 0, 0, kNone, ""},
       {__LINE__, "DeferForce", "R", false, kNoBox, FALSE, kActionContinue, kDeferForceReboot, 0, 0, kNone, ""},
       {__LINE__, "defer", "F", false, kOk, FALSE, kActionFailed, 0, 0, 0, kFailure, ""},
-      {__LINE__, "immediate", "R", false, kOk, FALSE, kActionRestarting, 0, 1, kRebootPromptImmediate, kRebootOkCancel,
-       ""},
-      {__LINE__, "immediate", "RF", false, kCancel, FALSE, kActionContinue, 0, 0, kRebootPromptImmediate,
-       kRebootOkCancel, ""},
-      {__LINE__, "immediate", "R", false, kEscape, FALSE, kActionContinue, 0, 0, kRebootPromptImmediate,
-       kRebootOkCancel, ""},
+      {__LINE__, "immediate", "R", false, kOk, FALSE, kActionRestarting, 0, 1, kRebootPromptImmediate, kReboot, ""},
+      {__LINE__, "immediate", "RF", false, kCancel, FALSE, kActionContinue, 0, 0, kRebootPromptImmediate, kReboot, ""},
+      {__LINE__, "immediate", "R", false, kEscape, FALSE, kActionContinue, 0, 0, kRebootPromptImmediate, kReboot, ""},
       {__LINE__, "immediate", "R", true, kNoBox, FALSE, kActionContinue, 0, 0, 0, kNone, ""},
       {__LINE__, "immediateforce", "R", false, kEscape, FALSE, kActionRestarting, 0, 1, kRebootPromptImmediateForce,
-       kRebootOk, ""},
+       kReboot, ""},
       {__LINE__, "immediateforce", "R", true, kNoBox, FALSE, kActionRestartDeclined, 0, 0, 0, kNone, ""},
       // "none" and unknown words pass the reboot codes by.
       {__LINE__, "none", "RF", false, kOk, FALSE, kActionFailed, 0, 0, 0, kFailure, ""},
@@ -103,11 +101,8 @@ TEST_CASE("the reboot rules, then the fail codes, then the reinstall codes decid
       {__LINE__, "none", "I", false, kEscape, FALSE, kActionFailed, 0, 0, 0, kReinstall,
        "CheckExitCode - The user decided to cancel the installation."},
       {__LINE__, "none", "I", true, kNoBox, FALSE, kActionReinstall, 0, 0, 0, kNone, ""},
-      // A second reinstall code, or a cleanup that failed, ends the component: the user who agreed is told.
+      // The user who agreed to the reinstall is told that it cannot be done.
       {__LINE__, "none", "I", false, kOk, TRUE, kActionFailed, 0, 0, 0, kFailure, "CheckExitCode - Already reinstalling."},
-      {__LINE__, "none", "I", true, kNoBox, TRUE, kActionFailed, 0, 0, 0, kNone, "CheckExitCode - Already reinstalling."},
-      {__LINE__, "none", "I", false, kOk, FALSE, kActionFailed, 0, 0, 0, kReinstallThenFailure,
-       "RunCleanup - The cleanup tool failed with exit code 87."},
       {__LINE__, "defer", "", false, kNoBox, FALSE, kActionContinue, 0, 0, 0, kNone, ""},
   };
   for (const Case& c : cases) {
@@ -118,9 +113,8 @@ TEST_CASE("the reboot rules, then the fail codes, then the reinstall codes decid
     REQUIRE(test::UseBuiltLanguage(f.b) != nullptr);
     CopyCut(f.b.m_szDisplayName, "Vellora");
     REQUIRE(f.b.SetInstallerSection("S") == 0);
-    // The cleanup tool finds nothing to remove of a product that is not installed; without a
-    // product code it fails.
-    if (c.box != kReinstallThenFailure) CopyCut(f.b.InstallerSection.ProductCode, kAbsentProduct);
+    // A product that is not installed: the cleanup tool, which fails without one, has nothing to do.
+    CopyCut(f.b.InstallerSection.ProductCode, kAbsentProduct);
     test::FakeRestartCalls restart;
     size_t mark = f.Mark();
     test::InProcessAnswerer answerer([&](HWND box, const test::SeenWindow&) { return Answering(c.answer, box); },
@@ -130,21 +124,15 @@ TEST_CASE("the reboot rules, then the fail codes, then the reinstall codes decid
 
     CHECK(f.b.m_wDeferredReboot == c.bits);
     CHECK(restart.Requests() == c.restarts);
-    if (c.box == kReinstallThenFailure) {
-      REQUIRE(seen.size() == 2);
-      CHECK(test::MessageBoxText(seen[0]) == BoxText(kReinstall));
-      CHECK(test::MessageBoxText(seen[1]) == BoxText(kFailure));
-    } else {
-      REQUIRE(seen.size() == (c.box == kNone ? 0u : 1u));
-      if (c.box != kNone) CHECK(test::MessageBoxText(seen[0]) == BoxText(c.box));
-    }
+    REQUIRE(seen.size() == (c.box == kNone ? 0u : 1u));
+    if (c.box != kNone) CHECK(test::MessageBoxText(seen[0]) == BoxText(c.box, c.mode));
     std::vector<std::string> log = f.Since(mark);
     INFO(test::JoinLines(log));
     CHECK(Has(log, rebootLine + std::to_string(c.mode)) == (c.mode != 0));
     if (c.checkLine[0] != '\0') CHECK(Has(log, c.checkLine));
     // A reinstall comes only after the cleanup.
     CHECK(Has(log, "RunCleanup - File name: " + std::string(f.b.m_szTempFolder) + "MsiZap.exe.") ==
-          (c.action == kActionReinstall || c.box == kReinstallThenFailure));
+          (c.action == kActionReinstall));
   }
 }
 

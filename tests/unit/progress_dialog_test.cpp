@@ -1,12 +1,10 @@
 // A progress dialog that cannot be shown holds nothing back: the prerequisites and the main
-// installer run as they would without one, and no thread or handle is left behind. One that
-// does not close in time is left to end by itself, with nothing freed under it.
+// installer run as they would without one, and no thread or handle is left behind.
 #include <doctest.h>
 
 #include <string>
 
 #include "BootstrapperFixture.h"
-#include "EngineTestSupport.h"
 #include "LogLines.h"
 
 TEST_CASE("without a dialog to show, the install goes on") {
@@ -39,39 +37,4 @@ TEST_CASE("without a dialog to show, the install goes on") {
     CHECK(f.b.m_hProgressThread == nullptr);
     CHECK(f.b.m_pProgressShare == nullptr);
   }
-}
-
-namespace {
-WNDPROC g_dialogProc = nullptr;
-// Holds the dialog's thread up on the close request for longer than the close is waited for.
-LRESULT CALLBACK SlowToClose(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_COMMAND && LOWORD(wParam) == IDOK) Sleep(14000);
-  return CallWindowProcA(g_dialogProc, window, message, wParam, lParam);
-}
-}  // namespace
-
-TEST_CASE("a dialog that does not close in time is left behind with what it uses, and ends on its own") {
-  const std::string language = test::BinFile("PendrixLang.dll");
-  HANDLE thread = nullptr;
-  {
-    test::BootstrapperFixture f("");
-    REQUIRE(test::UseBuiltLanguage(f.b) != nullptr);
-    f.b.m_dwPrerequisiteCount = 1;
-    f.b.StartProgressDialog();
-    HWND dialog = f.b.m_hProgressDlg;
-    REQUIRE(dialog != nullptr);
-    thread = OpenThread(SYNCHRONIZE, FALSE, GetWindowThreadProcessId(dialog, nullptr));
-    REQUIRE(thread != nullptr);
-    g_dialogProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SlowToClose)));
-    f.b.CloseProgressDialog();
-    CHECK(f.Logged("CloseProgressDialog - The progress dialog did not close in 10 seconds; going on without it."));
-    CHECK(f.b.m_hProgressThread == nullptr);
-  }
-  // The teardown has let go of the object and its module; the thread still holds the module,
-  // and lets go of it when it ends.
-  CHECK(GetModuleHandleA(language.c_str()) != nullptr);
-  CHECK(WaitForSingleObject(thread, 30000) == WAIT_OBJECT_0);
-  CloseHandle(thread);
-  CHECK(GetModuleHandleA(language.c_str()) == nullptr);
 }

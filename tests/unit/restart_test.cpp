@@ -52,31 +52,22 @@ TEST_CASE("the restart asks the extended call once, and the exit call only when 
   }
 }
 
-TEST_CASE("each reboot box shows the text and plays the recording of its mode and further work, which agree") {
-  const char* const kOkCancel1 = "reboot-okcancel1.wav";
-  const char* const kOkCancel2 = "reboot-okcancel2.wav";
-  const char* const kOk1 = "reboot-ok1.wav";
-  const char* const kOk2 = "reboot-ok2.wav";
+TEST_CASE("each reboot box shows the text and plays the recording of its buttons and further work, which agree") {
   struct Case {
     int line;
     int mode;
     BOOL furtherWork;
     bool language;
     int answer;
-    bool agreed;
-    unsigned text;          // 0: an empty box with OK only
-    const char* recording;  // its file in SpokenPrompts.ini
+    unsigned text;     // 0: an empty box with OK only
+    const char* wave;
   } cases[] = {
-      {__LINE__, kRebootPromptDeferred, TRUE, true, IDOK, true, IDS_REBOOT_NOW_OR_LATER_RESUME, kOkCancel1},
-      {__LINE__, kRebootPromptDeferred, FALSE, true, IDCANCEL, false, IDS_REBOOT_NOW_OR_LATER, kOkCancel2},
-      {__LINE__, kRebootPromptImmediate, TRUE, true, IDCANCEL, false, IDS_REBOOT_NOW_OR_LATER_RESUME, kOkCancel1},
-      {__LINE__, kRebootPromptDeferredForce, TRUE, true, IDOK, true, IDS_REBOOT_NOW_RESUME, kOk1},
-      {__LINE__, kRebootPromptDeferredForce, FALSE, true, IDOK, true, IDS_REBOOT_NOW, kOk2},
-      {__LINE__, kRebootPromptImmediateForce, TRUE, true, IDOK, true, IDS_REBOOT_NOW_RESUME, kOk1},
-      {__LINE__, kRebootPromptForce, TRUE, true, IDOK, true, IDS_REBOOT_NOW_RESUME, kOk1},
-      {__LINE__, kRebootPromptDeferred, FALSE, false, IDOK, true, 0, nullptr},
+      {__LINE__, kRebootPromptDeferred, TRUE, true, IDOK, IDS_REBOOT_NOW_OR_LATER_RESUME, kRebootOkCancel1WaveName},
+      {__LINE__, kRebootPromptDeferred, FALSE, true, IDCANCEL, IDS_REBOOT_NOW_OR_LATER, kRebootOkCancel2WaveName},
+      {__LINE__, kRebootPromptImmediateForce, TRUE, true, IDOK, IDS_REBOOT_NOW_RESUME, kRebootOk1WaveName},
+      {__LINE__, kRebootPromptDeferredForce, FALSE, true, IDOK, IDS_REBOOT_NOW, kRebootOk2WaveName},
+      {__LINE__, kRebootPromptDeferred, FALSE, false, IDOK, 0, ""},
   };
-  const std::string speech = test::WinPath(test::Env("PENDRIX_BUILD")) + "\\src\\ui\\language\\speech\\";
   for (const Case& c : cases) {
     CAPTURE(c.line);
     test::BootstrapperFixture f("", {"", true, false});
@@ -85,7 +76,7 @@ TEST_CASE("each reboot box shows the text and plays the recording of its mode an
     CopyCut(f.b.m_szDisplayName, "Vellora");
     size_t mark = f.Mark();
     test::InProcessAnswerer answerer([&](HWND, const test::SeenWindow&) { return c.answer; }, "reboot");
-    CHECK(f.b.ShowReboot(c.mode, c.furtherWork) == c.agreed);
+    CHECK(f.b.ShowReboot(c.mode, c.furtherWork) == (c.answer == IDOK));
     std::vector<test::SeenWindow> seen = answerer.Stop();
     REQUIRE(seen.size() == 1);
     std::string caption = test::LanguageString(IDS_SETUP_PACKAGE_CAPTION);
@@ -93,29 +84,23 @@ TEST_CASE("each reboot box shows the text and plays the recording of its mode an
     CHECK(seen[0].caption == (c.language ? caption : ""));
     const std::string text = c.text != 0 ? test::LanguageString(c.text) : "";
     CHECK(test::MessageBoxText(seen[0]) == text);
-    const bool okCancel = c.mode == kRebootPromptDeferred || c.mode == kRebootPromptImmediate;
-    CHECK((seen[0].Text(IDCANCEL) != "") == (c.language && okCancel));
-
-    std::vector<std::string> expected = {
+    CHECK((seen[0].Text(IDCANCEL) != "") == (c.language && c.mode == kRebootPromptDeferred));
+    const std::vector<std::string> expected = {
+        c.language ? "PlayRebootWave - Playing the reboot wave file " + std::string(c.wave) + "."
+                   : "PlayRebootWave - Failed to find Reboot wave file .",
         "ShowReboot - Prompting user to reboot the system. Reboot mode: " + std::to_string(c.mode),
         "ShowReboot - User decision: " + std::to_string(c.answer) + ".",
     };
-    if (c.recording != nullptr) {
-      // The recording played is the one whose words go with the text shown, and the language
-      // DLL carries that recording under the name played.
-      test::SpokenPrompt prompt;
-      for (const test::SpokenPrompt& each : test::SpokenPrompts())
-        if (each.file == c.recording) prompt = each;
-      CHECK(prompt.text == text);
-      expected.insert(expected.begin(), "PlayRebootWave - Playing the reboot wave file " + prompt.resource + ".");
-      HRSRC found = FindResourceA(f.b.m_hLanguageModule, prompt.resource.c_str(), "WAVE");
-      REQUIRE(found != nullptr);
-      const char* bytes = static_cast<const char*>(LockResource(LoadResource(f.b.m_hLanguageModule, found)));
-      CHECK(std::string(bytes, SizeofResource(f.b.m_hLanguageModule, found)) == test::ReadFile(speech + c.recording));
-    } else {
-      expected.insert(expected.begin(), "PlayRebootWave - Failed to find Reboot wave file .");
-    }
     CHECK(test::JoinLines(f.Since(mark)) == test::JoinLines(expected));
+    if (!c.language) continue;
+    // The recording played says that text, and the language DLL carries it under that name.
+    test::SpokenPrompt prompt = test::SpokenPromptOf(c.wave);
+    CHECK(prompt.text == text);
+    HRSRC found = FindResourceA(f.b.m_hLanguageModule, c.wave, "WAVE");
+    REQUIRE(found != nullptr);
+    const char* bytes = static_cast<const char*>(LockResource(LoadResource(f.b.m_hLanguageModule, found)));
+    CHECK(std::string(bytes, SizeofResource(f.b.m_hLanguageModule, found)) ==
+          test::ReadFile(test::WinPath(test::Env("PENDRIX_BUILD")) + "\\src\\ui\\language\\speech\\" + prompt.file));
   }
 }
 

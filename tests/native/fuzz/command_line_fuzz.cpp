@@ -1,6 +1,5 @@
-// Feeds arbitrary command lines to the parser: it must never read or write out of bounds,
-// every stored value must stay within its buffer, and the line written for a resume must read
-// back the same.
+// Feeds arbitrary command lines to the parser: it must never read or write out of bounds and
+// every stored value must stay within its buffer; written for a resume, it reads back the same.
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -20,7 +19,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       strlen(parsed.m_szExtractSettingsPath) > 259 || strlen(parsed.m_szReplaceSettingsPath) > 259)
     __builtin_trap();
   if (parsed.Has(kOptPassthru) == parsed.m_PassThrough.empty()) __builtin_trap();
-  // Written with the paths as stored, the command line reads back the same.
   std::string written;
   if (!parsed.WithStoredPaths(written)) __builtin_trap();
   Parsed again(written.c_str());
