@@ -12,6 +12,7 @@
 #include "core/CommandLine.h"
 #include "core/HandleOwner.h"
 #include "core/PackageExitCodes.h"
+#include "core/RunOutcome.h"
 #include "core/SystemUtility.h"
 #include "core/WorkFolderRules.h"
 #include "settings/ProductVersion.h"
@@ -106,6 +107,8 @@ struct WelcomeDlgResRecord {
   DWORD dwSidePanelBmpID;
 };
 
+struct ProgressShare;
+
 class Bootstrapper {
  public:
   // Performs every start-up step and logs the start banner.
@@ -194,7 +197,6 @@ class Bootstrapper {
   bool ShowWelcome();
   DWORD ShowHelp();
   DWORD ShowMoreHelp();
-  void ShowProgressDialog();
   void StartProgressDialog();
   void CloseProgressDialog();
 
@@ -226,17 +228,18 @@ class Bootstrapper {
   char m_szWindowsDir[260] = {};
   char m_szSystemDir[260] = {};
   WelcomeDlgResRecord WelcomeDlgRes = {};
-  HWND volatile m_hProgressDlg = nullptr;
-  HWND volatile m_hProgressBar = nullptr;
+  // The progress dialog and its bar once the dialog is up, for the main thread to post to.
+  HWND m_hProgressDlg = nullptr;
+  HWND m_hProgressBar = nullptr;
   DWORD m_dwPrerequisiteCount = 0;
-  // The progress thread, the sign that its dialog is up (or will never be), and the request
-  // to close that a dialog still coming up reads once it is there.
+  // The progress thread and what it shares with it (ui/ProgressDialog.cpp), until it is closed.
   HANDLE m_hProgressThread = nullptr;
-  HANDLE m_hProgressReady = nullptr;
-  LONG volatile m_lProgressCloseRequested = 0;
+  ProgressShare* m_pProgressShare = nullptr;
   // The system change begun before the prerequisites, to be ended with its number after them.
   BOOL m_bRestorePointBegun = FALSE;
   INT64 m_llRestorePointSequence = 0;
+  // Why the run ends, for the log's last word on it.
+  RunOutcome m_RunOutcome = RunOutcome::kUnknown;
   BOOL m_bSilent = FALSE;
   BOOL m_bProductRunningAtStart = FALSE;
   BOOL m_bSpeechSuppressed = FALSE;
@@ -300,6 +303,7 @@ LRESULT CALLBACK WelcomeKeyboardHookProc(int code, WPARAM wParam, LPARAM lParam)
 INT_PTR CALLBACK WelcomeDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK HelpDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK ProgressDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// The progress thread, given what it shares with the Bootstrapper (ui/ProgressDialog.cpp).
 void __cdecl ProgressThreadProc(void* argument);
 
 // Operating-system facts, read once per process.

@@ -124,6 +124,47 @@ void BootstrapperCommandLine::HandleOption(const char* name, const char* value) 
   }
 }
 
+bool BootstrapperCommandLine::WithStoredPaths(std::string& out) const {
+  out.clear();
+  const char* text = GetCommandLineCopy();
+  if (text == nullptr) return true;
+  const struct {
+    const char* name;
+    const char* field;
+  } paths[] = {{"log", m_szLogPath}, {"ReplaceSettings", m_szReplaceSettingsPath},
+               {"ExtractSettings", m_szExtractSettingsPath}};
+  // Tokens and delimiters as Parse splits them; the delimiters are copied as they are.
+  while (*text != '\0') {
+    size_t length = strcspn(text, "/-");
+    if (length == 0) {
+      out += *text++;
+      continue;
+    }
+    std::string token(text, length);
+    text += length;
+    size_t space = token.find(' ');
+    const char* field = nullptr;
+    for (const auto& path : paths)
+      if (space != std::string::npos && EqualsIgnoreCase(token.substr(0, space).c_str(), path.name)) field = path.field;
+    // The value as the field stored it from this token.
+    char typed[260] = {};
+    if (field != nullptr) StorePath(typed, token.c_str() + space + 1);
+    if (field == nullptr || field[0] == '\0' || typed[0] == '\0' || strcmp(typed, field) == 0) {
+      out += token;
+      continue;
+    }
+    if (strpbrk(field, "/-") != nullptr) return false;
+    // The blanks around the typed value stay, so that nothing else of the line moves.
+    size_t first = token.find_first_not_of(' ', space + 1);
+    size_t last = token.find_last_not_of(' ');
+    const bool quote = strchr(field, ' ') != nullptr;
+    out += token.substr(0, first);
+    out += quote ? "\"" + std::string(field) + "\"" : std::string(field);
+    out += token.substr(last + 1);
+  }
+  return true;
+}
+
 // "<Installer1[,Installer2...]>@<Command>": the command is added to each named installer's list.
 void BootstrapperCommandLine::StorePassThrough(const char* value) {
   if (value == nullptr) return;

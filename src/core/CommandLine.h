@@ -49,6 +49,12 @@ class BootstrapperCommandLine : public CommandLineParser {
 
   bool Has(uint32_t flag) const { return (m_dwFlags & flag) != 0; }
 
+  // The command line as received, with the value of each path option (/Log, /ReplaceSettings,
+  // /ExtractSettings) replaced by what its field holds now where the two differ (quoted when it
+  // holds a blank); everything else stays as typed. False when a field holds a "/" or "-",
+  // which would start another option: the command line cannot say it.
+  bool WithStoredPaths(std::string& out) const;
+
   // Installer section name -> its /passthru commands in the order given (escapes still encoded).
   PassThroughTable m_PassThrough;
   char m_szExtractSettingsPath[260] = {};

@@ -21,28 +21,34 @@ DWORD Bootstrapper::DoSettings_Install() {
   LogMessage(this, "DoSettings_Install - Settings file: %s.", m_szSettingsPath);
   if (!SettingsFileExists(m_szSettingsPath)) {
     LogMessage(this, "DoSettings_Install - No Settings file to run.");
+    m_RunOutcome = RunOutcome::kNoSettings;
     ShowError<IDS_NO_SETTINGS>(this);
     return kExitNoSettings;
   }
   DWORD result = SetListSection();
   if (result != ERROR_SUCCESS) {
     LogMessage(this, "DoSettings_Install - Failed to read the List section in Settings.");
+    m_RunOutcome = RunOutcome::kSettingsError;
     return result;
   }
   if (!CheckRequiredPermissions()) {
     LogMessage(this, "DoSettings_Install - User does not have the required permission level.");
+    m_RunOutcome = RunOutcome::kPermissionRefused;
     return kExitRequirementNotMet;
   }
   if (!CheckRequiredOS()) {
     LogMessage(this, "DoSettings_Install - Operating system not supported.");
+    m_RunOutcome = RunOutcome::kOSRefused;
     return kExitRequirementNotMet;
   }
   if (!CheckRequiredPlatform()) {
     LogMessage(this, "DoSettings_Install - Platform not supported.");
+    m_RunOutcome = RunOutcome::kPlatformRefused;
     return kExitRequirementNotMet;
   }
   if (!RunWelcomeStep()) {
     LogMessage(this, "DoSettings_Install - User chose Cancel at the Welcome dialog.");
+    m_RunOutcome = RunOutcome::kWelcomeCancelled;
     return kExitSuccess;
   }
 
@@ -63,10 +69,16 @@ DWORD Bootstrapper::DoSettings_Install() {
       LogMessage(this, "DoSettings_Install - Install prerequisite exit code: %lu; return action: %lu", exitCode,
                  action);
       if (action == kActionFailed || action == kActionRestartDeclined) {
+        m_RunOutcome = action == kActionRestartDeclined ? RunOutcome::kRestartDeclined
+                       : m_bInstallerNotRun        ? RunOutcome::kPrerequisiteNotRun
+                                                   : RunOutcome::kPrerequisiteFailed;
         RemoveFromRunOnce();
         return exitCode;
       }
-      if (action == kActionRestarting) return kExitRestartInitiated;
+      if (action == kActionRestarting) {
+        m_RunOutcome = RunOutcome::kRestartStarted;
+        return kExitRestartInitiated;
+      }
     }
 
     stage.End();
@@ -80,6 +92,7 @@ DWORD Bootstrapper::DoSettings_Install() {
         // The RunOnce entry stays when the main installer is still to run after the restart.
         CloseMagnifier();
         RestartComputer();
+        m_RunOutcome = RunOutcome::kRestartStarted;
         return kExitRestartInitiated;
       }
     }
@@ -89,8 +102,10 @@ DWORD Bootstrapper::DoSettings_Install() {
   if (ListSection.MainInstall[0] != '\0') {
     exitCode = InstallMain(ListSection.MainInstall, TRUE, FALSE, nullptr);
     LogMessage(this, "DoSettings_Install - Install main exit code: %lu", exitCode);
+    m_RunOutcome = m_bInstallerNotRun ? RunOutcome::kMainInstallerNotRun : RunOutcome::kMainInstallerRan;
   } else {
     LogMessage(this, "DoSettings_Install - No main install found.");
+    m_RunOutcome = RunOutcome::kPrerequisitesRan;
   }
   ShowRestartProduct();
   return exitCode;

@@ -1,7 +1,8 @@
 // What surrounds the prerequisites when the setup type asks for a progress bar: the restore
 // point and the progress dialog. Both begin before the first prerequisite and end on every way
-// out of the prerequisites (all done, a failure, a declined or a started restart), before the
-// restart prompt, the main installer or the teardown that frees the dialog's language module.
+// out of the prerequisites (all done, a failure, a declined restart), before the restart prompt,
+// the main installer or the teardown. A restart ends them itself before it is asked for
+// (RestartComputer), since the process may not outlive the request.
 #pragma once
 #include "core/Bootstrapper.h"
 

@@ -11,9 +11,13 @@ DWORD Bootstrapper::RunBootstrapper() {
   LogMessage(this, "RunBootstrapper - Source directory: %s.", m_szSourceDir);
   const char* commandLine = m_pCommandLine->GetCommandLineCopy();
   LogMessage(this, "RunBootstrapper - Bootstrapper command-line: %s.", commandLine ? commandLine : "");
-  if (!PrepareRun()) return kExitNotRun;
-  DWORD result = DoSettings_Install();
-  ReleaseSettingsFile();
+  DWORD result = kExitNotRun;
+  if (PrepareRun()) {
+    result = DoSettings_Install();
+    ReleaseSettingsFile();
+  }
+  LogMessage(this, "RunBootstrapper - The package ends with exit code %lu: %s.", result,
+             RunOutcomeReason(m_RunOutcome));
   return result;
 }
 
@@ -22,6 +26,7 @@ bool Bootstrapper::PrepareRun() {
   g_bPrepareRunGuard = true;
 
   if (!AcquireSingleInstance()) {
+    m_RunOutcome = RunOutcome::kAnotherInstance;
     g_bPrepareRunGuard = false;
     return false;
   }
@@ -30,14 +35,18 @@ bool Bootstrapper::PrepareRun() {
 
   const BootstrapperCommandLine& commandLine = *m_pCommandLine;
   bool endsRun = true;
-  if (commandLine.Has(kOptHelp))
-    ShowHelp();
-  else if (commandLine.Has(kOptMoreHelp))
-    ShowMoreHelp();
-  else if (commandLine.Has(kOptExtractSettings))
-    OutputSettings();
-  else
+  if (commandLine.Has(kOptHelp) || commandLine.Has(kOptMoreHelp)) {
+    if (commandLine.Has(kOptHelp))
+      ShowHelp();
+    else
+      ShowMoreHelp();
+    m_RunOutcome = RunOutcome::kHelpShown;
+  } else if (commandLine.Has(kOptExtractSettings)) {
+    m_RunOutcome = OutputSettings() == ERROR_SUCCESS ? RunOutcome::kSettingsWritten : RunOutcome::kSettingsNotWritten;
+  } else {
     endsRun = GetSettingsFile() != 0;
+    if (endsRun) m_RunOutcome = RunOutcome::kNoSettings;
+  }
 
   if (endsRun) g_bPrepareRunGuard = false;
   return !endsRun;

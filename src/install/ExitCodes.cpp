@@ -62,8 +62,10 @@ DWORD Bootstrapper::CheckExitCode(const char* section, DWORD exitCode, BOOL rein
   }
 
   if (Holds(InstallerSection.ReinstallCodes, exitCode)) {
+    // A user who agreed to the reinstall is told when it cannot be done, as a fail code is told.
     if (reinstalling) {
       LogMessage(this, "CheckExitCode - Already reinstalling.");
+      ShowFailure(section);
       return kActionFailed;
     }
     if (!ShowReinstall(section)) {
@@ -72,6 +74,7 @@ DWORD Bootstrapper::CheckExitCode(const char* section, DWORD exitCode, BOOL rein
     }
     if (RunCleanup()) return kActionReinstall;
     LogMessage(this, "CheckExitCode - Failed to cleanup the existing installation.");
+    ShowFailure(section);
     return kActionFailed;
   }
   return kActionContinue;
@@ -107,5 +110,11 @@ bool Bootstrapper::RunCleanup() {
   LogMessage(this, "RunCleanup - Set current directory to %s.", savedFolder);
   held.reset();
   DeleteFileA(tool);
-  return result != kExitNotRun;
+  // Only a cleanup that succeeded makes a second run worth it: a tool that failed (no product
+  // code, an installer that is no Windows Installer package) left the broken install as it was.
+  if (result != ERROR_SUCCESS) {
+    LogMessage(this, "RunCleanup - The cleanup tool failed with exit code %lu.", result);
+    return false;
+  }
+  return true;
 }

@@ -36,6 +36,36 @@ DWORD SetShutdownPrivilege(HANDLE token, bool enable) {
   return GetLastError() == ERROR_NOT_ALL_ASSIGNED ? ERROR_NOT_ALL_ASSIGNED : ERROR_SUCCESS;
 }
 
+// What a reboot box shows and plays, by its buttons (OK and Cancel, or OK alone: the restart
+// cannot be put off) and by whether setup goes on after the restart. Each text says what its
+// recording says.
+struct RebootPrompt {
+  bool okCancel;
+  bool furtherWork;
+  unsigned text;
+  const char* wave;
+};
+constexpr RebootPrompt kRebootPrompts[] = {
+    {true, true, IDS_REBOOT_NOW_OR_LATER_RESUME, kRebootOkCancel1WaveName},
+    {true, false, IDS_REBOOT_NOW_OR_LATER, kRebootOkCancel2WaveName},
+    {false, true, IDS_REBOOT_NOW_RESUME, kRebootOk1WaveName},
+    {false, false, IDS_REBOOT_NOW, kRebootOk2WaveName},
+};
+
+constexpr bool TakeNoStrings(const RebootPrompt* prompts, size_t count) {
+  for (size_t i = 0; i < count; i++)
+    if (MessageStrings(prompts[i].text) != 0) return false;
+  return true;
+}
+static_assert(TakeNoStrings(kRebootPrompts, sizeof(kRebootPrompts) / sizeof(kRebootPrompts[0])),
+              "the reboot texts are shown as they stand");
+
+const RebootPrompt& FindRebootPrompt(bool okCancel, bool furtherWork) {
+  for (const RebootPrompt& prompt : kRebootPrompts)
+    if (prompt.okCancel == okCancel && prompt.furtherWork == furtherWork) return prompt;
+  return kRebootPrompts[0];  // not reached: the table has every pair
+}
+
 void LoadCaption(const Bootstrapper& bootstrapper, char (&caption)[100]) {
   char format[500] = {};
   LoadMessage<IDS_SETUP_PACKAGE_CAPTION, 1>(bootstrapper.m_hLanguageModule, format, sizeof(format) - 1);
@@ -55,11 +85,12 @@ bool Bootstrapper::ShowReboot(int mode, BOOL furtherWork) {
   if (m_hLanguageModule != nullptr) {
     const bool okCancel = mode == kRebootPromptDeferred || mode == kRebootPromptImmediate;
     buttons = okCancel ? MB_OKCANCEL : MB_OK;
-    const char* name = okCancel ? (furtherWork ? kRebootOkCancel1WaveName : kRebootOkCancel2WaveName)
-                                : (furtherWork ? kRebootOk1WaveName : kRebootOk2WaveName);
-    CopyCut(wave, name, 259);
+    const RebootPrompt& prompt = FindRebootPrompt(okCancel, furtherWork != FALSE);
+    CopyCut(wave, prompt.wave, 259);
     LoadCaption(*this, caption);
-    LoadMessage<IDS_REBOOT>(m_hLanguageModule, text, sizeof(text));
+    // A language DLL made before the texts that follow the recordings has the one text for all.
+    if (LoadStringA(m_hLanguageModule, prompt.text, text, sizeof(text)) == 0)
+      LoadMessage<IDS_REBOOT>(m_hLanguageModule, text, sizeof(text));
   }
 
   const bool spoken = (ListSection.dwFlags & kRebootWave) != 0;
@@ -85,6 +116,7 @@ BOOL Bootstrapper::PlayRebootWave(BOOL play, DWORD soundFlags, const char* name)
     LogMessage(this, "PlayRebootWave - Failed to find Reboot wave file %s.", name != nullptr ? name : "");
     return FALSE;
   }
+  LogMessage(this, "PlayRebootWave - Playing the reboot wave file %s.", name);
   return PlaySoundA(name, m_hLanguageModule, soundFlags | SND_RESOURCE);
 }
 
@@ -101,6 +133,12 @@ void Bootstrapper::ShowRestartProduct() {
 }
 
 DWORD Bootstrapper::RestartComputer() {
+  // What the run began around the prerequisites ends before the restart is asked for: with a
+  // time-out of 0 the process may be gone before its own way out could end it.
+  EndSystemRestorePoint();
+  CloseProgressDialog();
+  LogMessage(this, "RestartComputer - Asking Windows to restart the computer.");
+
   const RestartCalls& calls = g_RestartCalls;
   // Windows NT and later restart only for a process that holds the shutdown privilege; the
   // privilege is given back afterwards. Without it the calls below fail with their own error.
@@ -125,5 +163,7 @@ DWORD Bootstrapper::RestartComputer() {
     result = LastErrorOr(shutdownResult);
 
   if (token) SetShutdownPrivilege(token.get(), false);
+  if (result != ERROR_SUCCESS)
+    LogMessage(this, "RestartComputer - The restart could not be started. Error: %lu.", result);
   return result;
 }

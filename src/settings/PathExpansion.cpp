@@ -31,6 +31,10 @@ bool ExpandPathVariables(const char* path, const PathFolders& folders, char* buf
     bounded::Copy(buffer, size, path);
     return false;
   }
+  // A network path keeps its two leading backslashes and a path from the root of the current
+  // drive its one: without them either would be tested relative to the current folder, which
+  // differs between the first run and the one resumed after a restart.
+  if (path[0] == '\\') bounded::Append(buffer, size, path[1] == '\\' ? "\\\\" : "\\");
   for (size_t i = 0; i < components.size(); i++) {
     bounded::Append(buffer, size, VariableValue(components[i], folders));
     if (i + 1 < components.size()) bounded::Append(buffer, size, "\\");

@@ -16,7 +16,8 @@ struct PathFolders {
 };
 
 // Clears the whole buffer and writes the path with its variables replaced, its components
-// joined by single backslashes (doubled, leading and trailing backslashes vanish). The text is
+// joined by single backslashes. Doubled and trailing backslashes vanish; a leading pair (a
+// network path) or a leading single backslash (the root of the current drive) stays. The text is
 // cut at size - 1 characters and always terminated. A path of backslashes only is copied as
 // written, and the result is false; otherwise true. Nothing is written when the buffer is null
 // or size is 0; a null path counts as empty.

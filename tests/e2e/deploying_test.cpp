@@ -76,6 +76,7 @@ TEST_CASE("each exit code of the README's table comes out of the run it describe
       "[old_silent]\r\nPreInstall=Pre\r\nMainInstall=Main\r\nReqOS=99.0\r\n";
   auto pre = [](const std::string& lines) { return "[Pre]\r\nName=Pre\r\nFile=pre.exe\r\nFailCodes=1603\r\n" + lines; };
   const std::string main = "[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=0\r\n";
+  const std::string plain = types + pre("Arguments=exit=0\r\n") + main;
   struct Case {
     int line;
     std::string settings;
@@ -83,26 +84,32 @@ TEST_CASE("each exit code of the README's table comes out of the run it describe
     bool settingsBeside;
     DWORD exitCode;
     size_t installersRun;
+    const char* reason;  // as the log's last line before the finish banner gives it
   };
   const Case cases[] = {
-      {__LINE__, types + pre("Arguments=exit=0\r\n") + main, "/Type ops_silent", true, 0, 2},
+      {__LINE__, plain, "/Type ops_silent", true, 0, 2, "the main installer's exit code"},
       // The main installer's own code, unjudged.
       {__LINE__,
        types + pre("Arguments=exit=0\r\n") + "[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=3010\r\n",
-       "/Type ops_silent", true, 3010, 2},
+       "/Type ops_silent", true, 3010, 2, "the main installer's exit code"},
       // A prerequisite's fail code stops the package; the main installer does not run.
-      {__LINE__, types + pre("Arguments=exit=1603\r\n") + main, "/Type ops_silent", true, 1603, 1},
+      {__LINE__, types + pre("Arguments=exit=1603\r\n") + main, "/Type ops_silent", true, 1603, 1,
+       "a prerequisite failed"},
       // A restart that the prerequisite needs now, agreed to.
-      {__LINE__, types + pre("Arguments=exit=0\r\nReboot=force\r\n") + main, "", true, kExitRestartInitiated, 1},
+      {__LINE__, types + pre("Arguments=exit=0\r\nReboot=force\r\n") + main, "", true, kExitRestartInitiated, 1,
+       "the computer is restarting"},
       // The same declined, as a silent setup type always does: the prerequisite's code.
-      {__LINE__, types + pre("Arguments=exit=7\r\nReboot=force\r\n") + main, "/Type ops_silent", true, 7, 1},
-      {__LINE__, types + pre("Arguments=exit=0\r\n") + main, "/Type old_silent", true, kExitRequirementNotMet, 0},
-      {__LINE__, types + pre("Arguments=exit=0\r\n") + main, "/Type none_silent", true, kExitNotRun, 0},
-      {__LINE__, types + pre("Arguments=exit=0\r\n") + main, "/Help", true, kExitNotRun, 0},
-      {__LINE__, types + pre("Arguments=exit=0\r\n") + main, "/Type ops_silent", false, kExitNotRun, 0},
-      // The main installer cannot be started: the Windows error of the launch.
+      {__LINE__, types + pre("Arguments=exit=7\r\nReboot=force\r\n") + main, "/Type ops_silent", true, 7, 1,
+       "a restart that a prerequisite needs was declined"},
+      {__LINE__, plain, "/Type old_silent", true, kExitRequirementNotMet, 0, "this version of Windows is not supported"},
+      {__LINE__, plain, "/Type none_silent", true, kExitNotRun, 0, "settings error"},
+      {__LINE__, plain, "/Help", true, kExitNotRun, 0, "help was asked for"},
+      {__LINE__, plain, "/Type ops_silent", false, kExitNotRun, 0, "no settings could be read"},
+      // A prerequisite or the main installer cannot be run: missing beside the package.
+      {__LINE__, types + pre("DoNotExtract=yes\r\n") + main, "/Type ops_silent", true, ERROR_FILE_NOT_FOUND, 0,
+       "a prerequisite could not be run"},
       {__LINE__, types + pre("Arguments=exit=0\r\n") + "[Main]\r\nName=Main\r\nFile=absent.exe\r\nDoNotExtract=yes\r\n",
-       "/Type ops_silent", true, ERROR_FILE_NOT_FOUND, 1},
+       "/Type ops_silent", true, ERROR_FILE_NOT_FOUND, 1, "the main installer could not be run"},
   };
   for (const Case& c : cases) {
     CAPTURE(c.line);
@@ -112,10 +119,14 @@ TEST_CASE("each exit code of the README's table comes out of the run it describe
     p.Payload("main.exe");
     p.Build(c.settings);
     if (!c.settingsBeside) DeleteFileA((p.folder + "\\Settings.ini").c_str());
-    test::ProcessResult result = p.Run(c.arguments);  // OK to every window
+    test::ProcessResult result = p.Run("/Log " + Quote(p.log) + " " + c.arguments);  // OK to every window
     REQUIRE(result.finished);
     CHECK(result.exitCode == c.exitCode);
     CHECK(test::ReadJournal(p.journal).size() == c.installersRun);
+    std::vector<std::string> log = p.Log();
+    REQUIRE(log.size() >= 2);
+    CHECK(log[log.size() - 2] ==
+          "RunBootstrapper - The package ends with exit code " + std::to_string(c.exitCode) + ": " + c.reason + ".");
   }
 }
 
@@ -127,7 +138,7 @@ TEST_CASE("a Welcome dialog cancelled with Escape ends the package with 0 and in
       "[default]\r\nName=Welcome Suite\r\nMainInstall=Main\r\nWelcomeDlg=yes\r\n"
       "[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=3010\r\n");
   bool welcomeSeen = false;
-  test::ProcessResult result = p.Run("", [&](const test::SeenWindow& window) {
+  test::ProcessResult result = p.Run("/Log " + Quote(p.log), [&](const test::SeenWindow& window) {
     if (window.caption != "Welcome Suite Setup Package" || window.Text(IDC_SILENT_INSTALL) != "&Silent Install")
       return IDCANCEL;
     welcomeSeen = true;
@@ -138,4 +149,5 @@ TEST_CASE("a Welcome dialog cancelled with Escape ends the package with 0 and in
   CHECK(welcomeSeen);
   CHECK(result.exitCode == kExitSuccess);
   CHECK(test::ReadJournal(p.journal).empty());
+  CHECK(test::HasLine(p.Log(), "RunBootstrapper - The package ends with exit code 0: cancelled at the Welcome dialog."));
 }

@@ -81,9 +81,11 @@ TEST_CASE("a reinstall code asks, cleans the product up and runs the installer a
   REQUIRE(result.finished);
   CHECK(result.exitCode == 1603);
 
-  REQUIRE(result.windows.size() == 1);  // the reinstall prompt; the second failure asks nothing
+  REQUIRE(result.windows.size() == 2);  // the reinstall prompt; the second failure is told
   CHECK(result.windows[0].caption == Replace(test::LanguageString(IDS_SETUP_PACKAGE_ERROR_CAPTION), "Broken Suite"));
   CHECK(result.windows[0].Text(0xFFFF) == Replace(test::LanguageString(IDS_REINSTALL), "Runtime"));
+  CHECK(result.windows[1].Text(0xFFFF) ==
+        Replace(Replace(test::LanguageString(IDS_COMPONENT_FAILED), "Broken Suite"), "Runtime"));
   std::vector<test::JournalLine> journal = test::ReadJournal(p.journal);
   REQUIRE(journal.size() == 2);  // the prerequisite twice, the main installer never
   CHECK(journal[1].arguments == journal[0].arguments);
@@ -103,6 +105,22 @@ TEST_CASE("a reinstall code asks, cleans the product up and runs the installer a
   CHECK(test::HasLine(log, "CheckExitCode - Already reinstalling."));
   CHECK(test::HasLine(log, "DoSettings_Install - Install prerequisite exit code: 1603; return action: 1"));
   CHECK_FALSE(test::ReadRunOnceValue("Broken Suite_SetupPackage").exists);
+}
+
+TEST_CASE("a prerequisite that is no Windows Installer package, with a reinstall code, runs once and fails") {
+  Package p;
+  p.Payload("runtime.exe");
+  p.Build("[default]\r\nName=Plain Suite\r\nPreInstall=Runtime\r\nMainInstall=Runtime\r\n[Runtime]\r\nName=Runtime\r\n"
+          "File=runtime.exe\r\nArguments=exit=1603\r\nReinstallCodes=1603\r\n");
+  test::RunOnceValueGuard runOnce("Plain Suite_SetupPackage");
+  test::ProcessResult result = p.Run("/Log " + Quote(p.log));
+  REQUIRE(result.finished);
+  CHECK(result.exitCode == 1603);
+  CHECK(test::ReadJournal(p.journal).size() == 1);  // neither again nor as the main installer
+  REQUIRE(result.windows.size() == 2);  // the reinstall prompt, then the failure
+  CHECK(result.windows[1].Text(0xFFFF) ==
+        Replace(Replace(test::LanguageString(IDS_COMPONENT_FAILED), "Plain Suite"), "Runtime"));
+  CHECK(test::HasLine(p.Log(), "RunCleanup - The cleanup tool failed with exit code 87."));
 }
 
 TEST_CASE("a fail code ends the package with that code: the main installer does not run, no RunOnce value stays") {

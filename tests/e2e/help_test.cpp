@@ -133,11 +133,12 @@ TEST_CASE("/MoreHelp shows nothing, logs its two lines, and the package exits wi
   CHECK(result.windows.empty());
   std::vector<std::string> lines = test::LogMessages(log);
   CAPTURE(test::JoinLines(lines));
-  REQUIRE(lines.size() >= 4);
+  REQUIRE(lines.size() >= 5);
   // The language DLL was loaded, then More Help had nothing to show, then the run ended.
-  CHECK(lines[lines.size() - 4].rfind("LoadResources - Language resource file: ", 0) == 0);
-  CHECK(lines[lines.size() - 3] == "ShowMoreHelp - Displaying more help dialog.");
-  CHECK(lines[lines.size() - 2] == "ShowMoreHelp - No strings were specified for the More Help dialog.");
+  CHECK(lines[lines.size() - 5].rfind("LoadResources - Language resource file: ", 0) == 0);
+  CHECK(lines[lines.size() - 4] == "ShowMoreHelp - Displaying more help dialog.");
+  CHECK(lines[lines.size() - 3] == "ShowMoreHelp - No strings were specified for the More Help dialog.");
+  CHECK(lines[lines.size() - 2] == "RunBootstrapper - The package ends with exit code 13: help was asked for.");
   CHECK(lines[lines.size() - 1] == "*** Pendrix - Finish. ***");
   CHECK(test::ListFiles(test::TempFolder()) == tempBefore);
 }

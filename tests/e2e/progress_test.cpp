@@ -14,6 +14,8 @@
 
 #include "LogLines.h"
 #include "PackageSupport.h"
+#include "RunOnceSupport.h"
+#include "core/PackageExitCodes.h"
 #include "ui/language/resource.h"
 
 namespace {
@@ -140,11 +142,11 @@ size_t IndexOf(const std::vector<std::string>& lines, const std::string& line) {
   return static_cast<size_t>(std::find(lines.begin(), lines.end(), line) - lines.begin());
 }
 
-// The log lines of the progress dialog or of the restore point.
-std::vector<std::string> LinesOf(const std::vector<std::string>& log, const char* part) {
+// The log lines of the progress dialog, of the restore point or of the restart, in order.
+std::vector<std::string> LinesOf(const std::vector<std::string>& log, const char* part, const char* other = "\n") {
   std::vector<std::string> lines;
   for (const std::string& line : log)
-    if (line.find(part) != std::string::npos) lines.push_back(line);
+    if (line.find(part) != std::string::npos || line.find(other) != std::string::npos) lines.push_back(line);
   return lines;
 }
 
@@ -227,7 +229,10 @@ TEST_CASE("prerequisites that end before the dialog could come up are counted, a
     LRESULT positionDuringC;  // -1: no C
   } cases[] = {
       {__LINE__, "", false, -1},
+      // Every prerequisite ends at once: the dialog is still waited for before the first and
+      // closed before the main installer, and none is left on the screen.
       {__LINE__, "Skip1|Skip2", true, -1},
+      // Two end at once, then C runs with their two steps on the bar.
       {__LINE__, "Skip1|Skip2|C", true, 2},
   };
   for (const Case& c : cases) {
@@ -316,17 +321,24 @@ TEST_CASE("System Restore's client library comes from the system folder only") {
     const char* status;   // the stand-in's answer to a beginning
     std::string name;
     const char* arguments;
+    DWORD exitCode;
     std::vector<std::string> calls;  // event type and sequence number of each call
-    std::vector<std::string> lines;
+    std::vector<std::string> lines;  // of the restore point and the restart
   } cases[] = {
       // Ended with its number also when the prerequisite fails; a long description is cut.
-      {__LINE__, true, "0", longName, "exit=5\r\nFailCodes=5", {"100 0", "101 " + kSequenceText},
+      {__LINE__, true, "0", longName, "exit=5\r\nFailCodes=5", 5, {"100 0", "101 " + kSequenceText},
        {"CreateSystemRestorePoint - Restore point created; number=" + kSequenceText + ".\n",
         "EndSystemRestorePoint - Restore point ended; number=" + kSequenceText + "."}},
-      {__LINE__, true, "1058", "Vellora", "exit=5", {"100 0"},
+      // Ended before the restart is asked for: the process may not outlive the request.
+      {__LINE__, true, "0", "Vellora", "exit=3010\r\nReboot=immediate\r\nRebootCodes=3010", kExitRestartInitiated,
+       {"100 0", "101 " + kSequenceText},
+       {"CreateSystemRestorePoint - Restore point created; number=" + kSequenceText + ".\n",
+        "EndSystemRestorePoint - Restore point ended; number=" + kSequenceText + ".",
+        "RestartComputer - Asking Windows to restart the computer."}},
+      {__LINE__, true, "1058", "Vellora", "exit=5", 5, {"100 0"},
        {"CreateSystemRestorePoint - System Restore is turned off."}},
       // Only the planted copy: Wine's own library in the system folder answers, and fails.
-      {__LINE__, false, "0", "Vellora", "exit=5", {},
+      {__LINE__, false, "0", "Vellora", "exit=5", 5, {},
        {"CreateSystemRestorePoint - Failure to create the restore point with error: 0."}},
   };
   for (const Case& c : cases) {
@@ -339,9 +351,10 @@ TEST_CASE("System Restore's client library comes from the system folder only") {
     p.Payload("a.exe");
     p.Build("[default]\r\nName=" + c.name + "\r\nPreInstall=A\r\nShowProgressBar=yes\r\n"
             "[A]\r\nName=A\r\nFile=a.exe\r\nArguments=" + c.arguments + "\r\n");
+    test::RunOnceValueGuard runOnce(c.name + "_SetupPackage");
     test::ProcessResult result = RunLogged(p);
     REQUIRE(result.finished);
-    CHECK(result.exitCode == 5);
+    CHECK(result.exitCode == c.exitCode);
 
     std::vector<std::string> calls;
     for (const std::vector<std::string>& call : srclient.Calls()) {
@@ -353,6 +366,6 @@ TEST_CASE("System Restore's client library comes from the system folder only") {
     CHECK(calls == c.calls);
     std::vector<std::string> log = p.Log();
     INFO(test::JoinLines(log));
-    CHECK(LinesOf(log, "SystemRestorePoint - ") == c.lines);
+    CHECK(LinesOf(log, "SystemRestorePoint - ", "RestartComputer - ") == c.lines);
   }
 }

@@ -33,7 +33,7 @@ TEST_CASE("restarts deferred by two prerequisites are asked for once, in mode 1,
   CHECK(result.exitCode == 8);  // declined: the main installer runs
 
   REQUIRE(result.windows.size() == 1);
-  CHECK(result.windows[0].Text(0xFFFF) == test::LanguageString(IDS_REBOOT));
+  CHECK(result.windows[0].Text(0xFFFF) == test::LanguageString(IDS_REBOOT_NOW_OR_LATER_RESUME));
   CHECK_FALSE(result.windows[0].Text(IDCANCEL).empty());
   std::vector<std::string> log = p.Log();
   INFO(test::JoinLines(log));
@@ -44,20 +44,22 @@ TEST_CASE("restarts deferred by two prerequisites are asked for once, in mode 1,
   CHECK_FALSE(test::ReadRunOnceValue("Deferring Suite_SetupPackage").exists);
 }
 
-TEST_CASE("an immediate restart ends the package with 1641; the RunOnce line resumes it without the welcome") {
+TEST_CASE("an immediate restart ends with 1641; the RunOnce line resumes it with its paths and without the welcome") {
   test::MsiProductGuard gamma(test::kGammaProductCode);
   Package p("my package");  // a blank in the path, as under Program Files
   p.Payload("gamma-1.0.0.msi", test::ReadFile(test::MsiFixture("gamma-1.0.0.msi")));
   p.Payload("main.exe");
   // msiexec's own success asks for the restart.
-  p.Build(
+  const std::string settings =
       "[default]\r\nName=Resume Suite\r\nWelcomeDlg=yes\r\nWelcomeWave=yes\r\nPreInstall=Gamma\r\nMainInstall=Main\r\n"
       "[Gamma]\r\nName=Gamma\r\nFile=msiexec.exe\r\nArguments=/i gamma-1.0.0.msi /qn\r\nReboot=immediate\r\n"
       "RebootCodes=0\r\n"
-      "[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=7\r\n");
+      "[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=7\r\n";
+  p.Build(settings);
+  REQUIRE(test::WriteFile(p.dir / "alt.ini", settings));
   test::RunOnceValueGuard runOnce("Resume Suite_SetupPackage");
-  const std::string arguments = "/Log " + Quote(p.log);
-  test::ProcessResult first = p.Run(arguments);  // OK to everything: the restart too
+  // Started from the scratch folder with paths relative to it. OK to everything: the restart too.
+  test::ProcessResult first = p.RunFrom(p.dir.path(), "/Log setup.log /ReplaceSettings alt.ini");
   REQUIRE(first.finished);
   CHECK(first.exitCode == kExitRestartInitiated);
   CHECK(test::MsiProductState(test::kGammaProductCode) == INSTALLSTATE_DEFAULT);
@@ -65,20 +67,28 @@ TEST_CASE("an immediate restart ends the package with 1641; the RunOnce line res
   std::vector<std::string> log = p.Log();
   CHECK(test::HasLine(log, "ShowReboot - User decision: 1."));
 
-  // The value the next logon runs: the quoted package, its arguments, the welcome steps off.
+  // The value the next logon runs: the quoted package, its arguments with their paths as resolved
+  // at the start, the welcome steps off.
   test::RunOnceValue value = test::ReadRunOnceValue("Resume Suite_SetupPackage");
   REQUIRE(value.exists);
-  const std::string resumed = arguments + " /NoWelcomeDlg /NoWelcomeWave";
+  const std::string resumed =
+      "/Log " + p.log + " /ReplaceSettings " + (p.dir / "alt.ini") + " /NoWelcomeDlg /NoWelcomeWave";
   CHECK(value.data == Quote(p.exe) + " " + resumed);
 
-  // The system deletes a RunOnce value before it runs it, from a folder of its own choosing.
+  // The system deletes a RunOnce value before it runs it, from a folder of its own choosing, where
+  // a decoy of the settings file lies.
   test::DeleteRunOnceValue("Resume Suite_SetupPackage");
   size_t mark = log.size();
   char windows[MAX_PATH] = {};
   GetWindowsDirectoryA(windows, MAX_PATH);
+  const std::string decoy = std::string(windows) + "\\alt.ini";
+  REQUIRE(test::WriteFile(decoy, "[default]\r\nMainInstall=Main\r\n[Main]\r\nName=Main\r\nFile=main.exe\r\n"
+                                 "Arguments=exit=66\r\n"));
   test::ProcessResult second = p.RunCommandLine(value.data, windows);
+  DeleteFileA(decoy.c_str());
   REQUIRE(second.finished);
   CHECK(second.exitCode == 7);
+  CHECK_FALSE(test::FileExists(std::string(windows) + "\\setup.log"));
   CHECK(second.windows.empty());  // no Welcome dialog, no question
 
   log = p.Log();

@@ -13,6 +13,7 @@
 #include "InProcessAnswerer.h"
 #include "LogLines.h"
 #include "PackageSupport.h"
+#include "RunOnceSupport.h"
 #include "TestSupport.h"
 #include "RestrictedToken.h"
 #include "core/PackageExitCodes.h"
@@ -489,10 +490,15 @@ TEST_CASE("a relative /Log and a bare /ReplaceSettings name mean the folder the 
   CHECK_FALSE(test::FileExists(p.temp + "rel.log"));
 }
 
-TEST_CASE("a package in a folder and with a temporary folder that the code page cannot spell still installs") {
+TEST_CASE("a package in folders that the code page cannot spell still installs, and resumes after a restart") {
   Package p;
+  p.Payload("pre.exe");
   p.Payload("main.exe");
-  p.Build("[default]\r\nMainInstall=Main\r\n[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=8\r\n");
+  // Pre asks for a restart at once; resumed, it is skipped: its journal is there.
+  p.Build("[default]\r\nName=Far\r\nPreInstall=Pre\r\nMainInstall=Main\r\n[Pre]\r\nName=Pre\r\nFile=pre.exe\r\n"
+          "Arguments=exit=3010\r\nReboot=immediate\r\nRebootCodes=3010\r\nCheckExistence=File|0|" + p.journal +
+          "\r\n[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=8\r\n");
+  test::RunOnceValueGuard runOnce("Far_SetupPackage");
   // Named "test" and "package" in Cyrillic, which the English code page 1252 cannot spell.
   auto wide = [](const std::string& ansi) { return std::wstring(ansi.begin(), ansi.end()); };
   std::wstring temp = wide(p.dir.path()) + L"\\\x0422\x0435\x0441\x0442";
@@ -522,8 +528,8 @@ TEST_CASE("a package in a folder and with a temporary folder that the code page 
   SetEnvironmentVariableW(L"TMP", savedTmp);
 
   REQUIRE(result.finished);
-  CHECK(result.exitCode == 8);
-  CHECK(result.windows.empty());
+  CHECK(result.exitCode == kExitRestartInitiated);
+  CHECK(result.windows.size() == 1);  // the restart
   std::vector<std::string> log = p.Log();
   CAPTURE(test::JoinLines(log));
   const std::string work = test::WorkFolderOf(log);
@@ -535,4 +541,10 @@ TEST_CASE("a package in a folder and with a temporary folder that the code page 
                           engineTemp + "."));
   CHECK(ContainsStart(log, "InitPaths - The code page cannot spell the package folder's name; using its short form "));
   CHECK(test::ListFiles(shortTempAnsi).empty());
+
+  // The resume starts the package by a path that the code page can spell.
+  test::RunOnceValue value = test::ReadRunOnceValue("Far_SetupPackage");
+  test::DeleteRunOnceValue("Far_SetupPackage");
+  CHECK(p.RunCommandLine(value.data, p.dir.path()).exitCode == 8);
+  CHECK(test::ReadJournal(p.journal).size() == 2);
 }

@@ -20,7 +20,7 @@ int PressOk(const test::SeenWindow&) { return IDOK; }
 
 }  // namespace
 
-TEST_CASE("a second instance exits with 13 at once and logs only its start, working folder and finish") {
+TEST_CASE("a second instance exits with 13 at once and logs only its start, working folder, why it ends, and its finish") {
   PackageFolder package(kMainOnly);
   std::string log = package.dir / "second.log";
   // Another instance holds the package's mutex.
@@ -35,7 +35,7 @@ TEST_CASE("a second instance exits with 13 at once and logs only its start, work
   std::vector<std::string> messages;
   for (const std::string& line : test::LogMessages(log))  // earlier runs' folders are no concern here
     if (line.rfind("RemoveStaleWorkFolders - ", 0) != 0) messages.push_back(line);
-  REQUIRE(messages.size() == 6);
+  REQUIRE(messages.size() == 7);
   CHECK(messages[0] == "*** Pendrix - Start. ***");
   CHECK(messages[1].rfind("CreateWorkFolder - Working folder: ", 0) == 0);
   CHECK(messages[2].rfind("SetWelcomeDlgRes - hInstance: 0x", 0) == 0);
@@ -43,7 +43,8 @@ TEST_CASE("a second instance exits with 13 at once and logs only its start, work
                          "dwSidePanelBmpID: 108.") != std::string::npos);
   CHECK(messages[3] == "RunBootstrapper - Source directory: " + package.dir.path() + ".");
   CHECK(messages[4] == "RunBootstrapper - Bootstrapper command-line: /Log \"" + log + "\".");
-  CHECK(messages[5] == "*** Pendrix - Finish. ***");
+  CHECK(messages[5] == "RunBootstrapper - The package ends with exit code 13: another copy is running.");
+  CHECK(messages[6] == "*** Pendrix - Finish. ***");
 }
 
 TEST_CASE("a second instance started while the first shows its Help dialog exits with 13") {

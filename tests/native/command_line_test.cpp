@@ -106,6 +106,31 @@ TEST_CASE("option values: prefixes split inside values, blanks, quotes and repea
   }
 }
 
+TEST_CASE("the command line with its paths as the run resolved them, the rest as typed") {
+  struct Case {
+    int line;
+    const char* commandLine;
+    const char* log;  // the fields once resolved; nullptr: as parsed
+    const char* replace;
+    const char* written;  // nullptr: refused, "-" would start another option
+  } cases[] = {
+      {__LINE__, "-LOG  run.log  -ReplaceSettings alt.ini /passthru A@#2l", "C:\\my pkg\\run.log", "C:\\alt.ini",
+       "-LOG  \"C:\\my pkg\\run.log\"  -ReplaceSettings C:\\alt.ini /passthru A@#2l"},
+      {__LINE__, "/Log \"C:\\x\\y.log\" /Logs z /Log", nullptr, nullptr, "/Log \"C:\\x\\y.log\" /Logs z /Log"},
+      {__LINE__, "/Log a.log /Log b.log", "C:\\b.log", nullptr, "/Log C:\\b.log /Log C:\\b.log"},
+      {__LINE__, "/ReplaceSettings alt.ini", nullptr, "C:\\my-pkg\\alt.ini", nullptr},
+  };
+  for (const Case& c : cases) {
+    CAPTURE(c.line);
+    Parsed parsed(c.commandLine);
+    if (c.log != nullptr) strcpy(parsed.m_szLogPath, c.log);
+    if (c.replace != nullptr) strcpy(parsed.m_szReplaceSettingsPath, c.replace);
+    std::string written;
+    REQUIRE(parsed.WithStoredPaths(written) == (c.written != nullptr));
+    if (c.written != nullptr) CHECK(written == c.written);
+  }
+}
+
 TEST_CASE("over-long values are cut at 259 and 99 characters") {
   std::string longPath(400, 'p');
   Parsed log(("/Log " + longPath).c_str());

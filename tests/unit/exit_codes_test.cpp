@@ -14,6 +14,8 @@
 
 namespace {
 
+const char kAbsentProduct[] = "{9C4E2A71-5D3B-4F86-A0E7-2B6D1C8F3A5F}";
+
 enum Answer { kNoBox, kOk, kCancel, kEscape };
 enum Box { kNone, kReboot, kFailure, kReinstall };
 
@@ -33,9 +35,12 @@ std::string Replace(std::string format, const std::string& value) {
   return format;
 }
 
-std::string BoxText(Box box) {
+// The reboot boxes of the exit-code rules always have setup going on after the restart.
+std::string BoxText(Box box, int mode) {
   switch (box) {
-    case kReboot: return test::LanguageString(IDS_REBOOT);
+    case kReboot:
+      return test::LanguageString(mode == kRebootPromptImmediate ? IDS_REBOOT_NOW_OR_LATER_RESUME
+                                                                 : IDS_REBOOT_NOW_RESUME);
     case kFailure: return Replace(Replace(test::LanguageString(IDS_COMPONENT_FAILED), "Vellora"), "S");
     case kReinstall: return Replace(test::LanguageString(IDS_REINSTALL), "S");
     default: return "";
@@ -96,7 +101,8 @@ TEST_CASE("the reboot rules, then the fail codes, then the reinstall codes decid
       {__LINE__, "none", "I", false, kEscape, FALSE, kActionFailed, 0, 0, 0, kReinstall,
        "CheckExitCode - The user decided to cancel the installation."},
       {__LINE__, "none", "I", true, kNoBox, FALSE, kActionReinstall, 0, 0, 0, kNone, ""},
-      {__LINE__, "none", "I", false, kNoBox, TRUE, kActionFailed, 0, 0, 0, kNone, "CheckExitCode - Already reinstalling."},
+      // The user who agreed to the reinstall is told that it cannot be done.
+      {__LINE__, "none", "I", false, kOk, TRUE, kActionFailed, 0, 0, 0, kFailure, "CheckExitCode - Already reinstalling."},
       {__LINE__, "defer", "", false, kNoBox, FALSE, kActionContinue, 0, 0, 0, kNone, ""},
   };
   for (const Case& c : cases) {
@@ -107,6 +113,8 @@ TEST_CASE("the reboot rules, then the fail codes, then the reinstall codes decid
     REQUIRE(test::UseBuiltLanguage(f.b) != nullptr);
     CopyCut(f.b.m_szDisplayName, "Vellora");
     REQUIRE(f.b.SetInstallerSection("S") == 0);
+    // A product that is not installed: the cleanup tool, which fails without one, has nothing to do.
+    CopyCut(f.b.InstallerSection.ProductCode, kAbsentProduct);
     test::FakeRestartCalls restart;
     size_t mark = f.Mark();
     test::InProcessAnswerer answerer([&](HWND box, const test::SeenWindow&) { return Answering(c.answer, box); },
@@ -117,7 +125,7 @@ TEST_CASE("the reboot rules, then the fail codes, then the reinstall codes decid
     CHECK(f.b.m_wDeferredReboot == c.bits);
     CHECK(restart.Requests() == c.restarts);
     REQUIRE(seen.size() == (c.box == kNone ? 0u : 1u));
-    if (c.box != kNone) CHECK(test::MessageBoxText(seen[0]) == BoxText(c.box));
+    if (c.box != kNone) CHECK(test::MessageBoxText(seen[0]) == BoxText(c.box, c.mode));
     std::vector<std::string> log = f.Since(mark);
     INFO(test::JoinLines(log));
     CHECK(Has(log, rebootLine + std::to_string(c.mode)) == (c.mode != 0));

@@ -219,7 +219,9 @@ TEST_CASE("a restart deferred by the prerequisites is asked for once, after the 
     CHECK(restart.Requests() == c.restarts);
     REQUIRE(seen.size() == (c.answer != 0 ? 1u : 0u));
     if (c.answer != 0) {
-      CHECK(test::MessageBoxText(seen[0]) == test::LanguageString(IDS_REBOOT));
+      const unsigned text = c.cancelButton ? (c.main ? IDS_REBOOT_NOW_OR_LATER_RESUME : IDS_REBOOT_NOW_OR_LATER)
+                                           : (c.main ? IDS_REBOOT_NOW_RESUME : IDS_REBOOT_NOW);
+      CHECK(test::MessageBoxText(seen[0]) == test::LanguageString(text));
       CHECK((seen[0].Text(IDCANCEL) != "") == c.cancelButton);
     }
     CHECK((journal.Started().back() == "main-setup.exe") == (c.exitCode == 5));

@@ -35,6 +35,6 @@ TEST_CASE("without a dialog to show, the install goes on") {
     CHECK(test::HasLine(log, c.logged));
     CHECK(test::HasLine(log, "InstallMain - Installation exit code: 7"));
     CHECK(f.b.m_hProgressThread == nullptr);
-    CHECK(f.b.m_hProgressReady == nullptr);
+    CHECK(f.b.m_pProgressShare == nullptr);
   }
 }

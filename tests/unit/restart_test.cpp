@@ -11,6 +11,7 @@
 #include "InProcessAnswerer.h"
 #include "LanguageStrings.h"
 #include "LogLines.h"
+#include "SpokenPrompts.h"
 
 using test::FakeRestartCalls;
 
@@ -51,37 +52,55 @@ TEST_CASE("the restart asks the extended call once, and the exit call only when 
   }
 }
 
-TEST_CASE("the reboot prompt: caption and text of the language module, or an empty box with OK only") {
+TEST_CASE("each reboot box shows the text and plays the recording of its buttons and further work, which agree") {
   struct Case {
     int line;
+    int mode;
+    BOOL furtherWork;
     bool language;
     int answer;
-    bool agreed;
+    unsigned text;     // 0: an empty box with OK only
+    const char* wave;
   } cases[] = {
-      {__LINE__, true, IDOK, true},
-      {__LINE__, true, IDCANCEL, false},
-      {__LINE__, false, IDOK, true},
+      {__LINE__, kRebootPromptDeferred, TRUE, true, IDOK, IDS_REBOOT_NOW_OR_LATER_RESUME, kRebootOkCancel1WaveName},
+      {__LINE__, kRebootPromptDeferred, FALSE, true, IDCANCEL, IDS_REBOOT_NOW_OR_LATER, kRebootOkCancel2WaveName},
+      {__LINE__, kRebootPromptImmediateForce, TRUE, true, IDOK, IDS_REBOOT_NOW_RESUME, kRebootOk1WaveName},
+      {__LINE__, kRebootPromptDeferredForce, FALSE, true, IDOK, IDS_REBOOT_NOW, kRebootOk2WaveName},
+      {__LINE__, kRebootPromptDeferred, FALSE, false, IDOK, 0, ""},
   };
   for (const Case& c : cases) {
     CAPTURE(c.line);
     test::BootstrapperFixture f("", {"", true, false});
     if (c.language) REQUIRE(test::UseBuiltLanguage(f.b) != nullptr);
+    f.b.ListSection.dwFlags |= kRebootWave;
     CopyCut(f.b.m_szDisplayName, "Vellora");
     size_t mark = f.Mark();
     test::InProcessAnswerer answerer([&](HWND, const test::SeenWindow&) { return c.answer; }, "reboot");
-    CHECK(f.b.ShowReboot(kRebootPromptDeferred, FALSE) == c.agreed);
+    CHECK(f.b.ShowReboot(c.mode, c.furtherWork) == (c.answer == IDOK));
     std::vector<test::SeenWindow> seen = answerer.Stop();
     REQUIRE(seen.size() == 1);
     std::string caption = test::LanguageString(IDS_SETUP_PACKAGE_CAPTION);
     caption.replace(caption.find("%s"), 2, "Vellora");
     CHECK(seen[0].caption == (c.language ? caption : ""));
-    CHECK(test::MessageBoxText(seen[0]) == (c.language ? test::LanguageString(IDS_REBOOT) : ""));
-    CHECK((seen[0].Text(IDCANCEL) != "") == c.language);
+    const std::string text = c.text != 0 ? test::LanguageString(c.text) : "";
+    CHECK(test::MessageBoxText(seen[0]) == text);
+    CHECK((seen[0].Text(IDCANCEL) != "") == (c.language && c.mode == kRebootPromptDeferred));
     const std::vector<std::string> expected = {
-        "ShowReboot - Prompting user to reboot the system. Reboot mode: 1",
+        c.language ? "PlayRebootWave - Playing the reboot wave file " + std::string(c.wave) + "."
+                   : "PlayRebootWave - Failed to find Reboot wave file .",
+        "ShowReboot - Prompting user to reboot the system. Reboot mode: " + std::to_string(c.mode),
         "ShowReboot - User decision: " + std::to_string(c.answer) + ".",
     };
     CHECK(test::JoinLines(f.Since(mark)) == test::JoinLines(expected));
+    if (!c.language) continue;
+    // The recording played says that text, and the language DLL carries it under that name.
+    test::SpokenPrompt prompt = test::SpokenPromptOf(c.wave);
+    CHECK(prompt.text == text);
+    HRSRC found = FindResourceA(f.b.m_hLanguageModule, c.wave, "WAVE");
+    REQUIRE(found != nullptr);
+    const char* bytes = static_cast<const char*>(LockResource(LoadResource(f.b.m_hLanguageModule, found)));
+    CHECK(std::string(bytes, SizeofResource(f.b.m_hLanguageModule, found)) ==
+          test::ReadFile(test::WinPath(test::Env("PENDRIX_BUILD")) + "\\src\\ui\\language\\speech\\" + prompt.file));
   }
 }
 

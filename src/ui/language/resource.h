@@ -40,7 +40,7 @@
 #define IDS_HELP_EXTRACT_SETTINGS 53
 #define IDS_HELP_REPLACE_SETTINGS 54
 #define IDS_SETUP_PACKAGE_CAPTION 55        // the display name
-#define IDS_REBOOT 58
+#define IDS_REBOOT 58                       // the reboot box of a language DLL without 73 to 76
 #define IDS_SETUP_PACKAGE_ERROR_CAPTION 59  // the display name
 #define IDS_COMPONENT_FAILED 60             // the display name, then the installer section
 #define IDS_REINSTALL 61                    // the installer section
@@ -56,6 +56,12 @@
 #define IDS_DISPLAY_ADAPTER 72              // stored; not loaded
 #define IDS_DISK_FULL 80                    // the folder
 #define IDS_INSTALLER_CHANGED 81            // the installer section
+// The reboot boxes, each saying what its recording says: OK and Cancel, or OK alone (the
+// restart cannot be put off); and whether setup goes on after the restart.
+#define IDS_REBOOT_NOW_OR_LATER_RESUME 73
+#define IDS_REBOOT_NOW_OR_LATER 74
+#define IDS_REBOOT_NOW_RESUME 75
+#define IDS_REBOOT_NOW 76
 
 // ---- Dialogs, controls, pictures and the waiting tone of the language DLL ----------------------
 #define IDD_HELP 101
@@ -152,6 +158,10 @@ inline constexpr MessageArguments kMessageArguments[] = {
     {IDS_RESTORE_POINT, 1},
     {IDS_DISK_FULL, 1},
     {IDS_INSTALLER_CHANGED, 1},
+    {IDS_REBOOT_NOW_OR_LATER_RESUME, 0},
+    {IDS_REBOOT_NOW_OR_LATER, 0},
+    {IDS_REBOOT_NOW_RESUME, 0},
+    {IDS_REBOOT_NOW, 0},
 };
 
 // The number of "%s" that message `id` takes, or -1 when the engine does not load it.

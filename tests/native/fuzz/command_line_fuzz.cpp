@@ -1,5 +1,5 @@
 // Feeds arbitrary command lines to the parser: it must never read or write out of bounds and
-// every stored value must stay within its buffer.
+// every stored value must stay within its buffer; written for a resume, it reads back the same.
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -19,5 +19,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       strlen(parsed.m_szExtractSettingsPath) > 259 || strlen(parsed.m_szReplaceSettingsPath) > 259)
     __builtin_trap();
   if (parsed.Has(kOptPassthru) == parsed.m_PassThrough.empty()) __builtin_trap();
+  std::string written;
+  if (!parsed.WithStoredPaths(written)) __builtin_trap();
+  Parsed again(written.c_str());
+  if (again.m_dwFlags != parsed.m_dwFlags || strcmp(again.m_szLogPath, parsed.m_szLogPath) != 0 ||
+      strcmp(again.m_szReplaceSettingsPath, parsed.m_szReplaceSettingsPath) != 0 ||
+      strcmp(again.m_szExtractSettingsPath, parsed.m_szExtractSettingsPath) != 0)
+    __builtin_trap();
   return 0;
 }
