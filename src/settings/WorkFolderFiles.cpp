@@ -13,6 +13,9 @@ namespace {
 // folder, a small working-set quota); pieces of this size do not, and the pages already done
 // can leave the working set.
 constexpr DWORD kChunk = 1 << 20;
+// A view of the file for the comparison: a multiple of the allocation granularity, and small
+// enough that a package of a gigabyte never maps much at once.
+constexpr DWORD kViewSize = 16u << 20;
 constexpr int kPlaceAttempts = 5;
 constexpr DWORD kSubfolderRandomBytes = 8;
 
@@ -29,19 +32,6 @@ bool SameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMAT
          a.nFileIndexLow == b.nFileIndexLow;
 }
 
-class HeapBuffer {
- public:
-  explicit HeapBuffer(DWORD size) : m_bytes(static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, size))) {}
-  ~HeapBuffer() {
-    if (m_bytes != nullptr) HeapFree(GetProcessHeap(), 0, m_bytes);
-  }
-  HeapBuffer(const HeapBuffer&) = delete;
-  HeapBuffer& operator=(const HeapBuffer&) = delete;
-  BYTE* get() const { return m_bytes; }
-
- private:
-  BYTE* m_bytes;
-};
 
 // A new file with these bytes; its identity for the check that follows. `created` tells whether
 // a file of this run's now lies at the path.
@@ -65,18 +55,19 @@ DWORD HoldUnchanged(const char* path, const BYTE* bytes, DWORD size, const BY_HA
   BY_HANDLE_FILE_INFORMATION now = {};
   if (!GetFileInformationByHandle(file.get(), &now)) return ErrorOr(GetLastError(), ERROR_INVALID_HANDLE);
   if (!SameFile(now, identity) || now.nFileSizeHigh != 0 || now.nFileSizeLow != size) return ERROR_INVALID_DATA;
-  HeapBuffer buffer(kChunk);
-  if (buffer.get() == nullptr) return ERROR_NOT_ENOUGH_MEMORY;
-  for (DWORD offset = 0;;) {
-    DWORD read = 0;
-    if (!ReadFile(file.get(), buffer.get(), kChunk, &read, nullptr)) return ErrorOr(GetLastError(), ERROR_READ_FAULT);
-    if (read == 0) {
-      if (offset != size) return ERROR_INVALID_DATA;
-      break;
-    }
-    if (read > size - offset || memcmp(buffer.get(), bytes + offset, read) != 0) return ERROR_INVALID_DATA;
-    VirtualUnlock(const_cast<BYTE*>(bytes + offset), read);  // the pages may leave the working set again
-    offset += read;
+  // Compared through views of the file: the pages the write just left in the cache are read in
+  // place, not copied once more.
+  KernelHandle mapping(CreateFileMappingA(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+  if (!mapping) return ErrorOr(GetLastError(), ERROR_READ_FAULT);
+  for (DWORD offset = 0; offset < size;) {
+    DWORD length = size - offset < kViewSize ? size - offset : kViewSize;
+    const void* view = MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, offset, length);
+    if (view == nullptr) return ErrorOr(GetLastError(), ERROR_READ_FAULT);
+    bool same = memcmp(view, bytes + offset, length) == 0;
+    UnmapViewOfFile(view);
+    VirtualUnlock(const_cast<BYTE*>(bytes + offset), length);  // the pages may leave the working set again
+    if (!same) return ERROR_INVALID_DATA;
+    offset += length;
   }
   held = std::move(file);
   return ERROR_SUCCESS;
