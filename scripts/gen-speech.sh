@@ -25,7 +25,6 @@ while read -r file; do
   words=$(prompt_value "$prompts" "$file" Words)
   format=$(prompt_value "$prompts" "$file" Format)
   case $format in
-    ms-adpcm-44k) encoding=(-r 44100 -c 1 -e ms-adpcm) ;;
     ms-adpcm-16k) encoding=(-r 16000 -c 1 -e ms-adpcm) ;;
     *) echo "gen-speech: $file: unknown format \"$format\"" >&2; exit 1 ;;
   esac

@@ -672,9 +672,8 @@ TEST_CASE("each recording is a whole WAVE file that the platform's codecs play t
     WORD tag;
     DWORD rate;
   };
-  // The reboot prompts are played as Microsoft ADPCM at 44,100 Hz; the others are Microsoft ADPCM
-  // at 16,000 Hz, the voice's own rate.
-  const Format formats[] = {{"ms-adpcm-44k", kMsAdpcm, 44100}, {"ms-adpcm-16k", kMsAdpcm, 16000}};
+  // Microsoft ADPCM at 16,000 Hz, the voice's own rate.
+  const Format formats[] = {{"ms-adpcm-16k", kMsAdpcm, 16000}};
   struct Row {
     std::string what;
     HMODULE module;
@@ -690,7 +689,7 @@ TEST_CASE("each recording is a whole WAVE file that the platform's codecs play t
     HMODULE module = prompt.module == "Pendrix.exe" ? executable.get() : language.get();
     rows.push_back({prompt.file, module, prompt.resource, format, 1.0, 30.0});
   }
-  rows.push_back({"waiting tone", language.get(), "#103", &formats[1], 0.1, 1.0});
+  rows.push_back({"waiting tone", language.get(), "#103", &formats[0], 0.1, 1.0});
   // Every WAVE resource the engine or a package can play: the language DLL's and the welcome.
   REQUIRE(rows.size() == 12);
   for (const Row& row : rows) {

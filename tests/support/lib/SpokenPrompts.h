@@ -10,7 +10,7 @@ struct SpokenPrompt {
   std::string file;      // section name, the generated WAVE file
   std::string resource;  // WAVE resource name
   std::string module;    // "PendrixLang.dll" or "Pendrix.exe"
-  std::string format;    // "ms-adpcm-44k" or "ima-adpcm-22k"
+  std::string format;    // "ms-adpcm-16k"
   std::string shown;     // where the package shows Text: "string N", "dialog D C1 C2" or "none"
   std::string text;      // the message as shown
   std::string words;     // what the recording says
