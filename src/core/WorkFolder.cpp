@@ -21,24 +21,31 @@ constexpr DWORD kRemoveRetryMs = 25;
 // nobody can delete, rename or replace it while the run lasts.
 constexpr DWORD kFolderHoldShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
 
-bool IsLocalSystem() {
+// The user of the process's token, in the buffer; null when it cannot be read.
+struct TokenUserBuffer {
+  BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+};
+PSID ProcessUser(TokenUserBuffer& buffer) {
   KernelHandle token;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) return false;
-  BYTE buffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE] = {};
   DWORD size = 0;
-  if (!GetTokenInformation(token.get(), TokenUser, buffer, sizeof(buffer), &size)) return false;
-  return IsWellKnownSid(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, WinLocalSystemSid) != FALSE;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()) ||
+      !GetTokenInformation(token.get(), TokenUser, buffer.bytes, sizeof(buffer.bytes), &size))
+    return nullptr;
+  return reinterpret_cast<TOKEN_USER*>(buffer.bytes)->User.Sid;
+}
+
+bool IsLocalSystem() {
+  TokenUserBuffer buffer;
+  PSID user = ProcessUser(buffer);
+  return user != nullptr && IsWellKnownSid(user, WinLocalSystemSid) != FALSE;
 }
 
 // The SID of the process's user in its string form, or "".
 std::string UserSidString() {
-  KernelHandle token;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) return "";
-  BYTE buffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE] = {};
-  DWORD size = 0;
-  if (!GetTokenInformation(token.get(), TokenUser, buffer, sizeof(buffer), &size)) return "";
+  TokenUserBuffer buffer;
+  PSID user = ProcessUser(buffer);
   char* text = nullptr;
-  if (!ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &text)) return "";
+  if (user == nullptr || !ConvertSidToStringSidA(user, &text)) return "";
   std::string sid = text;
   LocalFree(text);
   return sid;

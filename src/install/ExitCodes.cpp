@@ -105,7 +105,10 @@ bool Bootstrapper::RunCleanup() {
   GetCurrentDirectoryA(sizeof(savedFolder), savedFolder);
   LogMessage(this, "RunCleanup - Set current directory to %s.", folder);
   SetCurrentDirectoryA(folder);
+  // The tool's own launch says nothing about whether the installer ran.
+  const BOOL installerNotRun = m_bInstallerNotRun;
   DWORD result = Run(tool, arguments, InstallerSection.PlayTone, SW_HIDE);
+  m_bInstallerNotRun = installerNotRun;
   SetCurrentDirectoryA(savedFolder);
   LogMessage(this, "RunCleanup - Set current directory to %s.", savedFolder);
   held.reset();
