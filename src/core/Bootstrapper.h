@@ -251,11 +251,9 @@ class Bootstrapper {
   // The user's temporary folder, with its trailing backslash: the working folder's place when
   // the package runs without elevation.
   char m_szUserTemp[260] = {};
-  // The working folder (m_szTempFolder) held for the run, where it lies, its name, and its owner
-  // and DACL as the file system keeps them (what an earlier run's folder must show too).
+  // The working folder (m_szTempFolder) held for the run, and its owner and DACL as the file
+  // system keeps them (what an earlier run's folder must show too).
   FileHandle m_WorkFolderHold;
-  char m_szWorkParent[260] = {};
-  char m_szWorkFolderName[kWorkFolderNameSize] = {};
   std::string m_WorkFolderSecurity;
 
   // How the temporary folder and the source directory were spelled for the ANSI functions.

@@ -98,6 +98,12 @@ bool RemoveEmptyFolder(const char* folder, DWORD& error) {
   }
 }
 
+// The working folder without its trailing backslash.
+void WorkFolderPath(const char* folderWithSlash, char (&folder)[MAX_PATH]) {
+  size_t length = CopyCut(folder, folderWithSlash);
+  if (length > 0 && folder[length - 1] == '\\') folder[length - 1] = '\0';
+}
+
 }  // namespace
 
 bool RunsElevated() {
@@ -246,8 +252,6 @@ void Bootstrapper::CreateWorkFolder() {
       m_WorkFolderHold = std::move(hold);
       m_WorkFolderSecurity = ReadOwnerAndDacl(m_WorkFolderHold.get());
       FormatCut(m_szTempFolder, "%s\\", path);
-      CopyCut(m_szWorkParent, parents[p]);
-      CopyCut(m_szWorkFolderName, name);
       LogMessage(this, "CreateWorkFolder - Working folder: %s.", m_szTempFolder);
       return;
     }
@@ -257,17 +261,24 @@ void Bootstrapper::CreateWorkFolder() {
 }
 
 void Bootstrapper::RemoveStaleWorkFolders() {
-  if (m_szWorkParent[0] == '\0') return;
+  if (!m_WorkFolderHold) return;
+  // The folder's own path splits into where it lies and its name.
+  char parent[MAX_PATH] = {};
+  WorkFolderPath(m_szTempFolder, parent);
+  char* separator = strrchr(parent, '\\');
+  if (separator == nullptr) return;
+  *separator = '\0';
+  const char* ownName = separator + 1;
   char pattern[MAX_PATH] = {};
-  FormatCut(pattern, "%s\\%s*", m_szWorkParent, kWorkFolderPrefix);
+  FormatCut(pattern, "%s\\%s*", parent, kWorkFolderPrefix);
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA(pattern, &found);
   if (search == INVALID_HANDLE_VALUE) return;
   do {
     const char* name = found.cFileName;
-    if (!IsWorkFolderName(name) || lstrcmpiA(name, m_szWorkFolderName) == 0) continue;
+    if (!IsWorkFolderName(name) || lstrcmpiA(name, ownName) == 0) continue;
     char path[MAX_PATH] = {};
-    if (FormatCut(path, "%s\\%s", m_szWorkParent, name) >= sizeof(path) - 1) continue;
+    if (FormatCut(path, "%s\\%s", parent, name) >= sizeof(path) - 1) continue;
     if (IsReparsePoint(found.dwFileAttributes)) {
       LogMessage(this, "RemoveStaleWorkFolders - Left %s alone: it is a link, not a folder.", path);
       continue;
@@ -308,9 +319,7 @@ void Bootstrapper::RemoveStaleWorkFolders() {
 void Bootstrapper::RemoveWorkFolder() {
   if (!m_WorkFolderHold) return;
   char folder[MAX_PATH] = {};
-  CopyCut(folder, m_szTempFolder);
-  size_t length = strlen(folder);
-  if (length > 0 && folder[length - 1] == '\\') folder[length - 1] = '\0';
+  WorkFolderPath(m_szTempFolder, folder);
   DWORD error = ERROR_SUCCESS;
   bool emptied = RemoveFolderContents(folder, kRemoveDepth, error);
   m_WorkFolderHold.reset();

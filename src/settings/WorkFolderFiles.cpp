@@ -6,6 +6,7 @@
 #include "core/BoundedString.h"
 #include "core/HandleOwner.h"
 #include "core/WorkFolder.h"
+#include "core/WorkFolderRules.h"
 
 namespace {
 
@@ -17,7 +18,6 @@ constexpr DWORD kChunk = 1 << 20;
 // enough that a package of a gigabyte never maps much at once.
 constexpr DWORD kViewSize = 16u << 20;
 constexpr int kPlaceAttempts = 5;
-constexpr DWORD kSubfolderRandomBytes = 8;
 
 // What another program does to a file in the folder: it made the name first, holds it open,
 // deleted it, or changed its bytes.
@@ -122,15 +122,12 @@ DWORD Bootstrapper::PlaceInWorkFolder(const char* fileName, const BYTE* bytes, D
     LogMessage(this, "ExtractResource - Another program made, changed or opened the file %s. Error: %lu", path, error);
 
     // Inside the working folder, so that it has the same access and goes with it.
-    BYTE random[kSubfolderRandomBytes] = {};
-    char subfolder[260] = {};
+    unsigned char random[kWorkFolderRandomBytes] = {};
     if (GenerateRandom(random, sizeof(random))) {
-      FormatCut(subfolder, "%s", m_szTempFolder);
-      for (BYTE byte : random) {
-        char hex[3] = {};
-        FormatCut(hex, "%02X", byte);
-        AppendCut(subfolder, hex);
-      }
+      char name[kWorkFolderNameSize] = {};
+      FormatWorkFolderName(random, name);
+      char subfolder[260] = {};
+      FormatCut(subfolder, "%s%s", m_szTempFolder, name);
       if (CreateDirectoryA(subfolder, nullptr)) {
         FormatCut(folder, "%s\\", subfolder);
         LogMessage(this, "ExtractResource - Writing the file again in the new folder %s.", folder);
