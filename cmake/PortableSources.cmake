@@ -18,10 +18,14 @@ set(PENDRIX_PORTABLE_SOURCES
   src/requirements/PermissionRequirement.cpp
   src/settings/ProductVersion.cpp
   src/install/PassThroughEscapes.cpp
+  src/ui/LanguageChoice.cpp
   tools/pack/PeResources.cpp
   tools/pack/PackOptions.cpp
   tools/pack/SettingsCheck.cpp
   tools/pack/SettingsEncoding.cpp
   tools/pack/SettingsReference.cpp
+  tools/pack/LanguageTexts.cpp
+  tools/pack/ResourceTexts.cpp
+  tools/pack/WaveCheck.cpp
   tools/cleanup/CleanupArguments.cpp
 )

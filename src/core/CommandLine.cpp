@@ -119,6 +119,14 @@ void BootstrapperCommandLine::HandleOption(const char* name, const char* value) 
     case 'q': case 'Q':
       if (EqualsIgnoreCase(name, "q")) m_dwFlags |= kOptQuiet;
       return;
+    case 'u': case 'U':
+      if (!EqualsIgnoreCase(name, "UILanguage")) return;
+      m_dwFlags |= kOptUILanguage;
+      if (value != nullptr) {
+        CopyCut(m_szUILanguage, value);
+        RemoveBlanks(m_szUILanguage);
+      }
+      return;
     default:
       return;
   }

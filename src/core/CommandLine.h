@@ -18,6 +18,7 @@ enum CommandLineFlag : uint32_t {
   kOptPassthru = 0x100,
   kOptAllowXddm = 0x200,
   kOptQuiet = 0x400,
+  kOptUILanguage = 0x800,
 };
 
 class CommandLineParser {
@@ -61,6 +62,8 @@ class BootstrapperCommandLine : public CommandLineParser {
   char m_szReplaceSettingsPath[260] = {};
   char m_szTypeName[100] = {};
   char m_szLogPath[260] = {};
+  // The language /UILanguage asks for, as written ("de_DE", "de" or "1031").
+  char m_szUILanguage[85] = {};
   uint32_t m_dwFlags = 0;
 
  protected:

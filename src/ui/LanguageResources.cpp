@@ -1,18 +1,92 @@
 // The language DLL: carried inside the executable, written to the working folder and loaded
-// as the source of every message, dialog and spoken prompt.
+// as the source of every message, dialog and spoken prompt. Of the languages a package carries,
+// only the one chosen for the user is written.
 //
 // The file stays held without write or delete sharing from its writing until the loader has
 // mapped it (a mapped image cannot be changed either), so that the code loaded is the code the
 // package carries.
+#include <string>
+#include <vector>
+
 #include "core/Bootstrapper.h"
 #include "core/BoundedString.h"
 #include "core/HandleOwner.h"
 #include "settings/WorkFolderFiles.h"
+#include "ui/LanguageChoice.h"
+
+namespace {
+
+// The languages the package carries besides its built-in one; none for a package without an index.
+std::vector<PackageLanguage> ReadLanguageIndex() {
+  HRSRC found = FindResourceA(nullptr, kLanguageIndexResource, kLanguageResourceType);
+  HGLOBAL loaded = found != nullptr ? LoadResource(nullptr, found) : nullptr;
+  const char* text = loaded != nullptr ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+  if (text == nullptr) return {};
+  return ParseLanguageIndex(text, SizeofResource(nullptr, found));
+}
+
+// The user's UI language; Windows before 2000 knows only the user's locale.
+LANGID UserUILanguage() {
+  using GetLanguage = LANGID(WINAPI*)();
+  HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  auto get = kernel != nullptr ? reinterpret_cast<GetLanguage>(GetProcAddress(kernel, "GetUserDefaultUILanguage"))
+                               : nullptr;
+  return get != nullptr ? get() : GetUserDefaultLangID();
+}
+
+}  // namespace
+
+// Chooses the language and logs why; returns the resource to extract.
+std::string Bootstrapper::ChooseLanguageResource() {
+  std::vector<PackageLanguage> languages = ReadLanguageIndex();
+  const BootstrapperCommandLine& commandLine = *m_pCommandLine;
+  const bool requested = commandLine.Has(kOptUILanguage);
+  // A package of its built-in language alone runs as it always has.
+  if (languages.empty() && !requested) return kLanguageResource;
+
+  const LANGID user = UserUILanguage();
+  const UINT codePage = GetACP();
+  const char* asked = commandLine.m_szUILanguage;
+  LanguageChoice choice = ChooseLanguage(languages, user, codePage, ParseLanguageRequest(asked));
+  if (choice.requestUnmet)
+    LogMessage(this, "LoadResources - /UILanguage %s names no language of this package that can be shown here.", asked);
+  for (int passed : choice.unspellable)
+    LogMessage(this, "LoadResources - Language %s (%u) is passed over: code page %u cannot spell its texts.",
+               languages[passed].name.c_str(), languages[passed].id, codePage);
+
+  const bool builtIn = choice.chosen < 0;
+  const char* name = builtIn ? kBuiltInLanguageName : languages[choice.chosen].name.c_str();
+  const unsigned id = builtIn ? kBuiltInLanguageId : languages[choice.chosen].id;
+  const char* which = builtIn ? ", the built-in one" : "";
+  switch (choice.reason) {
+    case LanguageReason::kRequested:
+      LogMessage(this, "LoadResources - Language %s (%u)%s: /UILanguage %s asks for it.", name, id, which, asked);
+      break;
+    case LanguageReason::kRequestedPrimary:
+      LogMessage(this, "LoadResources - Language %s (%u)%s: the same language as /UILanguage %s asks for.", name, id,
+                 which, asked);
+      break;
+    case LanguageReason::kUserLanguage:
+      LogMessage(this, "LoadResources - Language %s (%u)%s: the user's UI language.", name, id, which);
+      break;
+    case LanguageReason::kUserPrimary:
+      LogMessage(this, "LoadResources - Language %s (%u)%s: the same language as the user's UI language %u.", name, id,
+                 which, user);
+      break;
+    case LanguageReason::kEnglish:
+      LogMessage(this, "LoadResources - Language %s (%u)%s: the package has no language for the user's UI language %u.",
+                 name, id, which, user);
+      break;
+  }
+  return builtIn ? std::string(kLanguageResource) : LanguageResourceName(languages[choice.chosen].id);
+}
 
 DWORD Bootstrapper::LoadResources() {
+  const std::string language = ChooseLanguageResource();
   FileHandle held;
   char path[260] = {};
-  DWORD result = ExtractToWorkFolder(nullptr, kLanguageResourceType, kLanguageResource, "PendrixLang.dll", path, held);
+  DWORD result =
+      ExtractToWorkFolder(nullptr, kLanguageResourceType, language.c_str(), "PendrixLang.dll", path, held);
   if (result != ERROR_SUCCESS) {
     LogMessage(this, "LoadResources - Failed to extract language resource file.");
     if (IsDiskFull(result))
