@@ -132,9 +132,11 @@ class LanguageFolder {
   void ReportGaps() {
     std::vector<std::string> missing;
     for (size_t i = 0; i < m_builtIn.texts.size(); i++)
-      if (!m_texts[i].given) missing.push_back(KeyName(m_builtIn.texts[i]));
+      if (!m_texts[i].given && !m_texts[i].refused) missing.push_back(KeyName(m_builtIn.texts[i]));
     for (const BuiltInRecording& recording : m_builtIn.recordings)
-      if (m_recordings.count(recording.name) == 0) missing.push_back(recording.name + kWaveExtension);
+      if (m_recordings.count(recording.name) == 0 &&
+          std::find(m_refusedRecordings.begin(), m_refusedRecordings.end(), recording.name) == m_refusedRecordings.end())
+        missing.push_back(recording.name + kWaveExtension);
     if (!missing.empty())
       Warn(m_folder, "leaves out " + std::to_string(missing.size()) + " of its texts and recordings, which stay " +
                          "as the built-in English has them: " + Listed(missing));
@@ -201,6 +203,7 @@ class LanguageFolder {
   struct Translation {
     bool given = false;
     std::string text;
+    bool refused = false;  // written, but refused: not left out
   };
 
   std::string File(const std::string& name) const { return m_folder + "\\" + name; }
@@ -240,6 +243,7 @@ class LanguageFolder {
       if (!mismatch.empty()) {
         m_report.Refuse(ERROR_INVALID_DATA, where + ": " + mismatch);
         m_refused++;
+        m_texts[i].refused = true;
         continue;
       }
       m_texts[i] = {true, text.text};
@@ -265,6 +269,7 @@ class LanguageFolder {
     std::string problem = WaveProblem(bytes.data(), bytes.size(), format);
     if (!problem.empty()) {
       Refuse(File(name), problem + ", which Windows' PlaySound cannot play");
+      m_refusedRecordings.push_back(builtIn->name);
       return true;
     }
     m_recordings[builtIn->name] = std::move(bytes);
@@ -354,6 +359,7 @@ class LanguageFolder {
   PackReport& m_report;
   std::vector<Translation> m_texts;  // by the built-in text's place
   std::map<std::string, std::vector<uint8_t>> m_recordings;
+  std::vector<std::string> m_refusedRecordings;
   std::vector<unsigned> m_codePages;
   size_t m_refused = 0;
 };
