@@ -22,8 +22,13 @@ std::string Lower(std::string text) {
 // The locale name's first part, its language: "de" of "de-DE".
 std::string PrimaryName(const std::string& name) { return Lower(name.substr(0, name.find('-'))); }
 
-bool IsNameChar(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
+bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool IsNameChar(char c) { return IsLetter(c) || (c >= '0' && c <= '9') || c == '-' || c == '_'; }
+
+// A locale name: a language's letters first, then letters, digits and separators.
+bool IsLocaleName(const std::string& name) {
+  return !name.empty() && name.size() <= kMaxNameChars && IsLetter(name.front()) && name.back() != '-' &&
+         name.back() != '_' && std::all_of(name.begin(), name.end(), IsNameChar);
 }
 
 // A decimal number of at most `limit`, the whole of text; false otherwise.
@@ -135,10 +140,13 @@ std::string FormatLanguageIndexLine(const PackageLanguage& language) {
 std::vector<PackageLanguage> ParseLanguageIndex(const char* text, size_t size) {
   std::vector<PackageLanguage> languages;
   if (text == nullptr) return languages;
+  // The text ends at its first NUL, if it has one.
+  for (size_t i = 0; i < size; i++)
+    if (text[i] == '\0') size = i;
   size_t at = 0;
   while (at < size) {
     size_t end = at;
-    while (end < size && text[end] != '\n' && text[end] != '\r' && text[end] != '\0') end++;
+    while (end < size && text[end] != '\n' && text[end] != '\r') end++;
     std::vector<std::string> words = Words(std::string(text + at, end - at));
     at = end + 1;
     unsigned long id = 0;
@@ -146,8 +154,7 @@ std::vector<PackageLanguage> ParseLanguageIndex(const char* text, size_t size) {
     PackageLanguage language;
     language.id = static_cast<uint16_t>(id);
     language.name = words[1];
-    if (language.name.size() > kMaxNameChars || !std::all_of(language.name.begin(), language.name.end(), IsNameChar))
-      continue;
+    if (!IsLocaleName(language.name)) continue;
     bool usable = words.size() - 2 <= kMaxCodePages;
     for (size_t i = 2; usable && i < words.size(); i++) {
       unsigned long page = 0;
@@ -170,9 +177,7 @@ LanguageRequest ParseLanguageRequest(const char* text) {
     request.id = static_cast<uint16_t>(id);
     return request;
   }
-  if (written.empty() || written.size() > kMaxNameChars || written.front() == '_' || written.back() == '_' ||
-      !std::all_of(written.begin(), written.end(), IsNameChar))
-    return request;
+  if (!IsLocaleName(written)) return request;
   for (char& c : written) c = c == '_' ? '-' : LowerAsciiChar(c);
   request.name = written;
   return request;

@@ -47,8 +47,10 @@ std::string Bootstrapper::ChooseLanguageResource() {
   const LANGID user = UserUILanguage();
   const UINT codePage = GetACP();
   const char* asked = commandLine.m_szUILanguage;
-  LanguageChoice choice = ChooseLanguage(languages, user, codePage, ParseLanguageRequest(asked));
-  if (choice.requestUnmet)
+  const LanguageRequest request = ParseLanguageRequest(asked);
+  const bool unreadable = requested && request.id == 0 && request.name.empty();
+  LanguageChoice choice = ChooseLanguage(languages, user, codePage, request);
+  if (choice.requestUnmet || unreadable)
     LogMessage(this, "LoadResources - /UILanguage %s names no language of this package that can be shown here.", asked);
   for (int passed : choice.unspellable)
     LogMessage(this, "LoadResources - Language %s (%u) is passed over: code page %u cannot spell its texts.",
