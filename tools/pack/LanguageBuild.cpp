@@ -107,6 +107,7 @@ class LanguageFolder {
       Refuse(m_folder, "the language folder cannot be read (" + SystemMessage(GetLastError()) + ")");
       return false;
     }
+    m_listed = true;
     std::vector<std::string> names;
     do {
       std::string name = found.cFileName;
@@ -130,6 +131,7 @@ class LanguageFolder {
 
   // What the folder leaves out, which the built-in English fills in; the code pages' findings.
   void ReportGaps() {
+    if (!m_listed) return;  // nothing of it was read: its refusal says why
     std::vector<std::string> missing;
     for (size_t i = 0; i < m_builtIn.texts.size(); i++)
       if (!m_texts[i].given && !m_texts[i].refused) missing.push_back(KeyName(m_builtIn.texts[i]));
@@ -362,6 +364,7 @@ class LanguageFolder {
   std::vector<std::string> m_refusedRecordings;
   std::vector<unsigned> m_codePages;
   size_t m_refused = 0;
+  bool m_listed = false;
 };
 
 }  // namespace
