@@ -185,8 +185,8 @@ class Bootstrapper {
   // --- spoken user interface ---
   DWORD LoadResources();
   // The language of the run, by /UILanguage or the user's UI language, logged with why; the
-  // name of the resource that holds its DLL.
-  std::string ChooseLanguageResource();
+  // name of the resource that holds its DLL goes to `resource`.
+  void ChooseLanguageResource(char (&resource)[32]);
   BOOL PlayWave(BOOL play, DWORD soundFlags, const char* name);
   BOOL PlayWelcomeWave(BOOL play, DWORD soundFlags);
   bool ShowReinstall(const char* component);

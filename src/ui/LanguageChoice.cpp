@@ -1,75 +1,67 @@
 #include "ui/LanguageChoice.h"
 
-#include <algorithm>
+#include <cstring>
 
+#include "core/BoundedString.h"
 #include "core/TextCompare.h"
 
 namespace {
 
-constexpr size_t kMaxNameChars = 84;  // a locale name has at most 85 characters with its terminator
-constexpr size_t kMaxCodePages = 64;
 constexpr int kNoMatch = -2;
+constexpr uint16_t kDefaultSubLanguage = 1;
 
 uint16_t PrimaryLanguage(uint16_t id) { return static_cast<uint16_t>(id & 0x3FF); }
 uint16_t SubLanguage(uint16_t id) { return static_cast<uint16_t>(id >> 10); }
-constexpr uint16_t kDefaultSubLanguage = 1;
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = LowerAsciiChar(c);
-  return text;
-}
-
-// The locale name's first part, its language: "de" of "de-DE".
-std::string PrimaryName(const std::string& name) { return Lower(name.substr(0, name.find('-'))); }
 
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool IsNameChar(char c) { return IsLetter(c) || (c >= '0' && c <= '9') || c == '-' || c == '_'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsNameChar(char c) { return IsLetter(c) || IsDigit(c) || c == '-' || c == '_'; }
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 // A locale name: a language's letters first, then letters, digits and separators.
-bool IsLocaleName(const std::string& name) {
-  return !name.empty() && name.size() <= kMaxNameChars && IsLetter(name.front()) && name.back() != '-' &&
-         name.back() != '_' && std::all_of(name.begin(), name.end(), IsNameChar);
+bool IsLocaleName(const char* name, size_t length) {
+  if (length == 0 || length >= kLocaleNameSize || !IsLetter(name[0])) return false;
+  if (name[length - 1] == '-' || name[length - 1] == '_') return false;
+  for (size_t i = 0; i < length; i++)
+    if (!IsNameChar(name[i])) return false;
+  return true;
 }
 
-// A decimal number of at most `limit`, the whole of text; false otherwise.
-bool ParseNumber(const std::string& text, unsigned long limit, unsigned long& value) {
-  if (text.empty() || text.size() > 10) return false;
-  value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-    value = value * 10 + static_cast<unsigned long>(c - '0');
+// A decimal number of at most 0xFFFF, the whole of the word; false otherwise.
+bool ParseNumber(const char* word, size_t length, uint16_t& value) {
+  if (length == 0 || length > 5) return false;
+  unsigned long number = 0;
+  for (size_t i = 0; i < length; i++) {
+    if (!IsDigit(word[i])) return false;
+    number = number * 10 + static_cast<unsigned long>(word[i] - '0');
   }
-  return value <= limit;
+  if (number > 0xFFFF) return false;
+  value = static_cast<uint16_t>(number);
+  return true;
 }
 
-std::vector<std::string> Words(const std::string& line) {
-  std::vector<std::string> words;
-  size_t at = 0;
-  while (at < line.size()) {
-    while (at < line.size() && (line[at] == ' ' || line[at] == '\t')) at++;
-    size_t end = at;
-    while (end < line.size() && line[end] != ' ' && line[end] != '\t') end++;
-    if (end > at) words.push_back(line.substr(at, end - at));
-    at = end;
-  }
-  return words;
+// The locale names' first parts, their languages ("de" of "de-DE"), are equal.
+bool SamePrimaryName(const char* a, const char* b) {
+  size_t lengthA = strcspn(a, "-"), lengthB = strcspn(b, "-");
+  if (lengthA != lengthB) return false;
+  for (size_t i = 0; i < lengthA; i++)
+    if (LowerAsciiChar(a[i]) != LowerAsciiChar(b[i])) return false;
+  return true;
 }
 
-// What is sought: a language number, or a locale name.
+// What is sought: a language number, or (when name is not empty) a locale name.
 struct Target {
   uint16_t id;
-  std::string name;  // empty when a number is sought
-  bool Exact(uint16_t otherId, const std::string& otherName) const {
-    return name.empty() ? otherId == id : Lower(otherName) == name;
-  }
-  bool SamePrimary(uint16_t otherId, const std::string& otherName) const {
-    return name.empty() ? PrimaryLanguage(otherId) == PrimaryLanguage(id) : PrimaryName(otherName) == PrimaryName(name);
+  const char* name;
+  bool Matches(uint16_t otherId, const char* otherName, bool primary) const {
+    if (name[0] == '\0') return primary ? PrimaryLanguage(otherId) == PrimaryLanguage(id) : otherId == id;
+    return primary ? SamePrimaryName(otherName, name) : EqualsIgnoreCase(otherName, name);
   }
 };
 
 class Chooser {
  public:
-  Chooser(const std::vector<PackageLanguage>& languages, unsigned codePage, LanguageChoice& choice)
+  Chooser(const LanguageIndex& languages, unsigned codePage, LanguageChoice& choice)
       : m_languages(languages), m_codePage(codePage), m_choice(choice) {}
 
   // The language carried for the target, or -1 for the built-in one, or kNoMatch.
@@ -77,18 +69,14 @@ class Chooser {
     int found = kNoMatch;
     for (size_t i = 0; i < m_languages.size(); i++) {
       const PackageLanguage& language = m_languages[i];
-      bool match = primary ? target.SamePrimary(language.id, language.name) : target.Exact(language.id, language.name);
-      if (!match || !Spellable(static_cast<int>(i))) continue;
+      if (!target.Matches(language.id, language.name, primary) || !Spellable(static_cast<int>(i))) continue;
       // Of several of the primary language, its default sublanguage first, then the first listed.
-      if (found == kNoMatch || (primary && SubLanguage(language.id) == kDefaultSubLanguage &&
+      if (found == kNoMatch || (SubLanguage(language.id) == kDefaultSubLanguage &&
                                 SubLanguage(m_languages[found].id) != kDefaultSubLanguage))
         found = static_cast<int>(i);
-      if (!primary) break;
     }
     if (found != kNoMatch) return found;
-    bool builtIn = primary ? target.SamePrimary(kBuiltInLanguageId, kBuiltInLanguageName)
-                           : target.Exact(kBuiltInLanguageId, kBuiltInLanguageName);
-    return builtIn ? -1 : kNoMatch;
+    return target.Matches(kBuiltInLanguageId, kBuiltInLanguageName, primary) ? -1 : kNoMatch;
   }
 
   bool Choose(const Target& target, LanguageReason exact, LanguageReason primary) {
@@ -115,79 +103,86 @@ class Chooser {
 
  private:
   bool Spellable(int index) {
-    const std::vector<unsigned>& pages = m_languages[index].codePages;
-    if (std::find(pages.begin(), pages.end(), m_codePage) != pages.end()) return true;
-    std::vector<int>& passed = m_choice.unspellable;
-    if (std::find(passed.begin(), passed.end(), index) == passed.end()) passed.push_back(index);
+    if (m_languages[index].Spelled(m_codePage)) return true;
+    bool listed = false;
+    for (size_t i = 0; i < m_choice.unspellableCount; i++) listed = listed || m_choice.unspellable[i] == index;
+    if (!listed && m_choice.unspellableCount < sizeof(m_choice.unspellable) / sizeof(int))
+      m_choice.unspellable[m_choice.unspellableCount++] = index;
     return false;
   }
 
-  const std::vector<PackageLanguage>& m_languages;
+  const LanguageIndex& m_languages;
   unsigned m_codePage;
   LanguageChoice& m_choice;
 };
 
 }  // namespace
 
-std::string LanguageResourceName(uint16_t id) { return "LANG_" + std::to_string(id); }
+bool PackageLanguage::Spelled(unsigned codePage) const {
+  for (size_t i = 0; i < codePageCount && i < kMaxCodePages; i++)
+    if (codePages[i] == codePage) return true;
+  return false;
+}
+
+void LanguageResourceName(uint16_t id, char (&name)[32]) { bounded::Format(name, sizeof(name), "LANG_%u", id); }
 
 std::string FormatLanguageIndexLine(const PackageLanguage& language) {
   std::string line = std::to_string(language.id) + " " + language.name;
-  for (unsigned page : language.codePages) line += " " + std::to_string(page);
+  for (size_t i = 0; i < language.codePageCount && i < kMaxCodePages; i++)
+    line += " " + std::to_string(language.codePages[i]);
   return line;
 }
 
-std::vector<PackageLanguage> ParseLanguageIndex(const char* text, size_t size) {
-  std::vector<PackageLanguage> languages;
-  if (text == nullptr) return languages;
+void ParseLanguageIndex(const char* text, size_t size, LanguageIndex& index) {
+  index.count = 0;
+  if (text == nullptr) return;
   // The text ends at its first NUL, if it has one.
-  for (size_t i = 0; i < size; i++)
-    if (text[i] == '\0') size = i;
-  size_t at = 0;
-  while (at < size) {
+  size = strnlen(text, size);
+  for (size_t at = 0; at < size && index.count < kMaxPackageLanguages;) {
     size_t end = at;
     while (end < size && text[end] != '\n' && text[end] != '\r') end++;
-    std::vector<std::string> words = Words(std::string(text + at, end - at));
-    at = end + 1;
-    unsigned long id = 0;
-    if (words.size() < 2 || !ParseNumber(words[0], 0xFFFF, id) || id == 0) continue;
+    // The words of the line: its number, its locale name, its code pages.
     PackageLanguage language;
-    language.id = static_cast<uint16_t>(id);
-    language.name = words[1];
-    if (!IsLocaleName(language.name)) continue;
-    bool usable = words.size() - 2 <= kMaxCodePages;
-    for (size_t i = 2; usable && i < words.size(); i++) {
-      unsigned long page = 0;
-      usable = ParseNumber(words[i], 0xFFFF, page);
-      language.codePages.push_back(static_cast<unsigned>(page));
+    size_t words = 0;
+    bool usable = true;
+    for (size_t word = at; usable && word < end;) {
+      while (word < end && IsBlank(text[word])) word++;
+      size_t length = 0;
+      while (word + length < end && !IsBlank(text[word + length])) length++;
+      if (length == 0) break;
+      const char* start = text + word;
+      if (words == 0) {
+        usable = ParseNumber(start, length, language.id) && language.id != 0;
+      } else if (words == 1) {
+        usable = IsLocaleName(start, length);
+        if (usable) memcpy(language.name, start, length);
+      } else {
+        usable = language.codePageCount < kMaxCodePages &&
+                 ParseNumber(start, length, language.codePages[language.codePageCount++]);
+      }
+      words++;
+      word += length;
     }
-    bool listed = std::any_of(languages.begin(), languages.end(),
-                              [&](const PackageLanguage& other) { return other.id == language.id; });
-    if (usable && !listed) languages.push_back(language);
+    at = end + 1;
+    for (const PackageLanguage& other : index) usable = usable && other.id != language.id;
+    if (usable && words >= 2) index.languages[index.count++] = language;
   }
-  return languages;
 }
 
 LanguageRequest ParseLanguageRequest(const char* text) {
   LanguageRequest request;
   if (text == nullptr) return request;
-  std::string written(text);
-  unsigned long id = 0;
-  if (ParseNumber(written, 0xFFFF, id)) {
-    request.id = static_cast<uint16_t>(id);
-    return request;
-  }
-  if (!IsLocaleName(written)) return request;
-  for (char& c : written) c = c == '_' ? '-' : LowerAsciiChar(c);
-  request.name = written;
+  size_t length = strlen(text);
+  if (ParseNumber(text, length, request.id) || !IsLocaleName(text, length)) return request;
+  for (size_t i = 0; i < length; i++) request.name[i] = text[i] == '_' ? '-' : LowerAsciiChar(text[i]);
   return request;
 }
 
-LanguageChoice ChooseLanguage(const std::vector<PackageLanguage>& languages, uint16_t userLanguage, unsigned codePage,
+LanguageChoice ChooseLanguage(const LanguageIndex& languages, uint16_t userLanguage, unsigned codePage,
                               const LanguageRequest& request) {
   LanguageChoice choice;
   Chooser chooser(languages, codePage, choice);
-  if (request.id != 0 || !request.name.empty()) {
+  if (!request.Empty()) {
     if (chooser.Choose({request.id, request.name}, LanguageReason::kRequested, LanguageReason::kRequestedPrimary))
       return choice;
     choice.requestUnmet = true;

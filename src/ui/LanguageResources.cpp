@@ -5,9 +5,6 @@
 // The file stays held without write or delete sharing from its writing until the loader has
 // mapped it (a mapped image cannot be changed either), so that the code loaded is the code the
 // package carries.
-#include <string>
-#include <vector>
-
 #include "core/Bootstrapper.h"
 #include "core/BoundedString.h"
 #include "core/HandleOwner.h"
@@ -17,12 +14,11 @@
 namespace {
 
 // The languages the package carries besides its built-in one; none for a package without an index.
-std::vector<PackageLanguage> ReadLanguageIndex() {
+void ReadLanguageIndex(LanguageIndex& index) {
   HRSRC found = FindResourceA(nullptr, kLanguageIndexResource, kLanguageResourceType);
   HGLOBAL loaded = found != nullptr ? LoadResource(nullptr, found) : nullptr;
   const char* text = loaded != nullptr ? static_cast<const char*>(LockResource(loaded)) : nullptr;
-  if (text == nullptr) return {};
-  return ParseLanguageIndex(text, SizeofResource(nullptr, found));
+  ParseLanguageIndex(text, text != nullptr ? SizeofResource(nullptr, found) : 0, index);
 }
 
 // The user's UI language; Windows before 2000 knows only the user's locale.
@@ -36,28 +32,32 @@ LANGID UserUILanguage() {
 
 }  // namespace
 
-// Chooses the language and logs why; returns the resource to extract.
-std::string Bootstrapper::ChooseLanguageResource() {
-  std::vector<PackageLanguage> languages = ReadLanguageIndex();
+// Chooses the language and logs why; the resource to extract goes to `resource`.
+void Bootstrapper::ChooseLanguageResource(char (&resource)[32]) {
+  CopyCut(resource, kLanguageResource);
+  LanguageIndex languages;
+  ReadLanguageIndex(languages);
   const BootstrapperCommandLine& commandLine = *m_pCommandLine;
   const bool requested = commandLine.Has(kOptUILanguage);
   // A package of its built-in language alone runs as it always has.
-  if (languages.empty() && !requested) return kLanguageResource;
+  if (languages.empty() && !requested) return;
 
   const LANGID user = UserUILanguage();
   const UINT codePage = GetACP();
   const char* asked = commandLine.m_szUILanguage;
   const LanguageRequest request = ParseLanguageRequest(asked);
-  const bool unreadable = requested && request.id == 0 && request.name.empty();
+  const bool unreadable = requested && request.Empty();
   LanguageChoice choice = ChooseLanguage(languages, user, codePage, request);
   if (choice.requestUnmet || unreadable)
     LogMessage(this, "LoadResources - /UILanguage %s names no language of this package that can be shown here.", asked);
-  for (int passed : choice.unspellable)
+  for (size_t i = 0; i < choice.unspellableCount; i++) {
+    const PackageLanguage& passed = languages[choice.unspellable[i]];
     LogMessage(this, "LoadResources - Language %s (%u) is passed over: code page %u cannot spell its texts.",
-               languages[passed].name.c_str(), languages[passed].id, codePage);
+               passed.name, passed.id, codePage);
+  }
 
   const bool builtIn = choice.chosen < 0;
-  const char* name = builtIn ? kBuiltInLanguageName : languages[choice.chosen].name.c_str();
+  const char* name = builtIn ? kBuiltInLanguageName : languages[choice.chosen].name;
   const unsigned id = builtIn ? kBuiltInLanguageId : languages[choice.chosen].id;
   const char* which = builtIn ? ", the built-in one" : "";
   switch (choice.reason) {
@@ -80,15 +80,15 @@ std::string Bootstrapper::ChooseLanguageResource() {
                  name, id, which, user);
       break;
   }
-  return builtIn ? std::string(kLanguageResource) : LanguageResourceName(languages[choice.chosen].id);
+  if (!builtIn) LanguageResourceName(languages[choice.chosen].id, resource);
 }
 
 DWORD Bootstrapper::LoadResources() {
-  const std::string language = ChooseLanguageResource();
+  char language[32] = {};
+  ChooseLanguageResource(language);
   FileHandle held;
   char path[260] = {};
-  DWORD result =
-      ExtractToWorkFolder(nullptr, kLanguageResourceType, language.c_str(), "PendrixLang.dll", path, held);
+  DWORD result = ExtractToWorkFolder(nullptr, kLanguageResourceType, language, "PendrixLang.dll", path, held);
   if (result != ERROR_SUCCESS) {
     LogMessage(this, "LoadResources - Failed to extract language resource file.");
     if (IsDiskFull(result))

@@ -32,11 +32,14 @@ TEST_CASE("the index lists each language once, with its code pages; other lines 
   for (const Case& c : cases) {
     CAPTURE(c.line);
     std::vector<std::string> lines;
-    for (const PackageLanguage& language : ParseLanguageIndex(c.text.data(), c.text.size()))
-      lines.push_back(FormatLanguageIndexLine(language));
+    LanguageIndex index;
+    ParseLanguageIndex(c.text.data(), c.text.size(), index);
+    for (const PackageLanguage& language : index) lines.push_back(FormatLanguageIndexLine(language));
     CHECK(lines == c.lines);
   }
-  CHECK(LanguageResourceName(1031) == "LANG_1031");
+  char resource[32] = {};
+  LanguageResourceName(1031, resource);
+  CHECK(std::string(resource) == "LANG_1031");
 }
 
 TEST_CASE("/UILanguage is a language number or a locale name with _ or -") {
@@ -55,12 +58,13 @@ TEST_CASE("/UILanguage is a language number or a locale name with _ or -") {
     CAPTURE(c.line);
     LanguageRequest request = ParseLanguageRequest(c.written);
     CHECK(request.id == c.id);
-    CHECK(request.name == c.name);
+    CHECK(std::string(request.name) == c.name);
   }
 }
 
 TEST_CASE("the exact language first, then the same primary language, then English; never one the code page cannot spell") {
-  const std::vector<PackageLanguage> languages = ParseLanguageIndex(kIndex, sizeof(kIndex) - 1);
+  LanguageIndex languages;
+  ParseLanguageIndex(kIndex, sizeof(kIndex) - 1, languages);
   REQUIRE(languages.size() == 4);
   constexpr int kBuiltIn = -1;
   struct Case {
@@ -102,7 +106,7 @@ TEST_CASE("the exact language first, then the same primary language, then Englis
     CHECK(choice.chosen == c.chosen);
     CHECK(choice.reason == c.reason);
     CHECK(choice.requestUnmet == c.unmet);
-    CHECK(choice.unspellable == c.unspellable);
+    CHECK(std::vector<int>(choice.unspellable, choice.unspellable + choice.unspellableCount) == c.unspellable);
   }
   // Without languages of its own the package speaks its built-in English to everyone.
   LanguageChoice alone = ChooseLanguage({}, 0x0407, 1252, ParseLanguageRequest("en_US"));

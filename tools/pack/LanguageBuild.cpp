@@ -193,7 +193,8 @@ class LanguageFolder {
       return false;
     }
     built.index = m_index;
-    built.index.codePages = m_codePages;
+    for (unsigned page : m_codePages)
+      if (built.index.codePageCount < kMaxCodePages) built.index.codePages[built.index.codePageCount++] = static_cast<uint16_t>(page);
     built.folder = m_folder;
     return true;
   }
@@ -294,6 +295,7 @@ class LanguageFolder {
     DWORD own = 0;
     GetLocaleInfoA(MAKELCID(m_index.id, SORT_DEFAULT), LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
                    reinterpret_cast<LPSTR>(&own), sizeof(own));
+    const std::string name = m_index.name;
     std::string shownOn = m_codePages.empty() ? "no Windows code page spells them all, so the engine never uses this "
                                                 "language and shows English instead"
                                               : "the engine uses this language only where the ANSI code page is one "
@@ -302,9 +304,9 @@ class LanguageFolder {
     for (size_t i = 0; i < texts.size(); i++)
       if (own == 0 || !Spells(own, texts[i])) unspelled.push_back(keys[i]);
     if (unspelled.empty() && !m_codePages.empty()) return;
-    std::string whose = own == 0 ? m_index.name + " has no ANSI code page of its own, and texts reach the screen "
+    std::string whose = own == 0 ? name + " has no ANSI code page of its own, and texts reach the screen "
                                                   "through one"
-                                 : "code page " + std::to_string(own) + ", the ANSI code page of " + m_index.name +
+                                 : "code page " + std::to_string(own) + ", the ANSI code page of " + name +
                                        ", cannot spell " + Listed(unspelled);
     Warn(m_folder, whose + "; " + shownOn);
   }
@@ -391,8 +393,8 @@ std::string ResolveLanguageName(const std::string& name, PackageLanguage& langua
     return "\"" + name + "\" is no language that Windows knows; write a locale name such as de-DE or a language " +
            "number such as 1031";
   language.id = LANGIDFROMLCID(lcid);
-  language.name.clear();
-  for (const wchar_t* c = canonical; *c != L'\0'; c++) language.name += static_cast<char>(*c < 128 ? *c : '?');
+  for (size_t i = 0; i < kLocaleNameSize - 1 && canonical[i] != L'\0'; i++)
+    language.name[i] = static_cast<char>(canonical[i] < 128 ? canonical[i] : '?');
   return "";
 }
 
@@ -414,10 +416,16 @@ void BuildLanguages(const std::vector<std::string>& options, const std::string& 
     std::string name = option.substr(0, equals);
     problem = equals == std::string::npos || folder.empty() ? "write it as NAME=FOLDER" : ResolveLanguageName(name, index);
     if (problem.empty() && std::find(seen.begin(), seen.end(), index.id) != seen.end())
-      problem = index.name + " (" + std::to_string(index.id) + ") is given twice";
+      problem = std::string(index.name) + " (" + std::to_string(index.id) + ") is given twice";
     DWORD attributes = problem.empty() ? GetFileAttributesA(folder.c_str()) : 0;
     if (problem.empty() && (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)))
       problem = "the language folder " + Quoted(folder) + " does not exist";
+    if (!problem.empty()) {
+      report.Refuse(ERROR_INVALID_PARAMETER, "--language " + option + ": " + problem);
+      continue;
+    }
+    if (seen.size() == kMaxPackageLanguages) problem = "a package carries at most " +
+                                                       std::to_string(kMaxPackageLanguages) + " languages";
     if (!problem.empty()) {
       report.Refuse(ERROR_INVALID_PARAMETER, "--language " + option + ": " + problem);
       continue;
@@ -435,7 +443,9 @@ void AddLanguageResources(const std::vector<BuiltLanguage>& languages, PackagePl
   if (languages.empty()) return;
   std::string index;
   for (const BuiltLanguage& language : languages) {
-    plan.resources.push_back({kLanguageResourceType, LanguageResourceName(language.index.id), "", plan.blobs.size()});
+    char name[32] = {};
+    LanguageResourceName(language.index.id, name);
+    plan.resources.push_back({kLanguageResourceType, name, "", plan.blobs.size()});
     PlannedBlob blob;
     blob.bytes = language.dll;
     blob.size = static_cast<uint32_t>(blob.bytes.size());

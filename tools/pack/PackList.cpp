@@ -137,13 +137,15 @@ void PrintLanguages(HMODULE module) {
   HGLOBAL loaded = index != nullptr ? LoadResource(module, index) : nullptr;
   const char* text = loaded != nullptr ? static_cast<const char*>(LockResource(loaded)) : nullptr;
   if (text == nullptr) return;
-  for (const PackageLanguage& language : ParseLanguageIndex(text, SizeofResource(module, index))) {
-    std::string name = LanguageResourceName(language.id);
+  LanguageIndex languages;
+  ParseLanguageIndex(text, SizeofResource(module, index), languages);
+  for (const PackageLanguage& language : languages) {
+    char name[32] = {};
+    LanguageResourceName(language.id, name);
     std::string pages;
-    for (unsigned page : language.codePages) pages += " " + std::to_string(page);
-    printf("  %s (%u): resource %s, %lu bytes, shown where the ANSI code page is one of:%s\n", language.name.c_str(),
-           language.id, name.c_str(), ResourceSize(module, kLanguageResourceType, name.c_str()),
-           pages.empty() ? " none" : pages.c_str());
+    for (size_t i = 0; i < language.codePageCount; i++) pages += " " + std::to_string(language.codePages[i]);
+    printf("  %s (%u): resource %s, %lu bytes, shown where the ANSI code page is one of:%s\n", language.name,
+           language.id, name, ResourceSize(module, kLanguageResourceType, name), pages.empty() ? " none" : pages.c_str());
   }
 }
 

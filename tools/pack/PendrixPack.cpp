@@ -89,7 +89,7 @@ void PrintSummary(const PackagePlan& plan, const SettingsFile& settings, const s
            "package\n");
   for (const BuiltLanguage& language : languages)
     printf("Language %s (%u): %lu texts and %lu recordings of its own from \"%s\", %lu bytes\n",
-           language.index.name.c_str(), language.index.id, static_cast<unsigned long>(language.ownTexts),
+           language.index.name, language.index.id, static_cast<unsigned long>(language.ownTexts),
            static_cast<unsigned long>(language.ownRecordings), language.folder.c_str(),
            static_cast<unsigned long>(language.dll.size()));
 }

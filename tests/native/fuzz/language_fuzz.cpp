@@ -12,7 +12,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
-  std::vector<PackageLanguage> languages = ParseLanguageIndex(text.data(), text.size());
+  static LanguageIndex languages;
+  ParseLanguageIndex(text.data(), text.size(), languages);
   LanguageChoice choice = ChooseLanguage(languages, size >= 2 ? static_cast<uint16_t>(data[0] | data[1] << 8) : 0, 1252,
                                          ParseLanguageRequest(text.c_str()));
   if (choice.chosen >= static_cast<int>(languages.size())) __builtin_trap();
