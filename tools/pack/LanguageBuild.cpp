@@ -4,13 +4,12 @@
 #include <map>
 
 #include "BuiltInLanguage.h"
-#include "DialogMeasure.h"
 #include "ErrorText.h"
+#include "LanguageFit.h"
 #include "LanguageTexts.h"
 #include "PeResources.h"
 #include "SettingsEncoding.h"
 #include "WaveCheck.h"
-#include "core/BoundedString.h"
 #include "core/HandleOwner.h"
 #include "core/TextCompare.h"
 #include "ui/language/resource.h"
@@ -320,40 +319,16 @@ class LanguageFolder {
   // The translated texts of a dialog, measured on the dialog as the user's screen shows it.
   void MeasureDialog(unsigned id, const std::vector<uint8_t>& bytes, const std::vector<int>& items,
                      const std::string& displayName) {
-    if (items.empty()) return;
-    HiddenDialog dialog(GetModuleHandleA(nullptr), bytes.data());  // a vector's bytes start 32-bit aligned
-    std::vector<HWND> controls;
-    for (HWND child = dialog.get() != nullptr ? GetWindow(dialog.get(), GW_CHILD) : nullptr; child != nullptr;
-         child = GetWindow(child, GW_HWNDNEXT))
-      controls.push_back(child);
-    if (dialog.get() == nullptr || controls.size() != m_builtIn.dialogs.at(id).items.size()) {
-      m_report.Note(m_folder + ": whether the texts of dialog " + std::to_string(id) + " fit is not checked: " +
-                    (dialog.get() == nullptr ? dialog.problem() : "its controls cannot be told apart"));
-      return;
-    }
-    for (int item : items) {
-      HWND control = controls[static_cast<size_t>(item)];
-      if (!IsMeasurableControl(control)) continue;
-      TextMeasure measure(control);
-      std::string text = measure.text();
-      if (Placeholders(text) == std::vector<std::string>{"%s"}) {
-        char formatted[1000] = {};
-        FormatCut(formatted, text.c_str(), displayName.c_str());
-        text = formatted;
-      }
-      LONG needed = measure.Needed(text);
-      if (needed <= measure.Room()) continue;
+    std::vector<Misfit> misfits;
+    std::string problem = FindMisfits(bytes, m_builtIn.dialogs.at(id).items.size(), items, displayName, misfits);
+    if (!problem.empty())
+      m_report.Note(m_folder + ": whether the texts of dialog " + std::to_string(id) + " fit is not checked: " + problem);
+    for (const Misfit& misfit : misfits) {
       std::string key;
       for (const BuiltInText& builtIn : m_builtIn.texts)
-        if (!builtIn.message && builtIn.id == id && builtIn.item == item) key = KeyName(builtIn);
-      std::string size = measure.multiline()
-                             ? "takes " + std::to_string((needed + measure.LineHeight() - 1) / measure.LineHeight()) +
-                                   " lines where the control shows " +
-                                   std::to_string(measure.Room() / measure.LineHeight())
-                             : "is " + std::to_string(needed) + " pixels wide where the control has " +
-                                   std::to_string(measure.Room());
-      Warn(File(kTextsFileName), key + ": \"" + text + "\" " + size + ", so the user sees it cut off" +
-                                     (text != measure.text() ? " (with the display name \"" + displayName + "\")" : ""));
+        if (!builtIn.message && builtIn.id == id && builtIn.item == misfit.item) key = KeyName(builtIn);
+      Warn(File(kTextsFileName), key + ": \"" + misfit.text + "\" " + misfit.size + ", so the user sees it cut off" +
+                                     (misfit.named ? " (with the display name \"" + displayName + "\")" : ""));
     }
   }
 
