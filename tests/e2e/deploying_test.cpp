@@ -76,8 +76,8 @@ TEST_CASE("each exit code of the README's table comes out of the run it describe
       "[old_silent]\r\nPreInstall=Pre\r\nMainInstall=Main\r\nReqOS=99.0\r\n"
       "[Greeted]\r\nPreInstall=Pre\r\nMainInstall=Main\r\nWelcomeDlg=yes\r\nRestartProductDlg=yes\r\n";
   auto pre = [](const std::string& lines) { return "[Pre]\r\nName=Pre\r\nFile=pre.exe\r\nFailCodes=1603\r\n" + lines; };
-  auto main = [](const char* code) { return std::string("[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=") + code + "\r\n"; };
-  const std::string plain = types + pre("Arguments=exit=0\r\n") + main("0");
+  const std::string main = "[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=0\r\n";
+  const std::string plain = types + pre("Arguments=exit=0\r\n") + main;
   const std::string deferred = types + pre("Arguments=exit=3010\r\nRebootCodes=3010\r\n");
   struct Case {
     int line;
@@ -87,47 +87,44 @@ TEST_CASE("each exit code of the README's table comes out of the run it describe
     DWORD exitCode;
     size_t installersRun;
     const char* reason;  // as the log's last line before the finish banner gives it
-    bool resumes;        // the RunOnce value stays for the next logon
+    bool resumes = false;  // the RunOnce value stays for the next logon
   };
+  const char kInstalledRestartDue[] = "installed; a restart that a prerequisite needs has not been done";
   const Case cases[] = {
-      {__LINE__, plain, "/Type ops_silent", true, 0, 2, "the main installer's exit code", false},
-      // As deployment tools write it: the value quoted, and options meant for other installers.
-      {__LINE__, plain, "/Type \"ops_silent\" /norestart", true, 0, 2, "the main installer's exit code", false},
-      // /quiet: the setup type's Welcome dialog and restart-product notice stay away too.
-      {__LINE__, plain, "/Type Greeted /quiet", true, 0, 2, "the main installer's exit code", false},
+      {__LINE__, plain, "/Type ops_silent", true, 0, 2, "the main installer's exit code"},
+      // As deployment tools write it: a quoted value, /quiet (the Welcome dialog and the notice
+      // stay away too), and options meant for other installers.
+      {__LINE__, plain, "/Type \"Greeted\" /quiet /norestart", true, 0, 2, "the main installer's exit code"},
       // The main installer's own code, unjudged.
-      {__LINE__, types + pre("Arguments=exit=0\r\n") + main("3010"), "/Type ops_silent", true, 3010, 2,
-       "the main installer's exit code", false},
+      {__LINE__,
+       types + pre("Arguments=exit=0\r\n") + "[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=3010\r\n",
+       "/Type ops_silent", true, 3010, 2, "the main installer's exit code"},
       // A prerequisite's fail code stops the package; the main installer does not run.
-      {__LINE__, types + pre("Arguments=exit=1603\r\n") + main("0"), "/Type ops_silent", true, 1603, 1,
-       "a prerequisite failed", false},
+      {__LINE__, types + pre("Arguments=exit=1603\r\n") + main, "/Type ops_silent", true, 1603, 1,
+       "a prerequisite failed"},
       // A restart that the prerequisite needs now, agreed to.
-      {__LINE__, types + pre("Arguments=exit=0\r\nReboot=force\r\n") + main("0"), "", true, kExitRestartInitiated, 1,
+      {__LINE__, types + pre("Arguments=exit=0\r\nReboot=force\r\n") + main, "", true, kExitRestartInitiated, 1,
        "the computer is restarting", true},
       // The same declined, as a silent run always does: installed so far, the rest after the restart.
-      {__LINE__, types + pre("Arguments=exit=0\r\nReboot=force\r\n") + main("0"), "/Type ops_silent", true,
+      {__LINE__, types + pre("Arguments=exit=0\r\nReboot=force\r\n") + main, "/Type ops_silent", true,
        kExitRestartRequired, 1, "a prerequisite needs a restart before the rest, which runs at the next logon after it",
        true},
-      // A code of its own stays: 3010 never replaces one.
-      {__LINE__, types + pre("Arguments=exit=7\r\nReboot=force\r\n") + main("0"), "/Type ops_silent", true, 7, 1,
-       "a restart that a prerequisite needs was declined", false},
+      // 3010 never replaces another code.
+      {__LINE__, types + pre("Arguments=exit=7\r\nReboot=force\r\n") + main, "/Type ops_silent", true, 7, 1,
+       "a restart that a prerequisite needs was declined"},
       // A restart deferred, or one wanted at once, that nobody started: 0 would hide it.
-      {__LINE__, deferred + main("0"), "/Type ops_silent", true, kExitRestartRequired, 2,
-       "installed; a restart that a prerequisite needs has not been done", false},
-      {__LINE__, types + pre("Arguments=exit=0\r\nReboot=immediate\r\nRebootCodes=0\r\n") + main("0"),
-       "/Type ops_silent", true, kExitRestartRequired, 2,
-       "installed; a restart that a prerequisite needs has not been done", false},
-      {__LINE__, deferred + main("1603"), "/Type ops_silent", true, 1603, 2, "the main installer's exit code", false},
-      {__LINE__, plain, "/Type old_silent", true, kExitRequirementNotMet, 0, "this version of Windows is not supported",
-       false},
-      {__LINE__, plain, "/Type none_silent", true, kExitNotRun, 0, "settings error", false},
-      {__LINE__, plain, "/Help", true, kExitNotRun, 0, "help was asked for", false},
-      {__LINE__, plain, "/Type ops_silent", false, kExitNotRun, 0, "no settings could be read", false},
+      {__LINE__, deferred + main, "/Type ops_silent", true, kExitRestartRequired, 2, kInstalledRestartDue},
+      {__LINE__, types + pre("Arguments=exit=0\r\nReboot=immediate\r\nRebootCodes=0\r\n") + main,
+       "/Type ops_silent", true, kExitRestartRequired, 2, kInstalledRestartDue},
+      {__LINE__, plain, "/Type old_silent", true, kExitRequirementNotMet, 0, "this version of Windows is not supported"},
+      {__LINE__, plain, "/Type none_silent", true, kExitNotRun, 0, "settings error"},
+      {__LINE__, plain, "/Help", true, kExitNotRun, 0, "help was asked for"},
+      {__LINE__, plain, "/Type ops_silent", false, kExitNotRun, 0, "no settings could be read"},
       // A prerequisite or the main installer cannot be run: missing beside the package.
-      {__LINE__, types + pre("DoNotExtract=yes\r\n") + main("0"), "/Type ops_silent", true, ERROR_FILE_NOT_FOUND, 0,
-       "a prerequisite could not be run", false},
+      {__LINE__, types + pre("DoNotExtract=yes\r\n") + main, "/Type ops_silent", true, ERROR_FILE_NOT_FOUND, 0,
+       "a prerequisite could not be run"},
       {__LINE__, types + pre("Arguments=exit=0\r\n") + "[Main]\r\nName=Main\r\nFile=absent.exe\r\nDoNotExtract=yes\r\n",
-       "/Type ops_silent", true, ERROR_FILE_NOT_FOUND, 1, "the main installer could not be run", false},
+       "/Type ops_silent", true, ERROR_FILE_NOT_FOUND, 1, "the main installer could not be run"},
   };
   for (const Case& c : cases) {
     CAPTURE(c.line);
@@ -142,9 +139,8 @@ TEST_CASE("each exit code of the README's table comes out of the run it describe
     REQUIRE(result.finished);
     CHECK(result.exitCode == c.exitCode);
     CHECK(test::ReadJournal(p.journal).size() == c.installersRun);
-    // An unattended run waits for no one.
     if (c.arguments.find("silent") != std::string::npos || c.arguments.find("quiet") != std::string::npos)
-      CHECK(result.windows.empty());
+      CHECK(result.windows.empty());  // an unattended run waits for no one
     CHECK((test::ReadRunOnceValue("Exit Suite_SetupPackage").exists ||
            test::ReadRunOnceValue("Main_SetupPackage").exists) == c.resumes);
     std::vector<std::string> log = p.Log();
