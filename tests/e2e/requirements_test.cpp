@@ -3,6 +3,8 @@
 // existence rules that test real keys and files of the prefix.
 #include <doctest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -65,6 +67,37 @@ bool CompatibilityMarked(const std::string& file) {
              ERROR_SUCCESS &&
          value == 1;
 }
+
+// A key, a file and a folder where 64-bit Windows keeps what a 64-bit installer leaves, made for
+// the test and removed after it; on 32-bit Windows the only key, system folder and Program Files.
+struct Mark64 {
+  const bool x64 = test::Env("WINEARCH") != "win32";
+  const REGSAM view = x64 ? KEY_WOW64_64KEY : 0;
+  std::string file, programFiles;
+  bool ok = false;
+  Mark64() {
+    char folder[MAX_PATH] = {};
+    if (x64) {
+      GetWindowsDirectoryA(folder, MAX_PATH);
+      file = std::string(folder) + "\\Sysnative\\pendrix-tests-64.txt";
+    } else {
+      GetSystemDirectoryA(folder, MAX_PATH);
+      file = std::string(folder) + "\\pendrix-tests-64.txt";
+    }
+    programFiles = x64 ? test::Env("ProgramW6432") : test::ProgramFilesFolder();
+    HKEY key = nullptr;
+    ok = !programFiles.empty() &&
+         RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Pendrix Tests 64", 0, nullptr, 0, KEY_WRITE | view, nullptr, &key,
+                         nullptr) == ERROR_SUCCESS &&
+         test::WriteFile(file, "64") && CreateDirectoryA((programFiles + "\\Pendrix Tests 64").c_str(), nullptr);
+    if (key != nullptr) RegCloseKey(key);
+  }
+  ~Mark64() {
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, "Software\\Pendrix Tests 64", view, 0);
+    DeleteFileA(file.c_str());
+    RemoveDirectoryA((programFiles + "\\Pendrix Tests 64").c_str());
+  }
+};
 
 }  // namespace
 
@@ -198,7 +231,13 @@ TEST_CASE("ReqPlatform and the Platform rule follow the platform of the Windows 
   }
 }
 
+// The 64-bit forms run twice as well: on 32-bit Windows each means its form without 64.
 TEST_CASE("RegKey and File rules skip or force installers, with path variables naming real files") {
+  const bool x64 = test::Env("WINEARCH") != "win32";
+  CAPTURE(test::Env("WINEARCH"));
+  // A key and a file of 64-bit Windows that this 32-bit program's plain names do not reach.
+  Mark64 mark;
+  REQUIRE(mark.ok);
   struct Rule {
     const char* section;
     const char* rule;
@@ -213,6 +252,12 @@ TEST_CASE("RegKey and File rules skip or force installers, with path variables n
       {"ProgramFiles", "File|0|$(ProgramFiles)\\Pendrix No Such Product", 1},
       {"Cleared", "File|3|$(System32)\\kernel32.dll;RegKey|4|HKLM\\Software\\Pendrix No Such Key", 0},
       {"Unknown", "Registry|0|HKLM\\Software", 0},
+      {"Rooted", "File|1|\\$(System32)\\kernel32.dll", 1},
+      {"Key64", "RegKey|0|HKEY_LOCAL_MACHINE64\\Software\\Pendrix Tests 64", -1},
+      {"Key32View", "RegKey|1|HKLM\\Software\\Pendrix Tests 64", x64 ? -1 : 1},
+      {"System64", "File|1|$(System64)\\pendrix-tests-64.txt", 1},
+      {"System32View", "File|1|$(System32)\\pendrix-tests-64.txt", x64 ? -1 : 1},
+      {"ProgramFiles64", "File|1|$(ProgramFiles64)\\Pendrix Tests 64", 1},
   };
   Package p;
   p.Payload("main.exe");
@@ -242,11 +287,15 @@ TEST_CASE("RegKey and File rules skip or force installers, with path variables n
   CAPTURE(test::JoinLines(log));
   CHECK(test::LinesStartingWith(log, "DoWeAllowInstallerToRun - Skip if installed?") == expectedDemands);
   CHECK(test::LinesStartingWith(log, "DoWeAllowInstallerToRun - Skipping this installer because of CheckExistence.")
-            .size() == 3);
+            .size() == static_cast<size_t>(std::count_if(std::begin(rules), std::end(rules),
+                                                         [](const Rule& r) { return r.forced < 0; })));
   char system[MAX_PATH] = {};
   GetSystemDirectoryA(system, MAX_PATH);
   CHECK(test::HasLine(log, "ReplaceVarPaths - Converted path: " + std::string(system) + "\\kernel32.dll."));
   CHECK(test::HasLine(log, "ReplaceVarPaths - Converted path: " + test::ProgramFilesFolder() +
                                "\\Pendrix No Such Product."));
   CHECK(test::HasLine(log, "RunCheckExistence - Ignoring unknown type 'Registry'."));
+  CHECK(test::HasLine(log, "ReplaceVarPaths - Converted path: " + mark.programFiles + "\\Pendrix Tests 64."));
+  CHECK(test::HasLine(log, x64 ? "IsRegKeyExists - Reading the 64-bit registry view."
+                               : "IsRegKeyExists - Windows is 32-bit: reading its only registry view."));
 }
