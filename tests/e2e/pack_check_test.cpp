@@ -288,25 +288,16 @@ TEST_CASE("--list shows the engine, the settings, how each installer runs and is
       kMain;
   const std::string engine = "Engine: Pendrix " PENDRIX_VERSION_TEXT;
   const std::vector<std::string> main = {"  main [Main]: resource INSTALLER_MAIN, 18 bytes, extracted as \"main.exe\"",
-                                         "    Arguments: none",
-                                         "    Exit code: passed on as the package's own, not judged",
+                                         "    Arguments: none", "    Exit code: passed on as the package's own, not judged",
                                          "    CheckExistence: none"};
   std::vector<std::string> types = {
-      "Setup type [default]",
-      "  prerequisite [Pre]: resource INSTALLER_PRE, 16 bytes, extracted as \"pre.exe\"",
-      "    Arguments: none",
-      "    Reboot: defer",
-      "    RebootCodes: none",
-      "    FailCodes: 1",
-      "    ReinstallCodes: none",
-      "    CheckExistence: none",
+      "Setup type [default]", "  prerequisite [Pre]: resource INSTALLER_PRE, 16 bytes, extracted as \"pre.exe\"",
+      "    Arguments: none", "    Reboot: defer", "    RebootCodes: none", "    FailCodes: 1",
+      "    ReinstallCodes: none", "    CheckExistence: none",
       "  prerequisite [Local]: runs \"local.exe\" from the package folder (DoNotExtract), SHA-256 "
       "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad",
-      "    Arguments: /s exit=0",
-      "    Reboot: \"later\", which acts as none",
-      "    RebootCodes: 3010 (not used: no restart is asked for)",
-      "    FailCodes: 1",
-      "    ReinstallCodes: 0|1603",
+      "    Arguments: /s exit=0", "    Reboot: \"later\", which acts as none",
+      "    RebootCodes: 3010 (not used: no restart is asked for)", "    FailCodes: 1", "    ReinstallCodes: 0|1603",
       "    CheckExistence: RegKey|0|HKLM64\\Software\\X"};
   types.insert(types.end(), main.begin(), main.end());
   types.push_back("Setup type [admin silent]");

@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "install/ExitCodeRules.h"
 #include "settings/CodeList.h"
 
 namespace {
@@ -110,29 +109,5 @@ TEST_CASE("an item is a plain code when it reads as the number it shows") {
   for (const auto& c : cases) {
     CAPTURE(c.line);
     CHECK(IsPlainCode(c.item) == c.plain);
-  }
-}
-
-TEST_CASE("the rule that decides an exit code: Reboot first, then RebootCodes, FailCodes, ReinstallCodes") {
-  using R = DecidingRule;
-  const struct {
-    int line;
-    RebootMode reboot;
-    bool inReboot, inFail, inReinstall;
-    DecidingRule rule;
-  } cases[] = {
-      {__LINE__, RebootMode::kForce, false, true, true, R::kForceRestart},
-      {__LINE__, RebootMode::kReturn, true, true, true, R::kReturn},
-      {__LINE__, RebootMode::kDefer, true, true, true, R::kRebootCodes},
-      {__LINE__, RebootMode::kImmediateForce, true, false, false, R::kRebootCodes},
-      {__LINE__, RebootMode::kDeferForce, false, true, true, R::kFailCodes},
-      {__LINE__, RebootMode::kNone, true, true, false, R::kFailCodes},  // "none" uses no reboot codes
-      {__LINE__, RebootMode::kUnknown, true, false, false, R::kNone},
-      {__LINE__, RebootMode::kImmediate, false, false, true, R::kReinstallCodes},
-      {__LINE__, RebootMode::kDefer, false, false, false, R::kNone},
-  };
-  for (const auto& c : cases) {
-    CAPTURE(c.line);
-    CHECK(DecideExitCode(c.reboot, c.inReboot, c.inFail, c.inReinstall) == c.rule);
   }
 }
