@@ -121,7 +121,7 @@ bool Bootstrapper::RunCleanup() {
   LogMessage(this, "RunCleanup - Set current directory to %s.", savedFolder);
   held.reset();
   DeleteFileA(tool);
-  if (result != ERROR_SUCCESS) LogMessage(this, "RunCleanup - The cleanup tool failed with exit code %lu.", result);
+  if (result != ERROR_SUCCESS) LogMessage(this, "RunCleanup - The cleanup tool ended with exit code %lu.", result);
   // Whatever the tool did, the installer gets its one more run, which is judged again: a tool
   // that found nothing to clean (an installer that is no Windows Installer package) may have
   // left a state that the installer itself repairs. Only a tool that never ran counts as undone.

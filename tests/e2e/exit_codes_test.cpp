@@ -131,7 +131,7 @@ TEST_CASE("a prerequisite that is no Windows Installer package, with a reinstall
         Replace(Replace(test::LanguageString(IDS_COMPONENT_FAILED), "Plain Suite"), "Runtime"));
   std::vector<std::string> log = p.Log();
   REQUIRE(test::HasLine(log, "CheckExitCode - Already reinstalling."));
-  CHECK(test::IndexOf(log, "RunCleanup - The cleanup tool failed with exit code 87.") <
+  CHECK(test::IndexOf(log, "RunCleanup - The cleanup tool ended with exit code 87.") <
         test::IndexOf(log, "CheckExitCode - Already reinstalling."));
 }
 
