@@ -6,8 +6,9 @@
 #include <cstring>
 
 #include "core/BoundedString.h"
-#include "core/SystemFolder.h"
 #include "core/SetupTypeName.h"
+#include "core/SystemFolder.h"
+#include "core/WorkFolder.h"
 
 HHOOK g_hKeyboardHook = nullptr;
 Bootstrapper* g_pActiveBootstrapper = nullptr;
@@ -49,12 +50,12 @@ Bootstrapper::Bootstrapper(const char* commandLine)
     : m_pCommandLine(new BootstrapperCommandLine(commandLine)) {
   InitPaths();
   LogMessage(this, "*** Pendrix - Start. ***");
-  if (m_TempFolderForm == AnsiPathForm::kShortForm)
-    LogMessage(this, "InitPaths - The code page cannot spell the temporary folder's name; using its short form %s.",
-               m_szUserTemp);
-  else if (m_TempFolderForm == AnsiPathForm::kUnspellable)
-    LogMessage(this, "InitPaths - The code page cannot spell the temporary folder's name, nor a short form: %s.",
-               m_szUserTemp);
+  // Dropped as the command line defines, but an administrator who sent them learns so.
+  for (const std::string& option : m_pCommandLine->m_UnknownOptions)
+    LogMessage(this, "InitPaths - Ignored the unknown option \"%s\".", option.c_str());
+  if (m_pCommandLine->Has(kOptLog) && m_pCommandLine->m_szLogPath[0] == '\0')
+    LogMessage(this, "InitPaths - /Log names no file: this log is the default one beside the package, %s.",
+               m_szLogFilePath);
   if (m_SourceDirForm == AnsiPathForm::kShortForm)
     LogMessage(this, "InitPaths - The code page cannot spell the package folder's name; using its short form %s.",
                m_szSourceDir);
@@ -63,9 +64,19 @@ Bootstrapper::Bootstrapper(const char* commandLine)
                m_szSourceDir);
   if (GetDllSearch() == DllSearch::kUnavailable)
     LogMessage(this, "InitPaths - This Windows cannot restrict the DLL search; DLLs are loaded by their system paths.");
+}
 
+void Bootstrapper::OpenWorkFolder() {
+  if (m_WorkFolderHold) return;
+  if (m_TempFolderForm == AnsiPathForm::kShortForm)
+    LogMessage(this, "InitPaths - The code page cannot spell the temporary folder's name; using its short form %s.",
+               m_szUserTemp);
+  else if (m_TempFolderForm == AnsiPathForm::kUnspellable)
+    LogMessage(this, "InitPaths - The code page cannot spell the temporary folder's name, nor a short form: %s.",
+               m_szUserTemp);
   // Every file of the run lives in a folder of its own; the files are named when they are written.
   CreateWorkFolder();
+  if (!m_WorkFolderHold) return;
   FormatCut(m_szLanguageDllPath, "%sPendrixLang.dll", m_szTempFolder);
   FormatCut(m_szSettingsPath, "%sSettings.ini", m_szTempFolder);
   RemoveStaleWorkFolders();
@@ -100,6 +111,9 @@ void Bootstrapper::InitPaths() {
   } else {
     CopyCut(m_szSetupType, "default");
   }
+  // What deployment tools send to every installer: the chosen setup type, unattended.
+  if (commandLine.Has(kOptQuietRun)) m_bSilent = TRUE;
+  m_bSystemAccount = IsLocalSystem();
 
   SetSystemFolders();
 }

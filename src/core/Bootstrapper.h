@@ -130,6 +130,9 @@ class Bootstrapper {
   void CloseMagnifier();
 
   // --- the run's working folder (core) ---
+  // Once a run goes on past the single-instance check: the working folder, the names of the
+  // files the run writes there, and earlier runs' folders removed.
+  void OpenWorkFolder();
   void CreateWorkFolder();
   void RemoveStaleWorkFolders();
   void RemoveWorkFolder();
@@ -225,11 +228,19 @@ class Bootstrapper {
   BOOL m_bInstallerSkipped = FALSE;
   // The last RunInstaller could not extract, hold or start its installer: a failure, not an exit code.
   BOOL m_bInstallerNotRun = FALSE;
+  // ... because its section could not be read, which the user has been told.
+  BOOL m_bInstallerSectionUnread = FALSE;
+  // A restart that a prerequisite needs now was declined, or could not be started.
+  BOOL m_bRestartNotDone = FALSE;
   OSVERSIONINFOA m_OSVersion = {};
   char m_szWinDrive[260] = {};
   char m_szProgramFiles[260] = {};
   char m_szWindowsDir[260] = {};
   char m_szSystemDir[260] = {};
+  // The 64-bit Program Files and system folders of 64-bit Windows, which a 32-bit program does
+  // not see under their own names; on 32-bit Windows the same as the two above.
+  char m_szProgramFiles64[260] = {};
+  char m_szSystem64Dir[260] = {};
   WelcomeDlgResRecord WelcomeDlgRes = {};
   // The progress dialog and its bar once the dialog is up, for the main thread to post to.
   HWND m_hProgressDlg = nullptr;
@@ -244,6 +255,8 @@ class Bootstrapper {
   // Why the run ends, for the log's last word on it.
   RunOutcome m_RunOutcome = RunOutcome::kUnknown;
   BOOL m_bSilent = FALSE;
+  // The run is the system account's, whose RunOnce entries never run: it never logs on.
+  BOOL m_bSystemAccount = FALSE;
   BOOL m_bProductRunningAtStart = FALSE;
   BOOL m_bSpeechSuppressed = FALSE;
 

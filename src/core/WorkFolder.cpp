@@ -34,12 +34,6 @@ PSID ProcessUser(TokenUserBuffer& buffer) {
   return reinterpret_cast<TOKEN_USER*>(buffer.bytes)->User.Sid;
 }
 
-bool IsLocalSystem() {
-  TokenUserBuffer buffer;
-  PSID user = ProcessUser(buffer);
-  return user != nullptr && IsWellKnownSid(user, WinLocalSystemSid) != FALSE;
-}
-
 // The SID of the process's user in its string form, or "".
 std::string UserSidString() {
   TokenUserBuffer buffer;
@@ -105,6 +99,12 @@ void WorkFolderPath(const char* folderWithSlash, char (&folder)[MAX_PATH]) {
 }
 
 }  // namespace
+
+bool IsLocalSystem() {
+  TokenUserBuffer buffer;
+  PSID user = ProcessUser(buffer);
+  return user != nullptr && IsWellKnownSid(user, WinLocalSystemSid) != FALSE;
+}
 
 bool RunsElevated() {
   BYTE administrators[SECURITY_MAX_SID_SIZE] = {};

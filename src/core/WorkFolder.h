@@ -10,6 +10,9 @@
 // or an administrator where Windows does not filter the token) or as SYSTEM.
 bool RunsElevated();
 
+// True when the process runs as the system account.
+bool IsLocalSystem();
+
 // Random bytes from Windows' cryptography.
 bool GenerateRandom(BYTE* bytes, DWORD size);
 

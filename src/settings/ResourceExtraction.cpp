@@ -83,8 +83,8 @@ DWORD Bootstrapper::ExtractResource(HMODULE module, const char* type, const char
   output.reset();
   if (writeError != ERROR_SUCCESS) {
     DeleteFileA(outputPath);  // no cut-off file is left to pass for the whole one
-    LogMessage(this, "ExtractResource - Failed to write to the resource output file %s. Error: %lu", outputPath,
-               writeError);
+    LogMessage(this, "ExtractResource - Failed to write to the resource output file. Error: %lu", writeError);
+    LogMessage(this, "ExtractResource - Resource output file: %s.", outputPath);
     return writeError;
   }
   return ERROR_SUCCESS;
