@@ -5,6 +5,7 @@ set(PENDRIX_PORTABLE_SOURCES
   src/core/WholeNumber.cpp
   src/core/SetupTypeName.cpp
   src/core/WorkFolderRules.cpp
+  src/core/PathText.cpp
   src/install/MsiSwitch.cpp
   src/install/InstallerResource.cpp
   src/install/InstallerFileName.cpp

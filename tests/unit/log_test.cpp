@@ -37,16 +37,23 @@ TEST_CASE("every line has the time-stamped format and the banners open and close
     LogMessage(&bootstrapper, "Test - value %d and %s.", 42, "text");
   }
   std::vector<std::string> lines = RawLines(log);
-  REQUIRE(lines.size() == 4);
+  REQUIRE(lines.size() == 5);
   for (const std::string& line : lines) {
     CAPTURE(line);
     CHECK(test::IsWellFormedLogLine(line));
   }
   std::vector<std::string> messages = test::LogMessages(log);
   CHECK(messages[0] == "*** Pendrix - Start. ***");
-  CHECK(messages[1].rfind("CreateWorkFolder - Working folder: ", 0) == 0);
-  CHECK(messages[2] == "Test - value 42 and text.");
-  CHECK(messages[3] == "*** Pendrix - Finish. ***");
+  // Who ran which engine on which Windows: the test prefix's 64-bit Windows 7, its administrator.
+  char user[256] = {}, computer[256] = {};
+  DWORD size = sizeof(user), computerSize = sizeof(computer);
+  GetUserNameA(user, &size);
+  GetComputerNameA(computer, &computerSize);
+  CHECK(messages[1] == "InitPaths - Pendrix 1.0.0 on Windows 6.1.7601 Service Pack 1, x64; user " +
+                           std::string(computer) + "\\" + user + ", elevated.");
+  CHECK(messages[2].rfind("CreateWorkFolder - Working folder: ", 0) == 0);
+  CHECK(messages[3] == "Test - value 42 and text.");
+  CHECK(messages[4] == "*** Pendrix - Finish. ***");
 }
 
 TEST_CASE("messages are cut at 998 characters and arguments are written literally") {
@@ -62,13 +69,13 @@ TEST_CASE("messages are cut at 998 characters and arguments are written literall
     LogMessage(&bootstrapper, nullptr);
   }
   std::vector<std::string> lines = RawLines(log);
-  REQUIRE(lines.size() == 6);  // the empty and null formats write nothing
+  REQUIRE(lines.size() == 7);  // the empty and null formats write nothing
   std::vector<std::string> messages = test::LogMessages(log);
-  CHECK(messages[2] == "Cut - " + std::string(998 - 6, 'x'));
-  CHECK(messages[2].size() == 998);
-  CHECK(test::IsWellFormedLogLine(lines[2]));
-  CHECK(messages[3] == "Exact - " + std::string(990, 'y'));
-  CHECK(messages[4] == "Literal - 100% done %d %s %n");
+  CHECK(messages[3] == "Cut - " + std::string(998 - 6, 'x'));
+  CHECK(messages[3].size() == 998);
+  CHECK(test::IsWellFormedLogLine(lines[3]));
+  CHECK(messages[4] == "Exact - " + std::string(990, 'y'));
+  CHECK(messages[5] == "Literal - 100% done %d %s %n");
 }
 
 TEST_CASE("a second run appends after the first run's lines") {
@@ -77,12 +84,12 @@ TEST_CASE("a second run appends after the first run's lines") {
   { Bootstrapper first(LogOption(log).c_str()); }
   { Bootstrapper second(LogOption(log).c_str()); }
   std::vector<std::string> messages = test::LogMessages(log);
-  REQUIRE(messages.size() == 6);
+  REQUIRE(messages.size() == 8);
   CHECK(messages[0] == "*** Pendrix - Start. ***");
-  CHECK(messages[2] == "*** Pendrix - Finish. ***");
-  CHECK(messages[3] == "*** Pendrix - Start. ***");
-  CHECK(messages[5] == "*** Pendrix - Finish. ***");
-  CHECK(messages[1] != messages[4]);  // each run has a working folder of its own
+  CHECK(messages[3] == "*** Pendrix - Finish. ***");
+  CHECK(messages[4] == "*** Pendrix - Start. ***");
+  CHECK(messages[7] == "*** Pendrix - Finish. ***");
+  CHECK(messages[2] != messages[6]);  // each run has a working folder of its own
 }
 
 // An installer runs with another current folder: a relative path must not follow it.
@@ -102,21 +109,28 @@ TEST_CASE("paths on the command line are made absolute against the current folde
   }
   SetCurrentDirectoryA(saved);
   std::vector<std::string> messages = test::LogMessages(first / "relative.log");
-  REQUIRE(messages.size() == 4);
-  CHECK(messages[2] == "Moved - now elsewhere.");
-  CHECK(messages[3] == "*** Pendrix - Finish. ***");
+  REQUIRE(messages.size() == 5);
+  CHECK(messages[3] == "Moved - now elsewhere.");
+  CHECK(messages[4] == "*** Pendrix - Finish. ***");
   CHECK_FALSE(test::FileExists(second / "relative.log"));
 }
 
-TEST_CASE("a log that cannot be opened switches logging off for the rest of the run") {
+TEST_CASE("a /Log folder that does not exist is made; a log that cannot be opened switches logging off") {
   test::ScratchDir dir("log");
-  std::string missingFolder = dir / "no such folder\\setup.log";
-  Bootstrapper bootstrapper(LogOption(missingFolder).c_str());
+  std::string made = dir / "new folder\\deeper\\setup.log";
+  {
+    Bootstrapper bootstrapper(LogOption(made).c_str());
+    CHECK(bootstrapper.m_pCommandLine->Has(kOptLog));
+  }
+  CHECK(test::LogMessages(made).back() == "*** Pendrix - Finish. ***");
+
+  // A file where a folder of the path should be.
+  REQUIRE(test::WriteFile(dir / "file", "x"));
+  std::string underFile = dir / "file\\setup.log";
+  Bootstrapper bootstrapper(LogOption(underFile).c_str());
   CHECK_FALSE(bootstrapper.m_pCommandLine->Has(kOptLog));
-  // Creating the folder later does not bring the log back.
-  CreateDirectoryA((dir / "no such folder").c_str(), nullptr);
   LogMessage(&bootstrapper, "Later - not written.");
-  CHECK_FALSE(test::FileExists(missingFolder));
+  CHECK(test::ReadFile(dir / "file") == "x");
 
   // A file locked without write sharing by another writer also turns the log off.
   std::string locked = dir / "locked.log";
@@ -130,21 +144,24 @@ TEST_CASE("a log that cannot be opened switches logging off for the rest of the 
 
 TEST_CASE("WriteLogLine reports what stops it") {
   test::ScratchDir dir("log");
-  auto write = [](const char* path, const char* format, ...) {
+  std::string path = dir / "direct.log";
+  REQUIRE(test::WriteFile(path, ""));
+  auto write = [](HANDLE file, const char* format, ...) {
     va_list args;
     va_start(args, format);
-    DWORD result = WriteLogLine(path, format, args);
+    DWORD result = WriteLogLine(file, format, args);
     va_end(args);
     return result;
   };
-  CHECK(write(nullptr, "x") == 0);
-  CHECK(write("", "x") == 0);
-  std::string path = dir / "direct.log";
-  CHECK(write(path.c_str(), "") == 0);
-  CHECK_FALSE(test::FileExists(path));
-  CHECK(write(path.c_str(), "Direct - %d", 7) == 0);
+  HANDLE appending = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE reading = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                               nullptr);
+  CHECK(write(appending, "") == 0);
+  CHECK(write(appending, "Direct - %d", 7) == 0);
+  CHECK(write(reading, "Refused - %d", 8) == ERROR_ACCESS_DENIED);
+  CloseHandle(appending);
+  CloseHandle(reading);
   CHECK(test::LogMessages(path) == std::vector<std::string>{"Direct - 7"});
-  CHECK(write((dir / "missing\\x.log").c_str(), "x") == ERROR_PATH_NOT_FOUND);
 }
 
 TEST_CASE("without /Log no line is written, neither in the current folder nor beside the executable") {

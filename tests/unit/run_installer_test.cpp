@@ -351,7 +351,7 @@ TEST_CASE("an installer that cannot be prepared gives 13 and its reason") {
       "[NoResource]\r\nName=Not There\r\nFile=x.exe\r\n"
       "[NoFile]\r\nName=N\r\n"
       "[Climbs]\r\nName=Unit Fake\r\nFile=..\\..\\x.exe\r\n"
-      "[Far]\r\nName=Unit Fake\r\nFile=..\\x.exe\r\nDoNotExtract=yes\r\n"
+      "[Rootless]\r\nName=Unit Fake\r\nFile=\\x.exe\r\nDoNotExtract=yes\r\n"
       "[Changed]\r\nName=Changed\r\nFile=x.exe\r\nDoNotExtract=yes\r\n";
   struct Case {
     int line;
@@ -368,8 +368,9 @@ TEST_CASE("an installer that cannot be prepared gives 13 and its reason") {
       {__LINE__, "Climbs",
        "RunInstaller - The installer file \"..\\..\\x.exe\" of Climbs is not a name inside its folder; the section is refused.",
        IDS_OUTPUT_FILE_UNKNOWN},
-      {__LINE__, "Far",
-       "RunInstaller - The installer file \"..\\x.exe\" of Far is not a name inside its folder; the section is refused.",
+      // Beside the package, from the root of whichever drive is current.
+      {__LINE__, "Rootless",
+       "RunInstaller - The installer file \"\\x.exe\" of Rootless is not a path to a file; the section is refused.",
        IDS_OUTPUT_FILE_UNKNOWN},
       // A file beside the package that differs from the one the package was built with.
       {__LINE__, "Changed", "", IDS_INSTALLER_CHANGED},

@@ -172,11 +172,12 @@ class PlanBuilder {
                    "extracts the installer into its working folder under that name; an installer that runs beside " +
                    "the package (DoNotExtract=yes) may name a file in a subfolder of the package's folder");
         return read;
-      case InstallerFileRule::kLeavesFolder:
+      case InstallerFileRule::kNotRunnable:
         Refuse(ERROR_INVALID_DATA,
                where + ", key " + key + ": " + Quoted(payload) + " runs beside the package (DoNotExtract), " +
-                   "so it must name a file in the package's folder or a subfolder of it: no drive, UNC path or " +
-                   "root, and no \".\" or \"..\" part");
+                   "so it must be a path to a file: relative to the package's folder (\"..\\common\\setup.exe\"), " +
+                   "from a drive's root (\"C:\\tools\\x.exe\") or from a share (\"\\\\server\\share\\x.exe\"); " +
+                   "not \"\\x.exe\", \"C:x.exe\", a device name, or a name that ends in a folder separator");
         return read;
     }
     char resourceName[kResourceNameSize] = {};
