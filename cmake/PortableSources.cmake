@@ -21,6 +21,7 @@ set(PENDRIX_PORTABLE_SOURCES
   src/install/PassThroughEscapes.cpp
   tools/pack/PeResources.cpp
   tools/pack/PackOptions.cpp
+  tools/pack/InstallerElevation.cpp
   tools/pack/SettingsCheck.cpp
   tools/pack/SettingsEncoding.cpp
   tools/pack/SettingsReference.cpp

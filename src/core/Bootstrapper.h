@@ -169,7 +169,7 @@ class Bootstrapper {
   void RemoveCompatibilityMarks();
   // False when a piece does not fit whole: the installer must not run with a cut command line.
   bool AddToArguments(int reinstall);
-  // The Windows Installer log beside the package log, made or checked and held until
+  // The Windows Installer log beside the package log, made or checked, its folders held until
   // ReleaseMsiLog, once msiexec has ended (install/MsiLog.cpp); path gets its full path.
   DWORD PrepareMsiLog(char (&path)[260]);
   void ReleaseMsiLog();
@@ -228,9 +228,8 @@ class Bootstrapper {
   FileHandle m_LogFile;
   DWORD m_dwLogRefusal = 0;
   char m_szLogRefusedPath[260] = {};
-  // The Windows Installer log of the installer that runs, and its folders, while msiexec runs.
+  // The folders of the Windows Installer log of the installer that runs, while msiexec runs.
   HeldPath m_MsiLogFolder;
-  FileHandle m_MsiLogFile;
   char m_szSetupType[100] = {};
   char m_szDisplayName[100] = {};
   ListSectionRecord ListSection = {};

@@ -1,6 +1,8 @@
 // The verbose log of a Windows Installer run, beside the package's own log. msiexec opens it by
-// its path, so the engine makes or checks the file first and holds it and its folders, without
-// delete sharing, until msiexec has ended: nobody can put a link in its place meanwhile.
+// its path, so the engine makes or checks the file first and holds its folders, without delete
+// sharing, until msiexec has ended: nobody can put a link in place of one of them meanwhile.
+// (The file itself is not held: Wine's msiexec opens its log sharing nothing, and an open handle,
+// even one for its attributes alone, would keep it from logging.)
 #include "core/Bootstrapper.h"
 #include "core/BoundedString.h"
 #include "core/PathText.h"
@@ -8,7 +10,6 @@
 
 namespace {
 
-// Held for its name only: msiexec may open it with any sharing it likes.
 constexpr DWORD kMsiLogShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
 constexpr unsigned kNumberedNames = 99;
 
@@ -29,12 +30,13 @@ DWORD Bootstrapper::PrepareMsiLog(char (&path)[260]) {
   if (!IsPlainFileName(name)) return ERROR_INVALID_NAME;
   if (DWORD error = m_MsiLogFolder.Hold(folder)) return error;
 
-  DWORD error = m_MsiLogFolder.OpenExisting(name, 0, kMsiLogShare, true, m_MsiLogFile);
-  if (error == ERROR_FILE_NOT_FOUND) error = m_MsiLogFolder.CreateNew(name, 0, kMsiLogShare, 0, m_MsiLogFile);
+  FileHandle file;
+  DWORD error = m_MsiLogFolder.OpenExisting(name, 0, kMsiLogShare, true, file);
+  if (error == ERROR_FILE_NOT_FOUND) error = m_MsiLogFolder.CreateNew(name, 0, kMsiLogShare, 0, file);
   // One that is there and must not be written through, or cannot be: a new one under a numbered name.
   bool again = error != ERROR_SUCCESS;
   for (unsigned n = 1; again && n <= kNumberedNames && NumberedFileName(plain, n, name, sizeof(name)); n++) {
-    error = m_MsiLogFolder.CreateNew(name, 0, kMsiLogShare, 0, m_MsiLogFile);
+    error = m_MsiLogFolder.CreateNew(name, 0, kMsiLogShare, 0, file);
     again = error == ERROR_FILE_EXISTS;
   }
   if (error == ERROR_SUCCESS &&
@@ -47,7 +49,4 @@ DWORD Bootstrapper::PrepareMsiLog(char (&path)[260]) {
   return error;
 }
 
-void Bootstrapper::ReleaseMsiLog() {
-  m_MsiLogFile.reset();
-  m_MsiLogFolder.Release();
-}
+void Bootstrapper::ReleaseMsiLog() { m_MsiLogFolder.Release(); }

@@ -35,16 +35,17 @@ TEST_CASE("a second instance exits with 13 at once and logs only its start, work
   std::vector<std::string> messages;
   for (const std::string& line : test::LogMessages(log))  // earlier runs' folders are no concern here
     if (line.rfind("RemoveStaleWorkFolders - ", 0) != 0) messages.push_back(line);
-  REQUIRE(messages.size() == 7);
+  REQUIRE(messages.size() == 8);
   CHECK(messages[0] == "*** Pendrix - Start. ***");
-  CHECK(messages[1].rfind("CreateWorkFolder - Working folder: ", 0) == 0);
-  CHECK(messages[2].rfind("SetWelcomeDlgRes - hInstance: 0x", 0) == 0);
-  CHECK(messages[2].find("dwDlgID: 107, dwStaticMsg1ID: 104, dwStaticMsg2ID: 105, dwStaticSidePanelID: 106, "
+  CHECK(messages[1].rfind("InitPaths - Pendrix ", 0) == 0);
+  CHECK(messages[2].rfind("CreateWorkFolder - Working folder: ", 0) == 0);
+  CHECK(messages[3].rfind("SetWelcomeDlgRes - hInstance: 0x", 0) == 0);
+  CHECK(messages[3].find("dwDlgID: 107, dwStaticMsg1ID: 104, dwStaticMsg2ID: 105, dwStaticSidePanelID: 106, "
                          "dwSidePanelBmpID: 108.") != std::string::npos);
-  CHECK(messages[3] == "RunBootstrapper - Source directory: " + package.dir.path() + ".");
-  CHECK(messages[4] == "RunBootstrapper - Bootstrapper command-line: /Log \"" + log + "\".");
-  CHECK(messages[5] == "RunBootstrapper - The package ends with exit code 13: another copy is running.");
-  CHECK(messages[6] == "*** Pendrix - Finish. ***");
+  CHECK(messages[4] == "RunBootstrapper - Source directory: " + package.dir.path() + ".");
+  CHECK(messages[5] == "RunBootstrapper - Bootstrapper command-line: /Log \"" + log + "\".");
+  CHECK(messages[6] == "RunBootstrapper - The package ends with exit code 13: another copy is running.");
+  CHECK(messages[7] == "*** Pendrix - Finish. ***");
 }
 
 TEST_CASE("a second instance started while the first shows its Help dialog exits with 13") {
