@@ -72,6 +72,44 @@ ScratchDir::ScratchDir(const char* tag) {
 
 bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+std::string UnixPath(const std::string& path) {
+  using UnixFileName = char*(CDECL*)(const wchar_t*);
+  auto convert = reinterpret_cast<UnixFileName>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
+  wchar_t wide[MAX_PATH] = {};
+  if (convert == nullptr || MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH) == 0) return "''";
+  char* unix = convert(wide);
+  std::string quoted = "'" + std::string(unix != nullptr ? unix : "") + "'";
+  HeapFree(GetProcessHeap(), 0, unix);
+  return quoted;
+}
+
+// Wine starts a Unix program given by its path on the drive that maps the Unix root.
+static HANDLE StartShell(const std::string& script) {
+  std::string commandLine = WinPath("/bin/sh") + " -c \"" + script + "\"";
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    return nullptr;
+  CloseHandle(process.hThread);
+  return process.hProcess;
+}
+
+bool RunUnixShell(const std::string& script) {
+  HANDLE process = StartShell(script);
+  if (process == nullptr) return false;
+  DWORD exitCode = 1;
+  bool ended = WaitForSingleObject(process, 30000) == WAIT_OBJECT_0 && GetExitCodeProcess(process, &exitCode);
+  CloseHandle(process);
+  return ended && exitCode == 0;
+}
+
+bool StartUnixShell(const std::string& script) {
+  HANDLE process = StartShell(script);
+  if (process != nullptr) CloseHandle(process);
+  return process != nullptr;
+}
+
 std::string ReadFile(const std::string& path) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                             nullptr, OPEN_EXISTING, 0, nullptr);
@@ -102,6 +140,7 @@ static void RemoveTreeWide(const std::wstring& path) {
       std::wstring name = found.cFileName;
       if (name == L"." || name == L"..") continue;
       std::wstring child = path + L"\\" + name;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;  // a link: never through it
       if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         RemoveTreeWide(child);
       } else {

@@ -1,0 +1,166 @@
+// Links that another program of the machine puts on every path the package writes or runs,
+// before the run and during it. Wine's programs cannot make links: the Unix side makes them, and
+// Wine shows a link to a folder as a reparse point through its path.
+#include <doctest.h>
+
+#include <string>
+#include <vector>
+
+#include "LogLines.h"
+#include "PackageSupport.h"
+#include "TestSupport.h"
+#include "core/PackageExitCodes.h"
+
+using test::Package;
+using test::Quote;
+using test::UnixPath;
+
+namespace {
+
+std::string Folder(const std::string& path) {
+  CreateDirectoryA(path.c_str(), nullptr);
+  return path;
+}
+
+// A link made for the scope, and removed with it before the scratch folder goes.
+class UnixLink {
+ public:
+  UnixLink(const std::string& target, const std::string& link) : m_link(link) {
+    made = test::RunUnixShell("ln -sfn " + UnixPath(target) + " " + UnixPath(link));
+  }
+  ~UnixLink() { test::RunUnixShell("rm -f " + UnixPath(m_link)); }
+  bool made = false;
+
+ private:
+  std::string m_link;
+};
+
+// Another program's folder that the links point into, and what it held before the run.
+struct Victim {
+  explicit Victim(const Package& p) : folder(Folder(p.dir / "victim")) {
+    test::WriteFile(folder + "\\setup.log", "another program's file");
+    test::WriteFile(folder + "\\settings.ini", "another program's file");
+    test::WriteFile(folder + "\\setup.exe", test::ReadFile(test::BinFile("PlantedProgram.exe")));
+    before = test::ListFiles(folder);
+  }
+  bool Untouched() const {
+    return test::ListFiles(folder) == before && test::ReadFile(folder + "\\setup.log") == "another program's file" &&
+           test::ReadFile(folder + "\\settings.ini") == "another program's file";
+  }
+  std::string folder;
+  std::vector<std::string> before;
+};
+
+std::string Settings(const Package& p, const std::string& preInstall) {
+  return "[default]\r\nPreInstall=" + preInstall + "\r\nMainInstall=Main\r\n"
+         "[Gate]\r\nName=Gate\r\nFile=gate.exe\r\nArguments=gate=" + p.dir / "gate" + "\r\n"
+         "[Msi]\r\nName=AI\r\nFile=" + p.msiexec + "\r\nArguments=/i ai.msi exit=0\r\n"
+         "[Kit]\r\nName=Kit\r\nFile=kit\\setup.exe\r\nArguments=exit=0 kit\r\nDoNotExtract=yes\r\n"
+         "[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=5\r\n";
+}
+
+}  // namespace
+
+TEST_CASE("a link on the path of the log or of an installer beside the package is refused, never followed") {
+  Package p;
+  Victim victim(p);
+  std::string markers = Folder(p.dir / "markers");
+  test::ScopedEnvironment markerFolder("PENDRIX_PLANTED_MARKERS", markers);
+  for (const char* name : {"ai.msi", "main.exe", "gate.exe"}) p.Payload(name);
+  p.Build(Settings(p, "Msi|Kit"));
+  Folder(p.folder + "\\kit");
+  REQUIRE(test::WriteFile(p.folder + "\\kit\\setup.exe", test::FakeInstaller()));
+  const std::string logs = p.dir / "logs";
+  struct Case {
+    int line;
+    std::string link;  // made to point at the victim's folder
+    DWORD exitCode;
+    std::vector<std::string> ran;
+    std::string logLine;  // "" when there is no log
+  } cases[] = {
+      // The log's folder: no log at all, as for any log that cannot be opened; and no MSI log.
+      {__LINE__, logs, 5, {"/i ai.msi exit=0", "exit=0 kit", "exit=5"}, ""},
+      {__LINE__, p.folder + "\\kit", kExitNotRun, {"/i ai.msi exit=0 /l*v \"" + logs + "\\AI.log\""},
+       "RunInstaller - The installer file " + p.folder + "\\kit\\setup.exe is refused: " + p.folder +
+           "\\kit is a link (a junction or a symbolic link)."},
+  };
+  for (const Case& c : cases) {
+    CAPTURE(c.line);
+    Folder(logs);
+    const std::string saved = c.link + ".saved";
+    REQUIRE(MoveFileA(c.link.c_str(), saved.c_str()));
+    UnixLink link(victim.folder, c.link);
+    REQUIRE(link.made);
+    DeleteFileA(p.journal.c_str());
+    test::ProcessResult result = p.Run("/Log " + Quote(logs + "\\setup.log"));
+    REQUIRE(result.finished);
+    CHECK(result.exitCode == c.exitCode);
+    std::vector<std::string> ran;
+    for (const test::JournalLine& line : test::ReadJournal(p.journal)) ran.push_back(line.arguments);
+    CHECK(ran == c.ran);
+    CHECK(victim.Untouched());
+    CHECK(test::ListFiles(markers).empty());  // the program in the victim's folder never ran
+    std::vector<std::string> log = test::LogMessages(logs + "\\setup.log");
+    CHECK(log.empty() == c.logLine.empty());
+    if (!c.logLine.empty()) CHECK(test::HasLine(log, c.logLine));
+    test::RunUnixShell("rm -f " + UnixPath(c.link));
+    REQUIRE(MoveFileA(saved.c_str(), c.link.c_str()));
+    test::RemoveTree(logs);
+  }
+}
+
+TEST_CASE("/ExtractSettings refuses a linked folder and replaces a link at the name, never writing through either") {
+  Package p;
+  Victim victim(p);
+  p.Payload("main.exe");
+  const std::string settings = "[default]\r\nMainInstall=Main\r\n[Main]\r\nName=Main\r\nFile=main.exe\r\n";
+  p.Build(settings, true);
+  const std::string out = Folder(p.dir / "out");
+  UnixLink linkedFolder(victim.folder, p.dir / "linked");
+  UnixLink linkedName(victim.folder + "\\settings.ini", out + "\\settings.ini");
+  REQUIRE((linkedFolder.made && linkedName.made));
+
+  test::ProcessResult refused = p.Run("/ExtractSettings " + Quote(p.dir / "linked\\settings.ini") + " /Log " + Quote(p.log));
+  REQUIRE(refused.finished);
+  CHECK(refused.exitCode == kExitNotRun);
+  CHECK(refused.windows.size() == 1);  // the settings could not be written
+  CHECK(test::HasLine(p.Log(), "ExtractResource - " + p.dir / "linked" +
+                                   " is a link (a junction or a symbolic link); nothing is written through it."));
+
+  test::ProcessResult replaced = p.Run("/ExtractSettings " + Quote(out + "\\settings.ini"));
+  REQUIRE(replaced.finished);
+  CHECK(replaced.windows.empty());
+  CHECK_FALSE(IsReparsePoint(GetFileAttributesA((out + "\\settings.ini").c_str())));
+  CHECK(test::ReadFile(out + "\\settings.ini") == settings);
+  CHECK(test::ListFiles(out) == std::vector<std::string>{"settings.ini"});
+  CHECK(victim.Untouched());
+}
+
+// The attack measured on the engine before: the log's folder swapped for a link while a
+// prerequisite ran, and the lines that followed, msiexec's log among them, went where it pointed.
+TEST_CASE("a link put in place of the log's folder during the run takes none of its lines, nor the MSI log") {
+  Package p;
+  Victim victim(p);
+  for (const char* name : {"ai.msi", "main.exe", "gate.exe"}) p.Payload(name);
+  p.Build(Settings(p, "Gate|Msi"));
+  const std::string logs = Folder(p.dir / "logs");
+  // Once the first prerequisite has started (its journal line is written before it waits), the
+  // folder goes aside and a link takes its name; then the prerequisite may end.
+  REQUIRE(test::StartUnixShell("while [ ! -s " + UnixPath(p.journal) + " ]; do sleep 0.05; done; mv " + UnixPath(logs) +
+                               " " + UnixPath(logs + ".moved") + " && ln -s " + UnixPath(victim.folder) + " " +
+                               UnixPath(logs) + " && touch " + UnixPath(p.dir / "gate")));
+  test::ProcessResult result = p.Run("/Log " + Quote(logs + "\\setup.log"));
+  REQUIRE(result.finished);
+  CHECK(result.exitCode == 5);
+  std::vector<test::JournalLine> journal = test::ReadJournal(p.journal);
+  REQUIRE(journal.size() == 3);
+  CHECK(journal[1].arguments == "/i ai.msi exit=0");  // no verbose log through the link
+  CHECK(victim.Untouched());
+  std::vector<std::string> log = test::LogMessages(logs + ".moved\\setup.log");
+  CAPTURE(test::JoinLines(log));
+  REQUIRE_FALSE(log.empty());
+  CHECK(log.back() == "*** Pendrix - Finish. ***");
+  CHECK(test::HasLine(log, "AddToArguments - No Windows Installer log: " + logs +
+                               " is a link (a junction or a symbolic link)."));
+  test::RunUnixShell("rm -f " + UnixPath(logs));
+}
