@@ -10,10 +10,12 @@ set(PENDRIX_PORTABLE_SOURCES
   src/install/InstallerResource.cpp
   src/install/InstallerFileName.cpp
   src/install/RebootModes.cpp
+  src/install/ExitCodeRules.cpp
   src/settings/CodeList.cpp
   src/settings/YesNo.cpp
   src/settings/SettingsKeys.cpp
   src/settings/ExistenceVotes.cpp
+  src/settings/RegistryRoot.cpp
   src/settings/PathExpansion.cpp
   src/requirements/VersionExpression.cpp
   src/requirements/PermissionRequirement.cpp
@@ -23,6 +25,7 @@ set(PENDRIX_PORTABLE_SOURCES
   tools/pack/PackOptions.cpp
   tools/pack/InstallerElevation.cpp
   tools/pack/SettingsCheck.cpp
+  tools/pack/WindowsInstallerCheck.cpp
   tools/pack/SettingsEncoding.cpp
   tools/pack/SettingsReference.cpp
   tools/cleanup/CleanupArguments.cpp

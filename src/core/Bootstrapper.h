@@ -246,6 +246,10 @@ class Bootstrapper {
   char m_szProgramFiles[260] = {};
   char m_szWindowsDir[260] = {};
   char m_szSystemDir[260] = {};
+  // The 64-bit Program Files and system folders of 64-bit Windows, which a 32-bit program does
+  // not see under their own names; on 32-bit Windows the same as the two above.
+  char m_szProgramFiles64[260] = {};
+  char m_szSystem64Dir[260] = {};
   WelcomeDlgResRecord WelcomeDlgRes = {};
   // The progress dialog and its bar once the dialog is up, for the main thread to post to.
   HWND m_hProgressDlg = nullptr;

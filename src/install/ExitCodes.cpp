@@ -6,6 +6,7 @@
 #include <shlwapi.h>
 
 #include "core/BoundedString.h"
+#include "install/ExitCodeRules.h"
 #include "install/InstallerResource.h"
 #include "install/RebootModes.h"
 
@@ -36,10 +37,14 @@ DWORD Bootstrapper::CheckExitCode(const char* section, DWORD exitCode, BOOL rein
     return true;
   };
 
-  if (reboot == RebootMode::kForce)
+  // The order of the rules is shared with PendrixPack's check of the codes a section leaves unjudged.
+  const DecidingRule rule =
+      DecideExitCode(reboot, Holds(InstallerSection.RebootCodes, exitCode), Holds(InstallerSection.FailCodes, exitCode),
+                     Holds(InstallerSection.ReinstallCodes, exitCode));
+  if (rule == DecidingRule::kForceRestart)
     return restartIfAgreed(kRebootPromptForce) ? kActionRestarting : kActionRestartDeclined;
-  if (reboot == RebootMode::kReturn) return kActionReturn;
-  if (Holds(InstallerSection.RebootCodes, exitCode)) {
+  if (rule == DecidingRule::kReturn) return kActionReturn;
+  if (rule == DecidingRule::kRebootCodes) {
     switch (reboot) {
       case RebootMode::kDefer:
         m_wDeferredReboot |= kDeferReboot;
@@ -52,16 +57,16 @@ DWORD Bootstrapper::CheckExitCode(const char* section, DWORD exitCode, BOOL rein
       case RebootMode::kImmediateForce:
         return restartIfAgreed(kRebootPromptImmediateForce) ? kActionRestarting : kActionRestartDeclined;
       default:
-        break;  // "none" and any other word use no reboot codes: the other lists judge the code
+        break;  // only the four modes above use reboot codes
     }
   }
 
-  if (Holds(InstallerSection.FailCodes, exitCode)) {
+  if (rule == DecidingRule::kFailCodes) {
     ShowFailure(section);
     return kActionFailed;
   }
 
-  if (Holds(InstallerSection.ReinstallCodes, exitCode)) {
+  if (rule == DecidingRule::kReinstallCodes) {
     // A user who agreed to the reinstall is told when it cannot be done, as a fail code is told.
     if (reinstalling) {
       LogMessage(this, "CheckExitCode - Already reinstalling.");

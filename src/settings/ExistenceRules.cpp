@@ -8,18 +8,24 @@
 #include "core/Bootstrapper.h"
 #include "core/BoundedString.h"
 #include "core/HandleOwner.h"
-#include "core/TextCompare.h"
 #include "requirements/VersionExpression.h"
 #include "settings/ExistenceVotes.h"
+#include "settings/RegistryRoot.h"
 
 namespace {
 
-HKEY RegistryRoot(const char* name) {
-  if (EqualsIgnoreCase(name, "HKCR") || EqualsIgnoreCase(name, "HKEY_CLASSES_ROOT")) return HKEY_CLASSES_ROOT;
-  if (EqualsIgnoreCase(name, "HKCU") || EqualsIgnoreCase(name, "HKEY_CURRENT_USER")) return HKEY_CURRENT_USER;
-  if (EqualsIgnoreCase(name, "HKLM") || EqualsIgnoreCase(name, "HKEY_LOCAL_MACHINE")) return HKEY_LOCAL_MACHINE;
-  if (EqualsIgnoreCase(name, "HKU") || EqualsIgnoreCase(name, "HKEY_USERS")) return HKEY_USERS;
-  return HKEY_LOCAL_MACHINE;  // an unknown root is looked up under the machine's keys
+HKEY RootKey(RegistryRoot root) {
+  switch (root) {
+    case RegistryRoot::kClassesRoot:
+      return HKEY_CLASSES_ROOT;
+    case RegistryRoot::kCurrentUser:
+      return HKEY_CURRENT_USER;
+    case RegistryRoot::kUsers:
+      return HKEY_USERS;
+    case RegistryRoot::kLocalMachine:
+      break;
+  }
+  return HKEY_LOCAL_MACHINE;  // an unknown root is looked up under the machine's keys too
 }
 
 }  // namespace
@@ -28,13 +34,21 @@ int Bootstrapper::IsRegKeyExists(const char* keyPath) {
   if (keyPath == nullptr || keyPath[0] == '\0') return 0;
   const char* backslash = strchr(keyPath, '\\');
   if (backslash == nullptr) return 0;
-  char root[25] = {};
+  char root[kRegistryRootChars + 1] = {};
   bounded::Copy(root, sizeof(root), keyPath, static_cast<size_t>(backslash - keyPath));
   char subkey[500] = {};
   CopyCut(subkey, backslash + 1);
 
+  const RegistryRootName name = ReadRegistryRoot(root);
+  REGSAM view = 0;
+  if (name.view64) {
+    // 32-bit Windows has one view only, which the 64-bit flag would not name on every version.
+    view = IsX64() ? KEY_WOW64_64KEY : 0;
+    LogMessage(this, view != 0 ? "IsRegKeyExists - Reading the 64-bit registry view."
+                               : "IsRegKeyExists - Windows is 32-bit: reading its only registry view.");
+  }
   RegKey key;
-  LONG result = RegOpenKeyExA(RegistryRoot(root), subkey, 0, KEY_READ, key.put());
+  LONG result = RegOpenKeyExA(RootKey(name.root), subkey, 0, KEY_READ | view, key.put());
   LogMessage(this, "IsRegKeyExists - RegOpenKeyEx result: %d", static_cast<int>(result));
   return result == ERROR_SUCCESS ? 1 : 0;
 }

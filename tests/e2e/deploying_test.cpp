@@ -49,6 +49,17 @@ TEST_CASE("the example package builds without a warning and installs with the RE
   const std::string documented = LineStartingWith(SourceFile("README.md"), "VelloraSuite.exe ");
   const std::string logFolder = "C:\\Windows\\Temp\\";
   REQUIRE(documented.find(" /Log " + logFolder + "VelloraSuite.log") != std::string::npos);
+  // --list gives the line that runs the silent setup type unattended, as the README writes it,
+  // and shows how the Windows Installer prerequisite is judged.
+  const std::vector<std::string> listed = test::Lines(test::RunPack("--list " + Quote(p.exe)).out);
+  auto listedLine = [&](const std::string& start) {
+    for (const std::string& line : listed)
+      if (line.rfind(start, 0) == 0) return line.substr(start.size());
+    return std::string("(not listed)");
+  };
+  CHECK(documented.rfind(listedLine("  Unattended: ") + " ", 0) == 0);
+  CHECK(listedLine("    Arguments: ") == "/i vellora-runtime-2.msi /qn REBOOT=ReallySuppress");
+  CHECK(listedLine("    FailCodes: ") == "1601|1602|1618|1619|1620|1624|1625|1627|1633|1639");
   const std::vector<std::string> logs = {"VelloraSuite.log", "Vellora Runtime 2.log", "Vellora Writer.log"};
   for (const std::string& log : logs) DeleteFileA((logFolder + log).c_str());
 

@@ -19,6 +19,7 @@ namespace {
 // A prerequisite and a main installer that draw no warning; each case adds one mistake.
 const char kPre[] = "[Pre]\r\nName=Pre\r\nFile=pre.exe\r\nFailCodes=1\r\n";
 const char kMain[] = "[Main]\r\nName=Main\r\nFile=main.exe\r\n";
+const std::string kMsiCodes = "1601|1602|1603|1618|1619|1620|1624|1625|1627|1633|1639";
 
 std::string Default(const std::string& lines) {
   return "[default]\r\nPreInstall=Pre\r\nMainInstall=Main\r\n" + lines + kPre + kMain;
@@ -142,6 +143,29 @@ TEST_CASE("each mistake is one warning naming the file, section and key; --stric
        "does not fit the Welcome dialog: its title \"Welcome to the " + LongName(92) +
            " setup package.\" takes 3 lines where the dialog shows 2, so the user sees it cut off; the first 84 "
            "characters of this name fit"},
+      // Windows Installer's failure codes, judged only where the engine reads the list that names them.
+      {__LINE__,
+       "[default]\r\nPreInstall=Msi\r\nMainInstall=Main\r\n[Msi]\r\nName=Msi\r\nFile=msiexec.exe\r\n"
+       "Arguments=/i msi.msi /qn\r\nRebootCodes=3010\r\nFailCodes=1602|1633\r\nReinstallCodes=1603\r\n" +
+           std::string(kMain),
+       false, "[Msi] FailCodes",
+       "Windows Installer's failure codes 1601, 1618, 1619, 1620, 1624, 1625, 1627, 1639 stand in no list that the "
+       "engine reads for this section: after them the package goes on as after a success, over a broken install; "
+       "write FailCodes=1602|1633|1601|1618|1619|1620|1624|1625|1627|1639"},
+      {__LINE__,
+       "[default]\r\nPreInstall=Msi\r\nMainInstall=Main\r\n[Msi]\r\nName=Msi\r\nFile=Runtime.MSI\r\n"
+       "Reboot=force\r\nFailCodes=" + kMsiCodes + "\r\n" + kMain,
+       false, "[Msi] Reboot",
+       "to stop the package on them, write Reboot=immediateforce, RebootCodes=0|1641|3010 and FailCodes=" + kMsiCodes},
+      {__LINE__,
+       "[default]\r\nMainInstall=Main\r\n[ops_silent]\r\nPreInstall=Msi|Pre\r\nMainInstall=Main\r\n[Msi]\r\n"
+       "Name=Msi\r\nFile=msiexec.exe\r\nArguments=/i msi.msi /qn REBOOT=Suppress\r\nFailCodes=" + kMsiCodes + "\r\n" +
+           kPre + kMain,
+       false, "[ops_silent] PreInstall",
+       "[Msi] runs Windows Installer without REBOOT=ReallySuppress or /norestart in its Arguments"},
+      {__LINE__, WithPre("CheckExistence=RegKey|0|HKEY_CURRENT_CONFIG\\Software\r\n"), false, "[Pre] CheckExistence",
+       "begins with \"HKEY_CURRENT_CONFIG\", which is no registry root: the engine looks the key up under "
+       "HKEY_LOCAL_MACHINE"},
       {__LINE__, WithPre("DoNotExtract=yes\r\n"), false, "[Pre] File",
        "\"pre.exe\" runs beside the package (DoNotExtract) without a recorded SHA-256, so the engine will run whatever "
        "file lies there, unverified: PendrixPack was given no payload folder to read it from"},
@@ -205,6 +229,15 @@ TEST_CASE("--check: 0 when clean, 1 with warnings, 2 when something would be ref
       {__LINE__, Default("Name=" + LongName(92) + "\r\nWelcomeDlg=yes\r\n"), " --engine " + Quote(dir / "none.exe"),
        0, "0 warning(s), 0 refusal(s)"},  // not measured, and a note says so
       {__LINE__, WithPre("DoNotExtract=yes\r\n"), " --payload " + Quote(payload), 0, "0 warning(s), 0 refusal(s)"},
+      // The 64-bit forms are rules the engine knows; an MSI prerequisite that judges every failure
+      // code and restarts nothing by itself, and an MSI main installer, whose code is not judged.
+      {__LINE__, WithPre("CheckExistence=File|0|\\$(ProgramFiles64)\\x;File|0|$(System64)\\y;RegKey|0|HKLM64\\S\r\n"),
+       "", 0, "0 warning(s), 0 refusal(s)"},
+      {__LINE__,
+       "[default]\r\nMainInstall=Main\r\n[a_silent]\r\nPreInstall=Msi\r\nMainInstall=Main\r\n[Msi]\r\nName=Msi\r\n"
+       "File=msiexec.exe\r\nArguments=/i msi.msi /qn /norestart\r\nRebootCodes=3010|1603\r\nFailCodes=" + kMsiCodes +
+           "\r\n[Main]\r\nName=Main\r\nFile=msiexec.exe\r\nArguments=/i main.msi /qn\r\n",
+       "", 0, "0 warning(s), 0 refusal(s)"},
       {__LINE__, WithPre("DoNotExtract=yes\r\n"), " --payload " + Quote(mainOnly), 1, "1 warning(s), 0 refusal(s)"},
   };
   for (const Case& c : cases) {
@@ -242,21 +275,35 @@ TEST_CASE("warnings come before the summary of a built package; --strict refuses
   CHECK(test::FileExists(p.exe));
 }
 
-TEST_CASE("--list shows the engine, the settings, each setup type's installers and every resource") {
+TEST_CASE("--list shows the engine, the settings, how each installer runs and is judged, and every resource") {
   test::Package p;
   p.Payload("pre.exe", "the prerequisite");
   p.Payload("main.exe", "the main installer");
   p.Payload("local.exe", "abc");  // its copy beside the package is checked against its hash
-  const std::string settings = "[default]\r\nPreInstall=Pre|Local\r\nMainInstall=Main\r\n" + std::string(kPre) +
-                               "[Local]\r\nName=Local\r\nFile=local.exe\r\nDoNotExtract=yes\r\nFailCodes=1\r\n" + kMain;
+  const std::string settings =
+      "[default]\r\nPreInstall=Pre|Local\r\nMainInstall=Main\r\n[admin silent]\r\nMainInstall=Main\r\n"
+      "WelcomeDlg=yes\r\n" + std::string(kPre) +
+      "[Local]\r\nName=Local\r\nFile=local.exe\r\nDoNotExtract=yes\r\nArguments=/s exit=0\r\nReboot=Later\r\n"
+      "RebootCodes=3010\r\nReinstallCodes=0x643|1603\r\nFailCodes=1\r\nCheckExistence=RegKey|0|HKLM64\\Software\\X\r\n" +
+      kMain;
   const std::string engine = "Engine: Pendrix " PENDRIX_VERSION_TEXT;
-  const std::vector<std::string> types = {
-      "Setup type [default]",
-      "  prerequisite [Pre]: resource INSTALLER_PRE, 16 bytes, extracted as \"pre.exe\"",
+  const std::vector<std::string> main = {"  main [Main]: resource INSTALLER_MAIN, 18 bytes, extracted as \"main.exe\"",
+                                         "    Arguments: none", "    Exit code: passed on as the package's own, not judged",
+                                         "    CheckExistence: none"};
+  std::vector<std::string> types = {
+      "Setup type [default]", "  prerequisite [Pre]: resource INSTALLER_PRE, 16 bytes, extracted as \"pre.exe\"",
+      "    Arguments: none", "    Reboot: defer", "    RebootCodes: none", "    FailCodes: 1",
+      "    ReinstallCodes: none", "    CheckExistence: none",
       "  prerequisite [Local]: runs \"local.exe\" from the package folder (DoNotExtract), SHA-256 "
       "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad",
-      "  main [Main]: resource INSTALLER_MAIN, 18 bytes, extracted as \"main.exe\"",
-  };
+      "    Arguments: /s exit=0", "    Reboot: \"later\", which acts as none",
+      "    RebootCodes: 3010 (not used: no restart is asked for)", "    FailCodes: 1", "    ReinstallCodes: 0|1603",
+      "    CheckExistence: RegKey|0|HKLM64\\Software\\X"};
+  types.insert(types.end(), main.begin(), main.end());
+  types.push_back("Setup type [admin silent]");
+  types.insert(types.end(), main.begin(), main.end());
+  types.push_back("  Unattended: Setup.exe /Type \"admin silent\" /NoWelcomeDlg");
+  const long end = 3 + static_cast<long>(types.size());
   auto listed = [&]() {
     test::ConsoleResult result = test::RunPack("--list " + Quote(p.exe));
     REQUIRE(result.exitCode == 0);
@@ -268,12 +315,12 @@ TEST_CASE("--list shows the engine, the settings, each setup type's installers a
 
   p.Build(settings, true);
   std::vector<std::string> lines = listed();
-  REQUIRE(lines.size() > 7);
+  REQUIRE(lines.size() > static_cast<size_t>(end));
   CHECK(lines[0] == "Package " + Quote(p.exe));
   CHECK(lines[1] == engine);
   CHECK(lines[2] == "Settings: embedded as SETTINGS_INI, " + std::to_string(settings.size()) + " bytes");
-  CHECK(std::vector<std::string>(lines.begin() + 3, lines.begin() + 7) == types);
-  CHECK(lines[7] == "Resources:");
+  CHECK(std::vector<std::string>(lines.begin() + 3, lines.begin() + end) == types);
+  CHECK(lines[end] == "Resources:");
   CHECK(contains(lines, "  INSTALLER INSTALLER_PRE, 16 bytes"));
   CHECK(contains(lines, "  TEXT SETTINGS_INI, " + std::to_string(settings.size()) + " bytes"));
   CHECK(contains(lines, "  LANGUAGE LANG_BOOTSTRAPPER, " +
@@ -284,7 +331,7 @@ TEST_CASE("--list shows the engine, the settings, each setup type's installers a
   lines = listed();
   CHECK(lines[2] == "Settings: not embedded; the package reads Settings.ini from its own folder (" + Quote(beside) +
                         ", there now)");
-  CHECK(std::vector<std::string>(lines.begin() + 3, lines.begin() + 7) == types);
+  CHECK(std::vector<std::string>(lines.begin() + 3, lines.begin() + end) == types);
   CHECK_FALSE(contains(lines, "  TEXT SETTINGS_INI, " + std::to_string(settings.size()) + " bytes"));
   DeleteFileA(beside.c_str());
   lines = listed();

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "settings/ExistenceVotes.h"
+#include "settings/RegistryRoot.h"
 
 TEST_CASE("each rule value votes with its test's result") {
   constexpr int kSkip = kExistenceSkip, kRun = kExistenceMustRun, kNone = kExistenceNoDemand;
@@ -77,4 +78,25 @@ TEST_CASE("rule types are compared without regard to case; any other text is unk
   CHECK(ClassifyExistenceRule("pLaTfOrM") == ExistenceRuleType::kPlatform);
   CHECK(ClassifyExistenceRule("File ") == ExistenceRuleType::kUnknown);
   CHECK(ClassifyExistenceRule("Files") == ExistenceRuleType::kUnknown);
+}
+
+TEST_CASE("registry roots: four names and their long forms, each also with 64 for the 64-bit view") {
+  const RegistryRoot lm = RegistryRoot::kLocalMachine, cu = RegistryRoot::kCurrentUser;
+  const struct {
+    int line;
+    const char* name;
+    RegistryRoot root;
+    bool view64, known;
+  } cases[] = {
+      {__LINE__, "HKLM", lm, false, true},          {__LINE__, "hkey_local_machine64", lm, true, true},
+      {__LINE__, "HKCU64", cu, true, true},         {__LINE__, "HKEY_USERS64", RegistryRoot::kUsers, true, true},
+      {__LINE__, "HKCR64", RegistryRoot::kClassesRoot, true, true},
+      {__LINE__, "HKLM6464", lm, false, false},     {__LINE__, "HKLM 64", lm, false, false},
+      {__LINE__, "64", lm, false, false},           {__LINE__, "HKEY_CURRENT_CONFIG", lm, false, false},
+  };
+  for (const auto& c : cases) {
+    CAPTURE(c.line);
+    RegistryRootName name = ReadRegistryRoot(c.name);
+    CHECK((name.root == c.root && name.view64 == c.view64 && name.known == c.known));
+  }
 }

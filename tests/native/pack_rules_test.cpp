@@ -7,6 +7,7 @@
 #include "../../tools/pack/PackOptions.h"
 #include "../../tools/pack/PackRules.h"
 #include "../../tools/pack/SettingsEncoding.h"
+#include "../../tools/pack/WindowsInstallerCheck.h"
 
 namespace {
 
@@ -265,5 +266,54 @@ TEST_CASE("PendrixPack's command line") {
     CHECK(options.strict == c.strict);
     CHECK(options.check == c.check);
     CHECK(options.list == c.list);
+  }
+}
+
+TEST_CASE("Windows Installer runs, and the arguments that keep Windows Installer from restarting") {
+  CHECK(RunsWindowsInstaller("c:\\tools\\msiexec"));
+  CHECK(RunsWindowsInstaller("\"kit\\runtime.MSI\" "));
+  CHECK_FALSE(RunsWindowsInstaller("runtime.msi.exe"));
+  const struct {
+    int line;
+    const char* arguments;
+    bool suppressed;
+  } cases[] = {
+      {__LINE__, "/i a.msi REBOOT=\"ReallySuppress\" /qn", true},
+      {__LINE__, "/i a.msi REBOOT=r", true},  // Windows Installer reads the first letter only
+      {__LINE__, "/i a.msi REBOOT=Suppress", false},
+      {__LINE__, "/i a.msi reboot=ReallySuppress", false},  // another property
+      {__LINE__, "/i a.msi REBOOT=ReallySuppress REBOOT=Force", false},  // the last one counts
+      {__LINE__, "/i a.msi /NORESTART", true},
+      {__LINE__, "/i a.msi /norestartnow", false},
+  };
+  for (const auto& c : cases) {
+    CAPTURE(c.line);
+    CHECK(SuppressesMsiRestart(c.arguments) == c.suppressed);
+  }
+}
+
+TEST_CASE("an MSI prerequisite's failure codes are judged only by the lists the engine reads") {
+  const std::string all = "1601|1602|1603|1618|1619|1620|1624|1625|1627|1633|1639";
+  const std::string but1603 = all.substr(0, 10) + all.substr(15);
+  const struct {
+    int line;
+    MsiPrerequisite prerequisite;
+    const char* key;      // nullptr: every code is judged
+    std::string ending;   // how the text ends
+  } cases[] = {
+      {__LINE__, {"defer", "3010|1603", but1603, true, ""}, nullptr, ""},
+      {__LINE__, {"none", "1603", but1603, true, ""}, "FailCodes", "write FailCodes=" + but1603 + "|1603"},
+      {__LINE__, {"return", "", all, true, ""}, "Reboot", "write Reboot=none and FailCodes=" + all},
+      {__LINE__, {"defer", "", "1|2|3|4|5|6|7|8|9|10|11|12|13|14|15|16|17|18|19|20|21", false, ""}, "FailCodes",
+       "|1639, which is longer than the 98 characters the engine keeps: leave out codes this installer never "
+       "returns, or judge some in ReinstallCodes"},
+  };
+  for (const auto& c : cases) {
+    CAPTURE(c.line);
+    MsiCodesFinding finding;
+    REQUIRE(CheckMsiFailureCodes(c.prerequisite, finding) == (c.key != nullptr));
+    if (c.key == nullptr) continue;
+    CHECK(std::string(finding.key) == c.key);
+    CHECK(finding.text.find(c.ending) != std::string::npos);
   }
 }

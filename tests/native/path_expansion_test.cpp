@@ -6,7 +6,8 @@
 #include "settings/PathExpansion.h"
 
 TEST_CASE("path variables expand as whole components only") {
-  const PathFolders folders = {"C:", "C:\\Program Files (x86)", "C:\\windows", "C:\\windows\\system32"};
+  const PathFolders folders = {"C:", "C:\\Program Files (x86)", "C:\\windows", "C:\\windows\\system32",
+                               "C:\\Program Files", "C:\\windows\\Sysnative"};
   struct Case {
     int line;
     const char* path;
@@ -22,7 +23,14 @@ TEST_CASE("path variables expand as whole components only") {
       {__LINE__, "x$(Windows)\\a", 260, "x$(Windows)\\a", true},
       {__LINE__, "D:\\$(System32)", 260, "D:\\C:\\windows\\system32", true},
       {__LINE__, "\\\\server\\share\\x", 260, "\\\\server\\share\\x", true},
-      {__LINE__, "\\\\\\$(Windows)\\\\x", 260, "\\\\C:\\windows\\x", true},
+      {__LINE__, "$(ProgramFiles64)\\Vellora", 260, "C:\\Program Files\\Vellora", true},
+      {__LINE__, "$(system64)\\drivers", 260, "C:\\windows\\Sysnative\\drivers", true},
+      {__LINE__, "$(System64x)\\drivers", 260, "$(System64x)\\drivers", true},
+      // A leading backslash stays only before a part that is no variable.
+      {__LINE__, "\\$(System32)\\x", 260, "C:\\windows\\system32\\x", true},
+      {__LINE__, "\\\\\\$(Windows)\\\\x", 260, "C:\\windows\\x", true},
+      {__LINE__, "\\$(ProgramFiles64)", 260, "C:\\Program Files", true},
+      {__LINE__, "\\x$(Windows)\\a", 260, "\\x$(Windows)\\a", true},
       {__LINE__, "\\folder\\file", 260, "\\folder\\file", true},
       {__LINE__, "a\\\\b\\", 260, "a\\b", true},
       {__LINE__, "\\\\\\", 260, "\\\\\\", false},

@@ -62,6 +62,8 @@ TEST_CASE("a registry key exists when it opens for reading under its root") {
       {__LINE__, "HKLM\\", 1, "IsRegKeyExists - RegOpenKeyEx result: 0"},
       {__LINE__, "hkcu\\Software\\Pendrix Tests\\Existing Key", 1, "IsRegKeyExists - RegOpenKeyEx result: 0"},
       {__LINE__, "HKEY_CURRENT_USER\\Software\\Pendrix Tests\\No Such Key", 0, "IsRegKeyExists - RegOpenKeyEx result: 2"},
+      {__LINE__, "HKCU64\\Software\\Pendrix Tests\\Existing Key", 1,
+       "IsRegKeyExists - Reading the 64-bit registry view.\nIsRegKeyExists - RegOpenKeyEx result: 0"},
       // An unknown root is looked up under HKEY_LOCAL_MACHINE.
       {__LINE__, "HKEY_CURRENT_CONFIG\\Software\\Microsoft\\Windows NT\\CurrentVersion", 1,
        "IsRegKeyExists - RegOpenKeyEx result: 0"},

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "ErrorText.h"
+#include "InstallerListing.h"
 #include "PackCheck.h"
 #include "PackagePlan.h"
 #include "TemporaryFile.h"
@@ -89,9 +90,14 @@ const uint8_t* FindDigest(HMODULE module, const char* name) {
   return static_cast<const uint8_t*>(LockResource(loaded));
 }
 
-// Prints each setup type with its installers; false when the package could not work: the
+void PrintLines(const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) printf("%s\n", line.c_str());
+}
+
+// Prints each setup type with its installers, what each runs with and how it is judged, and for
+// a silent one its unattended command line; false when the package could not work: the
 // settings are refused, or an installer they name is missing from it.
-bool PrintSetupTypes(HMODULE module, const std::string& settings) {
+bool PrintSetupTypes(HMODULE module, const std::string& settings, const std::string& packageFile) {
   PackagePlan plan;
   std::vector<PlanProblem> problems;
   bool complete = ReadPackagePlan(settings, "Settings.ini", "", plan, problems) == 0;
@@ -107,6 +113,7 @@ bool PrintSetupTypes(HMODULE module, const std::string& settings) {
       if (installer.doNotExtract) {
         printf("  %s [%s]: %s\n", role, installer.section.c_str(),
                BesideLine(installer, installer.payloadName.empty() ? nullptr : FindDigest(module, name)).c_str());
+        PrintLines(InstallerDetailLines(settings, installer.section, installer.main));
         continue;
       }
       HRSRC resource = FindResourceA(module, name, kInstallerResourceType);
@@ -117,7 +124,10 @@ bool PrintSetupTypes(HMODULE module, const std::string& settings) {
         printf("  %s [%s]: resource %s, %lu bytes, extracted as \"%s\"\n", role, installer.section.c_str(), name,
                SizeofResource(module, resource), installer.payloadName.c_str());
       }
+      PrintLines(InstallerDetailLines(settings, installer.section, installer.main));
     }
+    std::string unattended = UnattendedLine(settings, type.section, packageFile);
+    if (!unattended.empty()) printf("%s\n", unattended.c_str());
   }
   return complete;
 }
@@ -146,15 +156,16 @@ int ListPackage(const std::string& packagePath) {
   DWORD settingsSize = 0;
   TemporaryFile embedded;
   bool complete = true;
+  const std::string packageFile = path.substr(path.find_last_of('\\') + 1);
   if (ExtractEmbeddedSettings(module, embedded, settingsSize)) {
     printf("Settings: embedded as SETTINGS_INI, %lu bytes\n", settingsSize);
-    complete = PrintSetupTypes(module, embedded.path());
+    complete = PrintSetupTypes(module, embedded.path(), packageFile);
   } else {
     std::string beside = path.substr(0, path.find_last_of('\\') + 1) + "Settings.ini";
     bool there = GetFileAttributesA(beside.c_str()) != INVALID_FILE_ATTRIBUTES;
     printf("Settings: not embedded; the package reads Settings.ini from its own folder (%s, %s)\n",
            Quoted(beside).c_str(), there ? "there now" : "not there now");
-    if (there) complete = PrintSetupTypes(module, beside);
+    if (there) complete = PrintSetupTypes(module, beside, packageFile);
   }
 
   Enumeration enumeration{module, {}};

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "PackRules.h"
+#include "WindowsInstallerCheck.h"
 #include "core/SetupTypeName.h"
 #include "core/SplitString.h"
 #include "core/TextCompare.h"
@@ -12,6 +13,7 @@
 #include "settings/CodeList.h"
 #include "settings/ExistenceVotes.h"
 #include "settings/PathExpansion.h"
+#include "settings/RegistryRoot.h"
 #include "settings/SettingsKeys.h"
 #include "settings/YesNo.h"
 
@@ -383,6 +385,8 @@ class Checker {
                  ", on 64-bit Windows");
       } else if (type == ExistenceRuleType::kFile) {
         CheckPathVariables(section, key, start, fields[2]);
+      } else if (type == ExistenceRuleType::kRegKey) {
+        CheckKeyRoot(section, key, start, fields[2]);
       } else if (type == ExistenceRuleType::kOS && !IsDottedVersion(fields[2].c_str())) {
         Warn(section.name, key.name,
              start + " tests " + Quoted(fields[2]) + ", which is no version such as 5.1: the engine reads it as " +
@@ -391,18 +395,30 @@ class Checker {
     }
   }
 
+  // A root the engine does not know is looked up under HKEY_LOCAL_MACHINE, in the 32-bit view.
+  void CheckKeyRoot(const SettingsSection& section, const SettingsKey& key, const std::string& start,
+                    const std::string& path) {
+    const size_t backslash = path.find('\\');
+    const std::string root = path.substr(0, std::min(backslash, kRegistryRootChars));
+    if (backslash == std::string::npos)
+      Warn(section.name, key.name, start + " tests a key path without a backslash, which never exists");
+    else if (!ReadRegistryRoot(root.c_str()).known)
+      Warn(section.name, key.name,
+           start + " begins with " + Quoted(root) + ", which is no registry root: the engine looks the key up " +
+               "under HKEY_LOCAL_MACHINE; the roots are HKLM, HKCU, HKCR and HKU or their long names, and " +
+               "HKLM64, HKCU64, HKCR64 and HKU64 or HKEY_LOCAL_MACHINE64 and the like for the 64-bit view");
+  }
+
   // A "$(" that is no whole variable stays in the path as written, and the file is never found.
   void CheckPathVariables(const SettingsSection& section, const SettingsKey& key, const std::string& start,
                           const std::string& path) {
     for (const std::string& part : Items(path, "\\")) {
       if (part.find("$(") == std::string::npos) continue;
-      bool variable = false;
-      for (const char* name : kPathVariables) variable = variable || EqualsIgnoreCase(part.c_str(), name);
-      if (!variable)
+      if (!IsPathVariable(part.c_str()))
         Warn(section.name, key.name,
              start + " holds " + Quoted(part) + ", which is no path variable and stays as written: the variables " +
-                 "are $(WinDrive)) with two closing parentheses, $(ProgramFiles), $(Windows) and $(System32), each " +
-                 "a whole part of the path");
+                 "are $(WinDrive)) with two closing parentheses, $(ProgramFiles), $(Windows), $(System32), " +
+                 "$(ProgramFiles64) and $(System64), each a whole part of the path");
     }
   }
 
@@ -431,14 +447,24 @@ class Checker {
       Warn(section.name, "",
            "cannot be chosen with /Type, which keeps " + std::to_string(kSetupTypeChars) + " characters");
 
-    std::vector<std::string> unjudged;
+    std::vector<std::string> unjudged, restarting;
     for (const std::string& prerequisite : Items(Kept(section, kSetupTypeKeys[kKeyPreInstall]), "|")) {
       int index = Find(prerequisite);
       if (index < 0) continue;
       const SettingsSection& installer = m_settings.sections[index];
       if (CodeCount(installer, kKeyFailCodes) == 0 && CodeCount(installer, kKeyReinstallCodes) == 0)
         unjudged.push_back(Bracketed(Trim(prerequisite)));
+      if (silent && RunsWindowsInstaller(Lower(Kept(installer, kInstallerKeys[kKeyFile]))) &&
+          !SuppressesMsiRestart(Kept(installer, kInstallerKeys[kKeyArguments])))
+        restarting.push_back(Bracketed(Trim(prerequisite)));
     }
+    if (!restarting.empty())
+      Warn(section.name, kSetupTypeKeys[kKeyPreInstall].name,
+           Join(restarting, ", ") + (restarting.size() == 1 ? " runs" : " run") +
+               " Windows Installer without REBOOT=ReallySuppress or /norestart in " +
+               (restarting.size() == 1 ? "its" : "their") +
+               " Arguments: in a silent install Windows Installer restarts the computer by itself when it needs to, "
+               "in the middle of the package; add REBOOT=ReallySuppress, and let RebootCodes=3010 record the restart");
     if (!unjudged.empty())
       Warn(section.name, kSetupTypeKeys[kKeyPreInstall].name,
            "a failure of " + Join(unjudged, ", ") + " never stops the package: " +
@@ -479,6 +505,14 @@ class Checker {
                ? "are never used: with Reboot \"none\" the engine asks for no restart"
                : "are never used: Reboot \"force\" asks for a restart after every run, whatever the exit code");
     }
+    MsiCodesFinding msi;
+    if (RunsWindowsInstaller(Lower(Kept(section, fileKey))) &&
+        CheckMsiFailureCodes({Kept(section, kInstallerKeys[kKeyReboot]), Kept(section, kInstallerKeys[kKeyRebootCodes]),
+                              Kept(section, kInstallerKeys[kKeyFailCodes]),
+                              Line(section, kInstallerKeys[kKeyFailCodes].name) != nullptr,
+                              Kept(section, kInstallerKeys[kKeyReinstallCodes])},
+                             msi))
+      Warn(section.name, msi.key, msi.text);
   }
 
   const SettingsSnapshot& m_settings;

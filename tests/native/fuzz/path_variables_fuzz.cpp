@@ -12,7 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   size_t bufferSize = data[0];
   std::string path(reinterpret_cast<const char*>(data + 1), size - 1);
   path = path.c_str();
-  const PathFolders folders = {"C:", "C:\\Program Files", "C:\\Windows", "C:\\Windows\\System32"};
+  const PathFolders folders = {"C:", "C:\\Program Files (x86)", "C:\\Windows", "C:\\Windows\\System32",
+                               "C:\\Program Files", "C:\\Windows\\Sysnative"};
 
   std::vector<char> full(path.size() * 20 + 64);
   bool converted = ExpandPathVariables(path.c_str(), folders, full.data(), full.size());

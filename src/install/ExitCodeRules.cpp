@@ -1,0 +1,15 @@
+#include "install/ExitCodeRules.h"
+
+bool UsesRebootCodes(RebootMode reboot) {
+  return reboot == RebootMode::kDefer || reboot == RebootMode::kDeferForce || reboot == RebootMode::kImmediate ||
+         reboot == RebootMode::kImmediateForce;
+}
+
+DecidingRule DecideExitCode(RebootMode reboot, bool inRebootCodes, bool inFailCodes, bool inReinstallCodes) {
+  if (reboot == RebootMode::kForce) return DecidingRule::kForceRestart;
+  if (reboot == RebootMode::kReturn) return DecidingRule::kReturn;
+  if (inRebootCodes && UsesRebootCodes(reboot)) return DecidingRule::kRebootCodes;
+  if (inFailCodes) return DecidingRule::kFailCodes;
+  if (inReinstallCodes) return DecidingRule::kReinstallCodes;
+  return DecidingRule::kNone;
+}
