@@ -417,21 +417,33 @@ TEST_CASE("an installer missing beside the package is not run and fails with the
 }
 
 // The tests' Wine reports Windows 7; the end-to-end tests run packages as Windows XP too.
-TEST_CASE("ProgramCompatibility marks the output file for the compatibility assistant from Vista on") {
+TEST_CASE("ProgramCompatibility marks the output file for the compatibility assistant from Vista on, until the run ends") {
   REQUIRE(IsVistaOrLater());
   struct Case {
     int line;
     const char* flag;
-    bool marked;
-  } cases[] = {{__LINE__, "yes", true}, {__LINE__, "no", false}};
+    bool before, during, after;
+  } cases[] = {
+      {__LINE__, "yes", false, true, false},
+      {__LINE__, "yes", true, true, true},  // a value that was there before the run is not the run's to remove
+      {__LINE__, "no", false, false, false},
+  };
   for (const Case& c : cases) {
     CAPTURE(c.line);
-    BootstrapperFixture f(std::string("[Fake]\r\nName=Unit Fake\r\nFile=compat-setup.exe\r\nProgramCompatibility=") +
-                          c.flag + "\r\n");
-    std::string output = std::string(f.b.m_szTempFolder) + "compat-setup.exe";
-    RemoveCompatibilityMark(output);
-    CHECK(f.b.RunInstaller("Fake", FALSE) == 0);
-    CHECK(CompatibilityMarked(output) == c.marked);
+    std::string output;
+    {
+      BootstrapperFixture f(std::string("[Fake]\r\nName=Unit Fake\r\nFile=compat-setup.exe\r\nProgramCompatibility=") +
+                            c.flag + "\r\n");
+      output = std::string(f.b.m_szTempFolder) + "compat-setup.exe";
+      RemoveCompatibilityMark(output);
+      if (c.before) {
+        DWORD one = 1;
+        RegSetKeyValueA(HKEY_CURRENT_USER, kCompatibilityKey, output.c_str(), REG_DWORD, &one, sizeof(one));
+      }
+      CHECK(f.b.RunInstaller("Fake", FALSE) == 0);
+      CHECK(CompatibilityMarked(output) == c.during);
+    }
+    CHECK(CompatibilityMarked(output) == c.after);
     RemoveCompatibilityMark(output);
   }
 }

@@ -83,31 +83,28 @@ std::string UnixPath(const std::string& path) {
   return quoted;
 }
 
-// Wine starts a Unix program given by its path on the drive that maps the Unix root.
-static HANDLE StartShell(const std::string& script) {
+// Wine starts a Unix program given by its path on the drive that maps the Unix root. It gives no
+// handle of such a process to wait on, nor its exit code.
+bool StartUnixShell(const std::string& script) {
   std::string commandLine = WinPath("/bin/sh") + " -c \"" + script + "\"";
   STARTUPINFOA startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process = {};
   if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-    return nullptr;
-  CloseHandle(process.hThread);
-  return process.hProcess;
+    return false;
+  if (process.hProcess != nullptr) CloseHandle(process.hProcess);
+  if (process.hThread != nullptr) CloseHandle(process.hThread);
+  return true;
 }
 
+// The script's end is told by a file it makes last.
 bool RunUnixShell(const std::string& script) {
-  HANDLE process = StartShell(script);
-  if (process == nullptr) return false;
-  DWORD exitCode = 1;
-  bool ended = WaitForSingleObject(process, 30000) == WAIT_OBJECT_0 && GetExitCodeProcess(process, &exitCode);
-  CloseHandle(process);
-  return ended && exitCode == 0;
-}
-
-bool StartUnixShell(const std::string& script) {
-  HANDLE process = StartShell(script);
-  if (process != nullptr) CloseHandle(process);
-  return process != nullptr;
+  static LONG count = 0;
+  const std::string done = TempFolder() + "pendrix-shell-" + std::to_string(GetCurrentProcessId()) + "-" +
+                           std::to_string(InterlockedIncrement(&count)) + ".done";
+  if (!StartUnixShell("{ " + script + "; } && touch " + UnixPath(done))) return false;
+  for (int i = 0; i < 600 && !FileExists(done); i++) Sleep(50);
+  return DeleteFileA(done.c_str()) != FALSE;
 }
 
 std::string ReadFile(const std::string& path) {
