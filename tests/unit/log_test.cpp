@@ -78,17 +78,27 @@ TEST_CASE("messages are cut at 998 characters and arguments are written literall
   CHECK(messages[5] == "Literal - 100% done %d %s %n");
 }
 
-TEST_CASE("a second run appends after the first run's lines") {
+// A second package given the same /Log while the first still runs logs its lines too.
+TEST_CASE("a second run appends after the first run's lines, even while the first still logs") {
   test::ScratchDir dir("log");
   std::string log = dir / "twice.log";
   { Bootstrapper first(LogOption(log).c_str()); }
-  { Bootstrapper second(LogOption(log).c_str()); }
-  std::vector<std::string> messages = test::LogMessages(log);
-  REQUIRE(messages.size() == 8);
+  {
+    Bootstrapper first(LogOption(log).c_str());
+    Bootstrapper second(LogOption(log).c_str());
+    LogMessage(&first, "First - while the second runs.");
+    LogMessage(&second, "Second - while the first runs.");
+  }
+  std::vector<std::string> messages;
+  for (const std::string& line : test::LogMessages(log))  // the first run's folder is no concern here
+    if (line.rfind("RemoveStaleWorkFolders - ", 0) != 0) messages.push_back(line);
+  REQUIRE(messages.size() == 14);
   CHECK(messages[0] == "*** Pendrix - Start. ***");
   CHECK(messages[3] == "*** Pendrix - Finish. ***");
   CHECK(messages[4] == "*** Pendrix - Start. ***");
-  CHECK(messages[7] == "*** Pendrix - Finish. ***");
+  CHECK(messages[7] == "*** Pendrix - Start. ***");
+  CHECK(messages[10] == "First - while the second runs.");
+  CHECK(messages[11] == "Second - while the first runs.");
   CHECK(messages[2] != messages[6]);  // each run has a working folder of its own
 }
 
