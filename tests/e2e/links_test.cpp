@@ -23,33 +23,27 @@ std::string Folder(const std::string& path) {
   return path;
 }
 
-// A link made for the scope, and removed with it before the scratch folder goes.
-class UnixLink {
- public:
-  UnixLink(const std::string& target, const std::string& link) : m_link(link) {
-    made = test::RunUnixShell("ln -sfn " + UnixPath(target) + " " + UnixPath(link));
-  }
-  ~UnixLink() { test::RunUnixShell("rm -f " + UnixPath(m_link)); }
-  bool made = false;
-
- private:
-  std::string m_link;
+// A link to `target` at `link`, removed at the end of the scope before the scratch folder goes.
+struct UnixLink {
+  UnixLink(const std::string& target, const std::string& link)
+      : link(link), made(test::RunUnixShell("ln -sfn " + UnixPath(target) + " " + UnixPath(link))) {}
+  ~UnixLink() { test::RunUnixShell("rm -f " + UnixPath(link)); }
+  std::string link;
+  bool made;
 };
 
-// Another program's folder that the links point into, and what it held before the run.
+// Another program's folder that the links point into, with what it held before the run.
 struct Victim {
   explicit Victim(const Package& p) : folder(Folder(p.dir / "victim")) {
-    test::WriteFile(folder + "\\setup.log", "another program's file");
-    test::WriteFile(folder + "\\settings.ini", "another program's file");
+    for (const char* name : {"setup.log", "settings.ini"}) test::WriteFile(folder + "\\" + name, "another program's");
     test::WriteFile(folder + "\\setup.exe", test::ReadFile(test::BinFile("PlantedProgram.exe")));
-    before = test::ListFiles(folder);
   }
   bool Untouched() const {
-    return test::ListFiles(folder) == before && test::ReadFile(folder + "\\setup.log") == "another program's file" &&
-           test::ReadFile(folder + "\\settings.ini") == "another program's file";
+    return test::ListFiles(folder) == std::vector<std::string>{"settings.ini", "setup.exe", "setup.log"} &&
+           test::ReadFile(folder + "\\setup.log") == "another program's" &&
+           test::ReadFile(folder + "\\settings.ini") == "another program's";
   }
   std::string folder;
-  std::vector<std::string> before;
 };
 
 std::string Settings(const Package& p, const std::string& preInstall) {
@@ -90,22 +84,23 @@ TEST_CASE("a link on the path of the log or of an installer beside the package i
     Folder(logs);
     const std::string saved = c.link + ".saved";
     REQUIRE(MoveFileA(c.link.c_str(), saved.c_str()));
-    UnixLink link(victim.folder, c.link);
-    REQUIRE(link.made);
     DeleteFileA(p.journal.c_str());
-    test::ProcessResult result = p.Run("/Log " + Quote(logs + "\\setup.log"));
-    REQUIRE(result.finished);
-    CHECK(result.exitCode == c.exitCode);
-    std::vector<std::string> ran;
-    for (const test::JournalLine& line : test::ReadJournal(p.journal)) ran.push_back(line.arguments);
-    CHECK(ran == c.ran);
-    CHECK(victim.Untouched());
-    CHECK(test::ListFiles(markers).empty());  // the program in the victim's folder never ran
-    if (c.logLine.empty())
-      CHECK(test::ListFiles(saved).empty());  // nor was it written where the folder went
-    else
-      CHECK(test::HasLine(test::LogMessages(logs + "\\setup.log"), c.logLine));
-    test::RunUnixShell("rm -f " + UnixPath(c.link));
+    {
+      UnixLink link(victim.folder, c.link);
+      REQUIRE(link.made);
+      test::ProcessResult result = p.Run("/Log " + Quote(logs + "\\setup.log"));
+      REQUIRE(result.finished);
+      CHECK(result.exitCode == c.exitCode);
+      std::vector<std::string> ran;
+      for (const test::JournalLine& line : test::ReadJournal(p.journal)) ran.push_back(line.arguments);
+      CHECK(ran == c.ran);
+      CHECK(victim.Untouched());
+      CHECK(test::ListFiles(markers).empty());  // the program in the victim's folder never ran
+      if (c.logLine.empty())
+        CHECK(test::ListFiles(saved).empty());  // nor was the log written where the folder went
+      else
+        CHECK(test::HasLine(test::LogMessages(logs + "\\setup.log"), c.logLine));
+    }
     REQUIRE(MoveFileA(saved.c_str(), c.link.c_str()));
     test::RemoveTree(logs);
   }

@@ -152,28 +152,6 @@ TEST_CASE("a /Log folder that does not exist is made; a log that cannot be opene
   CHECK(test::ReadFile(locked).empty());
 }
 
-TEST_CASE("WriteLogLine reports what stops it") {
-  test::ScratchDir dir("log");
-  std::string path = dir / "direct.log";
-  REQUIRE(test::WriteFile(path, ""));
-  auto write = [](HANDLE file, const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    DWORD result = WriteLogLine(file, format, args);
-    va_end(args);
-    return result;
-  };
-  HANDLE appending = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  HANDLE reading = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                               nullptr);
-  CHECK(write(appending, "") == 0);
-  CHECK(write(appending, "Direct - %d", 7) == 0);
-  CHECK(write(reading, "Refused - %d", 8) == ERROR_ACCESS_DENIED);
-  CloseHandle(appending);
-  CloseHandle(reading);
-  CHECK(test::LogMessages(path) == std::vector<std::string>{"Direct - 7"});
-}
-
 TEST_CASE("without /Log no line is written, neither in the current folder nor beside the executable") {
   // The default log is written beside the executable; an earlier run with /Log may have left one.
   char module[MAX_PATH] = {};

@@ -423,11 +423,9 @@ TEST_CASE("ProgramCompatibility marks the output file for the compatibility assi
     int line;
     const char* flag;
     bool before, during, after;
-  } cases[] = {
-      {__LINE__, "yes", false, true, false},
-      {__LINE__, "yes", true, true, true},  // a value that was there before the run is not the run's to remove
-      {__LINE__, "no", false, false, false},
-  };
+  } cases[] = {{__LINE__, "yes", false, true, false},
+               {__LINE__, "yes", true, true, true},  // one that was there before the run is not the run's
+               {__LINE__, "no", false, false, false}};
   for (const Case& c : cases) {
     CAPTURE(c.line);
     std::string output;
@@ -435,11 +433,8 @@ TEST_CASE("ProgramCompatibility marks the output file for the compatibility assi
       BootstrapperFixture f(std::string("[Fake]\r\nName=Unit Fake\r\nFile=compat-setup.exe\r\nProgramCompatibility=") +
                             c.flag + "\r\n");
       output = std::string(f.b.m_szTempFolder) + "compat-setup.exe";
-      RemoveCompatibilityMark(output);
-      if (c.before) {
-        DWORD one = 1;
-        RegSetKeyValueA(HKEY_CURRENT_USER, kCompatibilityKey, output.c_str(), REG_DWORD, &one, sizeof(one));
-      }
+      DWORD one = 1;
+      if (c.before) RegSetKeyValueA(HKEY_CURRENT_USER, kCompatibilityKey, output.c_str(), REG_DWORD, &one, sizeof(one));
       CHECK(f.b.RunInstaller("Fake", FALSE) == 0);
       CHECK(CompatibilityMarked(output) == c.during);
     }
