@@ -7,8 +7,8 @@
 
 #include "core/BoundedString.h"
 #include "core/HeldPath.h"
-#include "core/SystemFolder.h"
 #include "core/SetupTypeName.h"
+#include "core/SystemFolder.h"
 #include "core/WorkFolder.h"
 #include "package/Version.h"
 
@@ -60,7 +60,7 @@ void LogRunContext(Bootstrapper* bootstrapper) {
     if (LookupAccountSidA(nullptr, sid, name, &nameSize, domain, &domainSize, &use))
       FormatCut(user, domain[0] != '\0' ? "%s\\%s" : "%s%s", domain, name);
   }
-  const char* rights = RunsAsSystem() ? "as SYSTEM" : RunsElevated() ? "elevated" : "not elevated";
+  const char* rights = bootstrapper->m_bSystemAccount ? "as SYSTEM" : RunsElevated() ? "elevated" : "not elevated";
   LogMessage(bootstrapper, "InitPaths - Pendrix %s on Windows %lu.%lu.%lu%s%s, %s; user %s, %s.", PENDRIX_VERSION_TEXT,
              version.dwMajorVersion, version.dwMinorVersion, version.dwBuildNumber,
              version.szCSDVersion[0] != '\0' ? " " : "", version.szCSDVersion, IsX64() ? "x64" : "x86", user, rights);
@@ -76,12 +76,12 @@ Bootstrapper::Bootstrapper(const char* commandLine)
   if (m_dwLogRefusal != ERROR_SUCCESS)
     LogMessage(this, "OpenLog - The log file %s is %s; this run logs to the new file %s instead.", m_szLogRefusedPath,
                RefusalText(m_dwLogRefusal), m_szLogFilePath);
-  if (m_TempFolderForm == AnsiPathForm::kShortForm)
-    LogMessage(this, "InitPaths - The code page cannot spell the temporary folder's name; using its short form %s.",
-               m_szUserTemp);
-  else if (m_TempFolderForm == AnsiPathForm::kUnspellable)
-    LogMessage(this, "InitPaths - The code page cannot spell the temporary folder's name, nor a short form: %s.",
-               m_szUserTemp);
+  // Dropped as the command line defines, but an administrator who sent them learns so.
+  for (const std::string& option : m_pCommandLine->m_UnknownOptions)
+    LogMessage(this, "InitPaths - Ignored the unknown option \"%s\".", option.c_str());
+  if (m_pCommandLine->Has(kOptLog) && m_pCommandLine->m_szLogPath[0] == '\0')
+    LogMessage(this, "InitPaths - /Log names no file: this log is the default one beside the package, %s.",
+               m_szLogFilePath);
   if (m_SourceDirForm == AnsiPathForm::kShortForm)
     LogMessage(this, "InitPaths - The code page cannot spell the package folder's name; using its short form %s.",
                m_szSourceDir);
@@ -90,9 +90,19 @@ Bootstrapper::Bootstrapper(const char* commandLine)
                m_szSourceDir);
   if (GetDllSearch() == DllSearch::kUnavailable)
     LogMessage(this, "InitPaths - This Windows cannot restrict the DLL search; DLLs are loaded by their system paths.");
+}
 
+void Bootstrapper::OpenWorkFolder() {
+  if (m_WorkFolderHold) return;
+  if (m_TempFolderForm == AnsiPathForm::kShortForm)
+    LogMessage(this, "InitPaths - The code page cannot spell the temporary folder's name; using its short form %s.",
+               m_szUserTemp);
+  else if (m_TempFolderForm == AnsiPathForm::kUnspellable)
+    LogMessage(this, "InitPaths - The code page cannot spell the temporary folder's name, nor a short form: %s.",
+               m_szUserTemp);
   // Every file of the run lives in a folder of its own; the files are named when they are written.
   CreateWorkFolder();
+  if (!m_WorkFolderHold) return;
   FormatCut(m_szLanguageDllPath, "%sPendrixLang.dll", m_szTempFolder);
   FormatCut(m_szSettingsPath, "%sSettings.ini", m_szTempFolder);
   RemoveStaleWorkFolders();
@@ -127,6 +137,9 @@ void Bootstrapper::InitPaths() {
   } else {
     CopyCut(m_szSetupType, "default");
   }
+  // What deployment tools send to every installer: the chosen setup type, unattended.
+  if (commandLine.Has(kOptQuietRun)) m_bSilent = TRUE;
+  m_bSystemAccount = IsLocalSystem();
 
   SetSystemFolders();
 }

@@ -134,6 +134,9 @@ class Bootstrapper {
   void CloseMagnifier();
 
   // --- the run's working folder (core) ---
+  // Once a run goes on past the single-instance check: the working folder, the names of the
+  // files the run writes there, and earlier runs' folders removed.
+  void OpenWorkFolder();
   void CreateWorkFolder();
   void RemoveStaleWorkFolders();
   void RemoveWorkFolder();
@@ -241,6 +244,10 @@ class Bootstrapper {
   BOOL m_bInstallerSkipped = FALSE;
   // The last RunInstaller could not extract, hold or start its installer: a failure, not an exit code.
   BOOL m_bInstallerNotRun = FALSE;
+  // ... because its section could not be read, which the user has been told.
+  BOOL m_bInstallerSectionUnread = FALSE;
+  // A restart that a prerequisite needs now was declined, or could not be started.
+  BOOL m_bRestartNotDone = FALSE;
   OSVERSIONINFOA m_OSVersion = {};
   char m_szWinDrive[260] = {};
   char m_szProgramFiles[260] = {};
@@ -266,6 +273,8 @@ class Bootstrapper {
   // Why the run ends, for the log's last word on it.
   RunOutcome m_RunOutcome = RunOutcome::kUnknown;
   BOOL m_bSilent = FALSE;
+  // The run is the system account's, whose RunOnce entries never run: it never logs on.
+  BOOL m_bSystemAccount = FALSE;
   BOOL m_bProductRunningAtStart = FALSE;
   BOOL m_bSpeechSuppressed = FALSE;
 

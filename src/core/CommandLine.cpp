@@ -73,59 +73,73 @@ void StorePath(char (&field)[N], const char* value) {
 
 void BootstrapperCommandLine::HandleOption(const char* name, const char* value) {
   if (name == nullptr || name[0] == '\0') return;
+  if (!HandleKnownOption(name, value)) m_UnknownOptions.push_back(name);
+}
+
+bool BootstrapperCommandLine::HandleKnownOption(const char* name, const char* value) {
   switch (name[0]) {
     case '?':
       m_dwFlags |= kOptHelp;
-      return;
+      return true;
     case 'h': case 'H':
-      if (EqualsIgnoreCase(name, "help")) m_dwFlags |= kOptHelp;
-      return;
+      if (!EqualsIgnoreCase(name, "help")) return false;
+      m_dwFlags |= kOptHelp;
+      return true;
     case 'l': case 'L':
-      if (!EqualsIgnoreCase(name, "log")) return;
+      if (!EqualsIgnoreCase(name, "log")) return false;
       m_dwFlags |= kOptLog;
       if (value != nullptr) StorePath(m_szLogPath, value);
-      return;
+      return true;
     case 'e': case 'E':
-      if (!EqualsIgnoreCase(name, "ExtractSettings")) return;
+      if (!EqualsIgnoreCase(name, "ExtractSettings")) return false;
       m_dwFlags |= kOptExtractSettings;
       if (value != nullptr) StorePath(m_szExtractSettingsPath, value);
-      return;
+      return true;
     case 'r': case 'R':
-      if (!EqualsIgnoreCase(name, "ReplaceSettings")) return;
+      if (!EqualsIgnoreCase(name, "ReplaceSettings")) return false;
       m_dwFlags |= kOptReplaceSettings;
       if (value != nullptr) StorePath(m_szReplaceSettingsPath, value);
-      return;
+      return true;
     case 'n': case 'N':
       if (EqualsIgnoreCase(name, "NoWelcomeDlg")) m_dwFlags |= kOptNoWelcomeDlg;
       else if (EqualsIgnoreCase(name, "NoWelcomeWave")) m_dwFlags |= kOptNoWelcomeWave;
-      return;
+      else return false;
+      return true;
     case 't': case 'T':
-      if (!EqualsIgnoreCase(name, "Type")) return;
+      if (!EqualsIgnoreCase(name, "Type")) return false;
       m_dwFlags |= kOptType;
       if (value != nullptr) {
+        // Deployment tools quote every value; no section name holds quotes.
         CopyCut(m_szTypeName, value, kSetupTypeChars);
-        RemoveBlanks(m_szTypeName);  // quotes stay part of a setup type's name
+        RemoveBlanks(m_szTypeName);
+        UnquoteSpaces(m_szTypeName);
       }
-      return;
+      return true;
     case 'm': case 'M':
-      if (EqualsIgnoreCase(name, "morehelp")) m_dwFlags |= kOptMoreHelp;
-      return;
+      if (!EqualsIgnoreCase(name, "morehelp")) return false;
+      m_dwFlags |= kOptMoreHelp;
+      return true;
     case 'p': case 'P':
-      if (EqualsIgnoreCase(name, "passthru")) StorePassThrough(value);
-      return;
+      if (!EqualsIgnoreCase(name, "passthru")) return false;
+      StorePassThrough(value);
+      return true;
     case 'a': case 'A':
-      if (EqualsIgnoreCase(name, "allowxddm")) m_dwFlags |= kOptAllowXddm;
-      return;
+      if (!EqualsIgnoreCase(name, "allowxddm")) return false;
+      m_dwFlags |= kOptAllowXddm;
+      return true;
     case 'q': case 'Q':
       if (EqualsIgnoreCase(name, "q")) m_dwFlags |= kOptQuiet;
-      return;
+      else if (EqualsIgnoreCase(name, "quiet")) m_dwFlags |= kOptQuietRun;
+      else return false;
+      return true;
     default:
-      return;
+      return false;
   }
 }
 
-bool BootstrapperCommandLine::WithStoredPaths(std::string& out) const {
+bool BootstrapperCommandLine::WithStoredPaths(std::string& out, bool* logPathDropped) const {
   out.clear();
+  if (logPathDropped != nullptr) *logPathDropped = false;
   const char* text = GetCommandLineCopy();
   if (text == nullptr) return true;
   const struct {
@@ -153,10 +167,17 @@ bool BootstrapperCommandLine::WithStoredPaths(std::string& out) const {
       out += token;
       continue;
     }
-    if (strpbrk(field, "/-") != nullptr) return false;
     // The blanks around the typed value stay, so that nothing else of the line moves.
     size_t first = token.find_first_not_of(' ', space + 1);
     size_t last = token.find_last_not_of(' ');
+    if (strpbrk(field, "/-") != nullptr) {
+      // Relative, a settings file would be looked for where the resumed run starts, and might
+      // be another; a log may go to the default file instead.
+      if (field != m_szLogPath) return false;
+      if (logPathDropped != nullptr) *logPathDropped = true;
+      out += token.substr(0, space) + token.substr(last + 1);
+      continue;
+    }
     const bool quote = strchr(field, ' ') != nullptr;
     out += token.substr(0, first);
     out += quote ? "\"" + std::string(field) + "\"" : std::string(field);

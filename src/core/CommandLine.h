@@ -1,5 +1,6 @@
 // The package's command line: option flags, option values and the pass-through table.
-// Malformed, unknown or misspelled options are dropped; over-long values are cut.
+// Malformed, unknown or misspelled options are dropped (unknown ones are remembered for the
+// log); over-long values are cut.
 #pragma once
 #include <cstdint>
 #include <map>
@@ -17,7 +18,8 @@ enum CommandLineFlag : uint32_t {
   kOptMoreHelp = 0x80,
   kOptPassthru = 0x100,
   kOptAllowXddm = 0x200,
-  kOptQuiet = 0x400,
+  kOptQuiet = 0x400,  // /q: IGNOREERROR=1 for Windows Installer runs
+  kOptQuietRun = 0x800,  // /quiet: silent mode, and no Welcome dialog or restart-product notice
 };
 
 class CommandLineParser {
@@ -51,9 +53,10 @@ class BootstrapperCommandLine : public CommandLineParser {
 
   // The command line as received, with the value of each path option (/Log, /ReplaceSettings,
   // /ExtractSettings) replaced by what its field holds now where the two differ (quoted when it
-  // holds a blank); everything else stays as typed. False when a field holds a "/" or "-",
-  // which would start another option: the command line cannot say it.
-  bool WithStoredPaths(std::string& out) const;
+  // holds a blank); everything else stays as typed. A field that holds a "/" or "-" would start
+  // another option, so the command line cannot say it: a /Log value is then left out (the option
+  // stays, and logs to the default file), and for the settings paths the result is false.
+  bool WithStoredPaths(std::string& out, bool* logPathDropped = nullptr) const;
 
   // Installer section name -> its /passthru commands in the order given (escapes still encoded).
   PassThroughTable m_PassThrough;
@@ -62,11 +65,16 @@ class BootstrapperCommandLine : public CommandLineParser {
   char m_szTypeName[100] = {};
   char m_szLogPath[260] = {};
   uint32_t m_dwFlags = 0;
+  // The options that were dropped because no keyword matches them, as typed (without their
+  // prefix and value), in command-line order.
+  std::vector<std::string> m_UnknownOptions;
 
  protected:
   void HandleOption(const char* name, const char* value) override;
 
  private:
+  // False when no option's keyword matches the name.
+  bool HandleKnownOption(const char* name, const char* value);
   void StorePassThrough(const char* value);
 };
 

@@ -60,7 +60,7 @@ DWORD Bootstrapper::DoSettings_Install() {
     // The restore point and the progress dialog come together, and only around prerequisites.
     PrerequisiteStage stage(*this, (ListSection.dwFlags & kShowProgressBar) != 0);
     // A restart during the prerequisites resumes the package after the next logon.
-    AddToRunOnce();
+    const bool resumes = AddToRunOnce();
 
     for (const std::string& name : prerequisites) {
       DWORD action = kActionContinue;
@@ -68,6 +68,20 @@ DWORD Bootstrapper::DoSettings_Install() {
       if (HWND bar = m_hProgressBar) PostMessageA(bar, PBM_STEPIT, 0, 0);
       LogMessage(this, "DoSettings_Install - Install prerequisite exit code: %lu; return action: %lu", exitCode,
                  action);
+      // The prerequisite succeeded, but nothing may follow it before the restart it needs.
+      if (action == kActionRestartDeclined && exitCode == kExitSuccess) {
+        LogMessage(this, "DoSettings_Install - The restart that %s needs has not been done; the package ends with %lu.",
+                   name.c_str(), kExitRestartRequired);
+        if (resumes) {
+          LogMessage(this, "DoSettings_Install - The RunOnce entry stays: the rest of the package runs at the next "
+                     "logon, after the restart.");
+          m_RunOutcome = RunOutcome::kRestartFirst;
+        } else {
+          RemoveFromRunOnce();
+          m_RunOutcome = RunOutcome::kRestartFirstNoResume;
+        }
+        return kExitRestartRequired;
+      }
       if (action == kActionFailed || action == kActionRestartDeclined) {
         m_RunOutcome = action == kActionRestartDeclined ? RunOutcome::kRestartDeclined
                        : m_bInstallerNotRun        ? RunOutcome::kPrerequisiteNotRun
@@ -91,9 +105,11 @@ DWORD Bootstrapper::DoSettings_Install() {
       if (ShowReboot(promptMode, mainFollows)) {
         // The RunOnce entry stays when the main installer is still to run after the restart.
         CloseMagnifier();
-        RestartComputer();
-        m_RunOutcome = RunOutcome::kRestartStarted;
-        return kExitRestartInitiated;
+        if (RestartComputer() == ERROR_SUCCESS) {
+          m_RunOutcome = RunOutcome::kRestartStarted;
+          return kExitRestartInitiated;
+        }
+        // Not under way: the package goes on as after a declined restart.
       }
     }
     RemoveFromRunOnce();
@@ -108,6 +124,14 @@ DWORD Bootstrapper::DoSettings_Install() {
     m_RunOutcome = RunOutcome::kPrerequisitesRan;
   }
   ShowRestartProduct();
+  // A deployment tool reads 0 as "installed, nothing more to do". Any other code stays: 3010
+  // never replaces a failure.
+  if (exitCode == kExitSuccess && (m_wDeferredReboot != 0 || m_bRestartNotDone)) {
+    LogMessage(this, "DoSettings_Install - A restart that a prerequisite needs has not been done; the package ends "
+               "with %lu.", kExitRestartRequired);
+    m_RunOutcome = RunOutcome::kRestartNotDone;
+    return kExitRestartRequired;
+  }
   return exitCode;
 }
 
@@ -127,7 +151,8 @@ DWORD Bootstrapper::InstallPrerequisite(const char* section, DWORD* action, BOOL
     if (m_bInstallerNotRun) {
       LogMessage(this, "InstallPrerequisite - The prerequisite %s could not be run; the package stops with %lu.", section,
                  exitCode);
-      ShowFailure(section);
+      // A section that could not be read has told the user so in a box of its own.
+      if (!m_bInstallerSectionUnread) ShowFailure(section);
       *action = kActionFailed;
       return exitCode;
     }
@@ -149,7 +174,7 @@ DWORD Bootstrapper::InstallMain(const char* section, BOOL mainInstaller, BOOL ch
   // The user is told that the product was not installed, as for a prerequisite.
   if (m_bInstallerNotRun) {
     LogMessage(this, "InstallMain - The main installer %s could not be run.", section);
-    ShowFailure(section);
+    if (!m_bInstallerSectionUnread) ShowFailure(section);
   }
   if (checkExitCode && action != nullptr) *action = CheckExitCode(section, exitCode, FALSE);
   return exitCode;

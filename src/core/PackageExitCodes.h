@@ -19,6 +19,9 @@ enum PackageExitCode : DWORD {
   // given; the settings could not be obtained or their setup type names no installer. As an
   // installer's exit code: its section could not be read, or its file named or extracted.
   kExitNotRun = ERROR_INVALID_DATA,  // 13
+  // A run that would end with 0 while a restart that a prerequisite needs has not been done:
+  // installed so far, and the computer must restart (before the rest, when the run stopped).
+  kExitRestartRequired = ERROR_SUCCESS_REBOOT_REQUIRED,  // 3010
   // The package has started the restart of the computer.
   kExitRestartInitiated = ERROR_SUCCESS_REBOOT_INITIATED,  // 1641
 };

@@ -17,7 +17,10 @@ enum class RunOutcome {
   kPrerequisiteFailed,
   kPrerequisiteNotRun,  // could not be extracted, checked or started
   kRestartDeclined,
+  kRestartFirst,           // stopped with 3010 before the rest, which resumes after the restart
+  kRestartFirstNoResume,   // the same, with no RunOnce entry to resume it
   kRestartStarted,
+  kRestartNotDone,         // installed with 3010: a restart that a prerequisite needs is still due
   kMainInstallerRan,
   kMainInstallerNotRun,  // could not be extracted, checked or started
   kPrerequisitesRan,  // no main installer: the last prerequisite's code
@@ -40,7 +43,12 @@ constexpr const char* RunOutcomeReason(RunOutcome outcome) {
     case RunOutcome::kPrerequisiteFailed: return "a prerequisite failed";
     case RunOutcome::kPrerequisiteNotRun: return "a prerequisite could not be run";
     case RunOutcome::kRestartDeclined: return "a restart that a prerequisite needs was declined";
+    case RunOutcome::kRestartFirst:
+      return "a prerequisite needs a restart before the rest, which runs at the next logon after it";
+    case RunOutcome::kRestartFirstNoResume:
+      return "a prerequisite needs a restart before the rest; run the package again after it";
     case RunOutcome::kRestartStarted: return "the computer is restarting";
+    case RunOutcome::kRestartNotDone: return "installed; a restart that a prerequisite needs has not been done";
     case RunOutcome::kMainInstallerRan: return "the main installer's exit code";
     case RunOutcome::kMainInstallerNotRun: return "the main installer could not be run";
     case RunOutcome::kPrerequisitesRan: return "no main installer; the last prerequisite's exit code";

@@ -30,6 +30,8 @@ bool Bootstrapper::PrepareRun() {
     g_bPrepareRunGuard = false;
     return false;
   }
+  // Only a run that goes on writes files, beginning with the language DLL.
+  OpenWorkFolder();
 
   LoadResources();  // on failure the user has been told; the run goes on without the module
 

@@ -107,7 +107,7 @@ PSID ProcessUser(TokenUserBuffer& buffer) {
   return reinterpret_cast<TOKEN_USER*>(buffer.bytes)->User.Sid;
 }
 
-bool RunsAsSystem() {
+bool IsLocalSystem() {
   TokenUserBuffer buffer;
   PSID user = ProcessUser(buffer);
   return user != nullptr && IsWellKnownSid(user, WinLocalSystemSid) != FALSE;
@@ -120,7 +120,7 @@ bool RunsElevated() {
   if (CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size) &&
       CheckTokenMembership(nullptr, administrators, &member) && member)
     return true;
-  return RunsAsSystem();
+  return IsLocalSystem();
 }
 
 bool GenerateRandom(BYTE* bytes, DWORD size) {

@@ -9,13 +9,15 @@
 // True when the process acts as an administrator with those rights in force (an elevated token,
 // or an administrator where Windows does not filter the token) or as SYSTEM.
 bool RunsElevated();
-bool RunsAsSystem();
 
 // The user of the process's token, kept in the buffer; null when it cannot be read.
 struct TokenUserBuffer {
   BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
 };
 PSID ProcessUser(TokenUserBuffer& buffer);
+
+// True when the process runs as the system account.
+bool IsLocalSystem();
 
 // Random bytes from Windows' cryptography.
 bool GenerateRandom(BYTE* bytes, DWORD size);

@@ -30,11 +30,12 @@ DWORD Bootstrapper::CheckExitCode(const char* section, DWORD exitCode, BOOL rein
     return kActionContinue;
   }
   const RebootMode reboot = ReadRebootMode(InstallerSection.Reboot);
-  // Asks to restart now; the restart is started only when the user agrees.
+  // Asks to restart now; the restart is started only when the user agrees. One declined, or one
+  // that Windows would not start, is still due when the package ends.
   auto restartIfAgreed = [this](int mode) {
-    if (!ShowReboot(mode, TRUE)) return false;
-    RestartComputer();
-    return true;
+    if (ShowReboot(mode, TRUE) && RestartComputer() == ERROR_SUCCESS) return true;
+    m_bRestartNotDone = TRUE;
+    return false;
   };
 
   // The order of the rules is shared with PendrixPack's check of the codes a section leaves unjudged.
@@ -112,17 +113,17 @@ bool Bootstrapper::RunCleanup() {
   SetCurrentDirectoryA(folder);
   // The tool's own launch says nothing about whether the installer ran.
   const BOOL installerNotRun = m_bInstallerNotRun;
+  m_bInstallerNotRun = FALSE;
   DWORD result = Run(tool, arguments, InstallerSection.PlayTone, SW_HIDE);
+  const bool started = m_bInstallerNotRun == FALSE && result != kExitNotRun;
   m_bInstallerNotRun = installerNotRun;
   SetCurrentDirectoryA(savedFolder);
   LogMessage(this, "RunCleanup - Set current directory to %s.", savedFolder);
   held.reset();
   DeleteFileA(tool);
-  // Only a cleanup that succeeded makes a second run worth it: a tool that failed (no product
-  // code, an installer that is no Windows Installer package) left the broken install as it was.
-  if (result != ERROR_SUCCESS) {
-    LogMessage(this, "RunCleanup - The cleanup tool failed with exit code %lu.", result);
-    return false;
-  }
-  return true;
+  if (result != ERROR_SUCCESS) LogMessage(this, "RunCleanup - The cleanup tool ended with exit code %lu.", result);
+  // Whatever the tool did, the installer gets its one more run, which is judged again: a tool
+  // that found nothing to clean (an installer that is no Windows Installer package) may have
+  // left a state that the installer itself repairs. Only a tool that never ran counts as undone.
+  return started;
 }

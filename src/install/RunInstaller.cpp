@@ -104,6 +104,7 @@ bool MarkProgramCompatibility(const char* file) {
 DWORD Bootstrapper::RunInstaller(const char* section, BOOL mainInstaller) {
   m_bInstallerSkipped = FALSE;
   m_bInstallerNotRun = FALSE;
+  m_bInstallerSectionUnread = FALSE;
   // Every way out before the launch is a failure of the installer, not an exit code of it.
   auto notRun = [this](DWORD code) {
     m_bInstallerNotRun = TRUE;
@@ -112,6 +113,7 @@ DWORD Bootstrapper::RunInstaller(const char* section, BOOL mainInstaller) {
   if (section == nullptr || section[0] == '\0') return notRun(kExitNotRun);
   if (SetInstallerSection(section) != ERROR_SUCCESS) {
     LogMessage(this, "RunInstaller - Failed to read the installer-specific section in Settings.");
+    m_bInstallerSectionUnread = TRUE;
     return notRun(kExitNotRun);
   }
   const bool extract = (InstallerSection.dwFlags & kDoNotExtract) == 0;
@@ -140,7 +142,7 @@ DWORD Bootstrapper::RunInstaller(const char* section, BOOL mainInstaller) {
     if (result != ERROR_SUCCESS) {
       LogMessage(this, "RunInstaller - Failed to extract the installer.");
       if (IsDiskFull(result))
-        ShowError<IDS_DISK_FULL>(this, m_szTempFolder);
+        ShowError<IDS_DISK_FULL>(this, SpaceToFree(m_szTempFolder).c_str());
       else
         ShowError<IDS_INSTALLER_EXTRACT_FAILED>(this, section);
       return notRun(kExitNotRun);

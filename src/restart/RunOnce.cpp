@@ -25,6 +25,12 @@ bool Bootstrapper::AddToRunOnce() {
   char name[110] = {};
   FormatValueName(*this, name);
 
+  if (m_bSystemAccount) {
+    LogMessage(this, "AddToRunOnce - The package runs as the system account, which never logs on: its RunOnce entry "
+               "would never run, so none is written. After a restart, run the package again.");
+    return false;
+  }
+
   // The package by a path that the code page can spell (its short form where the long one
   // cannot be), or the line would start nothing after the restart.
   wchar_t module[MAX_PATH] = {};
@@ -39,23 +45,40 @@ bool Bootstrapper::AddToRunOnce() {
   // The resumed run starts in a folder of the system's choosing: its paths are the absolute ones
   // this run resolved at its start. The rest of the command line stays as received.
   std::string arguments;
-  if (!m_pCommandLine->WithStoredPaths(arguments)) {
-    LogMessage(this, "AddToRunOnce - A path of the command line holds a - or a /, which a command line cannot pass on. "
-               "The package will not resume after a restart.");
+  bool logDropped = false;
+  if (!m_pCommandLine->WithStoredPaths(arguments, &logDropped)) {
+    LogMessage(this, "AddToRunOnce - The settings file %s cannot be passed on: its path holds a - or a /, which "
+               "would start another option. No entry is written: after a restart, start the package again.",
+               m_pCommandLine->m_szReplaceSettingsPath);
     return false;
   }
-  // And the welcome steps the user has already been through.
-  std::string lowered = arguments;
-  CharLowerBuffA(&lowered[0], static_cast<DWORD>(lowered.size()));
-  if ((ListSection.dwFlags & kWelcomeDlg) != 0 && lowered.find("nowelcomedlg") == std::string::npos)
-    arguments += " /NoWelcomeDlg";
-  if ((ListSection.dwFlags & kWelcomeWave) != 0 && lowered.find("nowelcomewave") == std::string::npos)
-    arguments += " /NoWelcomeWave";
-  // Cut, the line would run the package otherwise than this run.
+  if (logDropped)
+    LogMessage(this, "AddToRunOnce - The log path %s holds a - or a /, which would start another option: the "
+               "resumed run logs to the default file beside the package, %s\\ZR_Setup_Package.log.",
+               m_pCommandLine->m_szLogPath, m_szSourceDir);
+  // Cut, the line would run the package otherwise than this run: another setup type, perhaps
+  // not silent.
   if (arguments.size() > kRunOnceArgumentChars) {
     LogMessage(this, "AddToRunOnce - The command line is longer than %lu characters. The package will not resume "
                "after a restart.", static_cast<DWORD>(kRunOnceArgumentChars));
     return false;
+  }
+  // And the welcome steps the user has already been through, each when it fits whole: without
+  // it the resumed run only greets the user again.
+  std::string lowered = arguments;
+  CharLowerBuffA(&lowered[0], static_cast<DWORD>(lowered.size()));
+  const struct {
+    DWORD flag;
+    const char* mark;
+    const char* option;
+  } welcomeSteps[] = {{kWelcomeDlg, "nowelcomedlg", " /NoWelcomeDlg"}, {kWelcomeWave, "nowelcomewave", " /NoWelcomeWave"}};
+  for (const auto& step : welcomeSteps) {
+    if ((ListSection.dwFlags & step.flag) == 0 || lowered.find(step.mark) != std::string::npos) continue;
+    if (arguments.size() + strlen(step.option) > kRunOnceArgumentChars) {
+      LogMessage(this, "AddToRunOnce - No room for%s: the resumed run greets the user again.", step.option);
+      continue;
+    }
+    arguments += step.option;
   }
 
   // The path is quoted: unquoted, a blank in it would hand the resumed package the rest of its

@@ -105,8 +105,8 @@ DWORD Bootstrapper::ExtractResource(HMODULE module, const char* type, const char
   if (writeError == ERROR_SUCCESS) writeError = held.MoveOver(output.get(), fileName);
   if (writeError != ERROR_SUCCESS) {
     DeleteThroughHandle(output.get());  // only the file this run made; no cut-off file passes for the whole one
-    LogMessage(this, "ExtractResource - Failed to write to the resource output file %s. Error: %lu", outputPath,
-               writeError);
+    LogMessage(this, "ExtractResource - Failed to write to the resource output file. Error: %lu", writeError);
+    LogMessage(this, "ExtractResource - Resource output file: %s.", outputPath);
     return writeError;
   }
   return ERROR_SUCCESS;

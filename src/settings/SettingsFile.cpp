@@ -12,7 +12,8 @@ namespace {
 // More than any settings file holds: a larger file is not read into memory.
 constexpr DWORD kMaxSettingsBytes = 16u << 20;
 
-// The whole of a file, read while nobody may write to it. 0 or a Windows error.
+// The whole of a file, read while nobody may write to it. 0 or a Windows error:
+// ERROR_HANDLE_EOF for an empty file, ERROR_FILE_TOO_LARGE for one larger than any settings.
 DWORD ReadWholeFile(const char* path, HANDLE heap, BYTE*& bytes, DWORD& size) {
   bytes = nullptr;
   size = 0;
@@ -20,7 +21,8 @@ DWORD ReadWholeFile(const char* path, HANDLE heap, BYTE*& bytes, DWORD& size) {
   if (!file) return ErrorOr(GetLastError(), ERROR_OPEN_FAILED);
   LARGE_INTEGER length = {};
   if (!GetFileSizeEx(file.get(), &length)) return ErrorOr(GetLastError(), ERROR_READ_FAULT);
-  if (length.QuadPart == 0 || length.QuadPart > kMaxSettingsBytes) return ERROR_INVALID_DATA;
+  if (length.QuadPart == 0) return ERROR_HANDLE_EOF;
+  if (length.QuadPart > kMaxSettingsBytes) return ERROR_FILE_TOO_LARGE;
   size = static_cast<DWORD>(length.QuadPart);
   bytes = static_cast<BYTE*>(HeapAlloc(heap, 0, size));
   if (bytes == nullptr) return ERROR_NOT_ENOUGH_MEMORY;
@@ -32,6 +34,21 @@ DWORD ReadWholeFile(const char* path, HANDLE heap, BYTE*& bytes, DWORD& size) {
     return error;
   }
   return ERROR_SUCCESS;
+}
+
+// Tells the user why a settings file could not be read: each case has its own message.
+void ReportUnreadableSettings(Bootstrapper* bootstrapper, const char* path, DWORD error) {
+  if (error == ERROR_HANDLE_EOF) {
+    LogMessage(bootstrapper, "GetSettingsFile - The Settings file %s is empty.", path);
+    ShowError<IDS_SETTINGS_EMPTY>(bootstrapper, path);
+  } else if (error == ERROR_FILE_TOO_LARGE) {
+    LogMessage(bootstrapper, "GetSettingsFile - The Settings file %s is larger than %lu bytes, more than any settings.", path,
+               kMaxSettingsBytes);
+    ShowError<IDS_SETTINGS_TOO_LARGE>(bootstrapper, path);
+  } else {
+    LogMessage(bootstrapper, "GetSettingsFile - Failed to read the Settings file %s. Error: %lu.", path, error);
+    ShowError<IDS_SETTINGS_UNREADABLE>(bootstrapper, path);
+  }
 }
 
 }  // namespace
@@ -48,28 +65,31 @@ DWORD Bootstrapper::GetSettingsFile() {
       return result;
     }
     CopyCut(source, m_szSettingsPath);
-  } else if (FindResourceA(nullptr, kSettingsResource, kSettingsResourceType) != nullptr) {
-    // A package that carries its settings reads no other file: when their copy cannot be
-    // written, the run ends here, whatever lies beside the package.
+  } else {
     DWORD result = ExtractToWorkFolder(nullptr, kSettingsResourceType, kSettingsResource, "Settings.ini", copy, held);
     if (result != ERROR_SUCCESS) {
       LogMessage(this, "GetSettingsFile - Failed to extract original Settings file to %s. Error: %lu.",
                  m_szSettingsPath, result);
-      if (IsDiskFull(result))
-        ShowError<IDS_DISK_FULL>(this, m_szTempFolder);
-      else
+      // A package that carries its settings reads no other file: when their copy cannot be
+      // written, the run ends here, whatever lies beside the package.
+      if (result != ERROR_RESOURCE_TYPE_NOT_FOUND && result != ERROR_RESOURCE_NAME_NOT_FOUND) {
+        if (IsDiskFull(result))
+          ShowError<IDS_DISK_FULL>(this, SpaceToFree(m_szTempFolder).c_str());
+        else
+          ShowError<IDS_SETTINGS_EXTRACT_FAILED>(this);
+        return result;
+      }
+      FormatCut(source, "%s\\Settings.ini", m_szSourceDir);
+      if (!SettingsFileExists(source)) {
+        LogMessage(this, "GetSettingsFile - The package carries no settings, and there is no Settings file at %s.",
+                   source);
         ShowError<IDS_SETTINGS_EXTRACT_FAILED>(this);
-      return result;
+        return ERROR_FILE_NOT_FOUND;
+      }
+      LogMessage(this, "GetSettingsFile - Found the Settings file under the source directory.");
+      LogMessage(this, "GetSettingsFile - The package carries no settings; reading the Settings file beside it: %s.",
+                 source);
     }
-  } else {
-    FormatCut(source, "%s\\Settings.ini", m_szSourceDir);
-    if (!SettingsFileExists(source)) {
-      LogMessage(this, "GetSettingsFile - The package carries no settings, and there is no Settings file at %s.", source);
-      ShowError<IDS_SETTINGS_EXTRACT_FAILED>(this);
-      return ERROR_FILE_NOT_FOUND;
-    }
-    LogMessage(this, "GetSettingsFile - The package carries no settings; reading the Settings file beside it: %s.",
-               source);
   }
 
   if (source[0] != '\0') {
@@ -77,13 +97,17 @@ DWORD Bootstrapper::GetSettingsFile() {
     BYTE* bytes = nullptr;
     DWORD size = 0;
     DWORD result = ReadWholeFile(source, heap, bytes, size);
-    if (result == ERROR_SUCCESS) result = PlaceInWorkFolder("Settings.ini", bytes, size, copy, held);
-    if (bytes != nullptr) HeapFree(heap, 0, bytes);
+    if (result != ERROR_SUCCESS) {
+      ReportUnreadableSettings(this, source, result);
+      return result;
+    }
+    result = PlaceInWorkFolder("Settings.ini", bytes, size, copy, held);
+    HeapFree(heap, 0, bytes);
     if (result != ERROR_SUCCESS) {
       LogMessage(this, "GetSettingsFile - Failed to copy the Settings file %s to the working folder. Error: %lu.", source,
                  result);
       if (IsDiskFull(result))
-        ShowError<IDS_DISK_FULL>(this, m_szTempFolder);
+        ShowError<IDS_DISK_FULL>(this, SpaceToFree(m_szTempFolder).c_str());
       else
         ShowError<IDS_SETTINGS_EXTRACT_FAILED>(this);
       return result;

@@ -75,6 +75,15 @@ DWORD HoldUnchanged(const char* path, const BYTE* bytes, DWORD size, const BY_HA
 
 }  // namespace
 
+std::string SpaceToFree(const char* folder) {
+  char volume[MAX_PATH] = {};
+  if (folder != nullptr && folder[0] != '\0' && GetVolumePathNameA(folder, volume, MAX_PATH)) return volume;
+  std::string parent = folder != nullptr ? folder : "";
+  while (!parent.empty() && parent.back() == '\\') parent.pop_back();
+  size_t separator = parent.rfind('\\');
+  return separator == std::string::npos ? parent : parent.substr(0, separator + 1);
+}
+
 DWORD WriteAll(HANDLE file, const BYTE* bytes, DWORD size) {
   for (DWORD done = 0; done < size;) {
     const BYTE* piece = bytes + done;
@@ -116,7 +125,11 @@ DWORD Bootstrapper::PlaceInWorkFolder(const char* fileName, const BYTE* bytes, D
     // What this run wrote goes: a cut-off or changed file must not be taken for the real one.
     if (created) DeleteFileA(path);
     if (!IsInterference(error) || attempt == kPlaceAttempts) {
-      LogMessage(this, "ExtractResource - Failed to write to the resource output file %s. Error: %lu", path, error);
+      if (created)
+        LogMessage(this, "ExtractResource - Failed to write to the resource output file. Error: %lu", error);
+      else
+        LogMessage(this, "ExtractResource - Failed to create the resource output file. Error: %lu", error);
+      LogMessage(this, "ExtractResource - Resource output file: %s.", path);
       return error;
     }
     LogMessage(this, "ExtractResource - Another program made, changed or opened the file %s. Error: %lu", path, error);

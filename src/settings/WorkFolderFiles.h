@@ -6,6 +6,8 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 // A failing call that leaves no error must still fail.
 inline DWORD ErrorOr(DWORD error, DWORD fallback) { return error != ERROR_SUCCESS ? error : fallback; }
 
@@ -15,3 +17,8 @@ DWORD WriteAll(HANDLE file, const BYTE* bytes, DWORD size);
 
 // True for the errors of a disk that is full.
 inline bool IsDiskFull(DWORD error) { return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL; }
+
+// Where a user frees space for a folder: its drive (the root of its volume, such as "C:\"), or
+// the folder that holds it when the volume cannot be told. Never the run's own folder, which is
+// gone when the user reads the message.
+std::string SpaceToFree(const char* folder);

@@ -16,7 +16,7 @@ DWORD Bootstrapper::LoadResources() {
   if (result != ERROR_SUCCESS) {
     LogMessage(this, "LoadResources - Failed to extract language resource file.");
     if (IsDiskFull(result))
-      ShowError<IDS_DISK_FULL>(this, m_szTempFolder);
+      ShowError<IDS_DISK_FULL>(this, SpaceToFree(m_szTempFolder).c_str());
     else
       ShowError<IDS_LANGUAGE_EXTRACT_FAILED>(this);
     return result;

@@ -84,10 +84,12 @@ TEST_CASE("each exit code of the README's table comes out of the run it describe
   const std::string types =
       "[default]\r\nName=Exit Suite\r\nPreInstall=Pre\r\nMainInstall=Main\r\n"
       "[ops_silent]\r\nPreInstall=Pre\r\nMainInstall=Main\r\n"
-      "[old_silent]\r\nPreInstall=Pre\r\nMainInstall=Main\r\nReqOS=99.0\r\n";
+      "[old_silent]\r\nPreInstall=Pre\r\nMainInstall=Main\r\nReqOS=99.0\r\n"
+      "[Greeted]\r\nPreInstall=Pre\r\nMainInstall=Main\r\nWelcomeDlg=yes\r\nRestartProductDlg=yes\r\n";
   auto pre = [](const std::string& lines) { return "[Pre]\r\nName=Pre\r\nFile=pre.exe\r\nFailCodes=1603\r\n" + lines; };
   const std::string main = "[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=0\r\n";
   const std::string plain = types + pre("Arguments=exit=0\r\n") + main;
+  const std::string deferred = types + pre("Arguments=exit=3010\r\nRebootCodes=3010\r\n");
   struct Case {
     int line;
     std::string settings;
@@ -96,9 +98,14 @@ TEST_CASE("each exit code of the README's table comes out of the run it describe
     DWORD exitCode;
     size_t installersRun;
     const char* reason;  // as the log's last line before the finish banner gives it
+    bool resumes = false;  // the RunOnce value stays for the next logon
   };
+  const char kInstalledRestartDue[] = "installed; a restart that a prerequisite needs has not been done";
   const Case cases[] = {
       {__LINE__, plain, "/Type ops_silent", true, 0, 2, "the main installer's exit code"},
+      // As deployment tools write it: a quoted value, /quiet (the Welcome dialog and the notice
+      // stay away too), and options meant for other installers.
+      {__LINE__, plain, "/Type \"Greeted\" /quiet /norestart", true, 0, 2, "the main installer's exit code"},
       // The main installer's own code, unjudged.
       {__LINE__,
        types + pre("Arguments=exit=0\r\n") + "[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=3010\r\n",
@@ -108,10 +115,18 @@ TEST_CASE("each exit code of the README's table comes out of the run it describe
        "a prerequisite failed"},
       // A restart that the prerequisite needs now, agreed to.
       {__LINE__, types + pre("Arguments=exit=0\r\nReboot=force\r\n") + main, "", true, kExitRestartInitiated, 1,
-       "the computer is restarting"},
-      // The same declined, as a silent setup type always does: the prerequisite's code.
+       "the computer is restarting", true},
+      // The same declined, as a silent run always does: installed so far, the rest after the restart.
+      {__LINE__, types + pre("Arguments=exit=0\r\nReboot=force\r\n") + main, "/Type ops_silent", true,
+       kExitRestartRequired, 1, "a prerequisite needs a restart before the rest, which runs at the next logon after it",
+       true},
+      // 3010 never replaces another code.
       {__LINE__, types + pre("Arguments=exit=7\r\nReboot=force\r\n") + main, "/Type ops_silent", true, 7, 1,
        "a restart that a prerequisite needs was declined"},
+      // A restart deferred, or one wanted at once, that nobody started: 0 would hide it.
+      {__LINE__, deferred + main, "/Type ops_silent", true, kExitRestartRequired, 2, kInstalledRestartDue},
+      {__LINE__, types + pre("Arguments=exit=0\r\nReboot=immediate\r\nRebootCodes=0\r\n") + main,
+       "/Type ops_silent", true, kExitRestartRequired, 2, kInstalledRestartDue},
       {__LINE__, plain, "/Type old_silent", true, kExitRequirementNotMet, 0, "this version of Windows is not supported"},
       {__LINE__, plain, "/Type none_silent", true, kExitNotRun, 0, "settings error"},
       {__LINE__, plain, "/Help", true, kExitNotRun, 0, "help was asked for"},
@@ -124,7 +139,8 @@ TEST_CASE("each exit code of the README's table comes out of the run it describe
   };
   for (const Case& c : cases) {
     CAPTURE(c.line);
-    test::RunOnceValueGuard runOnce("Exit Suite_SetupPackage");
+    // A setup type without a Name is named after its main installer.
+    test::RunOnceValueGuard named("Exit Suite_SetupPackage"), unnamed("Main_SetupPackage");
     test::Package p;
     p.Payload("pre.exe");
     p.Payload("main.exe");
@@ -134,6 +150,10 @@ TEST_CASE("each exit code of the README's table comes out of the run it describe
     REQUIRE(result.finished);
     CHECK(result.exitCode == c.exitCode);
     CHECK(test::ReadJournal(p.journal).size() == c.installersRun);
+    if (c.arguments.find("silent") != std::string::npos || c.arguments.find("quiet") != std::string::npos)
+      CHECK(result.windows.empty());  // an unattended run waits for no one
+    CHECK((test::ReadRunOnceValue("Exit Suite_SetupPackage").exists ||
+           test::ReadRunOnceValue("Main_SetupPackage").exists) == c.resumes);
     std::vector<std::string> log = p.Log();
     REQUIRE(log.size() >= 2);
     CHECK(log[log.size() - 2] ==

@@ -25,7 +25,8 @@ std::string Replace(std::string format, const std::string& value) {
 
 }  // namespace
 
-TEST_CASE("an installed MSI product: the same version is skipped, an older one reinstalled, ForceRun runs it anyway") {
+TEST_CASE("an installed MSI product: the same version is skipped, an older one reinstalled, ForceRun runs it anyway, "
+          "and an existence rule that demands a run reinstalls it") {
   test::MsiProductGuard gamma(test::kGammaProductCode);
   REQUIRE(test::InstallMsiPackage(test::MsiFixture("gamma-1.0.0.msi")) == 0);
 
@@ -33,14 +34,18 @@ TEST_CASE("an installed MSI product: the same version is skipped, an older one r
   p.Payload("gamma-1.0.0.msi", test::ReadFile(test::MsiFixture("gamma-1.0.0.msi")));
   p.Payload("gamma-1.1.0.msi", test::ReadFile(test::MsiFixture("gamma-1.1.0.msi")));
   p.Payload("gamma-forced.msi", test::ReadFile(test::MsiFixture("gamma-1.1.0.msi")));
+  p.Payload("gamma-demanded.msi", test::ReadFile(test::MsiFixture("gamma-1.1.0.msi")));
   p.Payload("main.exe");
   // Same is installed at its version; Newer finds 1.0.0 older and brings it to 1.1.0; Forced is
-  // then the same version again, run by the msiexec stand-in, which shows its command line.
+  // then the same version again, run by the msiexec stand-in, which shows its command line; so is
+  // Demanded, whose existence rule (the Windows folder is there) votes that it must run.
   p.Build(
-      "[default]\r\nName=Gamma Suite\r\nPreInstall=Same|Newer|Forced\r\nMainInstall=Main\r\n"
+      "[default]\r\nName=Gamma Suite\r\nPreInstall=Same|Newer|Forced|Demanded\r\nMainInstall=Main\r\n"
       "[Same]\r\nName=Same\r\nFile=msiexec.exe\r\nArguments=/i gamma-1.0.0.msi /qn\r\n"
       "[Newer]\r\nName=Newer\r\nFile=msiexec.exe\r\nArguments=/i gamma-1.1.0.msi /qn\r\n"
       "[Forced]\r\nName=Forced\r\nFile=" + p.msiexec + "\r\nArguments=/i gamma-forced.msi exit=0\r\nForceRun=yes\r\n"
+      "[Demanded]\r\nName=Demanded\r\nFile=" + p.msiexec + "\r\nArguments=/i gamma-demanded.msi exit=0\r\n"
+      "CheckExistence=File|1|$(Windows)\r\n"
       "[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=0\r\n");
   test::RunOnceValueGuard runOnce("Gamma Suite_SetupPackage");
   test::ProcessResult result = p.Run("/Log " + Quote(p.log));
@@ -61,9 +66,11 @@ TEST_CASE("an installed MSI product: the same version is skipped, an older one r
         "Pendrix Fixture Gamma 1.1.0\r\n");
 
   std::vector<test::JournalLine> journal = test::ReadJournal(p.journal);
-  REQUIRE(journal.size() == 2);
+  REQUIRE(journal.size() == 3);
   CHECK(journal[0].arguments == "/i gamma-forced.msi exit=0 /l*v \"" + p.dir.path() + "\\Forced.log\"");
-  CHECK(journal[1].arguments == "exit=0");
+  CHECK(journal[1].arguments ==
+        "/i gamma-demanded.msi exit=0 REINSTALL=ALL REINSTALLMODE=vomus /l*v \"" + p.dir.path() + "\\Demanded.log\"");
+  CHECK(journal[2].arguments == "exit=0");
   CHECK_FALSE(test::ReadRunOnceValue("Gamma Suite_SetupPackage").exists);
 }
 
@@ -107,7 +114,9 @@ TEST_CASE("a reinstall code asks, cleans the product up and runs the installer a
   CHECK_FALSE(test::ReadRunOnceValue("Broken Suite_SetupPackage").exists);
 }
 
-TEST_CASE("a prerequisite that is no Windows Installer package, with a reinstall code, runs once and fails") {
+// The cleanup tool finds no product code to clean, yet the installer gets its one more run, which
+// is judged like the first.
+TEST_CASE("a prerequisite that is no Windows Installer package, with a reinstall code, runs once more and fails again") {
   Package p;
   p.Payload("runtime.exe");
   p.Build("[default]\r\nName=Plain Suite\r\nPreInstall=Runtime\r\nMainInstall=Runtime\r\n[Runtime]\r\nName=Runtime\r\n"
@@ -116,11 +125,14 @@ TEST_CASE("a prerequisite that is no Windows Installer package, with a reinstall
   test::ProcessResult result = p.Run("/Log " + Quote(p.log));
   REQUIRE(result.finished);
   CHECK(result.exitCode == 1603);
-  CHECK(test::ReadJournal(p.journal).size() == 1);  // neither again nor as the main installer
+  CHECK(test::ReadJournal(p.journal).size() == 2);  // once more, and never as the main installer
   REQUIRE(result.windows.size() == 2);  // the reinstall prompt, then the failure
   CHECK(result.windows[1].Text(0xFFFF) ==
         Replace(Replace(test::LanguageString(IDS_COMPONENT_FAILED), "Plain Suite"), "Runtime"));
-  CHECK(test::HasLine(p.Log(), "RunCleanup - The cleanup tool failed with exit code 87."));
+  std::vector<std::string> log = p.Log();
+  REQUIRE(test::HasLine(log, "CheckExitCode - Already reinstalling."));
+  CHECK(test::IndexOf(log, "RunCleanup - The cleanup tool ended with exit code 87.") <
+        test::IndexOf(log, "CheckExitCode - Already reinstalling."));
 }
 
 TEST_CASE("a fail code ends the package with that code: the main installer does not run, no RunOnce value stays") {

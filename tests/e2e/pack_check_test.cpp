@@ -338,7 +338,7 @@ TEST_CASE("--list shows the engine, the settings, how each installer runs and is
   types.insert(types.end(), main.begin(), main.end());
   types.push_back("Setup type [admin silent]");
   types.insert(types.end(), main.begin(), main.end());
-  types.push_back("  Unattended: Setup.exe /Type \"admin silent\" /NoWelcomeDlg");
+  types.push_back("  Unattended: Setup.exe /Type \"admin silent\" /quiet");
   const long end = 3 + static_cast<long>(types.size());
   auto listed = [&]() {
     test::ConsoleResult result = test::RunPack("--list " + Quote(p.exe));

@@ -106,3 +106,48 @@ TEST_CASE("an immediate restart ends with 1641; the RunOnce line resumes it with
   CHECK(journal[0].arguments == "exit=7");
   CHECK_FALSE(test::ReadRunOnceValue("Resume Suite_SetupPackage").exists);
 }
+
+// A deployment tool restarts the computer when it reads 3010; the logon after it runs the rest.
+// Started in a folder whose name holds a dash, with a relative /Log: that path cannot be passed
+// on, so the resumed run logs to the default file beside the package, and both logs say so.
+TEST_CASE("a silent run stopped by a restart it needs leaves its RunOnce line, with /Log alone past a dash") {
+  Package p("Anne-Marie");
+  p.Payload("pre.exe");
+  p.Payload("main.exe");
+  const std::string installed = p.dir / "pre-installed.txt";
+  p.Build("[admin_silent]\r\nName=Dash Suite\r\nPreInstall=Pre\r\nMainInstall=Main\r\n"
+          "[Pre]\r\nName=Pre\r\nFile=pre.exe\r\nArguments=exit=0\r\nReboot=force\r\nCheckExistence=File|0|" +
+          installed + "\r\n[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=0\r\n");
+  test::RunOnceValueGuard runOnce("Dash Suite_SetupPackage");
+  const std::string firstLog = p.folder + "\\setup.log";
+  test::ProcessResult first = p.RunFrom(p.folder, "/Type admin_silent /Log setup.log");
+  REQUIRE(first.finished);
+  CHECK(first.exitCode == kExitRestartRequired);
+  CHECK(test::ReadJournal(p.journal).size() == 1);
+  test::RunOnceValue value = test::ReadRunOnceValue("Dash Suite_SetupPackage");
+  REQUIRE(value.exists);
+  CHECK(value.data == Quote(p.exe) + " /Type admin_silent /Log");
+  const std::string defaultLog = p.folder + "\\ZR_Setup_Package.log";
+  CHECK(test::HasLine(test::LogMessages(firstLog),
+                      "AddToRunOnce - The log path " + firstLog + " holds a - or a /, which would start another "
+                      "option: the resumed run logs to the default file beside the package, " + defaultLog + "."));
+
+  // After the restart the prerequisite's product is there; the system runs the line from a
+  // folder of its own choosing.
+  REQUIRE(test::WriteFile(installed, "installed"));
+  test::DeleteRunOnceValue("Dash Suite_SetupPackage");
+  char windows[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  test::ProcessResult second = p.RunCommandLine(value.data, windows);
+  REQUIRE(second.finished);
+  CHECK(second.exitCode == 0);
+  std::vector<test::JournalLine> journal = test::ReadJournal(p.journal);
+  REQUIRE(journal.size() == 2);
+  CHECK(journal[1].arguments == "exit=0");
+  std::vector<std::string> resumedLog = test::LogMessages(defaultLog);
+  INFO(test::JoinLines(resumedLog));
+  CHECK(test::HasLine(resumedLog, "InitPaths - /Log names no file: this log is the default one beside the package, " +
+                                      defaultLog + "."));
+  CHECK(test::HasLine(resumedLog, "DoWeAllowInstallerToRun - Skipping this installer because of CheckExistence."));
+  CHECK_FALSE(test::ReadRunOnceValue("Dash Suite_SetupPackage").exists);
+}

@@ -40,7 +40,8 @@ TEST_CASE("options set exactly their flags") {
       {__LINE__, "/Type\tname", 0},
       {__LINE__, "/MoreHelp", kOptMoreHelp},
       {__LINE__, "/AllowXDDM /Q", kOptAllowXddm | kOptQuiet},
-      {__LINE__, "/quiet", 0},
+      {__LINE__, "/quiet", kOptQuietRun},
+      {__LINE__, "-QUIET /q", kOptQuietRun | kOptQuiet},
       {__LINE__, "/ExtractSettings /ReplaceSettings", kOptExtractSettings | kOptReplaceSettings},
       {__LINE__, "/Type", kOptType},
       {__LINE__, "/unknown /x y /Help", kOptHelp},
@@ -56,6 +57,13 @@ TEST_CASE("options set exactly their flags") {
     Parsed parsed(c.commandLine);
     CHECK(parsed.m_dwFlags == c.flags);
   }
+}
+
+TEST_CASE("options no keyword matches are remembered as typed, for the log") {
+  // A dash inside a path starts an option of its own.
+  CHECK(Parsed("/norestart /quiet -s /Log c:\\logs\\setup-1.log /helpme").m_UnknownOptions ==
+        std::vector<std::string>{"norestart", "s", "1.log", "helpme"});
+  CHECK(Parsed("setup /NoWelcome /passthru /q").m_UnknownOptions == std::vector<std::string>{"setup", "NoWelcome"});
 }
 
 TEST_CASE("an empty command line stores no copy") {
@@ -86,7 +94,9 @@ TEST_CASE("option values: prefixes split inside values, blanks, quotes and repea
       {__LINE__, "/Log   c:\\a.log   ", "c:\\a.log", "", "", ""},
       {__LINE__, "/Log c:\\first.log /Log", "c:\\first.log", "", "", ""},
       {__LINE__, "/Log c:\\first.log /Log c:\\second.log", "c:\\second.log", "", "", ""},
-      {__LINE__, "/Type \"Server Type\"", "", "\"Server Type\"", "", ""},
+      {__LINE__, "/Type \"Server Type\"", "", "Server Type", "", ""},
+      {__LINE__, "/Type  \"admin_silent\" ", "", "admin_silent", "", ""},
+      {__LINE__, "/Type \"half", "", "\"half", "", ""},
       {__LINE__, "/Type SilentCD", "", "SilentCD", "", ""},
       {__LINE__, "/Type a /Type", "", "a", "", ""},
       {__LINE__, "Type default", "", "default", "", ""},
@@ -113,12 +123,16 @@ TEST_CASE("the command line with its paths as the run resolved them, the rest as
     const char* log;  // the fields once resolved; nullptr: as parsed
     const char* replace;
     const char* written;  // nullptr: refused, "-" would start another option
+    bool logDropped;
   } cases[] = {
       {__LINE__, "-LOG  run.log  -ReplaceSettings alt.ini /passthru A@#2l", "C:\\my pkg\\run.log", "C:\\alt.ini",
-       "-LOG  \"C:\\my pkg\\run.log\"  -ReplaceSettings C:\\alt.ini /passthru A@#2l"},
-      {__LINE__, "/Log \"C:\\x\\y.log\" /Logs z /Log", nullptr, nullptr, "/Log \"C:\\x\\y.log\" /Logs z /Log"},
-      {__LINE__, "/Log a.log /Log b.log", "C:\\b.log", nullptr, "/Log C:\\b.log /Log C:\\b.log"},
-      {__LINE__, "/ReplaceSettings alt.ini", nullptr, "C:\\my-pkg\\alt.ini", nullptr},
+       "-LOG  \"C:\\my pkg\\run.log\"  -ReplaceSettings C:\\alt.ini /passthru A@#2l", false},
+      {__LINE__, "/Log \"C:\\x\\y.log\" /Logs z /Log", nullptr, nullptr, "/Log \"C:\\x\\y.log\" /Logs z /Log", false},
+      {__LINE__, "/Log a.log /Log b.log", "C:\\b.log", nullptr, "/Log C:\\b.log /Log C:\\b.log", false},
+      {__LINE__, "/ReplaceSettings alt.ini", nullptr, "C:\\my-pkg\\alt.ini", nullptr, false},
+      // A log whose absolute path holds a dash is left to the default file; the rest stays.
+      {__LINE__, "/log  setup.log  /Type \"x\"", "C:\\Anne-Marie\\setup.log", nullptr, "/log  /Type \"x\"", true},
+      {__LINE__, "/Log a.log /ReplaceSettings b.ini", "C:\\a-b\\a.log", "C:\\a-b\\b.ini", nullptr, true},
   };
   for (const Case& c : cases) {
     CAPTURE(c.line);
@@ -126,7 +140,9 @@ TEST_CASE("the command line with its paths as the run resolved them, the rest as
     if (c.log != nullptr) strcpy(parsed.m_szLogPath, c.log);
     if (c.replace != nullptr) strcpy(parsed.m_szReplaceSettingsPath, c.replace);
     std::string written;
-    REQUIRE(parsed.WithStoredPaths(written) == (c.written != nullptr));
+    bool logDropped = false;
+    REQUIRE(parsed.WithStoredPaths(written, &logDropped) == (c.written != nullptr));
+    CHECK(logDropped == c.logDropped);
     if (c.written != nullptr) CHECK(written == c.written);
   }
 }

@@ -58,6 +58,7 @@ TEST_CASE("a file put into the working folder is new, held unchanged, and a take
   {
     Bootstrapper bootstrapper("");
     test::LogTo(bootstrapper, log);
+    bootstrapper.OpenWorkFolder();
     folder = bootstrapper.m_szTempFolder;
     char path[260] = {};
     FileHandle held;

@@ -30,6 +30,7 @@ TEST_CASE("LoadResources extracts the language DLL into the working folder, load
   std::vector<test::SeenWindow> seen;
   {
     Bootstrapper bootstrapper("");
+    bootstrapper.OpenWorkFolder();
     test::LogTo(bootstrapper, log);
     dll = std::string(bootstrapper.m_szTempFolder) + "PendrixLang.dll";
     test::InProcessAnswerer watcher;
@@ -60,6 +61,7 @@ TEST_CASE("LoadResources reports a language DLL that cannot be extracted, and th
     std::vector<test::SeenWindow> seen;
     {
       Bootstrapper bootstrapper("");
+      bootstrapper.OpenWorkFolder();
       test::LogTo(bootstrapper, log);
       bootstrapper.m_bSilent = silent;
       const std::string dll = std::string(bootstrapper.m_szTempFolder) + "PendrixLang.dll";

@@ -37,7 +37,7 @@ TEST_CASE("every line has the time-stamped format and the banners open and close
     LogMessage(&bootstrapper, "Test - value %d and %s.", 42, "text");
   }
   std::vector<std::string> lines = RawLines(log);
-  REQUIRE(lines.size() == 5);
+  REQUIRE(lines.size() == 4);
   for (const std::string& line : lines) {
     CAPTURE(line);
     CHECK(test::IsWellFormedLogLine(line));
@@ -51,9 +51,8 @@ TEST_CASE("every line has the time-stamped format and the banners open and close
   GetComputerNameA(computer, &computerSize);
   CHECK(messages[1] == "InitPaths - Pendrix 1.0.0 on Windows 6.1.7601 Service Pack 1, x64; user " +
                            std::string(computer) + "\\" + user + ", elevated.");
-  CHECK(messages[2].rfind("CreateWorkFolder - Working folder: ", 0) == 0);
-  CHECK(messages[3] == "Test - value 42 and text.");
-  CHECK(messages[4] == "*** Pendrix - Finish. ***");
+  CHECK(messages[2] == "Test - value 42 and text.");
+  CHECK(messages[3] == "*** Pendrix - Finish. ***");
 }
 
 TEST_CASE("messages are cut at 998 characters and arguments are written literally") {
@@ -69,13 +68,13 @@ TEST_CASE("messages are cut at 998 characters and arguments are written literall
     LogMessage(&bootstrapper, nullptr);
   }
   std::vector<std::string> lines = RawLines(log);
-  REQUIRE(lines.size() == 7);  // the empty and null formats write nothing
+  REQUIRE(lines.size() == 6);  // the empty and null formats write nothing
   std::vector<std::string> messages = test::LogMessages(log);
-  CHECK(messages[3] == "Cut - " + std::string(998 - 6, 'x'));
-  CHECK(messages[3].size() == 998);
-  CHECK(test::IsWellFormedLogLine(lines[3]));
-  CHECK(messages[4] == "Exact - " + std::string(990, 'y'));
-  CHECK(messages[5] == "Literal - 100% done %d %s %n");
+  CHECK(messages[2] == "Cut - " + std::string(998 - 6, 'x'));
+  CHECK(messages[2].size() == 998);
+  CHECK(test::IsWellFormedLogLine(lines[2]));
+  CHECK(messages[3] == "Exact - " + std::string(990, 'y'));
+  CHECK(messages[4] == "Literal - 100% done %d %s %n");
 }
 
 // A second package given the same /Log while the first still runs logs its lines too.
@@ -89,17 +88,13 @@ TEST_CASE("a second run appends after the first run's lines, even while the firs
     LogMessage(&first, "First - while the second runs.");
     LogMessage(&second, "Second - while the first runs.");
   }
-  std::vector<std::string> messages;
-  for (const std::string& line : test::LogMessages(log))  // the first run's folder is no concern here
-    if (line.rfind("RemoveStaleWorkFolders - ", 0) != 0) messages.push_back(line);
-  REQUIRE(messages.size() == 14);
-  CHECK(messages[0] == "*** Pendrix - Start. ***");
-  CHECK(messages[3] == "*** Pendrix - Finish. ***");
-  CHECK(messages[4] == "*** Pendrix - Start. ***");
-  CHECK(messages[7] == "*** Pendrix - Start. ***");
-  CHECK(messages[10] == "First - while the second runs.");
-  CHECK(messages[11] == "Second - while the first runs.");
-  CHECK(messages[2] != messages[6]);  // each run has a working folder of its own
+  std::vector<std::string> messages = test::LogMessages(log);
+  REQUIRE(messages.size() == 11);
+  CHECK(messages[2] == "*** Pendrix - Finish. ***");
+  CHECK(messages[3] == "*** Pendrix - Start. ***");
+  CHECK(messages[5] == "*** Pendrix - Start. ***");
+  CHECK(messages[7] == "First - while the second runs.");
+  CHECK(messages[8] == "Second - while the first runs.");
 }
 
 // An installer runs with another current folder: a relative path must not follow it.
@@ -119,9 +114,9 @@ TEST_CASE("paths on the command line are made absolute against the current folde
   }
   SetCurrentDirectoryA(saved);
   std::vector<std::string> messages = test::LogMessages(first / "relative.log");
-  REQUIRE(messages.size() == 5);
-  CHECK(messages[3] == "Moved - now elsewhere.");
-  CHECK(messages[4] == "*** Pendrix - Finish. ***");
+  REQUIRE(messages.size() == 4);
+  CHECK(messages[2] == "Moved - now elsewhere.");
+  CHECK(messages[3] == "*** Pendrix - Finish. ***");
   CHECK_FALSE(test::FileExists(second / "relative.log"));
 }
 

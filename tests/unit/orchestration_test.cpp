@@ -124,6 +124,21 @@ TEST_CASE("prerequisites run in the order written, then the main installer") {
   }
 }
 
+// Its own box says what is wrong; a second one that the product could not be installed would only
+// repeat it. (A prerequisite's is run end to end.)
+TEST_CASE("a main installer section that does not exist is told in one box, and the package ends with 13") {
+  BootstrapperFixtureOptions options;
+  options.silent = false;
+  BootstrapperFixture f("[default]\r\nName=Unit Gone\r\nMainInstall=Gone\r\n", options);
+  test::UseBuiltLanguage(f.b);
+  test::InProcessAnswerer answerer(nullptr, "gone");
+  CHECK(f.b.DoSettings_Install() == kExitNotRun);
+  std::vector<test::SeenWindow> seen = answerer.Stop();
+  REQUIRE(seen.size() == 1);
+  std::string text = test::LanguageString(IDS_SECTION_MISSING);
+  CHECK(test::MessageBoxText(seen[0]) == text.replace(text.find("%s"), 2, "Gone"));
+}
+
 TEST_CASE("the prerequisite count is the number of names in PreInstall") {
   BootstrapperFixture f("[default]\r\nPreInstall=A||A|A\r\n" + Installer("A", "exit=0"));
   CHECK(f.b.DoSettings_Install() == 0);

@@ -10,6 +10,7 @@
 #include "InProcessAnswerer.h"
 #include "LogLines.h"
 #include "LanguageStrings.h"
+#include "SoundCapture.h"
 
 using test::BootstrapperFixture;
 using test::BootstrapperFixtureOptions;
@@ -198,10 +199,8 @@ TEST_CASE("Run returns the installer's whole 32-bit exit code") {
       {__LINE__, test::BinFile("FakeInstaller.exe"), "exit=4294967295", 0, 4294967295u},
       {__LINE__, test::BinFile("FakeInstaller.exe"), "", 0, 0},
       {__LINE__, "cmd.exe", "/c exit 7", 0, 7, std::string(system) + "\\cmd.exe"},
-      // The waiting tone: once at launch and after every slice of a second until the exit.
-      {__LINE__, test::BinFile("FakeInstaller.exe"), "delay=2300 exit=1603", 1, 1603},
-      // A negative interval is no tone and an unbounded wait, like 0.
-      {__LINE__, test::BinFile("FakeInstaller.exe"), "delay=300 exit=5", -4, 5},
+      // Waiting in slices of the tone's interval still ends with the installer's code.
+      {__LINE__, test::BinFile("FakeInstaller.exe"), "delay=1300 exit=1603", 1, 1603},
   };
   for (const Case& c : cases) {
     CAPTURE(c.line);
@@ -216,6 +215,36 @@ TEST_CASE("Run returns the installer's whole 32-bit exit code") {
     expected.push_back("Run - Process returned.");
     expected.push_back("Run - Exit code: " + std::to_string(c.exitCode) + ".");
     CHECK(test::JoinLines(f.Since(mark)) == test::JoinLines(expected));
+  }
+}
+
+// The tone tells a user who cannot see the screen that the installer is still busy. Counted in
+// what the sound device played, never timed.
+TEST_CASE("the waiting tone sounds at the launch and once every PlayTone seconds until the installer ends") {
+  struct Case {
+    int line;
+    LONG seconds;
+    const char* arguments;
+    size_t fewest, most;  // tones: the installer's own start may take a moment longer
+  } cases[] = {
+      {__LINE__, 2, "delay=5000 exit=0", 3, 4},  // at 0, 2 and 4 seconds
+      // 0 and a negative interval: no tone, and a wait without end.
+      {__LINE__, 0, "delay=2500 exit=0", 0, 0},
+      {__LINE__, -4, "delay=2500 exit=0", 0, 0},
+  };
+  for (const Case& c : cases) {
+    CAPTURE(c.line);
+    BootstrapperFixture f("");
+    REQUIRE(test::UseBuiltLanguage(f.b) != nullptr);
+    test::SoundCapture capture("wait-tone");
+    REQUIRE(capture.Live());
+    CHECK(f.b.Run(test::BinFile("FakeInstaller.exe").c_str(), c.arguments, c.seconds, SW_HIDE) == 0);
+    Sleep(1500);  // a tone that went on after the end would be heard here
+    REQUIRE(capture.Stop());
+    std::vector<test::AudibleSpan> tones = capture.Audible();
+    INFO("audible: ", test::Describe(tones));
+    CHECK(tones.size() >= c.fewest);
+    CHECK(tones.size() <= c.most);
   }
 }
 
@@ -344,6 +373,25 @@ TEST_CASE("with DoNotExtract the installer beside the package runs in the packag
   CHECK(f.Logged("RunInstaller - Output file name: " + beside + "."));
   CHECK(f.Logged("RunInstaller - Set current directory to " + package + "."));
   CHECK(f.Logged("RunInstaller - Set current directory to " + folder + "."));
+}
+
+// An uninstall by product code names no file: nothing lies beside the package to hold or check.
+TEST_CASE("a DoNotExtract section that removes a product by its code runs msiexec with it in the package folder") {
+  test::ScratchDir tools("tools");
+  const std::string msiexec = tools / "fake-msiexec.exe";  // a File that holds "msiexec" is an msiexec run
+  REQUIRE(CopyFileA(test::BinFile("FakeInstaller.exe").c_str(), msiexec.c_str(), FALSE));
+  BootstrapperFixture f("[Remove]\r\nName=Remove\r\nFile=" + msiexec +
+                        "\r\nArguments=/x {9C4E2A71-5D3B-4F86-A0E7-2B6D1C8F3A50} exit=7\r\nDoNotExtract=yes\r\n");
+  Journal journal(f.dir());
+  const std::string package = f.b.m_szSourceDir;
+  CHECK(f.b.RunInstaller("Remove", FALSE) == 7);
+  CHECK_FALSE(f.b.m_bInstallerNotRun);
+  CHECK(f.Logged("RunInstaller - Output file name: " + package + "\\{9C4E2A71-5D3B-4F86-A0E7-2B6D1C8F3A50}."));
+  std::vector<JournalLine> lines = journal.Lines();
+  REQUIRE(lines.size() == 1);
+  CHECK(lines[0].arguments.rfind("/x {9C4E2A71-5D3B-4F86-A0E7-2B6D1C8F3A50} exit=7 /l*v ", 0) == 0);
+  CHECK(lines[0].folder == package);
+  CHECK(lstrcmpiA(lines[0].module.c_str(), msiexec.c_str()) == 0);
 }
 
 TEST_CASE("an installer that cannot be prepared gives 13 and its reason") {

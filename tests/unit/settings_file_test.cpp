@@ -36,7 +36,7 @@ struct SettingsRun {
   std::string sourceDir = dir / "source";
   std::string log = dir / "settings.log";
   Bootstrapper bootstrapper{""};
-  std::string copy = std::string(bootstrapper.m_szTempFolder) + "Settings.ini";
+  std::string copy = test::OpenedWorkFolder(bootstrapper) + "Settings.ini";
 
   SettingsRun() {
     CreateDirectoryA(sourceDir.c_str(), nullptr);
@@ -101,18 +101,30 @@ TEST_CASE("a package that carries its settings reads no other file, even when th
 }
 
 TEST_CASE("/ReplaceSettings names the file to read in place of any other") {
+  static const std::string kReplacement = "[default]\r\nMainInstall=Replacement\r\n", kNothing;
+  static const std::string kHuge((16u << 20) + 1, ';');
   struct Case {
     int line;
     std::string name;  // relative to the scratch folder; "" for no path
-    bool create;
+    const std::string* contents;  // nullptr: no file
     DWORD result;
     const char* message;  // nullptr: no box
     std::vector<std::string> lines;  // "%p" stands for the path
+    bool locked = false;  // another program holds the file without sharing it
   } cases[] = {
-      {__LINE__, "replacement.ini", true, 0, nullptr, {"ReplaceSettings - Replacement settings file: %p."}},
+      {__LINE__, "replacement.ini", &kReplacement, 0, nullptr, {"ReplaceSettings - Replacement settings file: %p."}},
+      // A file that is there but cannot serve: each case is told as it is.
+      {__LINE__, "empty.ini", &kNothing, ERROR_HANDLE_EOF, "The settings file \"%p\" is empty.",
+       {"ReplaceSettings - Replacement settings file: %p.", "GetSettingsFile - The Settings file %p is empty."}},
+      {__LINE__, "huge.ini", &kHuge, ERROR_FILE_TOO_LARGE, "The file \"%p\" is too large to be a settings file.",
+       {"ReplaceSettings - Replacement settings file: %p.",
+        "GetSettingsFile - The Settings file %p is larger than 16777216 bytes, more than any settings."}},
+      {__LINE__, "locked.ini", &kReplacement, ERROR_SHARING_VIOLATION, "The settings file \"%p\" could not be read.",
+       {"ReplaceSettings - Replacement settings file: %p.",
+        "GetSettingsFile - Failed to read the Settings file %p. Error: 32."}, true},
       {__LINE__,
        "absent.ini",
-       false,
+       nullptr,
        ERROR_FILE_NOT_FOUND,
        "The file \"%p\" could not be found.",
        {"ReplaceSettings - Replacement settings file: %p.",
@@ -120,7 +132,7 @@ TEST_CASE("/ReplaceSettings names the file to read in place of any other") {
         "GetSettingsFile - Failed to replace settings file with %p."}},
       {__LINE__,
        "",
-       false,
+       nullptr,
        ERROR_BAD_PATHNAME,
        "An initialization file was not specified with the ReplaceSettings command-line argument.",
        {"ReplaceSettings - Replacement settings file: .",
@@ -130,9 +142,10 @@ TEST_CASE("/ReplaceSettings names the file to read in place of any other") {
   for (const Case& c : cases) {
     CAPTURE(c.line);
     SettingsRun run;
-    std::string defaultPath = run.SettingsPath();
     std::string path = c.name.empty() ? "" : run.dir / c.name;
-    if (c.create) REQUIRE(test::WriteFile(path, "[default]\r\nMainInstall=Replacement\r\n"));
+    if (c.contents != nullptr) REQUIRE(test::WriteFile(path, *c.contents));
+    HANDLE holder = c.locked ? CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)
+                             : INVALID_HANDLE_VALUE;
     REQUIRE(test::WriteFile(run.sourceDir + "\\Settings.ini", kBeside));
     run.Replace(path.c_str());
     auto fill = [&](std::string text) {
@@ -143,6 +156,7 @@ TEST_CASE("/ReplaceSettings names the file to read in place of any other") {
 
     CHECK(run.bootstrapper.GetSettingsFile() == c.result);
     std::vector<test::SeenWindow> seen = watcher.Stop();
+    if (holder != INVALID_HANDLE_VALUE) CloseHandle(holder);
     if (c.message == nullptr) {
       // Read from a copy in the working folder, which nobody can change during the run.
       CHECK(seen.empty());
@@ -153,7 +167,7 @@ TEST_CASE("/ReplaceSettings names the file to read in place of any other") {
       REQUIRE(seen.size() == 1);
       CHECK(seen[0].caption == kCaption);
       CHECK(test::MessageBoxText(seen[0]) == fill(c.message));
-      CHECK(run.SettingsPath() == defaultPath);
+      CHECK_FALSE(test::FileExists(run.copy));
       CHECK(run.bootstrapper.m_hSettingsFile == INVALID_HANDLE_VALUE);
     }
     std::vector<std::string> lines;
@@ -164,7 +178,7 @@ TEST_CASE("/ReplaceSettings names the file to read in place of any other") {
     run.bootstrapper.ReleaseSettingsFile();
     run.bootstrapper.ReleaseSettingsFile();
     CHECK_FALSE(test::FileExists(run.copy));
-    CHECK(test::FileExists(path) == c.create);
+    CHECK(test::FileExists(path) == (c.contents != nullptr));
   }
 }
 

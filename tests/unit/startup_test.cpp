@@ -9,8 +9,12 @@
 #include "core/AnsiPath.h"
 #include "core/Bootstrapper.h"
 
-TEST_CASE("start-up fixes the folders, paths and setup type") {
+TEST_CASE("start-up fixes the folders, paths and setup type; the working folder comes with the run") {
   Bootstrapper bootstrapper("");
+  // A second instance, refused before it writes anything, makes no folder.
+  CHECK(std::string(bootstrapper.m_szTempFolder).empty());
+  CHECK(std::string(bootstrapper.m_szSettingsPath).empty());
+  bootstrapper.OpenWorkFolder();
   std::string temp = bootstrapper.m_szTempFolder;
   REQUIRE_FALSE(temp.empty());
   CHECK(temp.back() == '\\');
@@ -48,6 +52,8 @@ TEST_CASE("each run works in a new folder of its own, where only administrators 
     std::string first, second;
     {
       Bootstrapper one(""), two("");
+      one.OpenWorkFolder();
+      two.OpenWorkFolder();
       first = one.m_szTempFolder;
       second = two.m_szTempFolder;
       CHECK(first != second);
@@ -78,6 +84,9 @@ TEST_CASE("the setup type and silent mode come from /Type") {
       {__LINE__, "/Type silent", "silent", true},
       {__LINE__, "/Type SilentCD", "SilentCD", false},
       {__LINE__, "/Type SILENT", "SILENT", false},
+      // What a deployment tool sends for an unattended run; /q keeps its own meaning.
+      {__LINE__, "/Type Full /QUIET", "Full", true},
+      {__LINE__, "/q", "default", false},
       {__LINE__, "/Type", "", false},
       {__LINE__, "/Type ServerWithSpeech /Type", "ServerWithSpeech", false},
       {__LINE__, "/type=silent", "default", false},

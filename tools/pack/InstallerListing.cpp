@@ -63,8 +63,7 @@ std::vector<std::string> InstallerDetailLines(const std::string& settingsPath, c
   return lines;
 }
 
-std::string UnattendedLine(const std::string& settingsPath, const std::string& setupType,
-                           const std::string& packageFile) {
+std::string UnattendedLine(const std::string& setupType, const std::string& packageFile) {
   if (!IsSilentSetupType(setupType.c_str())) return "";
   const std::string start = "  Unattended: ";
   // Every "-" and "/" of the package's command line starts another option.
@@ -72,12 +71,7 @@ std::string UnattendedLine(const std::string& settingsPath, const std::string& s
     return start + "none: /Type cannot name a setup type whose name holds \"-\" or \"/\"";
   if (setupType.size() > kSetupTypeChars)
     return start + "none: /Type keeps " + std::to_string(kSetupTypeChars) + " characters of a name";
-  std::string line = start + QuotedWhenBlank(packageFile) + " /Type " + QuotedWhenBlank(setupType);
-  auto on = [&](SetupTypeKeyIndex key) {
-    return IsYesValue(Kept(settingsPath, setupType, kSetupTypeKeys[key]).c_str());
-  };
-  // A silent setup type still shows these two windows; only the first can be kept away.
-  if (on(kKeyWelcomeDlg)) line += " /NoWelcomeDlg";
-  if (on(kKeyRestartProductDlg)) line += " (its restart-product notice still waits for an answer)";
-  return line;
+  // /quiet keeps away the two windows a silent setup type would still show: its Welcome dialog
+  // and its restart-product notice.
+  return start + QuotedWhenBlank(packageFile) + " /Type " + QuotedWhenBlank(setupType) + " /quiet";
 }

@@ -11,5 +11,4 @@ std::vector<std::string> InstallerDetailLines(const std::string& settingsPath, c
 
 // For a silent setup type, the command line that runs it unattended from the package's folder,
 // or why none can; "" for a setup type that is not silent.
-std::string UnattendedLine(const std::string& settingsPath, const std::string& setupType,
-                           const std::string& packageFile);
+std::string UnattendedLine(const std::string& setupType, const std::string& packageFile);

@@ -126,7 +126,7 @@ bool PrintSetupTypes(HMODULE module, const std::string& settings, const std::str
       }
       PrintLines(InstallerDetailLines(settings, installer.section, installer.main));
     }
-    std::string unattended = UnattendedLine(settings, type.section, packageFile);
+    std::string unattended = UnattendedLine(type.section, packageFile);
     if (!unattended.empty()) printf("%s\n", unattended.c_str());
   }
   return complete;

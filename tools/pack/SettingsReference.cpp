@@ -9,7 +9,7 @@ const char* const kSetupTypeMeanings[kSetupTypeKeyCount] = {
     "The main installer, run after the prerequisites. Its exit code becomes the package's exit code, unjudged.",
     "The name in every caption and message; when empty, the MainInstall value is shown.",
     "Shows the Welcome dialog: Talking Install, Silent Install, or Escape, which ends the package with exit code 0. "
-    "Shown in a silent setup type too; not with /NoWelcomeDlg, nor while a screen reader of the maker runs.",
+    "Shown in a silent setup type too; not with /NoWelcomeDlg or /quiet, nor while a screen reader of the maker runs.",
     "Speaks the welcome prompt: in the Welcome dialog, or on its own before the install. Not with /NoWelcomeWave, "
     "nor in a silent setup type.",
     "`Admin`: the user must be an administrator; `PowerUser`: a power user or an administrator. Refused with exit "
@@ -17,7 +17,7 @@ const char* const kSetupTypeMeanings[kSetupTypeKeyCount] = {
     "Speaks the restart prompts.",
     "When there are prerequisites: a System Restore point before them, and a progress dialog that advances once per "
     "prerequisite.",
-    "After the install, tells the user to restart the maker's product; shown in silent mode too.",
+    "After the install, tells the user to restart the maker's product; shown in silent mode too, but not with /quiet.",
     "Passes `REMOVESHARED=1` to Windows Installer runs.",
     "The lowest Windows version, as Windows reports it: 5.1 is XP, 6.0 Vista, 6.1 Windows 7; only major and minor "
     "count. Refused with exit code 5. Text that is no number reads as 0.0, which every Windows meets.",
@@ -51,13 +51,13 @@ const char* const kInstallerMeanings[kInstallerKeyCount] = {
 const char* const kRebootMeanings[] = {
     "No restart handling; RebootCodes are not used.",
     "After every run, whatever the exit code: asks to restart now (OK only). Declined, or in a silent setup type, "
-    "the package ends with this prerequisite's exit code.",
+    "the package ends with this prerequisite's exit code, or with 3010 for a 0, when the rest runs after the restart.",
     "No restart, and no code list is consulted: the package goes on.",
     "An exit code in RebootCodes records a restart; after the last prerequisite the user is asked once, OK or Cancel.",
     "As `defer`, but the user is only told (OK), and the computer restarts.",
     "An exit code in RebootCodes asks to restart now, OK or Cancel; Cancel goes on with the package.",
     "An exit code in RebootCodes asks to restart now (OK only). Declined, or in a silent setup type, the package ends "
-    "with this prerequisite's exit code.",
+    "with this prerequisite's exit code, or with 3010 for a 0, when the rest runs after the restart.",
 };
 static_assert(sizeof(kRebootMeanings) / sizeof(kRebootMeanings[0]) ==
                   sizeof(kRebootKeywords) / sizeof(kRebootKeywords[0]),

@@ -56,6 +56,10 @@
 #define IDS_DISPLAY_ADAPTER 72              // stored; not loaded
 #define IDS_DISK_FULL 80                    // the folder
 #define IDS_INSTALLER_CHANGED 81            // the installer section
+#define IDS_HELP_QUIET 82
+#define IDS_SETTINGS_EMPTY 83               // the settings file
+#define IDS_SETTINGS_UNREADABLE 84          // the settings file
+#define IDS_SETTINGS_TOO_LARGE 85           // the settings file
 // The reboot boxes, each saying what its recording says: OK and Cancel, or OK alone (the
 // restart cannot be put off); and whether setup goes on after the restart.
 #define IDS_REBOOT_NOW_OR_LATER_RESUME 73
@@ -158,6 +162,10 @@ inline constexpr MessageArguments kMessageArguments[] = {
     {IDS_RESTORE_POINT, 1},
     {IDS_DISK_FULL, 1},
     {IDS_INSTALLER_CHANGED, 1},
+    {IDS_HELP_QUIET, 0},
+    {IDS_SETTINGS_EMPTY, 1},
+    {IDS_SETTINGS_UNREADABLE, 1},
+    {IDS_SETTINGS_TOO_LARGE, 1},
     {IDS_REBOOT_NOW_OR_LATER_RESUME, 0},
     {IDS_REBOOT_NOW_OR_LATER, 0},
     {IDS_REBOOT_NOW_RESUME, 0},
@@ -174,6 +182,6 @@ constexpr int MessageStrings(unsigned id) {
 // The Help dialog's text, in the order shown: the introduction, then the options.
 inline constexpr unsigned kHelpTextMessages[] = {
     IDS_HELP_INTRODUCTION, IDS_HELP_MORE_HELP, IDS_HELP_EXTRACT_SETTINGS, IDS_HELP_REPLACE_SETTINGS,
-    IDS_HELP_LOG,          IDS_HELP_TYPE,      IDS_HELP_PASSTHRU};
+    IDS_HELP_LOG,          IDS_HELP_TYPE,      IDS_HELP_QUIET,            IDS_HELP_PASSTHRU};
 
 #endif  // RC_INVOKED

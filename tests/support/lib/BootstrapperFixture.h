@@ -27,6 +27,7 @@ class BootstrapperFixture {
         m_settingsPath(m_dir / "Settings.ini"),
         m_bootstrapper(CommandLine(options, m_logPath).c_str()),
         b(m_bootstrapper) {
+    b.OpenWorkFolder();  // as a run does once it holds the single-instance mutex
     WriteFile(m_settingsPath, settings);
     CopyCut(b.m_szSettingsPath, m_settingsPath.c_str());
     b.m_bSilent = options.silent;

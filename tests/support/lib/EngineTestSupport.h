@@ -18,6 +18,12 @@ inline void LogTo(Bootstrapper& bootstrapper, const std::string& path) {
   CopyCut(bootstrapper.m_szLogFilePath, path.c_str());
 }
 
+// The object's working folder, made as a run makes it once it holds the single-instance mutex.
+inline std::string OpenedWorkFolder(Bootstrapper& bootstrapper) {
+  bootstrapper.OpenWorkFolder();
+  return bootstrapper.m_szTempFolder;
+}
+
 // Gives the object the built language DLL as its language module, loaded from the bin folder.
 // The teardown frees it and deletes the file at the language DLL path, so that path is pointed
 // at a file of the test's own (by default none).
