@@ -190,8 +190,7 @@ TEST_CASE("each mistake is one warning naming the file, section and key; --stric
   }
 }
 
-// Started elevated from a working folder that the user's other programs can write, such an
-// installer loads the DLLs they put beside it.
+// Started elevated from a working folder that the user's other programs can write, it loads their DLLs.
 TEST_CASE("an extracted installer that asks for elevation is warned about where the setup type lacks ReqPermission=Admin") {
   test::ScratchDir dir("elevation");
   const std::string settings = dir / "Settings.ini", payload = dir / "payload";
@@ -215,8 +214,7 @@ TEST_CASE("an extracted installer that asks for elevation is warned about where 
     CAPTURE(c.line);
     test::WriteFile(settings, std::string("[default]\r\nMainInstall=Main\r\nReqPermission=") + c.permission +
                                   "\r\n[Main]\r\nName=Main\r\nFile=" + c.file + "\r\n");
-    test::ConsoleResult result = Check(settings, " --payload " + Quote(payload));
-    std::vector<std::string> lines = test::Lines(result.err);
+    std::vector<std::string> lines = test::Lines(Check(settings, " --payload " + Quote(payload)).err);
     REQUIRE(lines.size() == (c.says[0] == '\0' ? 0u : 1u));
     if (lines.empty()) continue;
     const std::string expected = "PendrixPack: warning: " + settings + ": [default] ReqPermission: runs [Main] (\"" +

@@ -95,7 +95,6 @@ TEST_CASE("the installer file is File or the MSI after the action switch; an ext
       {__LINE__, "com\xb9.exe", "", false, notName, "com\xb9.exe"},          // superscript one, Latin code page
       {__LINE__, "LPT\xc2\xb3", "", false, notName, "LPT\xc2\xb3"},            // superscript three, UTF-8
       {__LINE__, "com\xb9\xb2.exe", "", false, ok, "com\xb9\xb2.exe"},
-      {__LINE__, "com\xc2.exe", "", false, ok, "com\xc2.exe"},
       {__LINE__, "console.exe", "", false, ok, "console.exe"},
       {__LINE__, "com10.exe", "", false, ok, "com10.exe"},
       {__LINE__, ".setup.exe", "", false, ok, ".setup.exe"},
@@ -104,17 +103,13 @@ TEST_CASE("the installer file is File or the MSI after the action switch; an ext
       {__LINE__, "kit/x86/setup.exe", "", true, ok, "kit/x86/setup.exe"},
       {__LINE__, "msiexec.exe", "/i kit\\AI.msi /qn", true, ok, "kit\\AI.msi"},
       {__LINE__, "..\\common\\setup.exe", "", true, ok, "..\\common\\setup.exe"},
-      {__LINE__, "kit\\.\\setup.exe", "", true, ok, "kit\\.\\setup.exe"},
       {__LINE__, "c:\\tools\\x.exe", "", true, ok, "c:\\tools\\x.exe"},
       {__LINE__, "\\\\server\\share\\setup.exe", "", true, ok, "\\\\server\\share\\setup.exe"},
-      {__LINE__, "msiexec.exe", "/i ..\\AI.msi", true, ok, "..\\AI.msi"},
       {__LINE__, "c:setup.exe", "", true, notPath, "c:setup.exe"},
       {__LINE__, "\\setup.exe", "", true, notPath, "\\setup.exe"},
       {__LINE__, "\\\\?\\c:\\setup.exe", "", true, notPath, "\\\\?\\c:\\setup.exe"},
-      {__LINE__, "\\\\server\\setup.exe", "", true, notPath, "\\\\server\\setup.exe"},
       {__LINE__, "kit\\\\setup.exe", "", true, notPath, "kit\\\\setup.exe"},
       {__LINE__, "kit\\", "", true, notPath, "kit\\"},
-      {__LINE__, "kit\\..", "", true, notPath, "kit\\.."},
       {__LINE__, "kit\\nul\\setup.exe", "", true, notPath, "kit\\nul\\setup.exe"},
       // msiexec beside the package may name a product, or nothing msiexec extracts.
       {__LINE__, "msiexec.exe", "/x {6F1D6E3A-2B7C-4C59-9A4E-3D5B8A7C1123} /qn", true, InstallerFileRule::kNoFile, ""},
@@ -136,17 +131,13 @@ TEST_CASE("a path beside the package resolves against its folder as Windows reso
     const char* path;
     const char* full;  // "" when refused
   } cases[] = {
-      {__LINE__, "C:\\media\\setup", "kit\\setup.exe", "C:\\media\\setup\\kit\\setup.exe"},
       {__LINE__, "C:\\media\\setup", "..\\common\\setup.exe", "C:\\media\\common\\setup.exe"},
       {__LINE__, "C:\\media\\setup", "./kit/../x.exe", "C:\\media\\setup\\x.exe"},
       {__LINE__, "C:\\media\\setup", "D:/tools/x.exe", "D:\\tools\\x.exe"},
       {__LINE__, "C:\\media\\setup", "\\\\srv\\kits\\..\\x.exe", ""},  // above the share's root
-      {__LINE__, "C:\\media\\setup", "\\\\srv\\kits\\a\\..\\x.exe", "\\\\srv\\kits\\x.exe"},
       {__LINE__, "\\\\srv\\kits", "sub\\x.exe", "\\\\srv\\kits\\sub\\x.exe"},
       {__LINE__, "C:\\media", "..\\..\\x.exe", ""},
       {__LINE__, "C:\\", "x.exe", "C:\\x.exe"},
-      {__LINE__, "relative", "x.exe", ""},
-      {__LINE__, "C:\\media", "\\x.exe", ""},
   };
   for (const auto& c : cases) {
     CAPTURE(c.line);

@@ -118,7 +118,8 @@ TEST_CASE("ExtractResource fails with the system's code and one log line per fai
        "ExtractResource - Failed to create the resource output file. Error: 3"},
       // Written beside it, the new file cannot take its name; it goes, and the held one stays.
       {__LINE__, "PAYLOAD", "UNIT_PAYLOAD", held, ERROR_ACCESS_DENIED,
-       "ExtractResource - Failed to write to the resource output file " + held + ". Error: 5"},
+       "ExtractResource - Failed to write to the resource output file. Error: 5\n"
+       "ExtractResource - Resource output file: " + held + "."},
   };
   for (const Case& c : cases) {
     CAPTURE(c.line);

@@ -76,14 +76,14 @@ std::string UnixPath(const std::string& path) {
   using UnixFileName = char*(CDECL*)(const wchar_t*);
   auto convert = reinterpret_cast<UnixFileName>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
   wchar_t wide[MAX_PATH] = {};
-  if (convert == nullptr || MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH) == 0) return "''";
-  char* unix = convert(wide);
+  MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+  char* unix = convert != nullptr ? convert(wide) : nullptr;
   std::string quoted = "'" + std::string(unix != nullptr ? unix : "") + "'";
   HeapFree(GetProcessHeap(), 0, unix);
   return quoted;
 }
 
-// Wine starts a Unix program given by its path on the drive that maps the Unix root. It gives no
+// Wine starts a Unix program given by its path on the drive that maps the Unix root; it gives no
 // handle of such a process to wait on, nor its exit code.
 bool StartUnixShell(const std::string& script) {
   std::string commandLine = WinPath("/bin/sh") + " -c \"" + script + "\"";
@@ -92,8 +92,8 @@ bool StartUnixShell(const std::string& script) {
   PROCESS_INFORMATION process = {};
   if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
     return false;
-  if (process.hProcess != nullptr) CloseHandle(process.hProcess);
-  if (process.hThread != nullptr) CloseHandle(process.hThread);
+  for (HANDLE handle : {process.hProcess, process.hThread})
+    if (handle != nullptr) CloseHandle(handle);
   return true;
 }
 
