@@ -162,9 +162,9 @@ bool RemoveFolderContents(HANDLE folder, const char* path, int depth, DWORD& err
     for (const BYTE* entry = listing;;) {
       const auto* found = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(entry);
       char name[MAX_PATH] = {};
-      BOOL lossy = FALSE;
+      BOOL lossy = FALSE;  // (a UTF-8 code page spells every name, and takes no such flag)
       int length = WideCharToMultiByte(CP_ACP, 0, found->FileName, static_cast<int>(found->FileNameLength / 2), name,
-                                       MAX_PATH - 1, nullptr, &lossy);
+                                       MAX_PATH - 1, nullptr, GetACP() == CP_UTF8 ? nullptr : &lossy);
       name[length > 0 ? length : 0] = '\0';
       if (strcmp(name, ".") != 0 && strcmp(name, "..") != 0) {
         char childPath[MAX_PATH] = {};
