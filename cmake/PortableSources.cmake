@@ -5,6 +5,7 @@ set(PENDRIX_PORTABLE_SOURCES
   src/core/WholeNumber.cpp
   src/core/SetupTypeName.cpp
   src/core/WorkFolderRules.cpp
+  src/core/PathText.cpp
   src/install/MsiSwitch.cpp
   src/install/InstallerResource.cpp
   src/install/InstallerFileName.cpp
@@ -23,6 +24,7 @@ set(PENDRIX_PORTABLE_SOURCES
   src/ui/LanguageChoice.cpp
   tools/pack/PeResources.cpp
   tools/pack/PackOptions.cpp
+  tools/pack/InstallerElevation.cpp
   tools/pack/SettingsCheck.cpp
   tools/pack/WindowsInstallerCheck.cpp
   tools/pack/SettingsEncoding.cpp

@@ -6,9 +6,11 @@
 #include <cstring>
 
 #include "core/BoundedString.h"
+#include "core/HeldPath.h"
 #include "core/SetupTypeName.h"
 #include "core/SystemFolder.h"
 #include "core/WorkFolder.h"
+#include "package/Version.h"
 
 HHOOK g_hKeyboardHook = nullptr;
 Bootstrapper* g_pActiveBootstrapper = nullptr;
@@ -44,12 +46,36 @@ void MakeAbsolute(char (&path)[260]) {
   if (length > 0 && length < sizeof(path)) CopyCut(path, full);
 }
 
+// Who runs what, where: the line that tells a reader of the log the rest of its context.
+void LogRunContext(Bootstrapper* bootstrapper) {
+  const OSVERSIONINFOA& version = bootstrapper->m_OSVersion;
+  char user[256] = "unknown";
+  TokenUserBuffer buffer;
+  if (PSID sid = ProcessUser(buffer)) {
+    char name[128] = {};
+    char domain[128] = {};
+    DWORD nameSize = sizeof(name);
+    DWORD domainSize = sizeof(domain);
+    SID_NAME_USE use;
+    if (LookupAccountSidA(nullptr, sid, name, &nameSize, domain, &domainSize, &use))
+      FormatCut(user, domain[0] != '\0' ? "%s\\%s" : "%s%s", domain, name);
+  }
+  const char* rights = bootstrapper->m_bSystemAccount ? "as SYSTEM" : RunsElevated() ? "elevated" : "not elevated";
+  LogMessage(bootstrapper, "InitPaths - Pendrix %s on Windows %lu.%lu.%lu%s%s, %s; user %s, %s.", PENDRIX_VERSION_TEXT,
+             version.dwMajorVersion, version.dwMinorVersion, version.dwBuildNumber,
+             version.szCSDVersion[0] != '\0' ? " " : "", version.szCSDVersion, IsX64() ? "x64" : "x86", user, rights);
+}
+
 }  // namespace
 
 Bootstrapper::Bootstrapper(const char* commandLine)
     : m_pCommandLine(new BootstrapperCommandLine(commandLine)) {
   InitPaths();
   LogMessage(this, "*** Pendrix - Start. ***");
+  LogRunContext(this);
+  if (m_dwLogRefusal != ERROR_SUCCESS)
+    LogMessage(this, "OpenLog - The log file %s is %s; this run logs to the new file %s instead.", m_szLogRefusedPath,
+               RefusalText(m_dwLogRefusal), m_szLogFilePath);
   // Dropped as the command line defines, but an administrator who sent them learns so.
   for (const std::string& option : m_pCommandLine->m_UnknownOptions)
     LogMessage(this, "InitPaths - Ignored the unknown option \"%s\".", option.c_str());
@@ -123,11 +149,13 @@ Bootstrapper::~Bootstrapper() {
   // before the last line, so that what cannot be deleted is still logged.
   ReleaseLanguageModule();
   ReleaseSettingsFile();
+  RemoveCompatibilityMarks();
   RemoveWorkFolder();
   LogMessage(this, "*** Pendrix - Finish. ***");
   if (g_hKeyboardHook != nullptr) UnhookWindowsHookEx(g_hKeyboardHook);
   g_hKeyboardHook = nullptr;
   m_pCommandLine.reset();  // nothing can be logged from here on
+  m_LogFile.reset();
   if (m_hSingleInstanceMutex != nullptr) CloseHandle(m_hSingleInstanceMutex);
   m_hSingleInstanceMutex = nullptr;
 }

@@ -7,10 +7,12 @@
 #include <memory>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 #include "core/AnsiPath.h"
 #include "core/CommandLine.h"
 #include "core/HandleOwner.h"
+#include "core/HeldPath.h"
 #include "core/PackageExitCodes.h"
 #include "core/RunOutcome.h"
 #include "core/SystemUtility.h"
@@ -120,6 +122,8 @@ class Bootstrapper {
 
   // --- run sequence (core) ---
   DWORD RunBootstrapper();
+  // Opens the log file of m_szLogFilePath for the run (core/Log.cpp).
+  DWORD OpenLog();
   bool PrepareRun();
   bool AcquireSingleInstance();
 
@@ -163,8 +167,15 @@ class Bootstrapper {
   bool FindMSISetupFlag(const char* arguments, char* buffer, DWORD size);
   bool DoWeAllowInstallerToRun(BOOL mainInstaller, const char* outputFile, int* reinstall);
   DWORD Run(const char* file, const char* arguments, LONG toneSeconds, int showCommand);
+  // Removes the program-compatibility values this run made; at teardown, since the compatibility
+  // assistant reads them after an installer has ended.
+  void RemoveCompatibilityMarks();
   // False when a piece does not fit whole: the installer must not run with a cut command line.
   bool AddToArguments(int reinstall);
+  // The Windows Installer log beside the package log, made or checked, its folders held until
+  // ReleaseMsiLog, once msiexec has ended (install/MsiLog.cpp); path gets its full path.
+  DWORD PrepareMsiLog(char (&path)[260]);
+  void ReleaseMsiLog();
   DWORD CheckExitCode(const char* section, DWORD exitCode, BOOL reinstalling);
   bool RunCleanup();
   void CreateSystemRestorePoint();
@@ -217,6 +228,14 @@ class Bootstrapper {
   char m_szTempFolder[260] = {};
   char m_szSourceDir[260] = {};
   char m_szLogFilePath[260] = {};
+  // The log, open for appending from the first line to the last. When the file named was one this
+  // run must not append to (a link, a file of several names or of another owner), the log is a
+  // new file beside it: why, and the name refused.
+  FileHandle m_LogFile;
+  DWORD m_dwLogRefusal = 0;
+  char m_szLogRefusedPath[260] = {};
+  // The folders of the Windows Installer log of the installer that runs, while msiexec runs.
+  HeldPath m_MsiLogFolder;
   char m_szSetupType[100] = {};
   char m_szDisplayName[100] = {};
   ListSectionRecord ListSection = {};
@@ -252,6 +271,8 @@ class Bootstrapper {
   // The system change begun before the prerequisites, to be ended with its number after them.
   BOOL m_bRestorePointBegun = FALSE;
   INT64 m_llRestorePointSequence = 0;
+  // The program-compatibility values this run made, named after its installers' paths.
+  std::vector<std::string> m_CompatibilityMarks;
   // Why the run ends, for the log's last word on it.
   RunOutcome m_RunOutcome = RunOutcome::kUnknown;
   BOOL m_bSilent = FALSE;
@@ -285,7 +306,7 @@ extern Bootstrapper* g_pActiveBootstrapper;  // set by every dialog procedure, n
 
 // One log line per decision; formats as wvnsprintfA understands them.
 void LogMessage(Bootstrapper* bootstrapper, const char* format, ...);
-DWORD WriteLogLine(const char* path, const char* format, va_list args);
+DWORD WriteLogLine(HANDLE file, const char* format, va_list args);
 
 // An error report by message number of the language module, with its "%s" arguments.
 void ShowError(Bootstrapper* bootstrapper, UINT messageId, ...);

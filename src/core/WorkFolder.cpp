@@ -7,6 +7,7 @@
 #include "core/Bootstrapper.h"
 #include "core/BoundedString.h"
 #include "core/HandleOwner.h"
+#include "core/HeldPath.h"
 #include "core/WorkFolderRules.h"
 
 namespace {
@@ -20,19 +21,6 @@ constexpr DWORD kRemoveRetryMs = 25;
 // The share mode of the run's hold on its folder: others may list it and work in it, but
 // nobody can delete, rename or replace it while the run lasts.
 constexpr DWORD kFolderHoldShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
-
-// The user of the process's token, in the buffer; null when it cannot be read.
-struct TokenUserBuffer {
-  BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
-};
-PSID ProcessUser(TokenUserBuffer& buffer) {
-  KernelHandle token;
-  DWORD size = 0;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()) ||
-      !GetTokenInformation(token.get(), TokenUser, buffer.bytes, sizeof(buffer.bytes), &size))
-    return nullptr;
-  return reinterpret_cast<TOKEN_USER*>(buffer.bytes)->User.Sid;
-}
 
 // The SID of the process's user in its string form, or "".
 std::string UserSidString() {
@@ -80,17 +68,27 @@ bool HoldsPlainFolder(HANDLE folder) {
          !IsReparsePoint(information.dwFileAttributes);
 }
 
-// Removes an empty folder. Another program may look into a folder for a moment just after it
-// was emptied (Windows' indexer and virus scanners do, and so does Wine): that is waited out.
-bool RemoveEmptyFolder(const char* folder, DWORD& error) {
-  for (int attempt = 0;; attempt++) {
-    if (RemoveDirectoryA(folder)) return true;
-    error = GetLastError();
-    bool momentary = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_DIR_NOT_EMPTY;
-    if (!momentary || attempt == kRemoveAttempts) return false;
+// Deletes an emptied folder through its handle. Another program may look into a folder for a
+// moment just after it was emptied (Windows' indexer and virus scanners do, and so does Wine),
+// and the folder goes only once nobody has it open: that is waited out.
+bool RemoveEmptyFolder(FileHandle folder, const char* path, DWORD& error) {
+  error = DeleteThroughHandle(folder.get());
+  folder.reset();
+  if (error != ERROR_SUCCESS) return false;
+  for (int attempt = 0; GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; attempt++) {
+    if (attempt == kRemoveAttempts) {
+      error = ERROR_DIR_NOT_EMPTY;
+      return false;
+    }
     Sleep(kRemoveRetryMs);
   }
+  return true;
 }
+
+// What a removal opens: to list a folder, to clear a read-only file, and to delete either.
+constexpr DWORD kRemoveAccess = DELETE | FILE_LIST_DIRECTORY | FILE_WRITE_ATTRIBUTES;
+// Nobody may delete, rename or replace it while the removal looks at it.
+constexpr DWORD kRemoveShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
 
 // The working folder without its trailing backslash.
 void WorkFolderPath(const char* folderWithSlash, char (&folder)[MAX_PATH]) {
@@ -99,6 +97,15 @@ void WorkFolderPath(const char* folderWithSlash, char (&folder)[MAX_PATH]) {
 }
 
 }  // namespace
+
+PSID ProcessUser(TokenUserBuffer& buffer) {
+  KernelHandle token;
+  DWORD size = 0;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()) ||
+      !GetTokenInformation(token.get(), TokenUser, buffer.bytes, sizeof(buffer.bytes), &size))
+    return nullptr;
+  return reinterpret_cast<TOKEN_USER*>(buffer.bytes)->User.Sid;
+}
 
 bool IsLocalSystem() {
   TokenUserBuffer buffer;
@@ -138,52 +145,59 @@ std::string ReadOwnerAndDacl(HANDLE file) {
   return sddl;
 }
 
-bool RemoveFolderContents(const char* folder, int depth, DWORD& error) {
-  char pattern[MAX_PATH] = {};
-  if (FormatCut(pattern, "%s\\*", folder) >= sizeof(pattern) - 1) {
-    error = ERROR_FILENAME_EXCED_RANGE;
-    return false;
-  }
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(pattern, &found);
-  if (search == INVALID_HANDLE_VALUE) {
-    DWORD findError = GetLastError();
-    if (findError == ERROR_FILE_NOT_FOUND || findError == ERROR_NO_MORE_FILES) return true;
-    error = findError;
-    return false;
-  }
+bool RemoveFolderContents(HANDLE folder, const char* path, int depth, DWORD& error) {
+  // The listing comes through the handle, a piece at a time.
+  alignas(LONGLONG) BYTE listing[16384];
   bool empty = true;
-  do {
-    const char* name = found.cFileName;
-    if (strcmp(name, ".") == 0 || strcmp(name, "..") == 0) continue;
-    char path[MAX_PATH] = {};
-    bool fits = FormatCut(path, "%s\\%s", folder, name) < sizeof(path) - 1;
-    DWORD attributes = found.dwFileAttributes;
-    bool gone = false;
-    DWORD entryError = ERROR_SUCCESS;
-    if (!fits) {
-      entryError = ERROR_FILENAME_EXCED_RANGE;
-    } else if (IsReparsePoint(attributes)) {
-      entryError = ERROR_REPARSE_ATTRIBUTE_CONFLICT;  // left as it is, and what it points to
-    } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-      if (depth <= 0) {
-        entryError = ERROR_DIR_NOT_EMPTY;
-      } else if (RemoveFolderContents(path, depth - 1, entryError)) {
-        gone = RemoveDirectoryA(path) != FALSE;
-        if (!gone) entryError = GetLastError();
+  auto fail = [&empty, &error](DWORD entryError) {
+    if (empty && error == ERROR_SUCCESS) error = entryError != ERROR_SUCCESS ? entryError : ERROR_DIR_NOT_EMPTY;
+    empty = false;
+  };
+  for (FILE_INFO_BY_HANDLE_CLASS what = FileIdBothDirectoryRestartInfo;; what = FileIdBothDirectoryInfo) {
+    if (!GetFileInformationByHandleEx(folder, what, listing, sizeof(listing))) {
+      DWORD listError = GetLastError();
+      if (listError != ERROR_NO_MORE_FILES) fail(listError);
+      return empty;
+    }
+    for (const BYTE* entry = listing;;) {
+      const auto* found = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(entry);
+      char name[MAX_PATH] = {};
+      BOOL lossy = FALSE;  // (a UTF-8 code page spells every name, and takes no such flag)
+      int length = WideCharToMultiByte(CP_ACP, 0, found->FileName, static_cast<int>(found->FileNameLength / 2), name,
+                                       MAX_PATH - 1, nullptr, GetACP() == CP_UTF8 ? nullptr : &lossy);
+      name[length > 0 ? length : 0] = '\0';
+      if (strcmp(name, ".") != 0 && strcmp(name, "..") != 0) {
+        char childPath[MAX_PATH] = {};
+        DWORD entryError = ERROR_SUCCESS;
+        FileHandle child;
+        if (length <= 0 || lossy || FormatCut(childPath, "%s\\%s", path, name) >= sizeof(childPath) - 1)
+          entryError = ERROR_FILENAME_EXCED_RANGE;  // a name the code page cannot spell is left alone
+        else
+          entryError = OpenInFolder(folder, name, kRemoveAccess, kRemoveShare, FILE_OPEN, 0, child);
+        // What the handle is, not what the listing said: a link is left as it is, and what it points to.
+        if (entryError == ERROR_SUCCESS) entryError = CheckNotLink(child.get(), childPath);
+        BY_HANDLE_FILE_INFORMATION information = {};
+        if (entryError == ERROR_SUCCESS && !GetFileInformationByHandle(child.get(), &information))
+          entryError = GetLastError();
+        if (entryError == ERROR_SUCCESS) {
+          if ((information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            if (depth <= 0)
+              entryError = ERROR_DIR_NOT_EMPTY;
+            else if (!RemoveFolderContents(child.get(), childPath, depth - 1, entryError))
+              entryError = entryError != ERROR_SUCCESS ? entryError : ERROR_DIR_NOT_EMPTY;
+          } else if ((information.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
+            FILE_BASIC_INFO basic = {};
+            basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+            SetFileInformationByHandle(child.get(), FileBasicInfo, &basic, sizeof(basic));
+          }
+        }
+        if (entryError == ERROR_SUCCESS) entryError = DeleteThroughHandle(child.get());
+        if (entryError != ERROR_SUCCESS) fail(entryError);
       }
-    } else {
-      if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-      gone = DeleteFileA(path) != FALSE;
-      if (!gone) entryError = GetLastError();
+      if (found->NextEntryOffset == 0) break;
+      entry += found->NextEntryOffset;
     }
-    if (!gone) {
-      if (empty && error == ERROR_SUCCESS) error = entryError != ERROR_SUCCESS ? entryError : ERROR_DIR_NOT_EMPTY;
-      empty = false;
-    }
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
-  return empty;
+  }
 }
 
 void Bootstrapper::CreateWorkFolder() {
@@ -285,15 +299,14 @@ void Bootstrapper::RemoveStaleWorkFolders() {
     }
     if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) continue;
     // Asking for delete access fails while any process holds the folder: a run that still
-    // lasts, or an installer that runs in it.
-    FileHandle folder = OpenFolder(path, DELETE | READ_CONTROL | FILE_LIST_DIRECTORY | SYNCHRONIZE,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    // lasts, or an installer that runs in it. Held so, nobody can swap it for a link either.
+    FileHandle folder = OpenFolder(path, kRemoveAccess | READ_CONTROL | SYNCHRONIZE, kRemoveShare);
     if (!folder) {
       DWORD error = GetLastError();
       LogMessage(this, "RemoveStaleWorkFolders - %s is in use; a later run removes it. Error: %lu.", path, error);
       continue;
     }
-    if (!HoldsPlainFolder(folder.get())) {
+    if (!HoldsPlainFolder(folder.get()) || CheckNotLink(folder.get(), path) != ERROR_SUCCESS) {
       LogMessage(this, "RemoveStaleWorkFolders - Left %s alone: it is a link, not a folder.", path);
       continue;
     }
@@ -302,11 +315,9 @@ void Bootstrapper::RemoveStaleWorkFolders() {
       LogMessage(this, "RemoveStaleWorkFolders - Left %s alone: its owner and access are not this engine's.", path);
       continue;
     }
-    // Listing a folder asks for no delete access of others, so the probe ends here.
-    folder.reset();
     DWORD error = ERROR_SUCCESS;
-    bool emptied = RemoveFolderContents(path, kRemoveDepth, error);
-    if (emptied && !RemoveEmptyFolder(path, error)) emptied = false;
+    bool emptied = RemoveFolderContents(folder.get(), path, kRemoveDepth, error);
+    if (emptied && !RemoveEmptyFolder(std::move(folder), path, error)) emptied = false;
     if (emptied && error == ERROR_SUCCESS)
       LogMessage(this, "RemoveStaleWorkFolders - Removed the working folder %s of an earlier run.", path);
     else
@@ -320,10 +331,21 @@ void Bootstrapper::RemoveWorkFolder() {
   if (!m_WorkFolderHold) return;
   char folder[MAX_PATH] = {};
   WorkFolderPath(m_szTempFolder, folder);
-  DWORD error = ERROR_SUCCESS;
-  bool emptied = RemoveFolderContents(folder, kRemoveDepth, error);
+  // The hold has no delete access, so that installers may run in the folder: the removal opens it
+  // once more, and makes sure that it is the folder that was held.
+  BY_HANDLE_FILE_INFORMATION held = {}, opened = {};
+  bool known = GetFileInformationByHandle(m_WorkFolderHold.get(), &held) != FALSE;
   m_WorkFolderHold.reset();
-  if (emptied && !RemoveEmptyFolder(folder, error)) emptied = false;
+  FileHandle removal = OpenFolder(folder, kRemoveAccess | SYNCHRONIZE, kRemoveShare);
+  DWORD error = ERROR_SUCCESS;
+  if (!removal)
+    error = GetLastError();
+  else if (!known || !GetFileInformationByHandle(removal.get(), &opened) ||
+           held.dwVolumeSerialNumber != opened.dwVolumeSerialNumber || held.nFileIndexHigh != opened.nFileIndexHigh ||
+           held.nFileIndexLow != opened.nFileIndexLow)
+    error = kErrorLinkOnPath;
+  bool emptied = error == ERROR_SUCCESS && RemoveFolderContents(removal.get(), folder, kRemoveDepth, error);
+  if (emptied && !RemoveEmptyFolder(std::move(removal), folder, error)) emptied = false;
   if (!emptied)
     LogMessage(this, "RemoveWorkFolder - Could not remove the working folder %s; a later run removes it. Error: %lu.",
                folder, error);

@@ -10,6 +10,12 @@
 // or an administrator where Windows does not filter the token) or as SYSTEM.
 bool RunsElevated();
 
+// The user of the process's token, kept in the buffer; null when it cannot be read.
+struct TokenUserBuffer {
+  BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+};
+PSID ProcessUser(TokenUserBuffer& buffer);
+
 // True when the process runs as the system account.
 bool IsLocalSystem();
 
@@ -25,7 +31,9 @@ inline bool IsReparsePoint(DWORD attributes) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
-// Deletes what lies in a folder, and the folders in it down to `depth` levels, but never goes
-// through or deletes a reparse point: a link planted inside stays, and so does what it points
-// to. True when the folder is empty afterwards; otherwise the first error is in `error`.
-bool RemoveFolderContents(const char* folder, int depth, DWORD& error);
+// Deletes what lies in an open folder (listed through `folder`, named `path` for the checks), and
+// the folders in it down to `depth` levels: each opened relative to its folder, without delete
+// sharing and without following a reparse point, judged, and deleted through its own handle. A
+// link planted inside stays, and so does what it points to. True when the folder is empty
+// afterwards; otherwise the first error is in `error`.
+bool RemoveFolderContents(HANDLE folder, const char* path, int depth, DWORD& error);

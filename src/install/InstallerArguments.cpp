@@ -4,8 +4,6 @@
 // msiexec as "REINSTALLMODE=vo", which means something else.
 #include "core/Bootstrapper.h"
 
-#include <shlwapi.h>
-
 #include <cstring>
 
 #include "core/BoundedString.h"
@@ -71,14 +69,22 @@ bool Bootstrapper::AddToArguments(int reinstall) {
       for (const std::string& command : entry->second) add(PassThroughPiece(command).c_str());
   }
 
-  // A verbose Windows Installer log beside the package's own, unless a log switch is given.
-  if (commandLine.Has(kOptLog) && m_bMsiInstall && !present("/l")) {
-    char logFolder[260] = {};
-    CopyCut(logFolder, m_szLogFilePath);
-    PathRemoveFileSpecA(logFolder);
-    char piece[400] = {};
-    FormatCut(piece, " /l*v \"%s\\%s.log\"", logFolder, InstallerSection.Name);
-    add(piece);
+  // A verbose Windows Installer log beside the package's own, unless a log switch is given; none
+  // is made for an installer that will not run.
+  if (whole && commandLine.Has(kOptLog) && m_bMsiInstall && !present("/l")) {
+    char msiLog[260] = {};
+    DWORD error = PrepareMsiLog(msiLog);
+    if (error == ERROR_SUCCESS) {
+      LogMessage(this, "AddToArguments - Windows Installer log: %s.", msiLog);
+      char piece[300] = {};
+      FormatCut(piece, " /l*v \"%s\"", msiLog);
+      add(piece);
+    } else if (error == kErrorLinkOnPath) {
+      LogMessage(this, "AddToArguments - No Windows Installer log: %s is a link (a junction or a symbolic link).",
+                 m_MsiLogFolder.link());
+    } else {
+      LogMessage(this, "AddToArguments - No Windows Installer log beside %s. Error: %lu.", m_szLogFilePath, error);
+    }
   }
 
   if (m_bSpeechSuppressed) {

@@ -9,6 +9,7 @@
 
 #include "core/BoundedString.h"
 #include "core/HandleOwner.h"
+#include "core/PathText.h"
 #include "core/SystemFolder.h"
 #include "install/FileHash.h"
 #include "install/InstallerFileName.h"
@@ -35,6 +36,9 @@ class HeldInstaller {
   HeldInstaller(const HeldInstaller&) = delete;
   HeldInstaller& operator=(const HeldInstaller&) = delete;
   void DeleteAtEnd(const char* path) { m_extracted = path; }
+  // Beside the package, the folders on its path are held as well, so that the path the launch
+  // resolves is the one that was checked.
+  HeldPath folders;
   FileHandle held;
 
  private:
@@ -77,18 +81,22 @@ DWORD LaunchError(HINSTANCE shellResult, DWORD lastError) {
   return lastError != ERROR_SUCCESS ? lastError : ERROR_FILE_NOT_FOUND;
 }
 
+const char kCompatibilityKey[] =
+    "Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Compatibility Assistant\\Persisted";
+
 // Marks the installer as known to the program-compatibility assistant, which would otherwise
-// ask after an installer without a manifest whether it installed correctly.
-void MarkProgramCompatibility(const char* file) {
+// ask after an installer without a manifest whether it installed correctly. True when this call
+// made the value: a value that was there before is not this run's to remove.
+bool MarkProgramCompatibility(const char* file) {
   RegKey key;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER,
-                      "Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Compatibility Assistant\\"
-                      "Persisted",
-                      0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr) != ERROR_SUCCESS)
-    return;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, kCompatibilityKey, 0, nullptr, 0, KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr,
+                      key.put(), nullptr) != ERROR_SUCCESS)
+    return false;
+  bool existed = RegQueryValueExA(key.get(), file, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
   DWORD one = 1;
-  RegSetValueExA(key.get(), file, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof(one));
+  LONG set = RegSetValueExA(key.get(), file, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof(one));
   RegFlushKey(key.get());
+  return set == ERROR_SUCCESS && !existed;
 }
 
 }  // namespace
@@ -117,8 +125,9 @@ DWORD Bootstrapper::RunInstaller(const char* section, BOOL mainInstaller) {
   char fileName[kInstallerFileNameSize] = {};
   const InstallerFileRule rule = InstallerFileName(InstallerSection.File, InstallerSection.Arguments, !extract, fileName);
   if (rule != InstallerFileRule::kOk && rule != InstallerFileRule::kNoFile) {
-    LogMessage(this, "RunInstaller - The installer file \"%s\" of %s is not a name inside its folder; the section is refused.",
-               fileName[0] != '\0' ? fileName : InstallerSection.File, section);
+    LogMessage(this, "RunInstaller - The installer file \"%s\" of %s is not %s; the section is refused.",
+               fileName[0] != '\0' ? fileName : InstallerSection.File, section,
+               rule == InstallerFileRule::kNotRunnable ? "a path to a file" : "a name inside its folder");
     ShowError<IDS_OUTPUT_FILE_UNKNOWN>(this, section);
     return notRun(kExitNotRun);
   }
@@ -144,20 +153,29 @@ DWORD Bootstrapper::RunInstaller(const char* section, BOOL mainInstaller) {
     CopyCut(runFolder, outputFile);
     PathRemoveFileSpecA(runFolder);
   } else if (rule == InstallerFileRule::kOk) {
-    if (FormatCut(outputFile, "%s\\%s", m_szSourceDir, fileName) >= sizeof(outputFile) - 1) {
-      LogMessage(this, "RunInstaller - The path of the installer file %s is too long; the section is refused.", fileName);
+    char folder[260] = {};
+    char name[260] = {};
+    if (!ResolveBesidePath(m_szSourceDir, fileName, outputFile) ||
+        !SplitFolderAndName(outputFile, folder, sizeof(folder), name, sizeof(name))) {
+      LogMessage(this, "RunInstaller - The path of the installer file %s is too long or climbs above its root; the "
+                 "section is refused.", fileName);
       ShowError<IDS_OUTPUT_FILE_UNKNOWN>(this, section);
       return notRun(kExitNotRun);
     }
-    installer.held.reset(CreateFileA(outputFile, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!installer.held) {
-      DWORD error = ErrorOr(GetLastError(), ERROR_FILE_NOT_FOUND);
+    // From the package's folder down, or from the root for a file outside it; no link on the way.
+    DWORD error = installer.folders.Hold(folder, false, m_szSourceDir);
+    if (error == ERROR_SUCCESS)
+      error = installer.folders.OpenExisting(name, GENERIC_READ, FILE_SHARE_READ, false, installer.held);
+    if (error == kErrorLinkOnPath) {
+      LogMessage(this, "RunInstaller - The installer file %s is refused: %s is a link (a junction or a symbolic link).",
+                 outputFile, installer.folders.link());
+      return notRun(kExitNotRun);
+    }
+    if (error != ERROR_SUCCESS) {
       LogMessage(this, "RunInstaller - Could not open the installer file %s beside the package. Error: %lu.", outputFile,
                  error);
       return notRun(error);
     }
-    DWORD error = ERROR_SUCCESS;
     switch (CheckRecordedHash(resourceName, installer.held.get(), error)) {
       case RecordedHash::kMatches:
         LogMessage(this, "RunInstaller - The installer file %s is the one the package was built with.", outputFile);
@@ -185,6 +203,7 @@ DWORD Bootstrapper::RunInstaller(const char* section, BOOL mainInstaller) {
   if (!AddToArguments(reinstall)) {
     LogMessage(this, "RunInstaller - The command line of %s is too long for what the engine adds; the installer is not run.",
                section);
+    ReleaseMsiLog();
     return notRun(kExitNotRun);
   }
 
@@ -192,8 +211,9 @@ DWORD Bootstrapper::RunInstaller(const char* section, BOOL mainInstaller) {
   GetCurrentDirectoryA(sizeof(savedFolder), savedFolder);
   LogMessage(this, "RunInstaller - Set current directory to %s.", runFolder);
   SetCurrentDirectoryA(runFolder);
-  if (IsVistaOrLater() && (InstallerSection.dwFlags & kProgramCompatibility) != 0)
-    MarkProgramCompatibility(outputFile);
+  if (IsVistaOrLater() && (InstallerSection.dwFlags & kProgramCompatibility) != 0 &&
+      MarkProgramCompatibility(outputFile))
+    m_CompatibilityMarks.push_back(outputFile);
 
   // An installer is started by its full path: by its bare name the shell would look in the
   // package's own folder first and could start a file of the same name there (the package
@@ -201,19 +221,41 @@ DWORD Bootstrapper::RunInstaller(const char* section, BOOL mainInstaller) {
   // the system folder (Run), or the File as it names it.
   const char* launched = m_bMsiInstall ? InstallerSection.File : outputFile;
   DWORD exitCode = Run(launched, InstallerSection.Arguments, InstallerSection.PlayTone, SW_SHOW);
+  ReleaseMsiLog();
 
   SetCurrentDirectoryA(savedFolder);
   LogMessage(this, "RunInstaller - Set current directory to %s.", savedFolder);
   return exitCode;
 }
 
+void Bootstrapper::RemoveCompatibilityMarks() {
+  if (m_CompatibilityMarks.empty()) return;
+  RegKey key;
+  LONG opened = RegOpenKeyExA(HKEY_CURRENT_USER, kCompatibilityKey, 0, KEY_SET_VALUE, key.put());
+  for (const std::string& mark : m_CompatibilityMarks) {
+    LONG error = opened == ERROR_SUCCESS ? RegDeleteValueA(key.get(), mark.c_str()) : opened;
+    if (error == ERROR_SUCCESS)
+      LogMessage(this, "RemoveCompatibilityMarks - Removed the program-compatibility mark of %s.", mark.c_str());
+    else if (error != ERROR_FILE_NOT_FOUND)
+      LogMessage(this, "RemoveCompatibilityMarks - Could not remove the program-compatibility mark of %s. Error: %ld.",
+                 mark.c_str(), error);
+  }
+  m_CompatibilityMarks.clear();
+}
+
 void Bootstrapper::GetOutputFileName(char* buffer, DWORD size) {
   if (buffer == nullptr || size == 0) return;
   memset(buffer, 0, size);
   const bool extract = (InstallerSection.dwFlags & kDoNotExtract) == 0;
-  const char* format = extract ? "%s%s" : "%s\\%s";
-  const char* folder = extract ? m_szTempFolder : m_szSourceDir;
-  bounded::Format(buffer, size, format, folder, InstallerSection.File);
+  // Beside the package, a path is resolved as Windows would resolve it from the package's folder.
+  auto place = [&](const char* name) {
+    char resolved[260] = {};
+    if (!extract && ResolveBesidePath(m_szSourceDir, name, resolved))
+      bounded::Copy(buffer, size, resolved);
+    else
+      bounded::Format(buffer, size, extract ? "%s%s" : "%s\\%s", extract ? m_szTempFolder : m_szSourceDir, name);
+  };
+  place(InstallerSection.File);
 
   m_bMsiInstall = TRUE;
   if (!IsMsiexecRun(InstallerSection.File)) {
@@ -223,7 +265,7 @@ void Bootstrapper::GetOutputFileName(char* buffer, DWORD size) {
   // Through msiexec the file to extract, or the product, is the word after the action switch.
   char word[260] = {};
   if (FindMSISetupFlag(InstallerSection.Arguments, word, sizeof(word)) && word[0] != '\0')
-    bounded::Format(buffer, size, format, folder, word);
+    place(word);
   else
     LogMessage(this, "GetOutputFileName - The file or product code could not be found in the command-line arguments.");
 }

@@ -1,10 +1,14 @@
 // The one way an embedded file reaches the disk: a resource written straight from the module's
 // mapped resource memory, a bounded piece at a time. Into the run's working folder, the file is
 // new and held unchanged (settings/WorkFolderFiles.cpp); to a file the user named
-// (/ExtractSettings), it is written as asked.
+// (/ExtractSettings), it is written new beside that name, through the folder held from its root,
+// and then moved over the name.
 #include "core/Bootstrapper.h"
 #include "core/BoundedString.h"
 #include "core/HandleOwner.h"
+#include "core/HeldPath.h"
+#include "core/PathText.h"
+#include "core/WorkFolder.h"
 #include "settings/WorkFolderFiles.h"
 
 namespace {
@@ -25,12 +29,20 @@ class WaitCursor {
 
 bool IsEmpty(const char* text) { return text == nullptr || text[0] == '\0'; }
 
-// A new file where there is none: a truncated one makes some file systems (ext4 under Wine) write
-// the whole file out when it is closed, which costs as much again when it is deleted.
-HANDLE CreateForWriting(const char* path) {
-  HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
-  return CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+constexpr int kPartialAttempts = 4;
+
+// A new file beside `name` in the held folder, under a name nobody can foresee, which nobody else
+// may open while it is written.
+DWORD CreatePartial(const HeldPath& folder, const char* name, FileHandle& file) {
+  DWORD error = ERROR_FILE_EXISTS;
+  for (int attempt = 0; attempt < kPartialAttempts && error == ERROR_FILE_EXISTS; attempt++) {
+    DWORD random = 0;
+    if (!GenerateRandom(reinterpret_cast<BYTE*>(&random), sizeof(random))) return ErrorOr(GetLastError(), ERROR_GEN_FAILURE);
+    char partial[MAX_PATH] = {};
+    FormatCut(partial, "%s.%08lx.partial", name, random);
+    error = folder.CreateNew(partial, GENERIC_WRITE | DELETE, 0, 0, file);
+  }
+  return error;
 }
 
 // The bytes of a resource in the module's mapped memory, with the log line of what failed.
@@ -73,16 +85,26 @@ DWORD Bootstrapper::ExtractResource(HMODULE module, const char* type, const char
   DWORD size = 0;
   if (DWORD error = FindResourceBytes(this, module, type, name, bytes, size)) return error;
 
-  FileHandle output(CreateForWriting(outputPath));
-  if (!output) {
-    DWORD error = ErrorOr(GetLastError(), ERROR_OPEN_FAILED);
+  // A link on the way is refused; one at the name itself is replaced by the move, never followed.
+  char folder[MAX_PATH] = {};
+  char fileName[MAX_PATH] = {};
+  HeldPath held;
+  FileHandle output;
+  DWORD error = SplitFolderAndName(outputPath, folder, sizeof(folder), fileName, sizeof(fileName))
+                    ? held.Hold(folder)
+                    : ERROR_BAD_PATHNAME;
+  if (error == kErrorLinkOnPath)
+    LogMessage(this, "ExtractResource - %s is a link (a junction or a symbolic link); nothing is written through it.",
+               held.link());
+  if (error == ERROR_SUCCESS) error = CreatePartial(held, fileName, output);
+  if (error != ERROR_SUCCESS) {
     LogMessage(this, "ExtractResource - Failed to create the resource output file. Error: %lu", error);
     return error;
   }
   DWORD writeError = WriteAll(output.get(), bytes, size);
-  output.reset();
+  if (writeError == ERROR_SUCCESS) writeError = held.MoveOver(output.get(), fileName);
   if (writeError != ERROR_SUCCESS) {
-    DeleteFileA(outputPath);  // no cut-off file is left to pass for the whole one
+    DeleteThroughHandle(output.get());  // only the file this run made; no cut-off file passes for the whole one
     LogMessage(this, "ExtractResource - Failed to write to the resource output file. Error: %lu", writeError);
     LogMessage(this, "ExtractResource - Resource output file: %s.", outputPath);
     return writeError;

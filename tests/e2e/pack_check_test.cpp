@@ -190,6 +190,40 @@ TEST_CASE("each mistake is one warning naming the file, section and key; --stric
   }
 }
 
+// Started elevated from a working folder that the user's other programs can write, it loads their DLLs.
+TEST_CASE("an extracted installer that asks for elevation is warned about where the setup type lacks ReqPermission=Admin") {
+  test::ScratchDir dir("elevation");
+  const std::string settings = dir / "Settings.ini", payload = dir / "payload";
+  CreateDirectoryA(payload.c_str(), nullptr);
+  test::WriteFile(payload + "\\setup.exe", test::ReadFile(test::BinFile("FakeInstaller.exe")));   // no manifest
+  test::WriteFile(payload + "\\tool.exe", test::ReadFile(test::BinFile("Pendrix.exe")));          // highestAvailable
+  test::WriteFile(payload + "\\update.exe", test::ReadFile(test::BinFile("PendrixCleanup.exe")));  // asInvoker
+  const struct {
+    int line;
+    const char* file;
+    const char* permission;
+    const char* says;  // "" for no warning
+  } cases[] = {
+      {__LINE__, "setup.exe", "PowerUser", "it has no manifest, and Windows' installer detection elevates a program "
+                                           "whose name holds \"setup\""},
+      {__LINE__, "setup.exe", "Admin", ""},
+      {__LINE__, "tool.exe", "", "its manifest asks for highestAvailable"},
+      {__LINE__, "update.exe", "", ""},
+  };
+  for (const auto& c : cases) {
+    CAPTURE(c.line);
+    test::WriteFile(settings, std::string("[default]\r\nMainInstall=Main\r\nReqPermission=") + c.permission +
+                                  "\r\n[Main]\r\nName=Main\r\nFile=" + c.file + "\r\n");
+    std::vector<std::string> lines = test::Lines(Check(settings, " --payload " + Quote(payload)).err);
+    REQUIRE(lines.size() == (c.says[0] == '\0' ? 0u : 1u));
+    if (lines.empty()) continue;
+    const std::string expected = "PendrixPack: warning: " + settings + ": [default] ReqPermission: runs [Main] (\"" +
+                                 c.file + "\"), which asks Windows for elevation when it starts: " + c.says;
+    CHECK(lines[0].substr(0, expected.size()) == expected);
+    CHECK(lines[0].find("Set ReqPermission=Admin, so that the whole package runs elevated") != std::string::npos);
+  }
+}
+
 TEST_CASE("--check: 0 when clean, 1 with warnings, 2 when something would be refused") {
   test::ScratchDir dir("check");
   const std::string settings = dir / "Settings.ini";

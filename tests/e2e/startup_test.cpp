@@ -34,16 +34,17 @@ TEST_CASE("a second instance exits with 13 at once, makes no folder and logs onl
   CHECK(result.windows.empty());
   // No working folder is made, and no earlier run's folder is looked at.
   std::vector<std::string> messages = test::LogMessages(log);
-  REQUIRE(messages.size() == 7);
+  REQUIRE(messages.size() == 8);
   CHECK(messages[0] == "*** Pendrix - Start. ***");
-  CHECK(messages[1] == "InitPaths - Ignored the unknown option \"norestart\".");
-  CHECK(messages[2].rfind("SetWelcomeDlgRes - hInstance: 0x", 0) == 0);
-  CHECK(messages[2].find("dwDlgID: 107, dwStaticMsg1ID: 104, dwStaticMsg2ID: 105, dwStaticSidePanelID: 106, "
+  CHECK(messages[1].rfind("InitPaths - Pendrix ", 0) == 0);
+  CHECK(messages[2] == "InitPaths - Ignored the unknown option \"norestart\".");
+  CHECK(messages[3].rfind("SetWelcomeDlgRes - hInstance: 0x", 0) == 0);
+  CHECK(messages[3].find("dwDlgID: 107, dwStaticMsg1ID: 104, dwStaticMsg2ID: 105, dwStaticSidePanelID: 106, "
                          "dwSidePanelBmpID: 108.") != std::string::npos);
-  CHECK(messages[3] == "RunBootstrapper - Source directory: " + package.dir.path() + ".");
-  CHECK(messages[4] == "RunBootstrapper - Bootstrapper command-line: /Log \"" + log + "\" /norestart.");
-  CHECK(messages[5] == "RunBootstrapper - The package ends with exit code 13: another copy is running.");
-  CHECK(messages[6] == "*** Pendrix - Finish. ***");
+  CHECK(messages[4] == "RunBootstrapper - Source directory: " + package.dir.path() + ".");
+  CHECK(messages[5] == "RunBootstrapper - Bootstrapper command-line: /Log \"" + log + "\" /norestart.");
+  CHECK(messages[6] == "RunBootstrapper - The package ends with exit code 13: another copy is running.");
+  CHECK(messages[7] == "*** Pendrix - Finish. ***");
 }
 
 TEST_CASE("a second instance started while the first shows its Help dialog exits with 13") {

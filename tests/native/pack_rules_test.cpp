@@ -62,9 +62,9 @@ TEST_CASE("installer resource names: INSTALLER_ and the Name with blanks as unde
   }
 }
 
-TEST_CASE("the installer file is File or the MSI after the action switch, and stays inside its folder") {
+TEST_CASE("the installer file is File or the MSI after the action switch; an extracted one keeps a plain name") {
   const InstallerFileRule ok = InstallerFileRule::kOk, notName = InstallerFileRule::kNotAFileName,
-                          leaves = InstallerFileRule::kLeavesFolder;
+                          notPath = InstallerFileRule::kNotRunnable;
   const PayloadCase cases[] = {
       {__LINE__, "ani.exe", "", false, ok, "ani.exe"},
       {__LINE__, "ani.exe", "/i other.msi", false, ok, "ani.exe"},
@@ -92,23 +92,25 @@ TEST_CASE("the installer file is File or the MSI after the action switch, and st
       {__LINE__, "nul.exe", "", false, notName, "nul.exe"},
       {__LINE__, "com1", "", false, notName, "com1"},
       {__LINE__, "Lpt9 .msi", "", false, notName, "Lpt9 .msi"},
+      {__LINE__, "com\xb9.exe", "", false, notName, "com\xb9.exe"},          // superscript one, Latin code page
+      {__LINE__, "LPT\xc2\xb3", "", false, notName, "LPT\xc2\xb3"},            // superscript three, UTF-8
+      {__LINE__, "com\xb9\xb2.exe", "", false, ok, "com\xb9\xb2.exe"},
       {__LINE__, "console.exe", "", false, ok, "console.exe"},
       {__LINE__, "com10.exe", "", false, ok, "com10.exe"},
       {__LINE__, ".setup.exe", "", false, ok, ".setup.exe"},
-      // One beside the package may lie in a subfolder of the package's folder, and no further.
+      // One beside the package runs where its path leads, as installation media lay them out.
       {__LINE__, "kit\\setup.exe", "", true, ok, "kit\\setup.exe"},
       {__LINE__, "kit/x86/setup.exe", "", true, ok, "kit/x86/setup.exe"},
       {__LINE__, "msiexec.exe", "/i kit\\AI.msi /qn", true, ok, "kit\\AI.msi"},
-      {__LINE__, "..\\setup.exe", "", true, leaves, "..\\setup.exe"},
-      {__LINE__, "kit\\..\\..\\setup.exe", "", true, leaves, "kit\\..\\..\\setup.exe"},
-      {__LINE__, "kit\\.\\setup.exe", "", true, leaves, "kit\\.\\setup.exe"},
-      {__LINE__, "c:\\kit\\setup.exe", "", true, leaves, "c:\\kit\\setup.exe"},
-      {__LINE__, "c:setup.exe", "", true, leaves, "c:setup.exe"},
-      {__LINE__, "\\\\server\\share\\setup.exe", "", true, leaves, "\\\\server\\share\\setup.exe"},
-      {__LINE__, "\\setup.exe", "", true, leaves, "\\setup.exe"},
-      {__LINE__, "kit\\\\setup.exe", "", true, leaves, "kit\\\\setup.exe"},
-      {__LINE__, "kit\\", "", true, leaves, "kit\\"},
-      {__LINE__, "msiexec.exe", "/i ..\\AI.msi", true, leaves, "..\\AI.msi"},
+      {__LINE__, "..\\common\\setup.exe", "", true, ok, "..\\common\\setup.exe"},
+      {__LINE__, "c:\\tools\\x.exe", "", true, ok, "c:\\tools\\x.exe"},
+      {__LINE__, "\\\\server\\share\\setup.exe", "", true, ok, "\\\\server\\share\\setup.exe"},
+      {__LINE__, "c:setup.exe", "", true, notPath, "c:setup.exe"},
+      {__LINE__, "\\setup.exe", "", true, notPath, "\\setup.exe"},
+      {__LINE__, "\\\\?\\c:\\setup.exe", "", true, notPath, "\\\\?\\c:\\setup.exe"},
+      {__LINE__, "kit\\\\setup.exe", "", true, notPath, "kit\\\\setup.exe"},
+      {__LINE__, "kit\\", "", true, notPath, "kit\\"},
+      {__LINE__, "kit\\nul\\setup.exe", "", true, notPath, "kit\\nul\\setup.exe"},
       // msiexec beside the package may name a product, or nothing msiexec extracts.
       {__LINE__, "msiexec.exe", "/x {6F1D6E3A-2B7C-4C59-9A4E-3D5B8A7C1123} /qn", true, InstallerFileRule::kNoFile, ""},
       {__LINE__, "msiexec.exe", "/fa {6F1D6E3A-2B7C-4C59-9A4E-3D5B8A7C1123}", true, InstallerFileRule::kNoFile, ""},
@@ -120,6 +122,36 @@ TEST_CASE("the installer file is File or the MSI after the action switch, and st
     CHECK(InstallerFileName(c.file, c.arguments, c.doNotExtract, out) == c.rule);
     CHECK(std::string(out) == c.payload);
   }
+}
+
+TEST_CASE("a path beside the package resolves against its folder as Windows resolves it") {
+  const struct {
+    int line;
+    const char* base;
+    const char* path;
+    const char* full;  // "" when refused
+  } cases[] = {
+      {__LINE__, "C:\\media\\setup", "..\\common\\setup.exe", "C:\\media\\common\\setup.exe"},
+      {__LINE__, "C:\\media\\setup", "./kit/../x.exe", "C:\\media\\setup\\x.exe"},
+      {__LINE__, "C:\\media\\setup", "D:/tools/x.exe", "D:\\tools\\x.exe"},
+      {__LINE__, "C:\\media\\setup", "\\\\srv\\kits\\..\\x.exe", ""},  // above the share's root
+      {__LINE__, "\\\\srv\\kits", "sub\\x.exe", "\\\\srv\\kits\\sub\\x.exe"},
+      {__LINE__, "C:\\media", "..\\..\\x.exe", ""},
+      {__LINE__, "C:\\", "x.exe", "C:\\x.exe"},
+  };
+  for (const auto& c : cases) {
+    CAPTURE(c.line);
+    char out[260];
+    memset(out, 'x', sizeof(out));
+    CHECK(ResolveBesidePath(c.base, c.path, out) == (c.full[0] != '\0'));
+    CHECK(std::string(out) == c.full);
+  }
+  // A result of 259 characters fits; one more does not.
+  const std::string base = "C:\\" + std::string(250, 'b');
+  char out[260];
+  CHECK(ResolveBesidePath(base.c_str(), "123.x", out));
+  CHECK(strlen(out) == 259);
+  CHECK_FALSE(ResolveBesidePath(base.c_str(), "1234.x", out));
 }
 
 TEST_CASE("the payload name of an msiexec run is cut at 259 characters") {

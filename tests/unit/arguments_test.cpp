@@ -56,8 +56,10 @@ Outcome Complete(const char* section, const Setup& setup) {
   size_t mark = f.Mark();
   f.b.AddToArguments(setup.reinstall);
   Outcome outcome{f.b.InstallerSection.Arguments, {}, f.dir().path(), f.b.m_szSourceDir};
+  // The Windows Installer log's name has a test of its own.
   for (const std::string& line : f.Since(mark))
-    if (line.rfind("AddToArguments - ", 0) == 0) outcome.lines.push_back(line);
+    if (line.rfind("AddToArguments - ", 0) == 0 && line.rfind("AddToArguments - Windows Installer log: ", 0) != 0)
+      outcome.lines.push_back(line);
   return outcome;
 }
 

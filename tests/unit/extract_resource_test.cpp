@@ -102,7 +102,7 @@ TEST_CASE("ExtractResource fails with the system's code and one log line per fai
     const char* name;
     std::string output;
     DWORD result;
-    const char* failureLine;
+    std::string failureLine;
   } cases[] = {
       {__LINE__, "NOSUCHTYPE", "UNIT_PAYLOAD", ok, ERROR_RESOURCE_TYPE_NOT_FOUND,
        "ExtractResource - Failed to find the resource. Error: 1813"},
@@ -116,8 +116,10 @@ TEST_CASE("ExtractResource fails with the system's code and one log line per fai
        "ExtractResource - Failed to get resource size. Error: 13"},
       {__LINE__, "PAYLOAD", "UNIT_PAYLOAD", noFolder, ERROR_PATH_NOT_FOUND,
        "ExtractResource - Failed to create the resource output file. Error: 3"},
-      {__LINE__, "PAYLOAD", "UNIT_PAYLOAD", held, ERROR_SHARING_VIOLATION,
-       "ExtractResource - Failed to create the resource output file. Error: 32"},
+      // Written beside it, the new file cannot take its name; it goes, and the held one stays.
+      {__LINE__, "PAYLOAD", "UNIT_PAYLOAD", held, ERROR_ACCESS_DENIED,
+       "ExtractResource - Failed to write to the resource output file. Error: 5\n"
+       "ExtractResource - Resource output file: " + held + "."},
   };
   for (const Case& c : cases) {
     CAPTURE(c.line);
@@ -134,6 +136,7 @@ TEST_CASE("ExtractResource fails with the system's code and one log line per fai
   }
   CloseHandle(holder);
   CHECK(test::ReadFile(held) == "keep");
+  CHECK(test::ListFiles(dir.path()) == std::vector<std::string>{"fail.log", "held.bin"});
 }
 
 TEST_CASE("ExtractResource refuses an empty or missing argument with 13 and writes no log line") {

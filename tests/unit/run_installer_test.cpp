@@ -399,7 +399,7 @@ TEST_CASE("an installer that cannot be prepared gives 13 and its reason") {
       "[NoResource]\r\nName=Not There\r\nFile=x.exe\r\n"
       "[NoFile]\r\nName=N\r\n"
       "[Climbs]\r\nName=Unit Fake\r\nFile=..\\..\\x.exe\r\n"
-      "[Far]\r\nName=Unit Fake\r\nFile=..\\x.exe\r\nDoNotExtract=yes\r\n"
+      "[Rootless]\r\nName=Unit Fake\r\nFile=\\x.exe\r\nDoNotExtract=yes\r\n"
       "[Changed]\r\nName=Changed\r\nFile=x.exe\r\nDoNotExtract=yes\r\n";
   struct Case {
     int line;
@@ -416,8 +416,9 @@ TEST_CASE("an installer that cannot be prepared gives 13 and its reason") {
       {__LINE__, "Climbs",
        "RunInstaller - The installer file \"..\\..\\x.exe\" of Climbs is not a name inside its folder; the section is refused.",
        IDS_OUTPUT_FILE_UNKNOWN},
-      {__LINE__, "Far",
-       "RunInstaller - The installer file \"..\\x.exe\" of Far is not a name inside its folder; the section is refused.",
+      // Beside the package, from the root of whichever drive is current.
+      {__LINE__, "Rootless",
+       "RunInstaller - The installer file \"\\x.exe\" of Rootless is not a path to a file; the section is refused.",
        IDS_OUTPUT_FILE_UNKNOWN},
       // A file beside the package that differs from the one the package was built with.
       {__LINE__, "Changed", "", IDS_INSTALLER_CHANGED},
@@ -464,21 +465,28 @@ TEST_CASE("an installer missing beside the package is not run and fails with the
 }
 
 // The tests' Wine reports Windows 7; the end-to-end tests run packages as Windows XP too.
-TEST_CASE("ProgramCompatibility marks the output file for the compatibility assistant from Vista on") {
+TEST_CASE("ProgramCompatibility marks the output file for the compatibility assistant from Vista on, until the run ends") {
   REQUIRE(IsVistaOrLater());
   struct Case {
     int line;
     const char* flag;
-    bool marked;
-  } cases[] = {{__LINE__, "yes", true}, {__LINE__, "no", false}};
+    bool before, during, after;
+  } cases[] = {{__LINE__, "yes", false, true, false},
+               {__LINE__, "yes", true, true, true},  // one that was there before the run is not the run's
+               {__LINE__, "no", false, false, false}};
   for (const Case& c : cases) {
     CAPTURE(c.line);
-    BootstrapperFixture f(std::string("[Fake]\r\nName=Unit Fake\r\nFile=compat-setup.exe\r\nProgramCompatibility=") +
-                          c.flag + "\r\n");
-    std::string output = std::string(f.b.m_szTempFolder) + "compat-setup.exe";
-    RemoveCompatibilityMark(output);
-    CHECK(f.b.RunInstaller("Fake", FALSE) == 0);
-    CHECK(CompatibilityMarked(output) == c.marked);
+    std::string output;
+    {
+      BootstrapperFixture f(std::string("[Fake]\r\nName=Unit Fake\r\nFile=compat-setup.exe\r\nProgramCompatibility=") +
+                            c.flag + "\r\n");
+      output = std::string(f.b.m_szTempFolder) + "compat-setup.exe";
+      DWORD one = 1;
+      if (c.before) RegSetKeyValueA(HKEY_CURRENT_USER, kCompatibilityKey, output.c_str(), REG_DWORD, &one, sizeof(one));
+      CHECK(f.b.RunInstaller("Fake", FALSE) == 0);
+      CHECK(CompatibilityMarked(output) == c.during);
+    }
+    CHECK(CompatibilityMarked(output) == c.after);
     RemoveCompatibilityMark(output);
   }
 }

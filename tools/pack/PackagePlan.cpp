@@ -3,13 +3,16 @@
 #include <map>
 
 #include "ErrorText.h"
+#include "InstallerElevation.h"
 #include "PackRules.h"
 #include "SettingsCheck.h"
 #include "SettingsFile.h"
 #include "core/HandleOwner.h"
+#include "core/PathText.h"
 #include "core/SplitString.h"
 #include "install/FileHash.h"
 #include "settings/SettingsKeys.h"
+#include "requirements/PermissionRequirement.h"
 #include "settings/YesNo.h"
 #include "ui/language/resource.h"
 
@@ -108,12 +111,15 @@ class PlanBuilder {
              "setup type [" + section + "] names no installer: its PreInstall and MainInstall keys list no section");
       return;
     }
-    for (const std::string& name : prerequisites) AddInstaller(type, name, false);
-    if (mainInstall[0] != '\0') AddInstaller(type, mainInstall, true);
+    char permission[25] = {};
+    m_settings.Read(section, kSetupTypeKeys[kKeyReqPermission], permission);
+    const bool elevated = ReadPermissionRequirement(permission) == PermissionRequirement::kAdministrator;
+    for (const std::string& name : prerequisites) AddInstaller(type, name, false, elevated);
+    if (mainInstall[0] != '\0') AddInstaller(type, mainInstall, true, elevated);
     m_plan.setupTypes.push_back(type);
   }
 
-  void AddInstaller(PlannedSetupType& type, const std::string& section, bool main) {
+  void AddInstaller(PlannedSetupType& type, const std::string& section, bool main, bool elevated) {
     if (!m_settings.SectionExists(section)) {
       Refuse(ERROR_INVALID_DATA, "setup type [" + type.section + "] names the installer section [" + section +
                                      "], which does not exist in " + Quoted(m_shownPath));
@@ -129,6 +135,15 @@ class PlanBuilder {
     installer.section = section;
     installer.main = main;
     type.installers.push_back(installer);
+    // Without administrator rights the package runs unelevated for a standard user, in a working
+    // folder that the user's other programs can add files to.
+    if (!elevated && !installer.elevation.empty())
+      Warn(type.section, kSetupTypeKeys[kKeyReqPermission].name,
+           "runs [" + section + "] (" + Quoted(installer.payloadName) + "), which asks Windows for elevation when it " +
+               "starts: " + installer.elevation + ". Without ReqPermission=Admin the package runs unelevated for a " +
+               "standard user, in a working folder that the user's other programs can add files to, and the " +
+               "elevated installer would load a DLL they put beside it. Set ReqPermission=Admin, so that the whole " +
+               "package runs elevated, in a folder only administrators can write");
   }
 
   ReadInstaller ReadSection(const PlannedSetupType& type, const std::string& section) {
@@ -172,11 +187,12 @@ class PlanBuilder {
                    "extracts the installer into its working folder under that name; an installer that runs beside " +
                    "the package (DoNotExtract=yes) may name a file in a subfolder of the package's folder");
         return read;
-      case InstallerFileRule::kLeavesFolder:
+      case InstallerFileRule::kNotRunnable:
         Refuse(ERROR_INVALID_DATA,
                where + ", key " + key + ": " + Quoted(payload) + " runs beside the package (DoNotExtract), " +
-                   "so it must name a file in the package's folder or a subfolder of it: no drive, UNC path or " +
-                   "root, and no \".\" or \"..\" part");
+                   "so it must be a path to a file: relative to the package's folder (\"..\\common\\setup.exe\"), " +
+                   "from a drive's root (\"C:\\tools\\x.exe\") or from a share (\"\\\\server\\share\\x.exe\"); " +
+                   "not \"\\x.exe\", \"C:x.exe\", a device name, or a name that ends in a folder separator");
         return read;
     }
     char resourceName[kResourceNameSize] = {};
@@ -193,6 +209,8 @@ class PlanBuilder {
     if (m_payloadDir.empty()) return true;
     size_t blob = 0;
     if (!FindPayload(where, installer.payloadName, blob)) return false;
+    if (!IsMsiexecRun(installer.file.c_str()))
+      installer.elevation = ProgramElevation(m_plan.blobs[blob].path, installer.payloadName);
     auto known = m_resourceByName.find(resource);
     if (known != m_resourceByName.end()) {
       const PlannedResource& other = m_plan.resources[known->second];
@@ -212,11 +230,32 @@ class PlanBuilder {
     return true;
   }
 
-  // The SHA-256 of a file that runs beside the package, from its copy in the payload folder,
-  // under the installer's resource name: the engine checks the file against it before the run.
+  // Why an extracted program asks Windows for elevation when it starts, read from its file.
+  static std::string ProgramElevation(const std::string& path, const std::string& name) {
+    if (name.size() < 4 || lstrcmpiA(name.c_str() + name.size() - 4, ".exe") != 0) return "";
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file) return "";
+    ProgramManifest program = ReadProgramManifest([&file](uint64_t offset, uint32_t size, std::vector<uint8_t>& bytes) {
+      LARGE_INTEGER at;
+      at.QuadPart = static_cast<LONGLONG>(offset);
+      bytes.assign(size, 0);
+      DWORD read = 0;
+      if (!SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN) || !ReadFile(file.get(), bytes.data(), size, &read, nullptr))
+        return false;
+      bytes.resize(read);
+      return true;
+    });
+    return ElevationReason(program, name);
+  }
+
+  // The SHA-256 of a file that runs beside the package, found from the payload folder as the
+  // engine finds it from the package's folder (a file beside the setup folder too), under the
+  // installer's resource name: the engine checks the file against it before the run.
   bool AddHash(const std::string& where, const std::string& section, const char* key, const std::string& resource,
                PlannedInstaller& installer) {
-    std::string path = m_payloadDir.empty() ? installer.payloadName : FullPath(m_payloadDir + "\\" + installer.payloadName);
+    char resolved[kPayloadNameSize] = {};
+    const bool found = !m_payloadDir.empty() && ResolveBesidePath(m_payloadDir.c_str(), installer.payloadName.c_str(), resolved);
+    std::string path = found ? resolved : installer.payloadName;
     std::string file = Upper(path);
     for (char& c : file)
       if (c == '/') c = '\\';
@@ -242,12 +281,17 @@ class PlanBuilder {
       Warn(section, key, unverified + "PendrixPack was given no payload folder to read it from");
       return true;
     }
+    if (!found) {
+      Warn(section, key, unverified + "from the payload folder " + Quoted(m_payloadDir) + " its path climbs above the root");
+      return true;
+    }
     FileHandle handle(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!handle) {
       DWORD code = GetLastError();
       if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) {
-        Warn(section, key, unverified + "it is not in the payload folder " + Quoted(m_payloadDir));
+        Warn(section, key, unverified + "resolved from the payload folder " + Quoted(m_payloadDir) +
+                               ", it is not at " + Quoted(path) + "; the engine logs that it runs it unverified");
         return true;
       }
       Refuse(code, where + ": the file " + Quoted(path) + " that runs beside the package cannot be read for its " +
@@ -340,8 +384,9 @@ std::string FullPath(const std::string& path) {
 }
 
 std::string BesideLine(const PlannedInstaller& installer, const uint8_t* digest) {
-  std::string line = "runs " + Quoted(installer.payloadName.empty() ? installer.file : installer.payloadName) +
-                     " from the package folder (DoNotExtract)";
+  const std::string& name = installer.payloadName.empty() ? installer.file : installer.payloadName;
+  std::string line = "runs " + Quoted(name) +
+                     (PathRootLength(name.c_str()) == 0 ? " from the package folder" : " where it lies") + " (DoNotExtract)";
   if (digest != nullptr) {
     static const char kHex[] = "0123456789abcdef";
     line += ", SHA-256 ";

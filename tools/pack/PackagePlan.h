@@ -19,6 +19,7 @@ struct PlannedInstaller {
   // file it runs beside the package; empty for an msiexec run beside it that names no file.
   std::string payloadName;
   bool hashed = false;  // with DoNotExtract: the SHA-256 of the file is recorded
+  std::string elevation;  // why an extracted program asks Windows for elevation when it starts, or ""
   size_t resource = 0;  // index into PackagePlan::resources when extracted or hashed
 };
 

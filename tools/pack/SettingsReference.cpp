@@ -40,7 +40,7 @@ const char* const kInstallerMeanings[kInstallerKeyCount] = {
     "Seconds between waiting tones while the installer runs; 0 is no tone.",
     "Runs a prerequisite even when the same or a newer version of its MSI product is installed.",
     "For a Windows Installer run, passes `SOURCE_DIR=\"<package folder>\"` unless Arguments already set it.",
-    "Runs File from the package's own folder instead of extracting it; nothing is embedded.",
+    "Runs File where its path leads from the package's folder instead of extracting it; nothing is embedded.",
     "Existence rules that skip the installer or make it run, below.",
     "Marks the extracted installer for the program-compatibility assistant (Vista and later), which would otherwise "
     "ask whether it installed correctly.",

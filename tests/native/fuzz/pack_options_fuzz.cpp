@@ -37,6 +37,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   char payload[kPayloadNameSize];
   InstallerFileName("msiexec.exe", text.c_str(), false, payload);
   InstallerFileName(text.c_str(), "", true, payload);
+  char resolved[260];
+  if (ResolveBesidePath("C:\\media\\setup", text.c_str(), resolved) && resolved[1] != ':' && resolved[0] != '\\')
+    __builtin_trap();  // a resolved path always has a root
   char resource[kResourceNameSize];
   InstallerResourceName(text.c_str(), resource);
   if (std::string(resource).size() > kResourceNameSize - 1) __builtin_trap();

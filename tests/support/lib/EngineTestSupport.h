@@ -14,6 +14,7 @@ namespace test {
 // Switches the object's log on, into a file of the test's choosing.
 inline void LogTo(Bootstrapper& bootstrapper, const std::string& path) {
   bootstrapper.m_pCommandLine->m_dwFlags |= kOptLog;
+  bootstrapper.m_LogFile.reset();  // opened at the next line
   CopyCut(bootstrapper.m_szLogFilePath, path.c_str());
 }
 

@@ -72,6 +72,41 @@ ScratchDir::ScratchDir(const char* tag) {
 
 bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+std::string UnixPath(const std::string& path) {
+  using UnixFileName = char*(CDECL*)(const wchar_t*);
+  auto convert = reinterpret_cast<UnixFileName>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
+  wchar_t wide[MAX_PATH] = {};
+  MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+  char* unix = convert != nullptr ? convert(wide) : nullptr;
+  std::string quoted = "'" + std::string(unix != nullptr ? unix : "") + "'";
+  HeapFree(GetProcessHeap(), 0, unix);
+  return quoted;
+}
+
+// Wine starts a Unix program given by its path on the drive that maps the Unix root; it gives no
+// handle of such a process to wait on, nor its exit code.
+bool StartUnixShell(const std::string& script) {
+  std::string commandLine = WinPath("/bin/sh") + " -c \"" + script + "\"";
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    return false;
+  for (HANDLE handle : {process.hProcess, process.hThread})
+    if (handle != nullptr) CloseHandle(handle);
+  return true;
+}
+
+// The script's end is told by a file it makes last.
+bool RunUnixShell(const std::string& script) {
+  static LONG count = 0;
+  const std::string done = TempFolder() + "pendrix-shell-" + std::to_string(GetCurrentProcessId()) + "-" +
+                           std::to_string(InterlockedIncrement(&count)) + ".done";
+  if (!StartUnixShell("{ " + script + "; } && touch " + UnixPath(done))) return false;
+  for (int i = 0; i < 600 && !FileExists(done); i++) Sleep(50);
+  return DeleteFileA(done.c_str()) != FALSE;
+}
+
 std::string ReadFile(const std::string& path) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                             nullptr, OPEN_EXISTING, 0, nullptr);
@@ -102,6 +137,7 @@ static void RemoveTreeWide(const std::wstring& path) {
       std::wstring name = found.cFileName;
       if (name == L"." || name == L"..") continue;
       std::wstring child = path + L"\\" + name;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;  // a link: never through it
       if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         RemoveTreeWide(child);
       } else {

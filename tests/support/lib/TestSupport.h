@@ -35,6 +35,15 @@ class ScratchDir {
 };
 
 bool FileExists(const std::string& path);
+
+// Runs a script of the Unix shell, as another program of the machine would: Wine's programs
+// cannot make links, and a rename from the Unix side ignores Wine's share modes. Windows paths
+// in it go through UnixPath, in single quotes. True when it ran and succeeded.
+bool RunUnixShell(const std::string& script);
+// Starts such a script and does not wait for it (it may wait for a file the package makes).
+bool StartUnixShell(const std::string& script);
+// A Windows path as the Unix side names it, in single quotes for the shell.
+std::string UnixPath(const std::string& path);
 std::string ReadFile(const std::string& path);
 bool WriteFile(const std::string& path, const std::string& contents);
 void RemoveTree(const std::string& path);

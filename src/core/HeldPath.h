@@ -1,0 +1,86 @@
+// The one owner of every path that other programs can write: the log and its folders, the
+// Windows Installer log, the /ExtractSettings target, an installer beside the package, earlier
+// runs' folders. It opens each folder from the path's root down, relative to the folder above,
+// without following a reparse point; refuses a link; holds each folder without delete sharing
+// until it is released, so that nobody can rename, delete or replace one meanwhile; and works on
+// files only through the folder it holds. What was checked is what is used.
+//
+// A link is a name-surrogate reparse point: a junction, a mount point or a symbolic link. Other
+// reparse points (cloud-file placeholders, deduplicated files) are ordinary files and folders.
+// Wine follows links even through handles opened on the reparse point itself and shows a link to
+// a folder only in the attributes of its path, so both are asked.
+#pragma once
+#include <windows.h>
+
+#include <vector>
+
+#include "core/HandleOwner.h"
+
+// Why a path or an existing file is refused.
+constexpr DWORD kErrorLinkOnPath = ERROR_REPARSE_ATTRIBUTE_CONFLICT;  // a link in place of a folder or file
+constexpr DWORD kErrorSeveralNames = ERROR_TOO_MANY_LINKS;           // a file that hard links give more names
+constexpr DWORD kErrorForeignOwner = ERROR_INVALID_OWNER;            // elevated, a file others own
+
+// What the file system tells of an open file or folder.
+struct FileFacts {
+  DWORD attributes = 0;
+  DWORD reparseTag = 0;
+  DWORD links = 0;            // the file's names (hard links)
+  bool trustedOwner = false;  // owned by the Administrators, SYSTEM or the running user
+};
+
+// Reads the facts through a handle (the owner needs READ_CONTROL); 0 or the Windows error. The
+// engine sets the real reader; tests stand in for it, since Wine keeps no owners and reports no
+// link through a handle. Nothing read from the environment or the disk can change it.
+using ReadFileFactsFn = DWORD (*)(HANDLE file, FileFacts& facts);
+extern ReadFileFactsFn g_ReadFileFacts;
+
+// A short description of a refusal above for a log line, or null for another error.
+const char* RefusalText(DWORD error);
+
+class HeldPath {
+ public:
+  HeldPath() = default;
+  HeldPath(HeldPath&&) = default;
+  HeldPath& operator=(HeldPath&&) = default;
+  HeldPath(const HeldPath&) = delete;
+  HeldPath& operator=(const HeldPath&) = delete;
+
+  // Holds `folder` (a full path) and every folder between it and its root, or between it and
+  // `anchor` when it lies inside that folder (the anchor, the package's own folder, is held but
+  // not judged). With `create`, folders that do not exist are made. 0, kErrorLinkOnPath with
+  // link() naming the link, or the Windows error; on failure nothing stays held.
+  DWORD Hold(const char* folder, bool create = false, const char* anchor = nullptr);
+  void Release();
+  bool held() const { return !m_folders.empty(); }
+  const char* folder() const { return m_folder; }
+  const char* link() const { return m_link; }
+
+  // A new file of this name in the held folder; ERROR_FILE_EXISTS when the name is taken.
+  // `options` are those of NtCreateFile (FILE_WRITE_THROUGH).
+  DWORD CreateNew(const char* name, DWORD access, DWORD share, ULONG options, FileHandle& file) const;
+  // An existing file of the held folder that is not a link. With `toWrite`, it must also have one
+  // name, and when the process runs elevated, a trusted owner (the access needs READ_CONTROL).
+  DWORD OpenExisting(const char* name, DWORD access, DWORD share, bool toWrite, FileHandle& file, ULONG options = 0);
+  // Gives an open file (opened with DELETE access) this name in the held folder, in place of
+  // whatever has it: a file, or a link, which is replaced and never followed.
+  DWORD MoveOver(HANDLE file, const char* name) const;
+
+ private:
+  std::vector<FileHandle> m_folders;  // from the root down
+  char m_folder[MAX_PATH] = {};
+  char m_link[MAX_PATH] = {};
+};
+
+// Opens `name` in an open folder, relative to it and without following a reparse point.
+// `disposition` and `options` are NtCreateFile's (FILE_OPEN, FILE_DIRECTORY_FILE); `created`, when
+// given, says whether the call made the file. 0 or the Windows error.
+DWORD OpenInFolder(HANDLE folder, const char* name, DWORD access, DWORD share, ULONG disposition, ULONG options,
+                   FileHandle& file, bool* created = nullptr);
+// Judges an open file or folder and the path that named it (null: the handle alone): a link is
+// kErrorLinkOnPath. With `toWrite`, a file must also have one name and, when the process runs
+// elevated, a trusted owner. 0 when it passes.
+DWORD CheckOpenFile(HANDLE handle, const char* path, bool toWrite);
+DWORD CheckNotLink(HANDLE handle, const char* path);
+// Deletes a file, or an empty folder, through a handle opened with DELETE access.
+DWORD DeleteThroughHandle(HANDLE file);
