@@ -21,6 +21,7 @@ set(PENDRIX_PORTABLE_SOURCES
   src/requirements/PermissionRequirement.cpp
   src/settings/ProductVersion.cpp
   src/install/PassThroughEscapes.cpp
+  src/ui/LanguageChoice.cpp
   tools/pack/PeResources.cpp
   tools/pack/PackOptions.cpp
   tools/pack/InstallerElevation.cpp
@@ -28,5 +29,8 @@ set(PENDRIX_PORTABLE_SOURCES
   tools/pack/WindowsInstallerCheck.cpp
   tools/pack/SettingsEncoding.cpp
   tools/pack/SettingsReference.cpp
+  tools/pack/LanguageTexts.cpp
+  tools/pack/ResourceTexts.cpp
+  tools/pack/WaveCheck.cpp
   tools/cleanup/CleanupArguments.cpp
 )

@@ -31,7 +31,7 @@ pendrix_delay_import_libraries(PENDRIX_DELAY_LOADED winmm msi comctl32 version)
 target_compile_definitions(pendrix_engine PUBLIC DECLSPEC_IMPORT=)
 target_link_libraries(pendrix_engine PUBLIC shlwapi ${PENDRIX_DELAY_LOADED} advapi32 shell32 user32 gdi32)
 
-foreach(part IN ITEMS tools/cleanup src/ui/language src/package tools/pack tests)
+foreach(part IN ITEMS tools/cleanup src/ui/language src/package tools/pack examples tests)
   if(EXISTS ${CMAKE_SOURCE_DIR}/${part}/CMakeLists.txt)
     add_subdirectory(${part})
   endif()

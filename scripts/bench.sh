@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # `make bench`: measures, side by side in one run under Wine, the start-up of packages of 200 MB
-# and 1 GB against the bare engine, their install against a plain copy of the same bytes, the
+# and 1 GB, and of the 200 MB one with eight languages, against the bare engine, their install against a plain copy of the same bytes, the
 # engine's own time per installer, Pendrix.exe's size (its code and data, and with and without its
 # language DLL), and PendrixPack's time and peak memory for a 500 MB payload. Timings are medians
 # of several runs, and comparisons are ratios of runs taken side by side.
@@ -28,9 +28,11 @@ log_span() {
     index($0, start) && !s { s = ms($0); if (end == "") { getline; print ms($0) - s; exit } }
     s && end != "" && index($0, end) { print ms($0) - s; exit }'
 }
-pack() {  # settings payload out
-  PENDRIX_PACK_STATS=1 wine "$bin/PendrixPack.exe" --settings "$(win "$1")" --payload "$(win "$2")" \
-    --out "$(win "$3")" --embed-settings </dev/null 2>&1 | tr -d '\r'
+pack() {  # settings payload out [more of PendrixPack's options]
+  local settings=$1 payload=$2 out=$3
+  shift 3
+  PENDRIX_PACK_STATS=1 wine "$bin/PendrixPack.exe" --settings "$(win "$settings")" --payload "$(win "$payload")" \
+    --out "$(win "$out")" --embed-settings "$@" </dev/null 2>&1 | tr -d '\r'
 }
 temp_win=$(wine cmd /c echo %TEMP% </dev/null 2>/dev/null | tr -d '\r')
 temp_unix=$(winepath -u "$temp_win" 2>/dev/null)
@@ -52,6 +54,14 @@ for mb in $sizes; do
   pack "$bench_dir/extract.ini" "$bench_dir/payload/$mb" "$bench_dir/Package$mb.exe" > "$bench_dir/pack-$mb.txt" ||
     { cat "$bench_dir/pack-$mb.txt"; exit 1; }
 done
+# The 200 MB package once more with eight languages (the example's German under eight names): a
+# run in one of them extracts that one alone, and reads no more of the package than without them.
+languages=()
+for name in de-DE de-AT de-CH fr-FR it-IT nl-NL es-ES pt-BR; do
+  languages+=(--language "$name=$(win "$bin/examples/suite/de-DE")")
+done
+pack "$bench_dir/extract.ini" "$bench_dir/payload/200" "$bench_dir/Packagelangs.exe" "${languages[@]}" \
+  > "$bench_dir/pack-langs.txt" || { cat "$bench_dir/pack-langs.txt"; exit 1; }
 # One run: "<ms> <peak KB>" appended to the file $1; a run that does not end with $2 is reported.
 measure() {
   local into=$1 code=$2 out; shift 2
@@ -81,10 +91,15 @@ for mb in $sizes; do
   bench run 1 "$(win "$bench_dir/Package$mb.exe")" /MoreHelp > /dev/null
   bench run 1 "$(win "$bench_dir/Package$mb.exe")" > /dev/null
 done
+bench run 1 "$(win "$bench_dir/Packagelangs.exe")" /UILanguage nl_NL /MoreHelp > /dev/null
 for i in $(seq 1 $help_rounds); do
-  for run in $(printf '%s\n' bare $sizes | shuf); do
+  for run in $(printf '%s\n' bare $sizes langs | shuf); do
     program="$bench_dir/Package$run.exe" && [ "$run" = bare ] && program="$bin/Pendrix.exe"
-    measure "help-$run" "$help_code" "$(win "$program")" /MoreHelp
+    if [ "$run" = langs ]; then
+      measure "help-$run" "$help_code" "$(win "$program")" /UILanguage nl_NL /MoreHelp
+    else
+      measure "help-$run" "$help_code" "$(win "$program")" /MoreHelp
+    fi
   done
 done
 for i in $(seq 1 $rounds); do
@@ -107,8 +122,9 @@ for i in $(seq 1 $rounds); do
 done
 echo "Start-up with /MoreHelp, which installs nothing (medians of $help_rounds runs side by side)"
 printf '  %-30s %8s %22s %12s\n' "" time "against bare (best)" "peak memory"
-for run in bare $sizes; do
+for run in bare $sizes langs; do
   name="package of $run MB" && [ "$run" = bare ] && name="the bare engine"
+  [ "$run" = langs ] && name="200 MB, 8 languages, in one"
   t=$(column_median 1 "help-$run.txt") k=$(column_median 2 "help-$run.txt") r="" b=""
   [ "$run" != bare ] && r=$(ratio_median 1 "help-$run.txt" help-bare.txt) b=$(ratio_best "help-$run.txt" help-bare.txt)
   awk -v n="$name" -v t="$t" -v r="$r" -v b="$b" -v k="$k" 'BEGIN {

@@ -9,7 +9,7 @@ packages=(
   xvfb xauth x11-utils xdotool imagemagick
   wixl msitools
   doctest-dev
-  flite sox pulseaudio pulseaudio-utils pocketsphinx pocketsphinx-en-us
+  flite espeak-ng sox pulseaudio pulseaudio-utils pocketsphinx pocketsphinx-en-us
   clang libclang-rt-14-dev
 )
 

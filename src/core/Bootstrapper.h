@@ -198,6 +198,9 @@ class Bootstrapper {
 
   // --- spoken user interface ---
   DWORD LoadResources();
+  // The language of the run, by /UILanguage or the user's UI language, logged with why; the
+  // name of the resource that holds its DLL goes to `resource`.
+  void ChooseLanguageResource(char (&resource)[32]);
   BOOL PlayWave(BOOL play, DWORD soundFlags, const char* name);
   BOOL PlayWelcomeWave(BOOL play, DWORD soundFlags);
   bool ShowReinstall(const char* component);
@@ -329,6 +332,8 @@ int LoadMessage(HMODULE language, char* buffer, int size) {
 }
 
 void CenterWindow(HWND window);
+// Gives a dialog the executable's icon, big and small.
+void SetDialogIcon(HWND dialog);
 
 // Hook and dialog procedures.
 LRESULT CALLBACK WelcomeKeyboardHookProc(int code, WPARAM wParam, LPARAM lParam);

@@ -132,6 +132,14 @@ bool BootstrapperCommandLine::HandleKnownOption(const char* name, const char* va
       else if (EqualsIgnoreCase(name, "quiet")) m_dwFlags |= kOptQuietRun;
       else return false;
       return true;
+    case 'u': case 'U':
+      if (!EqualsIgnoreCase(name, "UILanguage")) return false;
+      m_dwFlags |= kOptUILanguage;
+      if (value != nullptr) {
+        CopyCut(m_szUILanguage, value);
+        RemoveBlanks(m_szUILanguage);
+      }
+      return true;
     default:
       return false;
   }

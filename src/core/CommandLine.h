@@ -20,6 +20,7 @@ enum CommandLineFlag : uint32_t {
   kOptAllowXddm = 0x200,
   kOptQuiet = 0x400,  // /q: IGNOREERROR=1 for Windows Installer runs
   kOptQuietRun = 0x800,  // /quiet: silent mode, and no Welcome dialog or restart-product notice
+  kOptUILanguage = 0x1000,
 };
 
 class CommandLineParser {
@@ -64,6 +65,8 @@ class BootstrapperCommandLine : public CommandLineParser {
   char m_szReplaceSettingsPath[260] = {};
   char m_szTypeName[100] = {};
   char m_szLogPath[260] = {};
+  // The language /UILanguage asks for, as written ("de_DE", "de" or "1031").
+  char m_szUILanguage[85] = {};
   uint32_t m_dwFlags = 0;
   // The options that were dropped because no keyword matches them, as typed (without their
   // prefix and value), in command-line order.

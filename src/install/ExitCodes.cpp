@@ -90,12 +90,10 @@ bool Bootstrapper::RunCleanup() {
   char tool[260] = {};
   FormatCut(tool, "%s%s", m_szTempFolder, "MsiZap.exe");
   LogMessage(this, "RunCleanup - File name: %s.", tool);
-  // The tool comes from the language DLL only: without it, a module handle of null would make
-  // the executable's own resources the source, where an installer named CLEANUP could lie.
+  // The executable carries the tool once, whatever language runs, under a type of its own that
+  // no installer resource shares.
   FileHandle held;
-  if (m_hLanguageModule == nullptr ||
-      ExtractToWorkFolder(m_hLanguageModule, kInstallerResourceType, kCleanupToolResource, "MsiZap.exe", tool, held) !=
-          ERROR_SUCCESS) {
+  if (ExtractToWorkFolder(nullptr, kCleanupToolType, kCleanupToolResource, "MsiZap.exe", tool, held) != ERROR_SUCCESS) {
     LogMessage(this, "RunCleanup - Failed to extract the cleanup file.");
     return false;
   }

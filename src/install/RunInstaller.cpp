@@ -317,10 +317,9 @@ DWORD Bootstrapper::Run(const char* file, const char* arguments, LONG toneSecond
   LogMessage(this, "Run - Launching file \"%s\" with arguments \"%s\".", file, arguments);
 
   // The waiting tone tells a user who cannot see the screen that the installer is still busy.
-  const bool tone = toneSeconds > 0 && m_hLanguageModule != nullptr;
-  auto playTone = [this]() {
-    PlaySoundA(MAKEINTRESOURCEA(IDR_WAIT_TONE), m_hLanguageModule, SND_RESOURCE | SND_ASYNC);
-  };
+  // It has no words: the executable carries it once for every language.
+  const bool tone = toneSeconds > 0 && FindResourceA(nullptr, MAKEINTRESOURCEA(IDR_WAIT_TONE), kWaveResourceType) != nullptr;
+  auto playTone = []() { PlaySoundA(MAKEINTRESOURCEA(IDR_WAIT_TONE), nullptr, SND_RESOURCE | SND_ASYNC); };
   if (tone) playTone();
 
   // A program named without a folder comes from the system folder, never from the package's

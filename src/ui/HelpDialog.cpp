@@ -17,9 +17,7 @@ void InitHelpDialog(HWND dialog, Bootstrapper* bootstrapper) {
   g_pActiveBootstrapper = bootstrapper;
   HMODULE language = bootstrapper->m_hLanguageModule;
 
-  HICON icon = LoadIconA(language, MAKEINTRESOURCEA(IDI_LANGUAGE));
-  SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-  SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  SetDialogIcon(dialog);
 
   char caption[4096] = {};
   LoadMessage<IDS_HELP_CAPTION>(language, caption, sizeof(caption));

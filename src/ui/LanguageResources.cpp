@@ -1,5 +1,6 @@
 // The language DLL: carried inside the executable, written to the working folder and loaded
-// as the source of every message, dialog and spoken prompt.
+// as the source of every message, dialog and spoken prompt. Of the languages a package carries,
+// only the one chosen for the user is written.
 //
 // The file stays held without write or delete sharing from its writing until the loader has
 // mapped it (a mapped image cannot be changed either), so that the code loaded is the code the
@@ -8,11 +9,86 @@
 #include "core/BoundedString.h"
 #include "core/HandleOwner.h"
 #include "settings/WorkFolderFiles.h"
+#include "ui/LanguageChoice.h"
+
+namespace {
+
+// The languages the package carries besides its built-in one; none for a package without an index.
+void ReadLanguageIndex(LanguageIndex& index) {
+  HRSRC found = FindResourceA(nullptr, kLanguageIndexResource, kLanguageResourceType);
+  HGLOBAL loaded = found != nullptr ? LoadResource(nullptr, found) : nullptr;
+  const char* text = loaded != nullptr ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+  ParseLanguageIndex(text, text != nullptr ? SizeofResource(nullptr, found) : 0, index);
+}
+
+// The user's UI language; Windows before 2000 knows only the user's locale.
+LANGID UserUILanguage() {
+  using GetLanguage = LANGID(WINAPI*)();
+  HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  auto get = kernel != nullptr ? reinterpret_cast<GetLanguage>(GetProcAddress(kernel, "GetUserDefaultUILanguage"))
+                               : nullptr;
+  return get != nullptr ? get() : GetUserDefaultLangID();
+}
+
+}  // namespace
+
+// Chooses the language and logs why; the resource to extract goes to `resource`.
+void Bootstrapper::ChooseLanguageResource(char (&resource)[32]) {
+  CopyCut(resource, kLanguageResource);
+  LanguageIndex languages;
+  ReadLanguageIndex(languages);
+  const BootstrapperCommandLine& commandLine = *m_pCommandLine;
+  const bool requested = commandLine.Has(kOptUILanguage);
+  // A package of its built-in language alone runs as it always has.
+  if (languages.empty() && !requested) return;
+
+  const LANGID user = UserUILanguage();
+  const UINT codePage = GetACP();
+  const char* asked = commandLine.m_szUILanguage;
+  const LanguageRequest request = ParseLanguageRequest(asked);
+  const bool unreadable = requested && request.Empty();
+  LanguageChoice choice = ChooseLanguage(languages, user, codePage, request);
+  if (choice.requestUnmet || unreadable)
+    LogMessage(this, "LoadResources - /UILanguage %s names no language of this package that can be shown here.", asked);
+  for (size_t i = 0; i < choice.unspellableCount; i++) {
+    const PackageLanguage& passed = languages[choice.unspellable[i]];
+    LogMessage(this, "LoadResources - Language %s (%u) is passed over: code page %u cannot spell its texts.",
+               passed.name, passed.id, codePage);
+  }
+
+  const bool builtIn = choice.chosen < 0;
+  const char* name = builtIn ? kBuiltInLanguageName : languages[choice.chosen].name;
+  const unsigned id = builtIn ? kBuiltInLanguageId : languages[choice.chosen].id;
+  const char* which = builtIn ? ", the built-in one" : "";
+  switch (choice.reason) {
+    case LanguageReason::kRequested:
+      LogMessage(this, "LoadResources - Language %s (%u)%s: /UILanguage %s asks for it.", name, id, which, asked);
+      break;
+    case LanguageReason::kRequestedPrimary:
+      LogMessage(this, "LoadResources - Language %s (%u)%s: the same language as /UILanguage %s asks for.", name, id,
+                 which, asked);
+      break;
+    case LanguageReason::kUserLanguage:
+      LogMessage(this, "LoadResources - Language %s (%u)%s: the user's UI language.", name, id, which);
+      break;
+    case LanguageReason::kUserPrimary:
+      LogMessage(this, "LoadResources - Language %s (%u)%s: the same language as the user's UI language %u.", name, id,
+                 which, user);
+      break;
+    case LanguageReason::kEnglish:
+      LogMessage(this, "LoadResources - Language %s (%u)%s: the package has no language for the user's UI language %u.",
+                 name, id, which, user);
+      break;
+  }
+  if (!builtIn) LanguageResourceName(languages[choice.chosen].id, resource);
+}
 
 DWORD Bootstrapper::LoadResources() {
+  char language[32] = {};
+  ChooseLanguageResource(language);
   FileHandle held;
   char path[260] = {};
-  DWORD result = ExtractToWorkFolder(nullptr, kLanguageResourceType, kLanguageResource, "PendrixLang.dll", path, held);
+  DWORD result = ExtractToWorkFolder(nullptr, kLanguageResourceType, language, "PendrixLang.dll", path, held);
   if (result != ERROR_SUCCESS) {
     LogMessage(this, "LoadResources - Failed to extract language resource file.");
     if (IsDiskFull(result))

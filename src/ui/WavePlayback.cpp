@@ -35,7 +35,7 @@ BOOL Bootstrapper::PlayWave(BOOL play, DWORD soundFlags, const char* name) {
   return PlaySoundA(name, m_hLanguageModule, soundFlags | SND_RESOURCE);
 }
 
-// The spoken welcome, a resource of the executable itself.
+// The spoken welcome, a recording of the language module like the other prompts.
 BOOL Bootstrapper::PlayWelcomeWave(BOOL play, DWORD soundFlags) {
   if ((ListSection.dwFlags & kWelcomeWave) == 0) return FALSE;
   if (m_pCommandLine->Has(kOptNoWelcomeWave)) return FALSE;
@@ -48,11 +48,11 @@ BOOL Bootstrapper::PlayWelcomeWave(BOOL play, DWORD soundFlags) {
     return FALSE;
   }
   if (!play) return StopSound();
-  if (FindResourceA(nullptr, kWelcomeWaveName, kWaveResourceType) == nullptr) {
+  if (m_hLanguageModule == nullptr || FindResourceA(m_hLanguageModule, kWelcomeWaveName, kWaveResourceType) == nullptr) {
     LogMessage(this, "PlayWelcomeWave - Failed to find Welcome wave file %s.", kWelcomeWaveName);
     return FALSE;
   }
-  return PlaySoundA(kWelcomeWaveName, nullptr, soundFlags | SND_RESOURCE);
+  return PlaySoundA(kWelcomeWaveName, m_hLanguageModule, soundFlags | SND_RESOURCE);
 }
 
 // Insert+B or Insert+NumPad 2 hears the welcome again from its start; Ctrl silences it. Once a

@@ -39,9 +39,7 @@ void InitWelcomeDialog(HWND dialog, Bootstrapper* bootstrapper) {
   g_pActiveBootstrapper = bootstrapper;
   g_pWelcomeDlgRes = &bootstrapper->WelcomeDlgRes;
 
-  HICON icon = LoadIconA(bootstrapper->m_hLanguageModule, MAKEINTRESOURCEA(IDI_LANGUAGE));
-  SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-  SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  SetDialogIcon(dialog);
 
   ShowSidePanel(dialog, bootstrapper, *g_pWelcomeDlgRes);
 
@@ -98,12 +96,19 @@ bool Bootstrapper::ShowWelcome() {
   if (m_hLanguageModule == nullptr || (ListSection.dwFlags & kWelcomeDlg) == 0) return false;
   HMODULE module = m_hLanguageModule;
   const char* dialogTemplate = MAKEINTRESOURCEA(IDD_WELCOME);
+  // The record's dialog in the language module, which carries its words; then in an executable
+  // built with a dialog of its own; then the language module's default.
   if (WelcomeDlgRes.dwDlgID != 0) {
-    LogMessage(this, "ShowWelcome - Searching for Welcome dialog in executable.");
     const char* own = MAKEINTRESOURCEA(WelcomeDlgRes.dwDlgID);
-    if (FindResourceA(nullptr, own, reinterpret_cast<const char*>(RT_DIALOG)) != nullptr) {
-      module = nullptr;
+    const char* dialogType = reinterpret_cast<const char*>(RT_DIALOG);
+    if (FindResourceA(m_hLanguageModule, own, dialogType) != nullptr) {
       dialogTemplate = own;
+    } else {
+      LogMessage(this, "ShowWelcome - Searching for Welcome dialog in executable.");
+      if (FindResourceA(nullptr, own, dialogType) != nullptr) {
+        module = nullptr;
+        dialogTemplate = own;
+      }
     }
   }
   LogMessage(this, "ShowWelcome - hModule: 0x%x, dlg ID: %d", reinterpret_cast<DWORD>(module), WelcomeDlgRes.dwDlgID);

@@ -383,3 +383,68 @@ TEST_CASE("--list shows the engine, the settings, how each installer runs and is
   CHECK(notAPackage.exitCode == ERROR_BAD_FORMAT);
   CHECK(notAPackage.err.find("is no Pendrix package") != std::string::npos);
 }
+
+TEST_CASE("a language built from the template: each mistake in its folder is one finding naming the file and key") {
+  test::ScratchDir dir("language");
+  const std::string settings = dir / "Settings.ini";
+  test::WriteFile(settings, Default(""));
+  const std::string source = dir / "template";
+  test::ConsoleResult written = test::RunPack("--language-template " + Quote(source));
+  REQUIRE(written.exitCode == 0);
+  CHECK(written.out.find("Wrote the built-in language to") == 0);
+  // A second template would overwrite a translation: nothing is written.
+  CHECK(test::RunPack("--language-template " + Quote(source)).exitCode == ERROR_FILE_EXISTS);
+  const std::string texts = test::ReadFile(source + "\\texts.ini");
+
+  struct Case {
+    int line;
+    std::string from, to;  // a change to texts.ini
+    std::string file;      // or a file written ("" deletes it with an empty `to`)
+    int exitCode;          // 0 clean, 1 warnings, 2 refused
+    std::string where;     // how the line names the place, after the folder
+    std::string says;
+    std::string name = "de-DE";
+  };
+  const Case cases[] = {
+      {__LINE__, "", "", "", 0, "", ""},
+      {__LINE__, "5=Failed to extract the settings file to \"%s\".", "5=Nicht nach %d entpackt.", "", 2,
+       "\\texts.ini: [Messages] 5: ", "its placeholders are %d where the built-in text has %s"},
+      {__LINE__, "104=Welcome to the %s setup package.", "104=Willkommen!", "", 2, "\\texts.ini: [Dialog 107] 104: ",
+       "its placeholders are none where the built-in text has %s"},
+      {__LINE__, "", "ID3\x03\x00 an MP3 file", "IDR_OS_WAV.wav", 2, "\\IDR_OS_WAV.wav: ",
+       "it is no RIFF WAVE file, which Windows' PlaySound cannot play"},
+      {__LINE__, "[Dialog 101]", "[Dialog 101]\r\nTitle=Hilfe", "", 1, "\\texts.ini: [Dialog 101] Title: ",
+       "no built-in text has this key"},
+      {__LINE__, "", "the translator's notes", "notes.txt", 1, "\\notes.txt: ", "is neither texts.ini nor a WAVE file"},
+      {__LINE__, "7=&Silent Install", "7=&Ohne Sprachausgabe installieren", "", 1, "\\texts.ini: ",
+       "[Dialog 107] 7: \"&Ohne Sprachausgabe installieren\" is "},
+      {__LINE__, "1=Tarrowind Installation Error", "1=\xD0\x9E\xD1\x88\xD0\xB8\xD0\xB1\xD0\xBA\xD0\xB0", "", 1, ": ",
+       "code page 1252, the ANSI code page of de-DE, cannot spell [Messages] 1; the engine uses this language only "
+       "where the ANSI code page is one that spells them all: 932, 936, 949, 1251"},
+      {__LINE__, "", "", "IDR_OS_WAV.wav", 1, ": ", "leaves out 1 of its texts and recordings, which stay as the "
+       "built-in English has them: IDR_OS_WAV.wav"},
+      {__LINE__, "", "", "", 2, "", "--language xx-QQ=", "xx-QQ"},
+  };
+  for (const Case& c : cases) {
+    CAPTURE(c.line);
+    const std::string folder = dir / ("row" + std::to_string(c.line));
+    CreateDirectoryA(folder.c_str(), nullptr);
+    for (const std::string& name : test::ListFiles(source))
+      REQUIRE(CopyFileA((source + "\\" + name).c_str(), (folder + "\\" + name).c_str(), FALSE));
+    std::string changed = texts;
+    if (!c.from.empty()) changed.replace(changed.find(c.from), c.from.size(), c.to);
+    test::WriteFile(folder + "\\texts.ini", changed);
+    if (!c.file.empty() && c.to.empty()) DeleteFileA((folder + "\\" + c.file).c_str());
+    if (!c.file.empty() && !c.to.empty()) test::WriteFile(folder + "\\" + c.file, c.to);
+    test::ConsoleResult result = Check(settings, " --language " + c.name + "=" + Quote(folder));
+    REQUIRE(result.finished);
+    CHECK(result.exitCode == static_cast<DWORD>(c.exitCode));
+    std::vector<std::string> lines = test::Lines(result.err);
+    INFO(result.err);
+    REQUIRE(lines.size() == (c.exitCode == 0 ? 0u : 1u));
+    if (c.exitCode == 0) continue;
+    const std::string start = c.exitCode == 1 ? "PendrixPack: warning: " + folder : "PendrixPack: " + folder;
+    CHECK(lines[0].find(c.name == "de-DE" ? start + c.where : "PendrixPack: " + c.where) == 0);
+    CHECK(lines[0].find(c.says) != std::string::npos);
+  }
+}

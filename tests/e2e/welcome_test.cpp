@@ -51,9 +51,9 @@ struct WelcomePackage {
   std::vector<std::string> Log() const { return test::LogMessages(log); }
 };
 
-// The length of the executable's spoken welcome.
+// The length of the language DLL's spoken welcome.
 double WelcomeSeconds() {
-  for (const test::ResourceInfo& wave : test::ReadResources(test::BinFile("Pendrix.exe"), "WAVE"))
+  for (const test::ResourceInfo& wave : test::ReadResources(test::BinFile("PendrixLang.dll"), "WAVE"))
     if (wave.name == "IDR_WELCOME_WAV") return test::WaveSeconds(wave.bytes);
   return 0;
 }

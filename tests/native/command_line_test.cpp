@@ -51,6 +51,8 @@ TEST_CASE("options set exactly their flags") {
       {__LINE__, "/passthru A@", 0},
       {__LINE__, "/passthru A@cmd", kOptPassthru},
       {__LINE__, "/Help /MoreHelp", kOptHelp | kOptMoreHelp},
+      {__LINE__, "/uilanguage de_DE", kOptUILanguage},
+      {__LINE__, "/UILang de", 0},
   };
   for (const FlagCase& c : cases) {
     CAPTURE(c.line);

@@ -201,16 +201,16 @@ TEST_CASE("a null module searches the executable, not the language module") {
   REQUIRE(language != nullptr);
   std::string output = dir / "out.bin";
 
-  // Only the language module carries the cleanup tool; the executable carries the payload.
-  CHECK(bootstrapper.ExtractResource(nullptr, kInstallerResourceType, kCleanupToolResource, output.c_str()) != 0);
+  // Only the language module carries the recordings; the executable carries the payload.
+  CHECK(bootstrapper.ExtractResource(nullptr, kWaveResourceType, kOsWaveName, output.c_str()) != 0);
   CHECK_FALSE(test::FileExists(output));
   CHECK(bootstrapper.ExtractResource(language, "PAYLOAD", "UNIT_PAYLOAD", output.c_str()) != 0);
   CHECK_FALSE(test::FileExists(output));
 
   CHECK(bootstrapper.ExtractResource(nullptr, "PAYLOAD", "UNIT_PAYLOAD", output.c_str()) == 0);
   CHECK(test::ReadFile(output) == kPayload);
-  CHECK(bootstrapper.ExtractResource(language, kInstallerResourceType, kCleanupToolResource, output.c_str()) == 0);
-  CHECK(test::ReadFile(output).compare(0, 2, "MZ") == 0);
+  CHECK(bootstrapper.ExtractResource(language, kWaveResourceType, kOsWaveName, output.c_str()) == 0);
+  CHECK(test::ReadFile(output).compare(0, 4, "RIFF") == 0);
 }
 
 TEST_CASE("the language DLL of several megabytes comes out byte for byte") {

@@ -116,7 +116,7 @@ TEST_CASE("ShowHelp shows dialog 101 of the language module with its icon, capti
     REQUIRE(seen.size() == 1);
     CHECK(seen[0].caption == "Tarrowind Setup Package Help");
     CHECK(seen[0].Text(IDC_HELP_TEXT) == expectedText);
-    HICON icon = LoadIconA(language, MAKEINTRESOURCEA(IDI_LANGUAGE));
+    HICON icon = LoadIconA(GetModuleHandleA(nullptr), kSetupIconName);
     REQUIRE(icon != nullptr);
     CHECK(bigIcon == icon);
     CHECK(smallIcon == icon);

@@ -342,9 +342,6 @@ const ControlRow kLanguageControls[] = {
     {__LINE__, 110, 1001, "Static", "Please wait while your system is configured for %s.", 7, 7, 173, 25, kStaticType,
      SS_CENTER, 0, 0},
     {__LINE__, 110, 1000, "msctls_progress32", "", 7, 34, 173, 15, 0, 0, 0, 0},
-};
-
-const ControlRow kExecutableControls[] = {
     {__LINE__, 107, 52, "Static", "", 94, 0, 237, 179, kStaticType, SS_LEFT, 0, WS_EX_TRANSPARENT},
     {__LINE__, 107, 104, "Static", kWelcome, 127, 19, 185, 20, kStaticType, SS_LEFT, 0, 0},
     {__LINE__, 107, 105, "Static", kTalkingSilent, 127, 50, 185, 122, kStaticType, SS_LEFT, SS_NOPREFIX, 0},
@@ -407,7 +404,7 @@ const DialogRow kDialogs[] = {
     {__LINE__, false, 101, "Information", 371, 268, kModalPopup | DS_CENTER | WS_SYSMENU, 0, "Tahoma", 9, 0},
     {__LINE__, false, 104, "%s Setup Package", 332, 218, kModalPopup | WS_SYSMENU, 0, "Tahoma", 9, 0},
     {__LINE__, false, 110, "Please wait", 187, 56, kModalPopup | DS_CENTER, WS_SYSMENU, "Arial", 10, 400},
-    {__LINE__, true, 107, "%s Setup Package", 331, 213, kModalPopup | WS_SYSMENU, 0, "Tahoma", 9, 0},
+    {__LINE__, false, 107, "%s Setup Package", 331, 213, kModalPopup | WS_SYSMENU, 0, "Tahoma", 9, 0},
 };
 
 }  // namespace
@@ -575,12 +572,6 @@ TEST_CASE("the language DLL's dialogs are created with exactly their controls") 
   CheckControls(module.get(), std::begin(kLanguageControls), std::end(kLanguageControls));
 }
 
-TEST_CASE("the executable's Welcome dialog is created with exactly its controls") {
-  ModuleHandle module = LoadExecutableAsData();
-  REQUIRE(module);
-  CheckControls(module.get(), std::begin(kExecutableControls), std::end(kExecutableControls));
-}
-
 TEST_CASE("the side panels are small palette bitmaps that fill their picture controls") {
   ModuleHandle language = LoadLanguageDll();
   ModuleHandle executable = LoadExecutableAsData();
@@ -588,13 +579,14 @@ TEST_CASE("the side panels are small palette bitmaps that fill their picture con
   REQUIRE(executable);
   struct Row {
     int line;
-    HMODULE module;
-    int dialog;
+    HMODULE module;  // of the bitmap
+    int dialog;      // of the language DLL
     int bitmap;
+    bool fromTemplate;  // the template names the bitmap; otherwise the Welcome step sets it
   };
   const Row rows[] = {
-      {__LINE__, language.get(), 104, 105},
-      {__LINE__, executable.get(), 107, 108},
+      {__LINE__, language.get(), 104, 105, true},
+      {__LINE__, executable.get(), 107, 108, false},
   };
   for (const Row& row : rows) {
     CAPTURE(row.line);
@@ -609,12 +601,11 @@ TEST_CASE("the side panels are small palette bitmaps that fill their picture con
     CHECK(GetObjectA(loaded, sizeof(picture), &picture) == sizeof(picture));
     DeleteObject(loaded);
 
-    WindowOwner dialog{CreateTemplateDialog(row.module, row.dialog, false)};
+    WindowOwner dialog{CreateTemplateDialog(language.get(), row.dialog, false)};
     REQUIRE(dialog.window != nullptr);
     HWND panel = GetDlgItem(dialog.window, 106);
     REQUIRE(panel != nullptr);
-    // The control shows the bitmap on its own, from the template.
-    CHECK(SendMessageA(panel, STM_GETIMAGE, IMAGE_BITMAP, 0) != 0);
+    CHECK((SendMessageA(panel, STM_GETIMAGE, IMAGE_BITMAP, 0) != 0) == row.fromTemplate);
     RECT client = {};
     GetClientRect(panel, &client);
     CAPTURE(client.right);
@@ -629,10 +620,8 @@ TEST_CASE("the side panels are small palette bitmaps that fill their picture con
   }
 }
 
-TEST_CASE("the icons load at both sizes the dialogs ask for") {
-  ModuleHandle language = LoadLanguageDll();
+TEST_CASE("the icon loads at both sizes the dialogs ask for") {
   ModuleHandle executable = LoadExecutableAsData();
-  REQUIRE(language);
   REQUIRE(executable);
   struct Row {
     int line;
@@ -640,7 +629,6 @@ TEST_CASE("the icons load at both sizes the dialogs ask for") {
     const char* name;
   };
   const Row rows[] = {
-      {__LINE__, language.get(), MAKEINTRESOURCEA(109)},
       {__LINE__, executable.get(), "IDI_SETUP"},
   };
   for (const Row& row : rows) {
@@ -689,8 +677,8 @@ TEST_CASE("each recording is a whole WAVE file that the platform's codecs play t
     HMODULE module = prompt.module == "Pendrix.exe" ? executable.get() : language.get();
     rows.push_back({prompt.file, module, prompt.resource, format, 1.0, 30.0});
   }
-  rows.push_back({"waiting tone", language.get(), "#103", &formats[0], 0.1, 1.0});
-  // Every WAVE resource the engine or a package can play: the language DLL's and the welcome.
+  rows.push_back({"waiting tone", executable.get(), "#103", &formats[0], 0.1, 1.0});
+  // Every WAVE resource the engine or a package can play: the language DLL's and the tone.
   REQUIRE(rows.size() == 12);
   for (const Row& row : rows) {
     CAPTURE(row.what);
@@ -711,7 +699,7 @@ TEST_CASE("each recording is a whole WAVE file that the platform's codecs play t
   }
   // The waves are found only under the type the engine asks for.
   CHECK(FindResourceA(language.get(), "IDR_OS_WAV", "WAV") == nullptr);
-  CHECK(FindResourceA(language.get(), MAKEINTRESOURCEA(103), "INSTALLER") == nullptr);
+  CHECK(FindResourceA(executable.get(), MAKEINTRESOURCEA(103), "INSTALLER") == nullptr);
 }
 
 static BOOL CALLBACK CollectName(HMODULE, LPCSTR, LPSTR name, LONG_PTR names) {
@@ -733,7 +721,7 @@ TEST_CASE("each recording's message is the text the package shows, and every nam
     if (sscanf(prompt.shown.c_str(), "string %u", &id) == 1) {
       CHECK(LoadText(language.get(), id) == prompt.text);
     } else if (sscanf(prompt.shown.c_str(), "dialog %u %u %u", &id, &first, &second) == 3) {
-      WindowOwner dialog{CreateTemplateDialog(executable.get(), static_cast<int>(id), false)};
+      WindowOwner dialog{CreateTemplateDialog(language.get(), static_cast<int>(id), false)};
       REQUIRE(dialog.window != nullptr);
       CHECK(TextOf(GetDlgItem(dialog.window, first)) + " " + TextOf(GetDlgItem(dialog.window, second)) == prompt.text);
     } else {
@@ -743,17 +731,17 @@ TEST_CASE("each recording's message is the text the package shows, and every nam
   // A recording added to the language DLL comes with its words and message.
   std::vector<std::string> named;
   EnumResourceNamesA(language.get(), "WAVE", CollectName, reinterpret_cast<LONG_PTR>(&named));
-  REQUIRE(named.size() == 10);
+  REQUIRE(named.size() == 11);
   for (const std::string& name : named) {
     CAPTURE(name);
     CHECK(std::find(listed.begin(), listed.end(), name) != listed.end());
   }
 }
 
-TEST_CASE("the cleanup tool is carried as an installer that runs and succeeds") {
-  ModuleHandle module = LoadLanguageDll();
+TEST_CASE("the executable carries the cleanup tool once, for every language, and it runs and succeeds") {
+  ModuleHandle module = LoadExecutableAsData();
   REQUIRE(module);
-  std::string tool = ResourceBytes(module.get(), "INSTALLER_CLEANUP", "INSTALLER");
+  std::string tool = ResourceBytes(module.get(), "CLEANUP", "TOOL");
   REQUIRE(tool.size() > 2);
   CHECK(tool.compare(0, 2, "MZ") == 0);
   test::ScratchDir scratch("cleanup");
@@ -795,7 +783,7 @@ TEST_CASE("the executable carries the current language DLL and its manifest") {
   }
 }
 
-TEST_CASE("the language DLL holds resources only, all in US English") {
+TEST_CASE("the language DLL holds texts and recordings only, all in US English") {
   std::string dll = test::ReadFile(test::BinFile("PendrixLang.dll"));
   REQUIRE(dll.size() > 0x100);
   DWORD header = Le32(dll, 0x3C);
@@ -815,17 +803,19 @@ TEST_CASE("the language DLL holds resources only, all in US English") {
       {__LINE__, reinterpret_cast<const char*>(RT_STRING), MAKEINTRESOURCEA(1)},  // the block of IDs 0-15
       {__LINE__, reinterpret_cast<const char*>(RT_DIALOG), MAKEINTRESOURCEA(101)},
       {__LINE__, reinterpret_cast<const char*>(RT_DIALOG), MAKEINTRESOURCEA(104)},
+      {__LINE__, reinterpret_cast<const char*>(RT_DIALOG), MAKEINTRESOURCEA(107)},
       {__LINE__, reinterpret_cast<const char*>(RT_DIALOG), MAKEINTRESOURCEA(110)},
       {__LINE__, reinterpret_cast<const char*>(RT_BITMAP), MAKEINTRESOURCEA(105)},
-      {__LINE__, reinterpret_cast<const char*>(RT_GROUP_ICON), MAKEINTRESOURCEA(109)},
       {__LINE__, "WAVE", "IDR_OS_WAV"},
-      {__LINE__, "WAVE", MAKEINTRESOURCEA(103)},
-      {__LINE__, "INSTALLER", "INSTALLER_CLEANUP"},
+      {__LINE__, "WAVE", "IDR_WELCOME_WAV"},
   };
   for (const Row& row : rows) {
     CAPTURE(row.line);
     CHECK(FindResourceExA(module.get(), row.type, row.name, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)) != nullptr);
   }
+  // What every language shares lives in the executable, once.
+  CHECK(FindResourceA(module.get(), MAKEINTRESOURCEA(103), "WAVE") == nullptr);
+  CHECK(FindResourceA(module.get(), "CLEANUP", "TOOL") == nullptr);
 }
 
 TEST_CASE("the dialogs are drawn with their texts (screenshots for review)") {
@@ -857,7 +847,7 @@ TEST_CASE("the dialogs are drawn with their texts (screenshots for review)") {
   };
   const Row welcomes[] = {
       {__LINE__, language.get(), 104, 107, "language-104-welcome"},
-      {__LINE__, executable.get(), 107, 104, "package-107-welcome"},
+      {__LINE__, language.get(), 107, 104, "package-107-welcome"},
   };
   for (const Row& row : welcomes) {
     CAPTURE(row.line);

@@ -89,9 +89,9 @@ TEST_CASE("every named resource the engine looks for is in the module it looks i
       {__LINE__, language.get(), kWaveResourceType, kRebootOk2WaveName},
       {__LINE__, language.get(), kWaveResourceType, kRebootOkCancel1WaveName},
       {__LINE__, language.get(), kWaveResourceType, kRebootOkCancel2WaveName},
-      {__LINE__, language.get(), kWaveResourceType, MAKEINTRESOURCEA(IDR_WAIT_TONE)},
-      {__LINE__, language.get(), kInstallerResourceType, kCleanupToolResource},
-      {__LINE__, executable.get(), kWaveResourceType, kWelcomeWaveName},
+      {__LINE__, language.get(), kWaveResourceType, kWelcomeWaveName},
+      {__LINE__, executable.get(), kWaveResourceType, MAKEINTRESOURCEA(IDR_WAIT_TONE)},
+      {__LINE__, executable.get(), kCleanupToolType, kCleanupToolResource},
       {__LINE__, executable.get(), kLanguageResourceType, kLanguageResource},
   };
   for (const Row& row : rows) {

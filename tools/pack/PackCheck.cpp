@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "ErrorText.h"
+#include "LanguageBuild.h"
 #include "WelcomeFit.h"
 
 namespace {
@@ -192,7 +193,7 @@ std::string PackReport::RefusalLine() const {
 }
 
 void ReportSettingsFindings(const std::string& shownName, const SettingsFile& settings, SettingsPlace place,
-                            const std::string& enginePath, PackReport& report) {
+                            const std::string& enginePath, PackReport& report, std::vector<std::string>* displayNames) {
   std::vector<WrittenText> written;
   SettingsSnapshot snapshot = ReadSettingsSnapshot(settings.readPath(), written);
   std::vector<SettingsFinding> findings;
@@ -200,6 +201,8 @@ void ReportSettingsFindings(const std::string& shownName, const SettingsFile& se
   CheckSpelling(written, findings);
   for (const SettingsFinding& finding : CheckSettings(snapshot)) findings.push_back(finding);
   std::vector<WelcomeGreeting> greetings = WelcomeGreetings(snapshot);
+  if (displayNames != nullptr)
+    for (const WelcomeGreeting& greeting : greetings) displayNames->push_back(greeting.displayName);
   std::string unmeasured = enginePath.empty() ? "" : CheckWelcomeFit(enginePath, greetings, findings);
   for (const SettingsFinding& finding : findings) report.Finding(shownName, finding);
   if (!unmeasured.empty())
@@ -226,7 +229,11 @@ int RunSettingsCheck(const PackOptions& options) {
   } else if (settings.Load(settingsPath, options.settings, error) != 0) {
     report.Refuse(ERROR_INVALID_DATA, error);
   } else {
-    ReportSettingsFindings(options.settings, settings, SettingsPlace::kMaybeBeside, EnginePath(options), report);
+    std::vector<std::string> displayNames;
+    ReportSettingsFindings(options.settings, settings, SettingsPlace::kMaybeBeside, EnginePath(options), report,
+                           &displayNames);
+    std::vector<BuiltLanguage> languages;
+    BuildLanguages(options.languages, EnginePath(options), displayNames, report, languages);
     std::string payload = options.payload.empty() ? "" : FullPath(options.payload);
     PackagePlan plan;
     std::vector<PlanProblem> problems;

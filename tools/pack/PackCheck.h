@@ -52,13 +52,14 @@ enum class SettingsPlace { kEmbedded, kMaybeBeside };
 
 // Reports every finding of the settings file: SettingsCheck's, the names the code page cannot
 // spell, an encoding that a package reading the file beside it would misread, and a display name
-// the engine's Welcome dialog cuts.
+// the engine's Welcome dialog cuts. `displayNames` gets the names the Welcome dialog greets with.
 void ReportSettingsFindings(const std::string& shownName, const SettingsFile& settings, SettingsPlace place,
-                            const std::string& enginePath, PackReport& report);
+                            const std::string& enginePath, PackReport& report,
+                            std::vector<std::string>* displayNames = nullptr);
 
 // The engine named with --engine, or the Pendrix.exe beside PendrixPack.
 std::string EnginePath(const PackOptions& options);
 
-// --check: exit code 0 when the settings (and the payload, when given) are clean, 1 when there
-// are warnings only, 2 when something would be refused.
+// --check: exit code 0 when the settings (and the payload and the languages, when given) are
+// clean, 1 when there are warnings only, 2 when something would be refused.
 int RunSettingsCheck(const PackOptions& options);

@@ -10,6 +10,7 @@
 #include "PackagePlan.h"
 #include "TemporaryFile.h"
 #include "install/InstallerResource.h"
+#include "ui/LanguageChoice.h"
 #include "ui/language/resource.h"
 
 namespace {
@@ -132,6 +133,32 @@ bool PrintSetupTypes(HMODULE module, const std::string& settings, const std::str
   return complete;
 }
 
+DWORD ResourceSize(HMODULE module, const char* type, const char* name) {
+  HRSRC resource = FindResourceA(module, name, type);
+  return resource != nullptr ? SizeofResource(module, resource) : 0;
+}
+
+// The built-in language and those of the index, each with the resource that holds it.
+void PrintLanguages(HMODULE module) {
+  printf("Languages:\n");
+  printf("  %s (%u): built in, resource %s, %lu bytes\n", kBuiltInLanguageName, kBuiltInLanguageId, kLanguageResource,
+         ResourceSize(module, kLanguageResourceType, kLanguageResource));
+  HRSRC index = FindResourceA(module, kLanguageIndexResource, kLanguageResourceType);
+  HGLOBAL loaded = index != nullptr ? LoadResource(module, index) : nullptr;
+  const char* text = loaded != nullptr ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+  if (text == nullptr) return;
+  LanguageIndex languages;
+  ParseLanguageIndex(text, SizeofResource(module, index), languages);
+  for (const PackageLanguage& language : languages) {
+    char name[32] = {};
+    LanguageResourceName(language.id, name);
+    std::string pages;
+    for (size_t i = 0; i < language.codePageCount; i++) pages += " " + std::to_string(language.codePages[i]);
+    printf("  %s (%u): resource %s, %lu bytes, shown where the ANSI code page is one of:%s\n", language.name,
+           language.id, name, ResourceSize(module, kLanguageResourceType, name), pages.empty() ? " none" : pages.c_str());
+  }
+}
+
 }  // namespace
 
 int ListPackage(const std::string& packagePath) {
@@ -173,6 +200,7 @@ int ListPackage(const std::string& packagePath) {
   printf("Resources:\n");
   for (const ResourceEntry& entry : enumeration.entries)
     printf("  %s %s, %lu bytes\n", entry.type.c_str(), entry.name.c_str(), entry.size);
+  PrintLanguages(module);
   FreeLibrary(module);
   fflush(stdout);
   return complete ? kCheckClean : kCheckRefused;

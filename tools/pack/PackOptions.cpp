@@ -4,8 +4,10 @@
 
 const char kPackUsage[] =
     "usage: PendrixPack --settings FILE --payload DIR --out FILE [--engine FILE] [--embed-settings] [--strict]\n"
-    "       PendrixPack --check --settings FILE [--payload DIR] [--engine FILE] [--strict]\n"
+    "                   [--language NAME=FOLDER ...]\n"
+    "       PendrixPack --check --settings FILE [--payload DIR] [--engine FILE] [--strict] [--language NAME=FOLDER ...]\n"
     "       PendrixPack --list PACKAGE\n"
+    "       PendrixPack --language-template FOLDER [--engine FILE]\n"
     "  --settings FILE    the package's Settings.ini\n"
     "  --payload DIR      the folder that holds the installer files the settings name\n"
     "  --out FILE         the setup package to write (replaced only when packing succeeds)\n"
@@ -15,7 +17,13 @@ const char kPackUsage[] =
     "  --strict           refuse the package when there is any warning\n"
     "  --check            check the settings (and the payload, when given) and build nothing;\n"
     "                     exit code 0: clean, 1: warnings, 2: refused\n"
-    "  --list PACKAGE     show what a built package carries\n";
+    "  --list PACKAGE     show what a built package carries\n"
+    "  --language NAME=FOLDER\n"
+    "                     a language of the package besides its built-in English, from a folder\n"
+    "                     of texts.ini and recordings; NAME is a locale name (de-DE) or a language\n"
+    "                     number (1031); may be given once for each language\n"
+    "  --language-template FOLDER\n"
+    "                     write the built-in English into FOLDER: a translator's starting point\n";
 
 std::string ParsePackOptions(int argc, const char* const* argv, PackOptions& options) {
   options = PackOptions();
@@ -27,7 +35,8 @@ std::string ParsePackOptions(int argc, const char* const* argv, PackOptions& opt
                 {"--payload", &options.payload, false},
                 {"--out", &options.out, false},
                 {"--engine", &options.engine, false},
-                {"--list", &options.list, false}};
+                {"--list", &options.list, false},
+                {"--language-template", &options.languageTemplate, false}};
   struct Flag {
     const char* name;
     bool* value;
@@ -37,6 +46,14 @@ std::string ParsePackOptions(int argc, const char* const* argv, PackOptions& opt
     const char* arg = argv[i] != nullptr ? argv[i] : "";
     if (strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0 || strcmp(arg, "/?") == 0) {
       options.help = true;
+      continue;
+    }
+    // The one option given once for each of several values.
+    if (strcmp(arg, "--language") == 0) {
+      if (i + 1 >= argc || argv[i + 1] == nullptr || argv[i + 1][0] == '\0') return "--language needs a value";
+      std::string value = argv[++i];
+      if (value.back() == '"') value.pop_back();
+      options.languages.push_back(value);
       continue;
     }
     Flag* flag = nullptr;
@@ -72,6 +89,16 @@ std::string ParsePackOptions(int argc, const char* const* argv, PackOptions& opt
       if (v.seen && v.value != &options.list) return std::string("--list takes no ") + v.name;
     for (const Flag& f : flags)
       if (*f.value) return std::string("--list takes no ") + f.name;
+    if (!options.languages.empty()) return "--list takes no --language";
+    return "";
+  }
+  if (seen("--language-template")) {
+    for (const Valued& v : valued)
+      if (v.seen && v.value != &options.languageTemplate && v.value != &options.engine)
+        return std::string("--language-template takes no ") + v.name;
+    for (const Flag& f : flags)
+      if (*f.value) return std::string("--language-template takes no ") + f.name;
+    if (!options.languages.empty()) return "--language-template takes no --language";
     return "";
   }
   if (options.check) {

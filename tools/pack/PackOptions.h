@@ -1,9 +1,12 @@
 // The package builder's command line:
 //   PendrixPack --settings FILE --payload DIR --out FILE [--engine FILE] [--embed-settings] [--strict]
-//   PendrixPack --check --settings FILE [--payload DIR] [--engine FILE] [--strict]
+//               [--language NAME=FOLDER ...]
+//   PendrixPack --check --settings FILE [--payload DIR] [--engine FILE] [--strict] [--language NAME=FOLDER ...]
 //   PendrixPack --list PACKAGE
+//   PendrixPack --language-template FOLDER [--engine FILE]
 #pragma once
 #include <string>
+#include <vector>
 
 struct PackOptions {
   std::string settings;
@@ -11,6 +14,8 @@ struct PackOptions {
   std::string out;
   std::string engine;  // empty: the Pendrix.exe beside the builder
   std::string list;    // the package to list, for --list
+  std::string languageTemplate;        // the folder to write the built-in language to
+  std::vector<std::string> languages;  // each --language NAME=FOLDER, in order
   bool embedSettings = false;
   bool strict = false;  // warnings refuse the package
   bool check = false;   // check the settings, build nothing

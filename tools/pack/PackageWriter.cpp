@@ -162,18 +162,22 @@ std::string Shown(const pe::ResourceId& id) {
   return shown;
 }
 
-// The resources that make an engine a package: its installers, the hashes of those beside it and
-// its embedded settings. Packed again, the old settings would stay live beside the new ones.
+// The resources that make an engine a package: its installers, the hashes of those beside it, its
+// embedded settings and its further languages. Packed again, the old ones would stay live beside
+// the new ones.
 std::string PackageResources(const std::vector<pe::ResourceEntry>& entries) {
   static const pe::ResourceId kInstaller = pe::ResourceId::Text(kInstallerResourceType);
   static const pe::ResourceId kHash = pe::ResourceId::Text(kInstallerHashResourceType);
   static const pe::ResourceId kText = pe::ResourceId::Text(kSettingsResourceType);
   static const pe::ResourceId kSettings = pe::ResourceId::Text(kSettingsResource);
+  static const pe::ResourceId kLanguage = pe::ResourceId::Text(kLanguageResourceType);
+  static const pe::ResourceId kBuiltIn = pe::ResourceId::Text(kLanguageResource);
   std::string names;
   const pe::ResourceId* last = nullptr;
   for (const pe::ResourceEntry& entry : entries) {
     bool carried = pe::SameId(entry.type, kInstaller) || pe::SameId(entry.type, kHash) ||
-                   (pe::SameId(entry.type, kText) && pe::SameId(entry.name, kSettings));
+                   (pe::SameId(entry.type, kText) && pe::SameId(entry.name, kSettings)) ||
+                   (pe::SameId(entry.type, kLanguage) && !pe::SameId(entry.name, kBuiltIn));
     if (!carried || (last != nullptr && pe::SameId(*last, entry.name))) continue;  // one name, several languages
     names += (names.empty() ? "" : ", ") + Shown(entry.name);
     last = &entry.name;

@@ -416,6 +416,71 @@ const char* PlanResourceSection(const std::vector<ResourceEntry>& existing, cons
   return nullptr;
 }
 
+const char* BuildResourceDll(const std::vector<AddedResource>& resources, const std::vector<std::vector<uint8_t>>& blobs,
+                             std::vector<uint8_t>& dll) {
+  constexpr uint32_t kFileAlignment = 0x200;
+  constexpr uint32_t kHeadersSize = 0x200;
+  constexpr uint32_t kSectionRva = kPageSize;
+  constexpr uint32_t kPeOffset = 0x40;
+  constexpr uint32_t kOptionalOffset = kPeOffset + 24;
+  constexpr uint16_t kOptionalSize = 224;
+  dll.clear();
+  std::vector<uint32_t> sizes;
+  for (const std::vector<uint8_t>& blob : blobs) {
+    if (blob.size() > 0x7FFFFFFFu) return "a resource is too large";
+    sizes.push_back(static_cast<uint32_t>(blob.size()));
+  }
+  SectionPlan plan;
+  if (const char* problem = PlanResourceSection({}, resources, sizes, kSectionRva, plan)) return problem;
+  const uint32_t rawSize = AlignUp(plan.contentSize, kFileAlignment);
+  const uint64_t imageSize = AlignUp64(uint64_t(kSectionRva) + plan.contentSize, kPageSize);
+  if (imageSize > 0x7FFFFFFFu) return "the DLL would be too large";
+
+  dll.assign(kHeadersSize + rawSize, 0);
+  uint8_t* h = dll.data();
+  Put16(h, 0x5A4D);  // MZ
+  Put32(h + 0x3C, kPeOffset);
+  Put32(h + kPeOffset, 0x00004550);  // PE
+  Put16(h + kPeOffset + 4, 0x14C);   // i386
+  Put16(h + kPeOffset + 6, 1);       // one section
+  Put16(h + kPeOffset + 20, kOptionalSize);
+  Put16(h + kPeOffset + 22, 0x230E);  // an executable DLL of 32-bit words, stripped
+  uint8_t* o = h + kOptionalOffset;
+  Put16(o, 0x10B);  // PE32
+  Put32(o + 8, rawSize);  // initialised data
+  Put32(o + 28, 0x10000000);  // preferred base
+  Put32(o + 32, kPageSize);
+  Put32(o + 36, kFileAlignment);
+  Put16(o + 40, 4);  // Windows version
+  Put16(o + 48, 4);  // subsystem version
+  Put32(o + 56, static_cast<uint32_t>(imageSize));
+  Put32(o + 60, kHeadersSize);
+  Put16(o + 68, 2);       // GUI
+  Put16(o + 70, 0x140);   // relocatable without fix-ups, no execution of data
+  Put32(o + 72, 0x200000);
+  Put32(o + 76, 0x1000);
+  Put32(o + 80, 0x100000);
+  Put32(o + 84, 0x1000);
+  Put32(o + 92, 16);  // data directories
+  Put32(o + 96 + 16, kSectionRva);
+  Put32(o + 96 + 20, static_cast<uint32_t>(plan.directory.size()));
+  uint8_t* section = o + kOptionalSize;
+  memcpy(section, ".rsrc", 5);
+  Put32(section + 8, plan.contentSize);
+  Put32(section + 12, kSectionRva);
+  Put32(section + 16, rawSize);
+  Put32(section + 20, kHeadersSize);
+  Put32(section + 36, 0x40000040u);  // initialised data, readable
+
+  std::copy(plan.directory.begin(), plan.directory.end(), dll.begin() + kHeadersSize);
+  for (size_t i = 0; i < blobs.size(); i++)
+    std::copy(blobs[i].begin(), blobs[i].end(), dll.begin() + kHeadersSize + plan.blobOffsets[i]);
+  Checksum checksum;
+  checksum.Add(dll.data(), dll.size());
+  Put32(o + 64, checksum.Finish());
+  return nullptr;
+}
+
 const char* PlaceNewSection(const Image& image, uint64_t fileSize, uint32_t& rva, uint32_t& rawOffset) {
   if (image.securityOffset != 0)
     return "it carries a digital signature, which packing would break; pack an unsigned engine and sign the package";

@@ -96,6 +96,11 @@ struct SectionPlan {
 const char* PlanResourceSection(const std::vector<ResourceEntry>& existing, const std::vector<AddedResource>& added,
                                 const std::vector<uint32_t>& blobSizes, uint32_t sectionRva, SectionPlan& plan);
 
+// A resource-only DLL, as the resource compiler and linker make one: headers and one section
+// with these resources, no code, no entry point, no imports. Several resources may share a blob.
+const char* BuildResourceDll(const std::vector<AddedResource>& resources, const std::vector<std::vector<uint8_t>>& blobs,
+                             std::vector<uint8_t>& dll);
+
 // Where a section appended to a file of `fileSize` bytes goes: its address in memory and in the
 // file, both on a page boundary.
 const char* PlaceNewSection(const Image& image, uint64_t fileSize, uint32_t& rva, uint32_t& rawOffset);

@@ -8,6 +8,8 @@
 #include <string>
 
 #include "ErrorText.h"
+#include "LanguageBuild.h"
+#include "LanguageTemplate.h"
 #include "OutputGuard.h"
 #include "PackCheck.h"
 #include "PackList.h"
@@ -55,7 +57,7 @@ BOOL WINAPI OnConsoleBreak(DWORD) {
   return TRUE;
 }
 
-void PrintSummary(const PackagePlan& plan, const SettingsFile& settings) {
+void PrintSummary(const PackagePlan& plan, const SettingsFile& settings, const std::vector<BuiltLanguage>& languages) {
   for (const PlannedSetupType& type : plan.setupTypes) {
     printf("Setup type [%s]\n", type.section.c_str());
     for (const PlannedInstaller& installer : type.installers) {
@@ -85,6 +87,11 @@ void PrintSummary(const PackagePlan& plan, const SettingsFile& settings) {
   if (!embedded)
     printf("Settings: not embedded; the package reads Settings.ini from its own folder, so ship it beside the "
            "package\n");
+  for (const BuiltLanguage& language : languages)
+    printf("Language %s (%u): %lu texts and %lu recordings of its own from \"%s\", %lu bytes\n",
+           language.index.name, language.index.id, static_cast<unsigned long>(language.ownTexts),
+           static_cast<unsigned long>(language.ownRecordings), language.folder.c_str(),
+           static_cast<unsigned long>(language.dll.size()));
 }
 
 // Asked for by the benchmark: the builder's own time and peak memory.
@@ -114,6 +121,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (!options.list.empty()) return ListPackage(options.list);
+  if (!options.languageTemplate.empty()) return WriteLanguageTemplate(options.languageTemplate, EnginePath(options));
   if (options.check) return RunSettingsCheck(options);
   SetConsoleCtrlHandler(OnConsoleBreak, TRUE);
 
@@ -147,9 +155,12 @@ int main(int argc, char** argv) {
   else if (folderAttributes == INVALID_FILE_ATTRIBUTES || !(folderAttributes & FILE_ATTRIBUTE_DIRECTORY))
     report.Refuse(ERROR_PATH_NOT_FOUND, "the output folder " + Quoted(outFolder) + " does not exist");
 
+  std::vector<std::string> displayNames;
   ReportSettingsFindings(options.settings, settings,
                          options.embedSettings ? SettingsPlace::kEmbedded : SettingsPlace::kMaybeBeside,
-                         engineFound ? engine : "", report);
+                         engineFound ? engine : "", report, &displayNames);
+  std::vector<BuiltLanguage> languages;
+  if (engineFound) BuildLanguages(options.languages, engine, displayNames, report, languages);
   PackagePlan plan;
   if (payloadFound) {
     std::vector<PlanProblem> problems;
@@ -164,6 +175,7 @@ int main(int argc, char** argv) {
   }
 
   if (options.embedSettings) result = AddSettingsResource(settings, plan, error);
+  AddLanguageResources(languages, plan);
   if (result == 0) result = RefuseOutputOverInput(out, engine, settingsPath, plan, error);
   if (result == 0) result = RemovePartialPackage(out, error);
   if (result != 0) return Refuse(result, error);
@@ -171,7 +183,7 @@ int main(int argc, char** argv) {
   uint64_t size = 0;
   result = WritePackage(engine, out, plan, error, size);
   if (result != 0) return Refuse(result, error);
-  PrintSummary(plan, settings);
+  PrintSummary(plan, settings, languages);
   printf("Wrote \"%s\", %llu bytes\n", out.c_str(), static_cast<unsigned long long>(size));
   PrintStatistics(startTicks);
   fflush(stdout);

@@ -70,12 +70,13 @@
 // ---- Dialogs, controls, pictures and the waiting tone of the language DLL ----------------------
 #define IDD_HELP 101
 #define IDC_HELP_TEXT 102
-#define IDR_WAIT_TONE 103  // a WAVE resource by number, unlike the spoken prompts
+#define IDR_WAIT_TONE 103  // the executable's waiting tone, a WAVE resource by number
 #define IDD_WELCOME 104    // the Welcome dialog of a package that carries none of its own
 #define IDB_SIDE_PANEL 105
 #define IDC_WELCOME_TITLE 107
 #define IDC_WELCOME_TEXT 108
-#define IDI_LANGUAGE 109
+// 109: the dialogs' icon, until the language DLL carried texts and recordings only; the dialogs
+// now show the executable's icon (kSetupIconName).
 #define IDD_PROGRESS 110
 #define IDC_PROGRESS_BAR 1000
 #define IDC_PROGRESS_TEXT 1001
@@ -85,7 +86,7 @@
 #define IDC_SIDE_PANEL 106
 #define IDC_SEPARATOR 1300
 
-// ---- The package executable's own Welcome dialog ------------------------------------------------
+// ---- The package's Welcome dialog, in the language DLL; its side panel is the executable's -------
 #define IDD_PACKAGE_WELCOME 107
 #define IDC_PACKAGE_WELCOME_TITLE 104
 #define IDC_PACKAGE_WELCOME_TEXT 105
@@ -104,11 +105,13 @@ inline constexpr char kRebootOk1WaveName[] = "IDR_REBOOT_OK1_WAV";
 inline constexpr char kRebootOk2WaveName[] = "IDR_REBOOT_OK2_WAV";
 inline constexpr char kRebootOkCancel1WaveName[] = "IDR_REBOOT_OKCANCEL1_WAV";
 inline constexpr char kRebootOkCancel2WaveName[] = "IDR_REBOOT_OKCANCEL2_WAV";
-// The spoken welcome, a resource of the executable.
 inline constexpr char kWelcomeWaveName[] = "IDR_WELCOME_WAV";
-// The cleanup tool, of the type "INSTALLER" that the installers share (install/InstallerResource.h).
-inline constexpr char kCleanupToolResource[] = "INSTALLER_CLEANUP";
-// The language DLL and the settings file, carried by the executable.
+// The cleanup tool and the icon, carried by the executable for every language.
+inline constexpr char kCleanupToolType[] = "TOOL";
+inline constexpr char kCleanupToolResource[] = "CLEANUP";
+inline constexpr char kSetupIconName[] = "IDI_SETUP";
+// The built-in language DLL and the settings file, carried by the executable. The package's other
+// languages are DLLs of the same type named by ui/LanguageChoice.h, listed by its index.
 inline constexpr char kLanguageResourceType[] = "LANGUAGE";
 inline constexpr char kLanguageResource[] = "LANG_BOOTSTRAPPER";
 inline constexpr char kSettingsResourceType[] = "TEXT";

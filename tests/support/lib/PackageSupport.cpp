@@ -242,7 +242,8 @@ void Package::Payload(const std::string& name, const std::string& bytes) { Write
 void Package::Build(const std::string& text, bool embed) {
   WriteFile(settings, text);
   ConsoleResult packed = RunPack("--settings " + Quote(settings) + " --payload " + Quote(payload) + " --out " +
-                                 Quote(exe) + (embed ? " --embed-settings" : ""));
+                                 Quote(exe) + (embed ? " --embed-settings" : "") +
+                                 (packOptions.empty() ? "" : " " + packOptions));
   INFO(packed.err);
   REQUIRE(packed.exitCode == 0);
   if (!embed) WriteFile(folder + "\\Settings.ini", text);

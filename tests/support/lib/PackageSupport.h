@@ -132,6 +132,8 @@ struct Package {
   std::string temp = TempFolder();
   // Whether a run checks that the temporary folder holds the same files afterwards.
   bool checkTemp = true;
+  // More of PendrixPack's options for Build, such as its languages.
+  std::string packOptions;
 
   // The folder name may hold blanks, as under Program Files.
   explicit Package(const std::string& folderName = "package", const std::string& exeName = "Setup.exe");

@@ -9,7 +9,7 @@ namespace test {
 struct SpokenPrompt {
   std::string file;      // section name, the generated WAVE file
   std::string resource;  // WAVE resource name
-  std::string module;    // "PendrixLang.dll" or "Pendrix.exe"
+  std::string module;    // "PendrixLang.dll"
   std::string format;    // "ms-adpcm-16k"
   std::string shown;     // where the package shows Text: "string N", "dialog D C1 C2" or "none"
   std::string text;      // the message as shown

@@ -1,0 +1,8 @@
+// PendrixPack --language-template FOLDER: the translator's starting point, the engine's built-in
+// English as a language folder: texts.ini with every text and a WAVE file of every recording.
+#pragma once
+#include <string>
+
+// Writes the folder (made when it does not exist; a folder that already holds a language is
+// left as it is). 0, or the Windows error code with one line on stderr.
+int WriteLanguageTemplate(const std::string& folder, const std::string& enginePath);

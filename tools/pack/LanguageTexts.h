@@ -1,0 +1,45 @@
+// texts.ini, the translator's file: one key per message of the string table in [Messages], and
+// one per text a dialog carries itself in [Dialog <number>] (its Caption, and each control by its
+// number). A value is one line: "\n" stands for a line break and "\\" for a backslash before an
+// n or another backslash; a value that begins or ends with a blank or a quote is written in
+// quotes. Read from UTF-8 here; Windows' side turns any other encoding into it first. Portable.
+#pragma once
+#include <string>
+#include <vector>
+
+inline constexpr char kTextsFileName[] = "texts.ini";
+inline constexpr char kMessagesSection[] = "Messages";
+inline constexpr char kDialogSectionPrefix[] = "Dialog ";
+inline constexpr char kCaptionKey[] = "Caption";
+
+struct LanguageText {
+  std::string section;
+  std::string key;
+  std::string text;  // as shown: line breaks are CR LF
+  int line = 0;      // in texts.ini; 0 for a text not read from a file
+};
+
+// A line of texts.ini that says nothing a translator meant.
+struct TextsProblem {
+  int line;
+  std::string text;
+};
+
+// Every key in file order. Problems: a line that is no section, key or comment; a key before any
+// section; a key written twice in its section (the first counts).
+std::vector<LanguageText> ReadLanguageTexts(const std::string& utf8, std::vector<TextsProblem>& problems);
+
+// texts.ini for these texts, each section once in the order first met, after `header` (comment
+// lines, each starting with ";").
+std::string WriteLanguageTexts(const std::vector<LanguageText>& texts, const std::string& header);
+
+std::string EscapeText(const std::string& text);
+std::string UnescapeText(const std::string& value);
+
+// The printf placeholders of a text in order, as the engine's formatting reads them: "%s",
+// "%lu", "%d" ... ("%%" is a percent sign). Each is given without its flags and width, which
+// change only how it is laid out: "%-5s" is "%s".
+std::vector<std::string> Placeholders(const std::string& text);
+// Why a translation cannot stand in for the built-in text: "" when its placeholders agree in
+// count, order and kind.
+std::string PlaceholderProblem(const std::string& builtIn, const std::string& translation);
