@@ -34,7 +34,7 @@ std::string LineStartingWith(const std::string& path, const std::string& start) 
 
 }  // namespace
 
-TEST_CASE("the example package builds without a warning and installs with the README's unattended line") {
+TEST_CASE("the example package and its German build without a warning and install with the README's unattended line") {
   test::MsiProductGuard runtime(kRuntimeCode);
   test::MsiProductGuard writer(kWriterCode);
   test::Package p("suite", "VelloraSuite.exe");
@@ -42,7 +42,8 @@ TEST_CASE("the example package builds without a warning and installs with the RE
     p.Payload(msi, test::ReadFile(test::BinFile("examples\\suite\\") + msi));
   test::ConsoleResult packed =
       test::RunPack("--settings " + Quote(SourceFile("examples\\suite\\Settings.ini")) + " --payload " +
-                    Quote(p.payload) + " --out " + Quote(p.exe) + " --embed-settings --strict");
+                    Quote(p.payload) + " --out " + Quote(p.exe) + " --embed-settings --strict --language de-DE=" +
+                    Quote(test::BinFile("examples\\suite\\de-DE")));
   CHECK(packed.exitCode == 0);
   CHECK(packed.err == "");
 

@@ -60,6 +60,7 @@
 #define IDS_SETTINGS_EMPTY 83               // the settings file
 #define IDS_SETTINGS_UNREADABLE 84          // the settings file
 #define IDS_SETTINGS_TOO_LARGE 85           // the settings file
+#define IDS_HELP_UI_LANGUAGE 86
 // The reboot boxes, each saying what its recording says: OK and Cancel, or OK alone (the
 // restart cannot be put off); and whether setup goes on after the restart.
 #define IDS_REBOOT_NOW_OR_LATER_RESUME 73
@@ -169,6 +170,7 @@ inline constexpr MessageArguments kMessageArguments[] = {
     {IDS_SETTINGS_EMPTY, 1},
     {IDS_SETTINGS_UNREADABLE, 1},
     {IDS_SETTINGS_TOO_LARGE, 1},
+    {IDS_HELP_UI_LANGUAGE, 0},
     {IDS_REBOOT_NOW_OR_LATER_RESUME, 0},
     {IDS_REBOOT_NOW_OR_LATER, 0},
     {IDS_REBOOT_NOW_RESUME, 0},
@@ -185,6 +187,7 @@ constexpr int MessageStrings(unsigned id) {
 // The Help dialog's text, in the order shown: the introduction, then the options.
 inline constexpr unsigned kHelpTextMessages[] = {
     IDS_HELP_INTRODUCTION, IDS_HELP_MORE_HELP, IDS_HELP_EXTRACT_SETTINGS, IDS_HELP_REPLACE_SETTINGS,
-    IDS_HELP_LOG,          IDS_HELP_TYPE,      IDS_HELP_QUIET,            IDS_HELP_PASSTHRU};
+    IDS_HELP_LOG,          IDS_HELP_TYPE,      IDS_HELP_QUIET,            IDS_HELP_UI_LANGUAGE,
+    IDS_HELP_PASSTHRU};
 
 #endif  // RC_INVOKED
