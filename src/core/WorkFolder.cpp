@@ -8,6 +8,7 @@
 #include "core/BoundedString.h"
 #include "core/HandleOwner.h"
 #include "core/HeldPath.h"
+#include "core/Trace.h"
 #include "core/WorkFolderRules.h"
 
 namespace {
@@ -216,6 +217,7 @@ void Bootstrapper::CreateWorkFolder() {
     return;
   }
   SECURITY_ATTRIBUTES security = {sizeof(security), descriptor.get(), FALSE};
+  TraceMark("working folder: rights and DACL");
 
   // Elevated, the folder lies where only administrators can write: the Windows folder's
   // SystemTemp where there is one (a Windows that lets only SYSTEM in falls back to Temp).
@@ -243,6 +245,7 @@ void Bootstrapper::CreateWorkFolder() {
         error = GetLastError();
         break;
       }
+      TraceMark("working folder: randomness");
       char name[kWorkFolderNameSize] = {};
       FormatWorkFolderName(random, name);
       char path[MAX_PATH] = {};
@@ -250,7 +253,9 @@ void Bootstrapper::CreateWorkFolder() {
         error = ERROR_FILENAME_EXCED_RANGE;
         break;
       }
-      if (!CreateDirectoryA(path, &security)) {
+      const BOOL made = CreateDirectoryA(path, &security);
+      TraceMark("working folder: made");
+      if (!made) {
         error = GetLastError();
         if (error == ERROR_ALREADY_EXISTS) continue;  // never a folder that is already there
         break;
@@ -265,6 +270,7 @@ void Bootstrapper::CreateWorkFolder() {
       }
       m_WorkFolderHold = std::move(hold);
       m_WorkFolderSecurity = ReadOwnerAndDacl(m_WorkFolderHold.get());
+      TraceMark("working folder: hold");
       FormatCut(m_szTempFolder, "%s\\", path);
       LogMessage(this, "CreateWorkFolder - Working folder: %s.", m_szTempFolder);
       return;

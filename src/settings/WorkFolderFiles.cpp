@@ -5,6 +5,7 @@
 #include "core/Bootstrapper.h"
 #include "core/BoundedString.h"
 #include "core/HandleOwner.h"
+#include "core/Trace.h"
 #include "core/WorkFolder.h"
 #include "core/WorkFolderRules.h"
 
@@ -120,7 +121,9 @@ DWORD Bootstrapper::PlaceInWorkFolder(const char* fileName, const BYTE* bytes, D
     BY_HANDLE_FILE_INFORMATION identity = {};
     bool created = false;
     DWORD error = WriteNew(path, bytes, size, identity, created);
+    TraceMark("write", fileName);
     if (error == ERROR_SUCCESS) error = HoldUnchanged(path, bytes, size, identity, held);
+    TraceMark("check", fileName);
     if (error == ERROR_SUCCESS) return ERROR_SUCCESS;
     // What this run wrote goes: a cut-off or changed file must not be taken for the real one.
     if (created) DeleteFileA(path);
