@@ -2,7 +2,7 @@
 
 #include <aclapi.h>
 #include <sddl.h>
-#include <wincrypt.h>
+#include <ntsecapi.h>
 
 #include "core/Bootstrapper.h"
 #include "core/BoundedString.h"
@@ -125,11 +125,11 @@ bool RunsElevated() {
 }
 
 bool GenerateRandom(BYTE* bytes, DWORD size) {
-  HCRYPTPROV provider = 0;
-  if (!CryptAcquireContextA(&provider, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) return false;
-  BOOL made = CryptGenRandom(provider, size, bytes);
-  CryptReleaseContext(provider, 0);
-  return made != FALSE;
+  // The system's own generator, which the cryptographic providers draw on too: asking a provider
+  // first would load it and read its configuration for no better bytes.
+  if (RtlGenRandom(bytes, size)) return true;
+  if (GetLastError() == ERROR_SUCCESS) SetLastError(ERROR_GEN_FAILURE);
+  return false;
 }
 
 std::string ReadOwnerAndDacl(HANDLE file) {
