@@ -1,8 +1,8 @@
 #include "core/WorkFolder.h"
 
 #include <aclapi.h>
-#include <sddl.h>
 #include <ntsecapi.h>
+#include <sddl.h>
 
 #include "core/Bootstrapper.h"
 #include "core/BoundedString.h"
@@ -69,11 +69,17 @@ bool HoldsPlainFolder(HANDLE folder) {
          !IsReparsePoint(information.dwFileAttributes);
 }
 
-// Deletes an emptied folder through its handle. Another program may look into a folder for a
-// moment just after it was emptied (Windows' indexer and virus scanners do, and so does Wine),
-// and the folder goes only once nobody has it open: that is waited out.
+// Deletes an emptied folder through its handle. Another program may look into a folder, or into
+// a file in it, for a moment just after it was emptied (Windows' indexer and virus scanners do,
+// and so does Wine): a file deleted while another program has it open goes, and leaves the folder
+// empty, only once that program closes it, and the folder goes only once nobody has it open. Both
+// are waited out.
 bool RemoveEmptyFolder(FileHandle folder, const char* path, DWORD& error) {
-  error = DeleteThroughHandle(folder.get());
+  for (int attempt = 0;; attempt++) {
+    error = DeleteThroughHandle(folder.get());
+    if (error != ERROR_DIR_NOT_EMPTY || attempt == kRemoveAttempts) break;
+    Sleep(kRemoveRetryMs);
+  }
   folder.reset();
   if (error != ERROR_SUCCESS) return false;
   for (int attempt = 0; GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; attempt++) {
@@ -342,13 +348,20 @@ void Bootstrapper::RemoveWorkFolder() {
   BY_HANDLE_FILE_INFORMATION held = {}, opened = {};
   bool known = GetFileInformationByHandle(m_WorkFolderHold.get(), &held) != FALSE;
   m_WorkFolderHold.reset();
-  FileHandle removal = OpenFolder(folder, kRemoveAccess | SYNCHRONIZE, kRemoveShare);
+  // A program that looks into the folder at this moment may hold it without delete sharing (an
+  // indexer or a virus scanner; under Wine, any listing of it): that moment is waited out.
+  FileHandle removal;
   DWORD error = ERROR_SUCCESS;
-  if (!removal)
-    error = GetLastError();
-  else if (!known || !GetFileInformationByHandle(removal.get(), &opened) ||
-           held.dwVolumeSerialNumber != opened.dwVolumeSerialNumber || held.nFileIndexHigh != opened.nFileIndexHigh ||
-           held.nFileIndexLow != opened.nFileIndexLow)
+  for (int attempt = 0; !removal; attempt++) {
+    removal = OpenFolder(folder, kRemoveAccess | SYNCHRONIZE, kRemoveShare);
+    error = removal ? ERROR_SUCCESS : GetLastError();
+    if (!removal && error == ERROR_SUCCESS) error = ERROR_OPEN_FAILED;
+    if (error != ERROR_SHARING_VIOLATION || attempt == kRemoveAttempts) break;
+    Sleep(kRemoveRetryMs);
+  }
+  if (removal && (!known || !GetFileInformationByHandle(removal.get(), &opened) ||
+                  held.dwVolumeSerialNumber != opened.dwVolumeSerialNumber ||
+                  held.nFileIndexHigh != opened.nFileIndexHigh || held.nFileIndexLow != opened.nFileIndexLow))
     error = kErrorLinkOnPath;
   bool emptied = error == ERROR_SUCCESS && RemoveFolderContents(removal.get(), folder, kRemoveDepth, error);
   if (emptied && !RemoveEmptyFolder(std::move(removal), folder, error)) emptied = false;
