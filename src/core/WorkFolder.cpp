@@ -103,6 +103,19 @@ void WorkFolderPath(const char* folderWithSlash, char (&folder)[MAX_PATH]) {
   if (length > 0 && folder[length - 1] == '\\') folder[length - 1] = '\0';
 }
 
+// True when what the process creates is owned by the Administrators group or SYSTEM, so that no
+// program of the user can take a file of the run for its own by owning it.
+bool CreatesForAdministrators() {
+  KernelHandle token;
+  BYTE buffer[sizeof(TOKEN_OWNER) + SECURITY_MAX_SID_SIZE];
+  DWORD size = 0;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()) ||
+      !GetTokenInformation(token.get(), TokenOwner, buffer, sizeof(buffer), &size))
+    return false;
+  PSID owner = reinterpret_cast<TOKEN_OWNER*>(buffer)->Owner;
+  return IsWellKnownSid(owner, WinBuiltinAdministratorsSid) || IsWellKnownSid(owner, WinLocalSystemSid);
+}
+
 }  // namespace
 
 PSID ProcessUser(TokenUserBuffer& buffer) {
@@ -279,6 +292,15 @@ void Bootstrapper::CreateWorkFolder() {
       TraceMark("working folder: hold");
       FormatCut(m_szTempFolder, "%s\\", path);
       LogMessage(this, "CreateWorkFolder - Working folder: %s.", m_szTempFolder);
+      // Elevated, in a folder whose access list reads back as only SYSTEM's and the
+      // administrators', the files written are trusted as written: nobody else can change one
+      // between its writing and its holding. Anywhere else (a run without elevation, a file system
+      // without access lists, Wine) their bytes are read back.
+      m_bWorkFolderTrusted = elevated && OnlyAdministratorsMayWrite(m_WorkFolderSecurity.c_str()) &&
+                             CreatesForAdministrators();
+      if (m_bWorkFolderTrusted)
+        LogMessage(this, "CreateWorkFolder - Only SYSTEM and the administrators can change the files of the working "
+                   "folder: what is written there is not read back.");
       return;
     }
     LogMessage(this, "CreateWorkFolder - Could not make a working folder in %s. Error: %lu.", parents[p], error);

@@ -83,14 +83,19 @@ DWORD WINAPI CompareViewsThread(void* work) {
 }
 
 // The file held open for reading only, sharing nothing but reading (the loader, CreateProcess and
-// Windows Installer ask for no more), when it is still the file written and holds these bytes.
+// Windows Installer ask for no more), when it is still the file written and (unless `trusted`:
+// nobody else could change it) holds these bytes.
 DWORD HoldUnchanged(const char* path, const BYTE* bytes, DWORD size, const BY_HANDLE_FILE_INFORMATION& identity,
-                    FileHandle& held) {
+                    bool trusted, FileHandle& held) {
   FileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return ErrorOr(GetLastError(), ERROR_OPEN_FAILED);
   BY_HANDLE_FILE_INFORMATION now = {};
   if (!GetFileInformationByHandle(file.get(), &now)) return ErrorOr(GetLastError(), ERROR_INVALID_HANDLE);
   if (!SameFile(now, identity) || now.nFileSizeHigh != 0 || now.nFileSizeLow != size) return ERROR_INVALID_DATA;
+  if (trusted) {
+    held = std::move(file);
+    return ERROR_SUCCESS;
+  }
   // Compared through views of the file: the pages the write just left in the cache are read in
   // place, not copied once more. A file of several views is compared in two halves at once, on two
   // processors where there are two: the comparison is bound by how fast memory is read.
@@ -157,7 +162,7 @@ DWORD Bootstrapper::PlaceInWorkFolder(const char* fileName, const BYTE* bytes, D
     bool created = false;
     DWORD error = WriteNew(path, bytes, size, identity, created);
     TraceMark("write", fileName);
-    if (error == ERROR_SUCCESS) error = HoldUnchanged(path, bytes, size, identity, held);
+    if (error == ERROR_SUCCESS) error = HoldUnchanged(path, bytes, size, identity, m_bWorkFolderTrusted, held);
     TraceMark("check", fileName);
     if (error == ERROR_SUCCESS) return ERROR_SUCCESS;
     // What this run wrote goes: a cut-off or changed file must not be taken for the real one.
