@@ -45,7 +45,8 @@ echo "== Pendrix benchmark ($(date -u '+%Y-%m-%d %H:%M UTC'))"
 # it). /MoreHelp installs nothing: its time and peak memory are set against the bare engine's. An
 # install (extract, run, delete) is set against a plain `copy` of the same bytes; both are whole
 # processes. The runs alternate, in a new order each round, and each ratio is the median of the
-# ratios of runs side by side.
+# ratios of runs side by side. PendrixFloor.exe, a program that makes the engine's hidden window,
+# copies, runs and deletes the installer, shows what any engine of this kind pays beyond the copy.
 # Peak memory is the Windows process's own peak working set, sampled by PendrixBench while it runs.
 sizes="200 1024" help_rounds=15 rounds=7
 printf '[default]\r\nMainInstall=Big\r\n[Big]\r\nName=Big\r\nFile=big.exe\r\nArguments=exit=0\r\n' > "$bench_dir/extract.ini"
@@ -105,7 +106,10 @@ for i in $(seq 1 $help_rounds); do
 done
 for i in $(seq 1 $rounds); do
   for mb in $sizes; do
-    for run in $(printf '%s\n' install copy copyfile | shuf); do
+    # The floor at the smaller size alone: what it shows is fixed, and every gigabyte written adds
+    # to the writeback that the other runs meet.
+    floor=floor && [ "$mb" -ge 1024 ] && floor=""
+    for run in $(printf '%s\n' install copy copyfile $floor | shuf); do
       case $run in
         install)
           log="$log_dir/install${mb}_$i.log"
@@ -114,6 +118,9 @@ for i in $(seq 1 $rounds); do
         copy)
           measure "copy-$mb" 0 cmd /c copy /y "$(win "$bench_dir/payload/$mb/big.exe")" "$temp_win\\bench-copy.exe"
           rm -f "$temp_unix/bench-copy.exe" ;;
+        floor)
+          measure "floor-$mb" 0 "$(win "$bin/PendrixFloor.exe")" "$(win "$bench_dir/payload/$mb/big.exe")" \
+            "$temp_win\\bench-floor.exe" ;;
         copyfile)
           bench copy "$(win "$bench_dir/payload/$mb/big.exe")" "$temp_win\\bench-copy.exe" | value copy_ms \
             >> "$bench_dir/copyfile-$mb.txt" ;;
@@ -140,12 +147,18 @@ for mb in $sizes; do
   awk -v s="$size_mb" -v i="$(column_median 1 "install-$mb.txt")" -v k="$(column_median 2 "install-$mb.txt")" \
       -v c="$(column_median 1 "copy-$mb.txt")" -v r="$(ratio_median 1 "install-$mb.txt" "copy-$mb.txt")" \
       -v b="$(ratio_best "install-$mb.txt" "copy-$mb.txt")" \
+      -v l="$([ -f "$bench_dir/floor-$mb.txt" ] && column_median 1 "floor-$mb.txt")" \
+      -v lr="$([ -f "$bench_dir/floor-$mb.txt" ] && ratio_median 1 "floor-$mb.txt" "copy-$mb.txt")" \
       -v e="$(median < "$bench_dir/extract-$mb.txt")" -v f="$(median < "$bench_dir/copyfile-$mb.txt")" \
       -v t="$( [ "$mb" -ge 1024 ] && echo 1.0 || echo 1.2)" 'BEGIN {
     printf "  %s MB installer\n", s
     printf "    the package, start to exit               %8.0f ms   peak memory %7.1f MB\n", i, k / 1024
     printf "    cmd /c copy of the same bytes             %8.0f ms\n", c
     printf "    ratio install / copy, pair by pair        %8.2f      best to best %.2f (target: at most %.2f)\n", r, b, t
+    if (l > 0) {
+      printf "    the least a program with the hidden window does: it, CopyFileA, the run, the delete\n"
+      printf "      (PendrixFloor.exe)                      %8.0f ms   against the copy %.2f\n", l, lr
+    }
     printf "    ExtractResource alone (from the log)      %8.0f ms   %7.1f MB/s\n", e, s * 1000 / (e ? e : 1)
     printf "    CopyFileA of the same bytes, in-process   %8.0f ms   %7.1f MB/s\n", f, s * 1000 / (f ? f : 1)
   }'
