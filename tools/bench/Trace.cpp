@@ -51,12 +51,15 @@ void TraceProcessStart() {
 
 void TraceMark(const char* phase, const char* detail) {
   if (g_count == kMarks) return;
+  // A mark sits between a call and the reading of its last error: it must not change it.
+  const DWORD lastError = GetLastError();
   Mark& mark = g_marks[g_count++];
+  mark.at = Now();
   if (detail != nullptr)
     FormatCut(mark.phase, "%s %s", phase, detail);
   else
     CopyCut(mark.phase, phase);
-  mark.at = Now();
+  SetLastError(lastError);
 }
 
 void WriteTrace(Bootstrapper* bootstrapper) {
