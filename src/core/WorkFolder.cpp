@@ -69,17 +69,11 @@ bool HoldsPlainFolder(HANDLE folder) {
          !IsReparsePoint(information.dwFileAttributes);
 }
 
-// Deletes an emptied folder through its handle. Another program may look into a folder, or into
-// a file in it, for a moment just after it was emptied (Windows' indexer and virus scanners do,
-// and so does Wine): a file deleted while another program has it open goes, and leaves the folder
-// empty, only once that program closes it, and the folder goes only once nobody has it open. Both
-// are waited out.
+// Deletes an emptied folder through its handle. Another program may look into a folder for a
+// moment just after it was emptied (Windows' indexer and virus scanners do, and so does Wine),
+// and the folder goes only once nobody has it open: that is waited out.
 bool RemoveEmptyFolder(FileHandle folder, const char* path, DWORD& error) {
-  for (int attempt = 0;; attempt++) {
-    error = DeleteThroughHandle(folder.get());
-    if (error != ERROR_DIR_NOT_EMPTY || attempt == kRemoveAttempts) break;
-    Sleep(kRemoveRetryMs);
-  }
+  error = DeleteThroughHandle(folder.get());
   folder.reset();
   if (error != ERROR_SUCCESS) return false;
   for (int attempt = 0; GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; attempt++) {
