@@ -9,6 +9,7 @@
 #include "core/HeldPath.h"
 #include "core/SetupTypeName.h"
 #include "core/SystemFolder.h"
+#include "core/Trace.h"
 #include "core/WorkFolder.h"
 #include "package/Version.h"
 
@@ -106,6 +107,7 @@ void Bootstrapper::OpenWorkFolder() {
   FormatCut(m_szLanguageDllPath, "%sPendrixLang.dll", m_szTempFolder);
   FormatCut(m_szSettingsPath, "%sSettings.ini", m_szTempFolder);
   RemoveStaleWorkFolders();
+  TraceMark("working folder: scan for earlier runs' folders");
 }
 
 void Bootstrapper::InitPaths() {
@@ -148,9 +150,13 @@ Bootstrapper::~Bootstrapper() {
   // The language module and the settings are needed no more: they and the working folder go
   // before the last line, so that what cannot be deleted is still logged.
   ReleaseLanguageModule();
+  TraceMark("language: free and delete");
   ReleaseSettingsFile();
   RemoveCompatibilityMarks();
+  TraceMark("settings copy: delete; compatibility marks");
   RemoveWorkFolder();
+  TraceMark("working folder: removal");
+  WriteTrace(this);
   LogMessage(this, "*** Pendrix - Finish. ***");
   if (g_hKeyboardHook != nullptr) UnhookWindowsHookEx(g_hKeyboardHook);
   g_hKeyboardHook = nullptr;

@@ -292,6 +292,9 @@ class Bootstrapper {
   // system keeps them (what an earlier run's folder must show too).
   FileHandle m_WorkFolderHold;
   std::string m_WorkFolderSecurity;
+  // Only SYSTEM and the administrators can change the folder's files, which this run makes as
+  // theirs: what is written there needs no reading back (settings/WorkFolderFiles.cpp).
+  bool m_bWorkFolderTrusted = false;
 
   // How the temporary folder and the source directory were spelled for the ANSI functions.
   AnsiPathForm m_TempFolderForm = AnsiPathForm::kAsIs;

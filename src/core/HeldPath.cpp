@@ -78,7 +78,9 @@ bool HasTrustedOwner(HANDLE file) {
 }
 
 DWORD ReadFileFacts(HANDLE file, FileFacts& facts) {
+  const bool ownerWanted = facts.ownerWanted;
   facts = FileFacts();
+  facts.ownerWanted = ownerWanted;
   FILE_ATTRIBUTE_TAG_INFO tag = {};
   if (!GetFileInformationByHandleEx(file, FileAttributeTagInfo, &tag, sizeof(tag))) {
     DWORD error = GetLastError();
@@ -88,7 +90,7 @@ DWORD ReadFileFacts(HANDLE file, FileFacts& facts) {
   facts.reparseTag = tag.ReparseTag;
   FILE_STANDARD_INFO standard = {};
   if (GetFileInformationByHandleEx(file, FileStandardInfo, &standard, sizeof(standard))) facts.links = standard.NumberOfLinks;
-  facts.trustedOwner = HasTrustedOwner(file);
+  if (ownerWanted) facts.trustedOwner = HasTrustedOwner(file);
   return ERROR_SUCCESS;
 }
 
@@ -135,6 +137,7 @@ DWORD OpenInFolder(HANDLE folder, const char* name, DWORD access, DWORD share, U
 
 DWORD CheckOpenFile(HANDLE handle, const char* path, bool toWrite) {
   FileFacts facts;
+  facts.ownerWanted = toWrite;
   if (DWORD error = g_ReadFileFacts(handle, facts)) return error;
   const bool reparse = IsReparsePoint(facts.attributes);
   if (reparse && IsReparseTagNameSurrogate(facts.reparseTag)) return kErrorLinkOnPath;

@@ -27,6 +27,7 @@ struct FileFacts {
   DWORD reparseTag = 0;
   DWORD links = 0;            // the file's names (hard links)
   bool trustedOwner = false;  // owned by the Administrators, SYSTEM or the running user
+  bool ownerWanted = false;   // set by the caller: the owner is read only when it is judged
 };
 
 // Reads the facts through a handle (the owner needs READ_CONTROL); 0 or the Windows error. The

@@ -10,6 +10,7 @@
 #include "core/HandleOwner.h"
 #include "core/PrerequisiteStage.h"
 #include "core/SplitString.h"
+#include "core/Trace.h"
 #include "settings/ProfileRead.h"
 
 namespace {
@@ -26,6 +27,7 @@ DWORD Bootstrapper::DoSettings_Install() {
     return kExitNoSettings;
   }
   DWORD result = SetListSection();
+  TraceMark("setup type read");
   if (result != ERROR_SUCCESS) {
     LogMessage(this, "DoSettings_Install - Failed to read the List section in Settings.");
     m_RunOutcome = RunOutcome::kSettingsError;
@@ -46,6 +48,7 @@ DWORD Bootstrapper::DoSettings_Install() {
     m_RunOutcome = RunOutcome::kPlatformRefused;
     return kExitRequirementNotMet;
   }
+  TraceMark("requirements");
   if (!RunWelcomeStep()) {
     LogMessage(this, "DoSettings_Install - User chose Cancel at the Welcome dialog.");
     m_RunOutcome = RunOutcome::kWelcomeCancelled;
@@ -61,6 +64,7 @@ DWORD Bootstrapper::DoSettings_Install() {
     PrerequisiteStage stage(*this, (ListSection.dwFlags & kShowProgressBar) != 0);
     // A restart during the prerequisites resumes the package after the next logon.
     const bool resumes = AddToRunOnce();
+    TraceMark("prerequisites: progress, restore point, RunOnce");
 
     for (const std::string& name : prerequisites) {
       DWORD action = kActionContinue;

@@ -1,6 +1,5 @@
 #include "core/PathText.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "core/BoundedString.h"
@@ -41,7 +40,7 @@ bool NumberedFileName(const char* name, unsigned n, char* out, size_t size) {
   // A leading dot starts a name, not an extension.
   size_t stem = dot != nullptr && dot != name ? static_cast<size_t>(dot - name) : strlen(name);
   char number[16] = {};
-  snprintf(number, sizeof(number), ".%u", n);
+  bounded::Format(number, sizeof(number), ".%u", n);
   if (stem + strlen(number) + strlen(name + stem) >= size) return false;
   memcpy(out, name, stem);
   out[stem] = '\0';

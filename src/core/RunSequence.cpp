@@ -1,6 +1,7 @@
 // The run after start-up: single instance, language, the command-line actions that end the
 // run, the settings file, and the install.
 #include "core/Bootstrapper.h"
+#include "core/Trace.h"
 
 namespace {
 // Set while a run is prepared, so that PrepareRun does its steps once per process.
@@ -25,7 +26,9 @@ bool Bootstrapper::PrepareRun() {
   if (g_bPrepareRunGuard) return true;
   g_bPrepareRunGuard = true;
 
-  if (!AcquireSingleInstance()) {
+  const bool single = AcquireSingleInstance();
+  TraceMark("single instance");
+  if (!single) {
     m_RunOutcome = RunOutcome::kAnotherInstance;
     g_bPrepareRunGuard = false;
     return false;

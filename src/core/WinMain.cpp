@@ -2,6 +2,7 @@
 // taskbar entry, the run, and the exit code.
 #include "core/Bootstrapper.h"
 #include "core/SystemFolder.h"
+#include "core/Trace.h"
 
 namespace {
 
@@ -20,10 +21,12 @@ LRESULT CALLBACK HiddenWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+  TraceProcessStart();
   RestrictDllSearch();  // before anything can load a DLL
   DWORD exitCode;
   {
     Bootstrapper bootstrapper(commandLine);
+    TraceMark("start-up: command line, folders, log");
 
     WNDCLASSEXA windowClass = {};
     windowClass.cbSize = sizeof(windowClass);
@@ -34,6 +37,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
                                         nullptr, nullptr, instance, nullptr);
     ShowWindow(hiddenWindow, SW_SHOW);
     UpdateWindow(hiddenWindow);
+    TraceMark("hidden window");
 
     if (SystemUtility::IsZRProductRunning())
       bootstrapper.m_bProductRunningAtStart = TRUE;
@@ -43,8 +47,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
 
     exitCode = bootstrapper.RunBootstrapper();
 
+    TraceMark("the run's last lines");
     if (hiddenWindow != nullptr) DestroyWindow(hiddenWindow);
     UnregisterClassA(kHiddenWindowClass, nullptr);
+    TraceMark("hidden window: destroyed");
   }
   return static_cast<int>(exitCode);
 }

@@ -1,13 +1,14 @@
 #include "core/WorkFolder.h"
 
 #include <aclapi.h>
+#include <ntsecapi.h>
 #include <sddl.h>
-#include <wincrypt.h>
 
 #include "core/Bootstrapper.h"
 #include "core/BoundedString.h"
 #include "core/HandleOwner.h"
 #include "core/HeldPath.h"
+#include "core/Trace.h"
 #include "core/WorkFolderRules.h"
 
 namespace {
@@ -96,6 +97,19 @@ void WorkFolderPath(const char* folderWithSlash, char (&folder)[MAX_PATH]) {
   if (length > 0 && folder[length - 1] == '\\') folder[length - 1] = '\0';
 }
 
+// True when what the process creates is owned by the Administrators group or SYSTEM, so that no
+// program of the user can take a file of the run for its own by owning it.
+bool CreatesForAdministrators() {
+  KernelHandle token;
+  BYTE buffer[sizeof(TOKEN_OWNER) + SECURITY_MAX_SID_SIZE];
+  DWORD size = 0;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()) ||
+      !GetTokenInformation(token.get(), TokenOwner, buffer, sizeof(buffer), &size))
+    return false;
+  PSID owner = reinterpret_cast<TOKEN_OWNER*>(buffer)->Owner;
+  return IsWellKnownSid(owner, WinBuiltinAdministratorsSid) || IsWellKnownSid(owner, WinLocalSystemSid);
+}
+
 }  // namespace
 
 PSID ProcessUser(TokenUserBuffer& buffer) {
@@ -124,11 +138,11 @@ bool RunsElevated() {
 }
 
 bool GenerateRandom(BYTE* bytes, DWORD size) {
-  HCRYPTPROV provider = 0;
-  if (!CryptAcquireContextA(&provider, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) return false;
-  BOOL made = CryptGenRandom(provider, size, bytes);
-  CryptReleaseContext(provider, 0);
-  return made != FALSE;
+  // The system's own generator, which the cryptographic providers draw on too: asking a provider
+  // first would load it and read its configuration for no better bytes.
+  if (RtlGenRandom(bytes, size)) return true;
+  if (GetLastError() == ERROR_SUCCESS) SetLastError(ERROR_GEN_FAILURE);
+  return false;
 }
 
 std::string ReadOwnerAndDacl(HANDLE file) {
@@ -216,6 +230,7 @@ void Bootstrapper::CreateWorkFolder() {
     return;
   }
   SECURITY_ATTRIBUTES security = {sizeof(security), descriptor.get(), FALSE};
+  TraceMark("working folder: rights and DACL");
 
   // Elevated, the folder lies where only administrators can write: the Windows folder's
   // SystemTemp where there is one (a Windows that lets only SYSTEM in falls back to Temp).
@@ -243,6 +258,7 @@ void Bootstrapper::CreateWorkFolder() {
         error = GetLastError();
         break;
       }
+      TraceMark("working folder: randomness");
       char name[kWorkFolderNameSize] = {};
       FormatWorkFolderName(random, name);
       char path[MAX_PATH] = {};
@@ -250,7 +266,9 @@ void Bootstrapper::CreateWorkFolder() {
         error = ERROR_FILENAME_EXCED_RANGE;
         break;
       }
-      if (!CreateDirectoryA(path, &security)) {
+      const BOOL made = CreateDirectoryA(path, &security);
+      TraceMark("working folder: made");
+      if (!made) {
         error = GetLastError();
         if (error == ERROR_ALREADY_EXISTS) continue;  // never a folder that is already there
         break;
@@ -265,8 +283,18 @@ void Bootstrapper::CreateWorkFolder() {
       }
       m_WorkFolderHold = std::move(hold);
       m_WorkFolderSecurity = ReadOwnerAndDacl(m_WorkFolderHold.get());
+      TraceMark("working folder: hold");
       FormatCut(m_szTempFolder, "%s\\", path);
       LogMessage(this, "CreateWorkFolder - Working folder: %s.", m_szTempFolder);
+      // Elevated, in a folder whose access list reads back as only SYSTEM's and the
+      // administrators', the files written are trusted as written: nobody else can change one
+      // between its writing and its holding. Anywhere else (a run without elevation, a file system
+      // without access lists, Wine) their bytes are read back.
+      m_bWorkFolderTrusted = elevated && OnlyAdministratorsMayWrite(m_WorkFolderSecurity.c_str()) &&
+                             CreatesForAdministrators();
+      if (m_bWorkFolderTrusted)
+        LogMessage(this, "CreateWorkFolder - Only SYSTEM and the administrators can change the files of the working "
+                   "folder: what is written there is not read back.");
       return;
     }
     LogMessage(this, "CreateWorkFolder - Could not make a working folder in %s. Error: %lu.", parents[p], error);
@@ -336,13 +364,20 @@ void Bootstrapper::RemoveWorkFolder() {
   BY_HANDLE_FILE_INFORMATION held = {}, opened = {};
   bool known = GetFileInformationByHandle(m_WorkFolderHold.get(), &held) != FALSE;
   m_WorkFolderHold.reset();
-  FileHandle removal = OpenFolder(folder, kRemoveAccess | SYNCHRONIZE, kRemoveShare);
+  // A program that looks into the folder at this moment may hold it without delete sharing (an
+  // indexer or a virus scanner; under Wine, any listing of it): that moment is waited out.
+  FileHandle removal;
   DWORD error = ERROR_SUCCESS;
-  if (!removal)
-    error = GetLastError();
-  else if (!known || !GetFileInformationByHandle(removal.get(), &opened) ||
-           held.dwVolumeSerialNumber != opened.dwVolumeSerialNumber || held.nFileIndexHigh != opened.nFileIndexHigh ||
-           held.nFileIndexLow != opened.nFileIndexLow)
+  for (int attempt = 0; !removal; attempt++) {
+    removal = OpenFolder(folder, kRemoveAccess | SYNCHRONIZE, kRemoveShare);
+    error = removal ? ERROR_SUCCESS : GetLastError();
+    if (!removal && error == ERROR_SUCCESS) error = ERROR_OPEN_FAILED;
+    if (error != ERROR_SHARING_VIOLATION || attempt == kRemoveAttempts) break;
+    Sleep(kRemoveRetryMs);
+  }
+  if (removal && (!known || !GetFileInformationByHandle(removal.get(), &opened) ||
+                  held.dwVolumeSerialNumber != opened.dwVolumeSerialNumber ||
+                  held.nFileIndexHigh != opened.nFileIndexHigh || held.nFileIndexLow != opened.nFileIndexLow))
     error = kErrorLinkOnPath;
   bool emptied = error == ERROR_SUCCESS && RemoveFolderContents(removal.get(), folder, kRemoveDepth, error);
   if (emptied && !RemoveEmptyFolder(std::move(removal), folder, error)) emptied = false;

@@ -20,3 +20,9 @@ bool IsWorkFolderName(const char* name);
 // protected, so nothing of the parent folder's is inherited, and what is in the folder inherits
 // it. Returns false when userSid is needed and empty, or the text does not fit.
 bool WorkFolderSddl(bool elevated, const char* userSid, char* sddl, size_t size);
+
+// True when an owner and DACL in SDDL form (as Windows reads them back from the folder) leave only
+// SYSTEM and the administrators able to change what is in the folder: one of them owns it, and its
+// DACL (not a null one) allows no one else anything, with no entries of other kinds. A text that
+// says anything more, or that cannot be read, is false.
+bool OnlyAdministratorsMayWrite(const char* ownerAndDacl);

@@ -11,6 +11,7 @@
 #include "core/HandleOwner.h"
 #include "core/PathText.h"
 #include "core/SystemFolder.h"
+#include "core/Trace.h"
 #include "install/FileHash.h"
 #include "install/InstallerFileName.h"
 #include "install/InstallerResource.h"
@@ -29,7 +30,9 @@ class HeldInstaller {
   explicit HeldInstaller(Bootstrapper* bootstrapper) : m_bootstrapper(bootstrapper) {}
   ~HeldInstaller() {
     held.reset();
-    if (m_extracted == nullptr || DeleteFileA(m_extracted)) return;
+    bool deleted = m_extracted == nullptr || DeleteFileA(m_extracted);
+    TraceMark("installer: delete");
+    if (deleted) return;
     DWORD error = GetLastError();
     LogMessage(m_bootstrapper, "RunInstaller - Could not delete the installer file %s. Error: %lu.", m_extracted, error);
   }
@@ -117,6 +120,7 @@ DWORD Bootstrapper::RunInstaller(const char* section, BOOL mainInstaller) {
     return notRun(kExitNotRun);
   }
   const bool extract = (InstallerSection.dwFlags & kDoNotExtract) == 0;
+  TraceMark("installer: section read");
 
   char outputFile[260] = {};
   GetOutputFileName(outputFile, sizeof(outputFile));
@@ -195,7 +199,9 @@ DWORD Bootstrapper::RunInstaller(const char* section, BOOL mainInstaller) {
   }
 
   int reinstall = 0;
-  if (!DoWeAllowInstallerToRun(mainInstaller, outputFile, &reinstall)) {
+  const bool allowed = DoWeAllowInstallerToRun(mainInstaller, outputFile, &reinstall);
+  TraceMark("installer: skip rules");
+  if (!allowed) {
     LogMessage(this, "RunInstaller - Skipping this installer.");
     m_bInstallerSkipped = TRUE;
     return ERROR_SUCCESS;
@@ -337,7 +343,9 @@ DWORD Bootstrapper::Run(const char* file, const char* arguments, LONG toneSecond
   launch.lpFile = program;
   launch.lpParameters = arguments;
   launch.nShow = showCommand;
-  if (!ShellExecuteExA(&launch)) {
+  const BOOL launched = ShellExecuteExA(&launch);
+  TraceMark("installer: launch");
+  if (!launched) {
     DWORD lastError = GetLastError();
     // A refused launch is a failure: the exit-code rules and the package's own exit code must
     // not take it for an installer that succeeded.
@@ -373,6 +381,7 @@ DWORD Bootstrapper::Run(const char* file, const char* arguments, LONG toneSecond
       LogMessage(this, "Run - Waiting for the process failed: error %lu.", error);
       return error;
     }
+    TraceMark("installer: wait (it runs)");
     LogMessage(this, "Run - Process returned.");
     if (!GetExitCodeProcess(process.get(), &exitCode)) {
       DWORD error = GetLastError();

@@ -8,6 +8,7 @@
 #include "core/HandleOwner.h"
 #include "core/HeldPath.h"
 #include "core/PathText.h"
+#include "core/Trace.h"
 #include "core/WorkFolder.h"
 #include "settings/WorkFolderFiles.h"
 
@@ -126,5 +127,6 @@ DWORD Bootstrapper::ExtractToWorkFolder(HMODULE module, const char* type, const 
   const BYTE* bytes = nullptr;
   DWORD size = 0;
   if (DWORD error = FindResourceBytes(this, module, type, name, bytes, size)) return error;
+  TraceMark("find", fileName);
   return PlaceInWorkFolder(fileName, bytes, size, path, held);
 }

@@ -4,6 +4,7 @@
 // the end, so that every section is read from the same text.
 #include "core/Bootstrapper.h"
 #include "core/BoundedString.h"
+#include "core/Trace.h"
 #include "settings/ProfileRead.h"
 #include "settings/WorkFolderFiles.h"
 
@@ -114,6 +115,7 @@ DWORD Bootstrapper::GetSettingsFile() {
     }
   }
   m_bSettingsCopyMade = true;
+  TraceMark("settings copy: held");
   CopyCut(m_szSettingsPath, copy);
   m_hSettingsFile = held.release();
   return ERROR_SUCCESS;

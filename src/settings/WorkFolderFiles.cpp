@@ -5,6 +5,7 @@
 #include "core/Bootstrapper.h"
 #include "core/BoundedString.h"
 #include "core/HandleOwner.h"
+#include "core/Trace.h"
 #include "core/WorkFolder.h"
 #include "core/WorkFolderRules.h"
 
@@ -46,29 +47,69 @@ DWORD WriteNew(const char* path, const BYTE* bytes, DWORD size, BY_HANDLE_FILE_I
   return ERROR_SUCCESS;
 }
 
+// Views of the file set against the bytes they must hold: every `stride`-th view from `first`, until
+// one differs or cannot be read, here or in the other half of the comparison.
+struct ViewComparison {
+  HANDLE mapping;
+  const BYTE* bytes;
+  DWORD size;
+  DWORD first;
+  DWORD stride;
+  volatile LONG* failed;  // shared by both halves: a failure ends the other half too
+  DWORD error;
+};
+
+void CompareViews(ViewComparison& work) {
+  for (DWORD index = work.first; InterlockedCompareExchange(work.failed, 0, 0) == 0; index += work.stride) {
+    if (static_cast<ULONGLONG>(index) * kViewSize >= work.size) return;
+    DWORD offset = index * kViewSize;
+    DWORD length = work.size - offset < kViewSize ? work.size - offset : kViewSize;
+    const void* view = MapViewOfFile(work.mapping, FILE_MAP_READ, 0, offset, length);
+    bool same = view != nullptr && memcmp(view, work.bytes + offset, length) == 0;
+    if (view == nullptr) work.error = ErrorOr(GetLastError(), ERROR_READ_FAULT);
+    if (view != nullptr) UnmapViewOfFile(view);
+    VirtualUnlock(const_cast<BYTE*>(work.bytes + offset), length);  // the pages may leave the working set again
+    if (!same) {
+      if (work.error == ERROR_SUCCESS) work.error = ERROR_INVALID_DATA;
+      InterlockedExchange(work.failed, 1);
+      return;
+    }
+  }
+}
+
+DWORD WINAPI CompareViewsThread(void* work) {
+  CompareViews(*static_cast<ViewComparison*>(work));
+  return 0;
+}
+
 // The file held open for reading only, sharing nothing but reading (the loader, CreateProcess and
-// Windows Installer ask for no more), when it is still the file written and holds these bytes.
+// Windows Installer ask for no more), when it is still the file written and (unless `trusted`:
+// nobody else could change it) holds these bytes.
 DWORD HoldUnchanged(const char* path, const BYTE* bytes, DWORD size, const BY_HANDLE_FILE_INFORMATION& identity,
-                    FileHandle& held) {
+                    bool trusted, FileHandle& held) {
   FileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return ErrorOr(GetLastError(), ERROR_OPEN_FAILED);
   BY_HANDLE_FILE_INFORMATION now = {};
   if (!GetFileInformationByHandle(file.get(), &now)) return ErrorOr(GetLastError(), ERROR_INVALID_HANDLE);
   if (!SameFile(now, identity) || now.nFileSizeHigh != 0 || now.nFileSizeLow != size) return ERROR_INVALID_DATA;
+  if (trusted) {
+    held = std::move(file);
+    return ERROR_SUCCESS;
+  }
   // Compared through views of the file: the pages the write just left in the cache are read in
-  // place, not copied once more.
+  // place, not copied once more. A file of several views is compared in two halves at once, on two
+  // processors where there are two: the comparison is bound by how fast memory is read.
   KernelHandle mapping(CreateFileMappingA(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
   if (!mapping) return ErrorOr(GetLastError(), ERROR_READ_FAULT);
-  for (DWORD offset = 0; offset < size;) {
-    DWORD length = size - offset < kViewSize ? size - offset : kViewSize;
-    const void* view = MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, offset, length);
-    if (view == nullptr) return ErrorOr(GetLastError(), ERROR_READ_FAULT);
-    bool same = memcmp(view, bytes + offset, length) == 0;
-    UnmapViewOfFile(view);
-    VirtualUnlock(const_cast<BYTE*>(bytes + offset), length);  // the pages may leave the working set again
-    if (!same) return ERROR_INVALID_DATA;
-    offset += length;
-  }
+  volatile LONG failed = 0;
+  ViewComparison halves[2] = {{mapping.get(), bytes, size, 0, 2, &failed, ERROR_SUCCESS},
+                              {mapping.get(), bytes, size, 1, 2, &failed, ERROR_SUCCESS}};
+  KernelHandle helper;
+  if (size > kViewSize) helper.reset(CreateThread(nullptr, 0, CompareViewsThread, &halves[1], 0, nullptr));
+  if (!helper) halves[0].stride = 1;  // one view, or no second thread: all of it here
+  CompareViews(halves[0]);
+  if (helper) WaitForSingleObject(helper.get(), INFINITE);
+  if (DWORD error = ErrorOr(halves[0].error, halves[1].error)) return error;
   held = std::move(file);
   return ERROR_SUCCESS;
 }
@@ -120,7 +161,9 @@ DWORD Bootstrapper::PlaceInWorkFolder(const char* fileName, const BYTE* bytes, D
     BY_HANDLE_FILE_INFORMATION identity = {};
     bool created = false;
     DWORD error = WriteNew(path, bytes, size, identity, created);
-    if (error == ERROR_SUCCESS) error = HoldUnchanged(path, bytes, size, identity, held);
+    TraceMark("write", fileName);
+    if (error == ERROR_SUCCESS) error = HoldUnchanged(path, bytes, size, identity, m_bWorkFolderTrusted, held);
+    TraceMark("check", fileName);
     if (error == ERROR_SUCCESS) return ERROR_SUCCESS;
     // What this run wrote goes: a cut-off or changed file must not be taken for the real one.
     if (created) DeleteFileA(path);

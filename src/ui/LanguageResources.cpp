@@ -8,6 +8,7 @@
 #include "core/Bootstrapper.h"
 #include "core/BoundedString.h"
 #include "core/HandleOwner.h"
+#include "core/Trace.h"
 #include "settings/WorkFolderFiles.h"
 #include "ui/LanguageChoice.h"
 
@@ -86,6 +87,7 @@ void Bootstrapper::ChooseLanguageResource(char (&resource)[32]) {
 DWORD Bootstrapper::LoadResources() {
   char language[32] = {};
   ChooseLanguageResource(language);
+  TraceMark("language: choice");
   FileHandle held;
   char path[260] = {};
   DWORD result = ExtractToWorkFolder(nullptr, kLanguageResourceType, language, "PendrixLang.dll", path, held);
@@ -103,6 +105,7 @@ DWORD Bootstrapper::LoadResources() {
   m_hLanguageModule = LoadLibraryA(m_szLanguageDllPath);
   DWORD error = GetLastError();
   held.reset();  // mapped now, or not loaded at all
+  TraceMark("language: load");
   if (m_hLanguageModule == nullptr) {
     if (error == ERROR_SUCCESS) error = ERROR_MOD_NOT_FOUND;  // a failed load never reads as success
     LogMessage(this, "LoadResources - Failed to load the language resource file. Error: %lu", error);

@@ -44,3 +44,33 @@ TEST_CASE("the working folder's access: administrators and SYSTEM, and the user 
   CHECK_FALSE(WorkFolderSddl(false, user, sddl, 60));
   CHECK_FALSE(WorkFolderSddl(true, "", sddl, 20));
 }
+
+TEST_CASE("only a folder that SYSTEM or the administrators own, and that lets no one else in, is theirs alone") {
+  const char user[] = "S-1-5-21-1004336348-1177238915-682003330-1001";
+  const struct {
+    int line;
+    std::string sddl;
+    bool theirs;
+  } cases[] = {
+      {__LINE__, "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", true},  // as the engine sets it
+      {__LINE__, "O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", true},  // as Windows may read it back
+      {__LINE__, "O:S-1-5-18D:P(A;OICIID;0x1200a9;;;S-1-5-32-544)(D;;FA;;;WD)", true},
+      {__LINE__, "O:BAD:P", true},  // an empty list: no one but the owner
+      {__LINE__, std::string("O:") + user + "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", false},  // the user owns it
+      {__LINE__, "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICIIO;FA;;;" + std::string(user) + ")", false},
+      {__LINE__, "O:BAD:P(A;;FR;;;WD)(A;OICI;FA;;;BA)", false},  // anyone may read: refused all the same
+      // What Wine reads back: its owner is the user, who is let in too.
+      {__LINE__, "O:S-1-5-21-0-0-0-1000D:(A;OICI;FA;;;SY)(A;OICI;FA;;;S-1-5-21-0-0-0-1000)", false},
+      {__LINE__, "O:BAD:NO_ACCESS_CONTROL", false},  // a null list lets everyone in
+      {__LINE__, "O:BAD:P(OA;;FA;;;BA)", false},
+      {__LINE__, "O:BAD:P(A;;FA;;;BA)S:(AU;SA;FA;;;WD)", false},
+      {__LINE__, "O:BAD:P(A;;FA;;BA)", false},
+      {__LINE__, "O:BAD:P(A;;FA;;;BA", false},
+      {__LINE__, "O:BA", false},
+      {__LINE__, "", false},  // not read at all
+  };
+  for (const auto& c : cases) {
+    CAPTURE(c.line);
+    CHECK(OnlyAdministratorsMayWrite(c.sddl.c_str()) == c.theirs);
+  }
+}

@@ -72,6 +72,31 @@ TEST_CASE("each run works in a new folder of its own, where only administrators 
   }
 }
 
+// A program that lists the folder as the run ends (an indexer; under Wine, its listing shares no
+// deletion) and lets go of it a tenth of a second into the teardown.
+static DWORD WINAPI LetGoSoon(void* listing) {
+  Sleep(100);
+  return FindClose(listing);
+}
+
+TEST_CASE("the working folder goes with its run though another program lists it as the run ends") {
+  std::string folder;
+  HANDLE letGo = nullptr;
+  {
+    Bootstrapper bootstrapper("");
+    bootstrapper.OpenWorkFolder();
+    folder = bootstrapper.m_szTempFolder;
+    WIN32_FIND_DATAA found;
+    HANDLE listing = FindFirstFileA((folder + "*").c_str(), &found);
+    REQUIRE(listing != INVALID_HANDLE_VALUE);
+    letGo = CreateThread(nullptr, 0, LetGoSoon, listing, 0, nullptr);
+    REQUIRE(letGo != nullptr);
+  }
+  WaitForSingleObject(letGo, INFINITE);
+  CloseHandle(letGo);
+  CHECK(GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES);
+}
+
 TEST_CASE("the setup type and silent mode come from /Type") {
   struct Case {
     int line;
