@@ -201,6 +201,6 @@ void BootstrapperCommandLine::StorePassThrough(const char* value) {
   if (SplitString(value, "@", halves) != 2) return;
   std::vector<std::string> names;
   if (SplitString(halves[0].c_str(), ",", names) == 0) names.push_back(halves[0]);
-  for (const std::string& installer : names) m_PassThrough[installer].push_back(halves[1]);
+  for (const std::string& installer : names) m_PassThrough.emplace_back(installer, halves[1]);
   m_dwFlags |= kOptPassthru;
 }

@@ -3,7 +3,7 @@
 // log); over-long values are cut.
 #pragma once
 #include <cstdint>
-#include <map>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -46,7 +46,8 @@ class CommandLineParser {
 
 class BootstrapperCommandLine : public CommandLineParser {
  public:
-  using PassThroughTable = std::map<std::string, std::vector<std::string>>;
+  // An installer section's name and one /passthru command for it (escapes still encoded).
+  using PassThroughEntry = std::pair<std::string, std::string>;
 
   explicit BootstrapperCommandLine(const char* commandLine) : CommandLineParser(commandLine) {}
 
@@ -59,8 +60,8 @@ class BootstrapperCommandLine : public CommandLineParser {
   // stays, and logs to the default file), and for the settings paths the result is false.
   bool WithStoredPaths(std::string& out, bool* logPathDropped = nullptr) const;
 
-  // Installer section name -> its /passthru commands in the order given (escapes still encoded).
-  PassThroughTable m_PassThrough;
+  // Every /passthru command, each with the installer it is for, in the order given.
+  std::vector<PassThroughEntry> m_PassThrough;
   char m_szExtractSettingsPath[260] = {};
   char m_szReplaceSettingsPath[260] = {};
   char m_szTypeName[100] = {};

@@ -64,9 +64,8 @@ bool Bootstrapper::AddToArguments(int reinstall) {
 
   // Pass-through commands reach every kind of installer, under the name the setup type gave it.
   if (commandLine.Has(kOptPassthru)) {
-    auto entry = commandLine.m_PassThrough.find(m_CurrentSectionName);
-    if (entry != commandLine.m_PassThrough.end())
-      for (const std::string& command : entry->second) add(PassThroughPiece(command).c_str());
+    for (const auto& [installer, command] : commandLine.m_PassThrough)
+      if (installer == m_CurrentSectionName) add(PassThroughPiece(command).c_str());
   }
 
   // A verbose Windows Installer log beside the package's own, unless a log switch is given; none

@@ -10,8 +10,10 @@ namespace {
 struct Parsed : BootstrapperCommandLine {
   explicit Parsed(const char* commandLine) : BootstrapperCommandLine(commandLine) { Parse(); }
   std::vector<std::string> Commands(const char* installer) const {
-    auto it = m_PassThrough.find(installer);
-    return it == m_PassThrough.end() ? std::vector<std::string>{} : it->second;
+    std::vector<std::string> commands;
+    for (const auto& [name, command] : m_PassThrough)
+      if (name == installer) commands.push_back(command);
+    return commands;
   }
 };
 
