@@ -38,6 +38,15 @@ AnsiPathForm GetSourceDir(char (&folder)[260]) {
   return form;
 }
 
+// Says, once, when the code page could not spell a folder's name as it is.
+void LogAnsiPathForm(Bootstrapper* bootstrapper, AnsiPathForm form, const char* what, const char* path) {
+  if (form == AnsiPathForm::kShortForm)
+    LogMessage(bootstrapper, "InitPaths - The code page cannot spell the %s's name; using its short form %s.", what,
+               path);
+  else if (form == AnsiPathForm::kUnspellable)
+    LogMessage(bootstrapper, "InitPaths - The code page cannot spell the %s's name, nor a short form: %s.", what, path);
+}
+
 // A path given on the command line means the folder that was current at start, not the one that
 // is current when the path is used (an installer runs with another current folder).
 void MakeAbsolute(char (&path)[260]) {
@@ -83,24 +92,14 @@ Bootstrapper::Bootstrapper(const char* commandLine)
   if (m_pCommandLine->Has(kOptLog) && m_pCommandLine->m_szLogPath[0] == '\0')
     LogMessage(this, "InitPaths - /Log names no file: this log is the default one beside the package, %s.",
                m_szLogFilePath);
-  if (m_SourceDirForm == AnsiPathForm::kShortForm)
-    LogMessage(this, "InitPaths - The code page cannot spell the package folder's name; using its short form %s.",
-               m_szSourceDir);
-  else if (m_SourceDirForm == AnsiPathForm::kUnspellable)
-    LogMessage(this, "InitPaths - The code page cannot spell the package folder's name, nor a short form: %s.",
-               m_szSourceDir);
+  LogAnsiPathForm(this, m_SourceDirForm, "package folder", m_szSourceDir);
   if (GetDllSearch() == DllSearch::kUnavailable)
     LogMessage(this, "InitPaths - This Windows cannot restrict the DLL search; DLLs are loaded by their system paths.");
 }
 
 void Bootstrapper::OpenWorkFolder() {
   if (m_WorkFolderHold) return;
-  if (m_TempFolderForm == AnsiPathForm::kShortForm)
-    LogMessage(this, "InitPaths - The code page cannot spell the temporary folder's name; using its short form %s.",
-               m_szUserTemp);
-  else if (m_TempFolderForm == AnsiPathForm::kUnspellable)
-    LogMessage(this, "InitPaths - The code page cannot spell the temporary folder's name, nor a short form: %s.",
-               m_szUserTemp);
+  LogAnsiPathForm(this, m_TempFolderForm, "temporary folder", m_szUserTemp);
   // Every file of the run lives in a folder of its own; the files are named when they are written.
   CreateWorkFolder();
   if (!m_WorkFolderHold) return;

@@ -48,8 +48,6 @@ DWORD StatusError(NTSTATUS status) {
   return error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE;
 }
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
 // One name in a folder: no separator, and not "." or "..", which would leave it.
 bool IsOneName(const char* name) {
   return name != nullptr && name[0] != '\0' && strpbrk(name, "\\/") == nullptr && strcmp(name, ".") != 0 &&
@@ -166,18 +164,18 @@ DWORD HeldPath::Hold(const char* folder, bool create, const char* anchor) {
   const size_t root = PathRootLength(m_folder);
   if (root == 0) return ERROR_BAD_PATHNAME;
   size_t length = strlen(m_folder);
-  while (length > root && IsSeparator(m_folder[length - 1])) m_folder[--length] = '\0';
+  while (length > root && IsPathSeparator(m_folder[length - 1])) m_folder[--length] = '\0';
 
   // Where the walk starts: the anchor, when the folder lies in it, or the root.
   char start[MAX_PATH] = {};
   size_t anchorLength = anchor != nullptr ? strlen(anchor) : 0;
-  while (anchorLength > 0 && IsSeparator(anchor[anchorLength - 1])) anchorLength--;
+  while (anchorLength > 0 && IsPathSeparator(anchor[anchorLength - 1])) anchorLength--;
   size_t walked = root;
   if (anchorLength > root && anchorLength <= length && _strnicmp(m_folder, anchor, anchorLength) == 0 &&
-      (m_folder[anchorLength] == '\0' || IsSeparator(m_folder[anchorLength])))
+      (m_folder[anchorLength] == '\0' || IsPathSeparator(m_folder[anchorLength])))
     walked = anchorLength;
   CopyCut(start, m_folder, walked);
-  if (walked == root && !IsSeparator(start[walked - 1])) AppendCut(start, "\\");  // a share's root
+  if (walked == root && !IsPathSeparator(start[walked - 1])) AppendCut(start, "\\");  // a share's root
   FileHandle first(CreateFileA(start, kFolderAccess, kFolderShare, nullptr, OPEN_EXISTING,
                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!first) {
@@ -188,9 +186,9 @@ DWORD HeldPath::Hold(const char* folder, bool create, const char* anchor) {
 
   char prefix[MAX_PATH] = {};
   for (size_t position = walked; position < length;) {
-    while (IsSeparator(m_folder[position])) position++;
+    while (IsPathSeparator(m_folder[position])) position++;
     size_t end = position;
-    while (end < length && !IsSeparator(m_folder[end])) end++;
+    while (end < length && !IsPathSeparator(m_folder[end])) end++;
     char name[MAX_PATH] = {};
     CopyCut(name, m_folder + position, end - position);
     CopyCut(prefix, m_folder, end);
@@ -229,8 +227,7 @@ DWORD HeldPath::OpenExisting(const char* name, DWORD access, DWORD share, bool t
       OpenInFolder(m_folders.back().get(), name, access, share, FILE_OPEN, FILE_NON_DIRECTORY_FILE | options, file);
   if (error != ERROR_SUCCESS) return error;
   char path[MAX_PATH] = {};
-  const char* separator = IsSeparator(m_folder[strlen(m_folder) - 1]) ? "" : "\\";
-  bool fits = FormatCut(path, "%s%s%s", m_folder, separator, name) < sizeof(path) - 1;
+  bool fits = JoinFolderAndName(m_folder, name, path, sizeof(path));
   error = CheckOpenFile(file.get(), fits ? path : nullptr, toWrite);
   if (error == kErrorLinkOnPath) CopyCut(m_link, path);
   if (error != ERROR_SUCCESS) file.reset();

@@ -60,10 +60,10 @@ DWORD Bootstrapper::OpenLog() {
     if (!NumberedFileName(name, n, numbered, sizeof(numbered))) return ERROR_FILENAME_EXCED_RANGE;
     error = held.CreateNew(numbered, kLogAccess, kLogShare, FILE_WRITE_THROUGH, m_LogFile);
     if (error == ERROR_FILE_EXISTS) continue;
-    if (error == ERROR_SUCCESS &&
-        bounded::Format(m_szLogFilePath, sizeof(m_szLogFilePath), "%s%s%s", folder,
-                        folder[strlen(folder) - 1] == '\\' ? "" : "\\", numbered) >= sizeof(m_szLogFilePath) - 1)
+    char numberedPath[260] = {};
+    if (error == ERROR_SUCCESS && !JoinFolderAndName(folder, numbered, numberedPath, sizeof(numberedPath)))
       error = ERROR_FILENAME_EXCED_RANGE;
+    if (error == ERROR_SUCCESS) CopyCut(m_szLogFilePath, numberedPath);
     break;
   }
   if (error != ERROR_SUCCESS) m_LogFile.reset();

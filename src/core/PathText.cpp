@@ -6,13 +6,12 @@
 
 namespace {
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 // The length of one name of a share's root: not empty, and not a device form ("?" or ".").
 size_t ShareNameLength(const char* text) {
   size_t n = 0;
-  while (text[n] != '\0' && !IsSeparator(text[n])) n++;
+  while (text[n] != '\0' && !IsPathSeparator(text[n])) n++;
   if (n == 0 || (n == 1 && (text[0] == '?' || text[0] == '.'))) return 0;
   return n;
 }
@@ -21,15 +20,15 @@ size_t ShareNameLength(const char* text) {
 
 size_t PathRootLength(const char* path) {
   if (path == nullptr) return 0;
-  if (IsLetter(path[0]) && path[1] == ':') return IsSeparator(path[2]) ? 3 : 0;
-  if (!IsSeparator(path[0]) || !IsSeparator(path[1])) return 0;
+  if (IsLetter(path[0]) && path[1] == ':') return IsPathSeparator(path[2]) ? 3 : 0;
+  if (!IsPathSeparator(path[0]) || !IsPathSeparator(path[1])) return 0;
   size_t server = ShareNameLength(path + 2);
-  if (server == 0 || !IsSeparator(path[2 + server])) return 0;
+  if (server == 0 || !IsPathSeparator(path[2 + server])) return 0;
   size_t shareStart = 2 + server + 1;
   size_t share = ShareNameLength(path + shareStart);
   if (share == 0) return 0;
   size_t end = shareStart + share;
-  return IsSeparator(path[end]) ? end + 1 : end;
+  return IsPathSeparator(path[end]) ? end + 1 : end;
 }
 
 bool NumberedFileName(const char* name, unsigned n, char* out, size_t size) {
@@ -53,7 +52,7 @@ bool SplitFolderAndName(const char* path, char* folder, size_t folderSize, char*
   size_t root = PathRootLength(path);
   if (root == 0) return false;
   const char* last = path + strlen(path);
-  while (last > path + root && !IsSeparator(last[-1])) last--;
+  while (last > path + root && !IsPathSeparator(last[-1])) last--;
   if (*last == '\0') return false;
   size_t folderLength = static_cast<size_t>(last - path);
   // The separator before the name goes, unless it ends the root ("C:\").
@@ -62,4 +61,14 @@ bool SplitFolderAndName(const char* path, char* folder, size_t folderSize, char*
   bounded::Copy(folder, folderSize, path, folderLength);
   bounded::Copy(name, nameSize, last);
   return true;
+}
+
+bool JoinFolderAndName(const char* folder, const char* name, char* out, size_t size) {
+  if (out == nullptr || size == 0) return false;
+  out[0] = '\0';
+  if (folder == nullptr || folder[0] == '\0' || name == nullptr) return false;
+  const char* separator = IsPathSeparator(folder[strlen(folder) - 1]) ? "" : "\\";
+  if (bounded::Format(out, size, "%s%s%s", folder, separator, name) < size - 1) return true;
+  out[0] = '\0';
+  return false;
 }

@@ -9,8 +9,6 @@
 
 namespace {
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
 // The length of the digit that ends a COM or LPT device name at `digit`: an ASCII digit, or a
 // superscript 1, 2 or 3 as the Latin code pages spell it (one byte) or as UTF-8 does (two). 0
 // when there is none.
@@ -53,13 +51,13 @@ bool IsPlainFileName(const char* name) { return name != nullptr && IsPlainPart(n
 bool IsRunnablePath(const char* path) {
   if (path == nullptr || path[0] == '\0') return false;
   size_t root = PathRootLength(path);
-  if (root == 0 && (IsSeparator(path[0]) || path[1] == ':')) return false;
+  if (root == 0 && (IsPathSeparator(path[0]) || path[1] == ':')) return false;
   // The parts after the root: names, "." or "..", none empty; the last one names the file.
   const char* part = path + root;
   if (*part == '\0') return false;
   for (;;) {
     const char* end = part;
-    while (*end != '\0' && !IsSeparator(*end)) end++;
+    while (*end != '\0' && !IsPathSeparator(*end)) end++;
     size_t length = static_cast<size_t>(end - part);
     bool dots = (length == 1 && part[0] == '.') || (length == 2 && part[0] == '.' && part[1] == '.');
     if (*end == '\0') return !dots && IsPlainPart(part, length);
@@ -88,7 +86,7 @@ bool ResolveBesidePath(const char* base, const char* path, char (&out)[260]) {
   const size_t rootLength = length;
   for (const char* part = joined + root; *part != '\0';) {
     const char* end = part;
-    while (*end != '\0' && !IsSeparator(*end)) end++;
+    while (*end != '\0' && !IsPathSeparator(*end)) end++;
     size_t partLength = static_cast<size_t>(end - part);
     if (partLength == 2 && part[0] == '.' && part[1] == '.') {
       if (length == rootLength) return false;  // above the root

@@ -39,9 +39,7 @@ DWORD Bootstrapper::PrepareMsiLog(char (&path)[260]) {
     error = m_MsiLogFolder.CreateNew(name, 0, kMsiLogShare, 0, file);
     again = error == ERROR_FILE_EXISTS;
   }
-  if (error == ERROR_SUCCESS &&
-      FormatCut(path, "%s%s%s", folder, folder[strlen(folder) - 1] == '\\' ? "" : "\\", name) >= sizeof(path) - 1)
-    error = ERROR_FILENAME_EXCED_RANGE;
+  if (error == ERROR_SUCCESS && !JoinFolderAndName(folder, name, path, sizeof(path))) error = ERROR_FILENAME_EXCED_RANGE;
   if (error != ERROR_SUCCESS) {
     path[0] = '\0';
     ReleaseMsiLog();
