@@ -26,8 +26,9 @@ median() { sort -n | awk '{ v[NR] = $1 } END { print (NR ? v[int((NR + 1) / 2)] 
 log_span() {
   tr -d '\r' < "$1" | awk -v start="$2" -v end="$3" '
     function ms(line, t) { split(line, f, " - "); split(f[2], t, ":"); return ((t[1] * 60 + t[2]) * 60 + t[3]) * 1000 + t[4] }
-    index($0, start) && !s { s = ms($0); if (end == "") { getline; print ms($0) - s; exit } }
-    s && end != "" && index($0, end) { print ms($0) - s; exit }'
+    function since(t) { return t < s ? t - s + 86400000 : t - s }  # a span across midnight
+    index($0, start) && !found { found = 1; s = ms($0); if (end == "") { getline; print since(ms($0)); exit } }
+    found && end != "" && index($0, end) { print since(ms($0)); exit }'
 }
 pack() {  # settings payload out [more of PendrixPack's options]
   local settings=$1 payload=$2 out=$3

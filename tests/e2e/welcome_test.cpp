@@ -63,12 +63,18 @@ size_t Count(const std::vector<std::string>& lines, const std::string& line) {
 }
 
 // Milliseconds of the day at which each line of the log was written.
+// Milliseconds since the first line's midnight: a run that crosses midnight keeps counting up.
 std::vector<long> LogTimes(const std::string& path) {
+  const long kDay = 24L * 60 * 60 * 1000;
   std::vector<long> times;
+  long days = 0;
   for (const std::string& line : test::Lines(test::ReadFile(path))) {
     int year, month, day, hour, minute, second, ms;
-    if (sscanf(line.c_str(), "%d/%d/%d - %d:%d:%d:%d - ", &year, &month, &day, &hour, &minute, &second, &ms) == 7)
-      times.push_back(((hour * 60L + minute) * 60 + second) * 1000 + ms);
+    if (sscanf(line.c_str(), "%d/%d/%d - %d:%d:%d:%d - ", &year, &month, &day, &hour, &minute, &second, &ms) != 7)
+      continue;
+    long time = ((hour * 60L + minute) * 60 + second) * 1000 + ms;
+    if (!times.empty() && time + days * kDay < times.back()) ++days;
+    times.push_back(time + days * kDay);
   }
   return times;
 }
