@@ -1,22 +1,13 @@
 // The process entry: the Bootstrapper object, the hidden window that gives the package its
 // taskbar entry, the run, and the exit code.
 #include "core/Bootstrapper.h"
+#include "core/HiddenWindow.h"
 #include "core/SystemFolder.h"
 #include "core/Trace.h"
 
 namespace {
 
 const char kHiddenWindowClass[] = "BootstrapperHiddenWindow";
-
-LRESULT CALLBACK HiddenWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_PAINT) {
-    PAINTSTRUCT paint;
-    BeginPaint(window, &paint);
-    EndPaint(window, &paint);
-    return 0;
-  }
-  return DefWindowProcA(window, message, wParam, lParam);
-}
 
 }  // namespace
 
@@ -28,15 +19,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     Bootstrapper bootstrapper(commandLine);
     TraceMark("start-up: command line, folders, log");
 
-    WNDCLASSEXA windowClass = {};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = HiddenWindowProc;
-    windowClass.lpszClassName = kHiddenWindowClass;
-    RegisterClassExA(&windowClass);
-    HWND hiddenWindow = CreateWindowExA(0, kHiddenWindowClass, "Installing Vellora", WS_MINIMIZE, 0, 0, 0, 0,
-                                        nullptr, nullptr, instance, nullptr);
-    ShowWindow(hiddenWindow, SW_SHOW);
-    UpdateWindow(hiddenWindow);
+    HWND hiddenWindow = ShowHiddenWindow(instance, kHiddenWindowClass, "Installing Vellora");
     TraceMark("hidden window");
 
     if (SystemUtility::IsZRProductRunning())
@@ -48,8 +31,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     exitCode = bootstrapper.RunBootstrapper();
 
     TraceMark("the run's last lines");
-    if (hiddenWindow != nullptr) DestroyWindow(hiddenWindow);
-    UnregisterClassA(kHiddenWindowClass, nullptr);
+    RemoveHiddenWindow(hiddenWindow, kHiddenWindowClass);
     TraceMark("hidden window: destroyed");
   }
   return static_cast<int>(exitCode);

@@ -1,38 +1,19 @@
 // The least that any setup engine of this kind does for one installer, for `make bench` to set
-// beside the package and the plain copy: a GUI program that makes the hidden window the engine
-// makes, copies the installer with CopyFileA, runs it, waits for it, deletes it and ends. What the
+// beside the package and the plain copy: a GUI program that makes the engine's own hidden window,
+// copies the installer with CopyFileA, runs it, waits for it, deletes it and ends. What the
 // package takes beyond this is the engine's own; what this takes beyond the copy is Windows' (or
 // Wine's) for a program with a window.
 //   PendrixFloor SOURCE TARGET -> exits with the installer's exit code
 #include <windows.h>
 #include <shellapi.h>
 
-namespace {
-
-LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_PAINT) {
-    PAINTSTRUCT paint;
-    BeginPaint(window, &paint);
-    EndPaint(window, &paint);
-    return 0;
-  }
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
-}  // namespace
+#include "core/HiddenWindow.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   if (__argc != 3) return ERROR_INVALID_PARAMETER;
   const char* target = __argv[2];
-  WNDCLASSEXA windowClass = {};
-  windowClass.cbSize = sizeof(windowClass);
-  windowClass.lpfnWndProc = WindowProc;
-  windowClass.lpszClassName = "PendrixFloorWindow";
-  RegisterClassExA(&windowClass);
-  HWND window = CreateWindowExA(0, windowClass.lpszClassName, "Installing", WS_MINIMIZE, 0, 0, 0, 0, nullptr, nullptr,
-                                instance, nullptr);
-  ShowWindow(window, SW_SHOW);
-  UpdateWindow(window);
+  const char kWindowClass[] = "PendrixFloorWindow";
+  HWND window = ShowHiddenWindow(instance, kWindowClass, "Installing");
   DWORD exitCode = ERROR_WRITE_FAULT;
   if (CopyFileA(__argv[1], target, FALSE)) {
     SHELLEXECUTEINFOA launch = {};
@@ -50,7 +31,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     }
     DeleteFileA(target);
   }
-  DestroyWindow(window);
-  UnregisterClassA(windowClass.lpszClassName, nullptr);
+  RemoveHiddenWindow(window, kWindowClass);
   return static_cast<int>(exitCode);
 }
