@@ -65,6 +65,7 @@ for name in de-DE de-AT de-CH fr-FR it-IT nl-NL es-ES pt-BR; do
 done
 pack "$bench_dir/extract.ini" "$bench_dir/payload/200" "$bench_dir/Packagelangs.exe" "${languages[@]}" \
   > "$bench_dir/pack-langs.txt" || { cat "$bench_dir/pack-langs.txt"; exit 1; }
+sync  # the packages and payloads just written are on the disk before anything is timed
 # One run: "<ms> <peak KB>" appended to the file $1; a run that does not end with $2 is reported.
 measure() {
   local into=$1 code=$2 out; shift 2
@@ -111,6 +112,9 @@ for i in $(seq 1 $rounds); do
     # to the writeback that the other runs meet.
     floor=floor && [ "$mb" -ge 1024 ] && floor=""
     for run in $(printf '%s\n' install copy copyfile $floor | shuf); do
+      # Each run starts with nothing left to write back: the disk's flush of the gigabytes the runs
+      # before it wrote (and of the packages written for the bench) is no part of what it measures.
+      sync
       case $run in
         install)
           log="$log_dir/install${mb}_$i.log"
@@ -124,7 +128,8 @@ for i in $(seq 1 $rounds); do
             "$temp_win\\bench-floor.exe" ;;
         copyfile)
           bench copy "$(win "$bench_dir/payload/$mb/big.exe")" "$temp_win\\bench-copy.exe" | value copy_ms \
-            >> "$bench_dir/copyfile-$mb.txt" ;;
+            >> "$bench_dir/copyfile-$mb.txt"
+          rm -f "$temp_unix/bench-copy.exe" ;;
       esac
     done
   done
