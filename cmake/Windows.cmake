@@ -22,7 +22,9 @@ file(GLOB_RECURSE ENGINE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*.cpp
 # The entry and the exception-free runtime belong to the programs, not to the library the
 # tests link (they are built with exceptions).
 set(PENDRIX_NO_EXCEPTIONS_RUNTIME ${CMAKE_SOURCE_DIR}/src/core/NoExceptionsRuntime.cpp)
-list(REMOVE_ITEM ENGINE_SOURCES ${CMAKE_SOURCE_DIR}/src/core/WinMain.cpp ${PENDRIX_NO_EXCEPTIONS_RUNTIME})
+set(PENDRIX_PROCESS_START ${CMAKE_SOURCE_DIR}/src/core/ProcessStart.cpp)
+list(REMOVE_ITEM ENGINE_SOURCES ${CMAKE_SOURCE_DIR}/src/core/WinMain.cpp ${PENDRIX_NO_EXCEPTIONS_RUNTIME}
+     ${PENDRIX_PROCESS_START})
 add_library(pendrix_engine STATIC ${ENGINE_SOURCES})
 target_include_directories(pendrix_engine PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_compile_options(pendrix_engine PRIVATE ${PENDRIX_CXX_FLAGS})
@@ -43,12 +45,15 @@ endforeach()
 # The engine itself; its resource script lives in src/package when there is one.
 set(PENDRIX_RC ${CMAKE_SOURCE_DIR}/src/package/Pendrix.rc)
 if(EXISTS ${PENDRIX_RC})
-  add_executable(Pendrix WIN32 ${CMAKE_SOURCE_DIR}/src/core/WinMain.cpp ${PENDRIX_NO_EXCEPTIONS_RUNTIME} ${PENDRIX_RC})
+  add_executable(Pendrix WIN32 ${CMAKE_SOURCE_DIR}/src/core/WinMain.cpp ${PENDRIX_PROCESS_START}
+                 ${PENDRIX_NO_EXCEPTIONS_RUNTIME} ${PENDRIX_RC})
 else()
-  add_executable(Pendrix WIN32 ${CMAKE_SOURCE_DIR}/src/core/WinMain.cpp ${PENDRIX_NO_EXCEPTIONS_RUNTIME})
+  add_executable(Pendrix WIN32 ${CMAKE_SOURCE_DIR}/src/core/WinMain.cpp ${PENDRIX_PROCESS_START}
+                 ${PENDRIX_NO_EXCEPTIONS_RUNTIME})
 endif()
 target_compile_options(Pendrix PRIVATE ${PENDRIX_CXX_FLAGS})
-target_link_options(Pendrix PRIVATE ${PENDRIX_LINK_FLAGS})
+# The engine's own entry (src/core/ProcessStart.cpp) in place of the C runtime's start-up.
+target_link_options(Pendrix PRIVATE ${PENDRIX_LINK_FLAGS} -nostartfiles -Wl,-e,_PendrixStart)
 target_link_libraries(Pendrix PRIVATE pendrix_engine)
 if(COMMAND pendrix_package_resources)
   pendrix_package_resources(Pendrix)

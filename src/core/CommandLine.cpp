@@ -6,6 +6,16 @@
 #include "core/SetupTypeName.h"
 #include "core/SplitString.h"
 
+const char* ArgumentsAfterProgramName(const char* commandLine) {
+  if (commandLine == nullptr) return "";
+  const unsigned char* at = reinterpret_cast<const unsigned char*>(commandLine);
+  bool quoted = false;
+  for (; *at > ' ' || (*at != '\0' && quoted); at++)
+    if (*at == '"') quoted = !quoted;
+  while (*at != '\0' && *at <= ' ') at++;
+  return reinterpret_cast<const char*>(at);
+}
+
 CommandLineParser::CommandLineParser(const char* commandLine) {
   if (commandLine != nullptr && commandLine[0] != '\0') {
     m_copy = commandLine;

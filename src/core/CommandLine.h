@@ -23,6 +23,11 @@ enum CommandLineFlag : uint32_t {
   kOptUILanguage = 0x1000,
 };
 
+// What follows the program's name in the process's whole command line, without the blanks
+// before it: the name ends at the first blank outside double quotes. It is what Windows hands
+// WinMain, and the engine's own start-up hands it on the same way.
+const char* ArgumentsAfterProgramName(const char* commandLine);
+
 class CommandLineParser {
  public:
   // Keeps a copy of the command line (without the program name); nothing is parsed yet.

@@ -80,6 +80,20 @@ TEST_CASE("an empty command line stores no copy") {
   CHECK(std::string(some.GetCommandLineCopy()) == "/Log x");
 }
 
+TEST_CASE("the arguments after the program's name, as Windows hands them to WinMain") {
+  const std::pair<const char*, const char*> cases[] = {
+      {"Setup.exe /Log x", "/Log x"},
+      {"\"C:\\Pack ages\\Setup.exe\"  \t/quiet ", "/quiet "},
+      {"C:\\a\"b c\"d.exe /q", "/q"},  // quotes inside the name join its words
+      {"\"unclosed name /q", ""},
+      {"Setup.exe", ""},
+      {"", ""},
+      {"  /q", "/q"},  // no name at all: the blanks before the arguments still go
+  };
+  for (const auto& one : cases) CHECK_MESSAGE(std::string(ArgumentsAfterProgramName(one.first)) == one.second, one.first);
+  CHECK(std::string(ArgumentsAfterProgramName(nullptr)).empty());
+}
+
 namespace {
 struct ValueCase {
   int line;
