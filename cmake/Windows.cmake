@@ -22,7 +22,9 @@ file(GLOB_RECURSE ENGINE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*.cpp
 # The entry and the exception-free runtime belong to the programs, not to the library the
 # tests link (they are built with exceptions).
 set(PENDRIX_NO_EXCEPTIONS_RUNTIME ${CMAKE_SOURCE_DIR}/src/core/NoExceptionsRuntime.cpp)
+# The engine's programs start in an entry of their own, in place of the C runtime's start-up.
 set(PENDRIX_PROCESS_START ${CMAKE_SOURCE_DIR}/src/core/ProcessStart.cpp)
+set(PENDRIX_OWN_START -nostartfiles -Wl,-e,_PendrixStart)
 list(REMOVE_ITEM ENGINE_SOURCES ${CMAKE_SOURCE_DIR}/src/core/WinMain.cpp ${PENDRIX_NO_EXCEPTIONS_RUNTIME}
      ${PENDRIX_PROCESS_START})
 add_library(pendrix_engine STATIC ${ENGINE_SOURCES})
@@ -52,8 +54,7 @@ else()
                  ${PENDRIX_NO_EXCEPTIONS_RUNTIME})
 endif()
 target_compile_options(Pendrix PRIVATE ${PENDRIX_CXX_FLAGS})
-# The engine's own entry (src/core/ProcessStart.cpp) in place of the C runtime's start-up.
-target_link_options(Pendrix PRIVATE ${PENDRIX_LINK_FLAGS} -nostartfiles -Wl,-e,_PendrixStart)
+target_link_options(Pendrix PRIVATE ${PENDRIX_LINK_FLAGS} ${PENDRIX_OWN_START})
 target_link_libraries(Pendrix PRIVATE pendrix_engine)
 if(COMMAND pendrix_package_resources)
   pendrix_package_resources(Pendrix)
