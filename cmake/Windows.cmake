@@ -46,13 +46,12 @@ endforeach()
 
 # The engine itself; its resource script lives in src/package when there is one.
 set(PENDRIX_RC ${CMAKE_SOURCE_DIR}/src/package/Pendrix.rc)
+set(PENDRIX_PROGRAM_SOURCES ${CMAKE_SOURCE_DIR}/src/core/WinMain.cpp ${PENDRIX_PROCESS_START}
+    ${PENDRIX_NO_EXCEPTIONS_RUNTIME})
 if(EXISTS ${PENDRIX_RC})
-  add_executable(Pendrix WIN32 ${CMAKE_SOURCE_DIR}/src/core/WinMain.cpp ${PENDRIX_PROCESS_START}
-                 ${PENDRIX_NO_EXCEPTIONS_RUNTIME} ${PENDRIX_RC})
-else()
-  add_executable(Pendrix WIN32 ${CMAKE_SOURCE_DIR}/src/core/WinMain.cpp ${PENDRIX_PROCESS_START}
-                 ${PENDRIX_NO_EXCEPTIONS_RUNTIME})
+  list(APPEND PENDRIX_PROGRAM_SOURCES ${PENDRIX_RC})
 endif()
+add_executable(Pendrix WIN32 ${PENDRIX_PROGRAM_SOURCES})
 target_compile_options(Pendrix PRIVATE ${PENDRIX_CXX_FLAGS})
 target_link_options(Pendrix PRIVATE ${PENDRIX_LINK_FLAGS} ${PENDRIX_OWN_START})
 target_link_libraries(Pendrix PRIVATE pendrix_engine)
