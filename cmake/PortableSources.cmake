@@ -4,11 +4,11 @@ set(PENDRIX_PORTABLE_SOURCES
   src/core/CommandLine.cpp
   src/core/WholeNumber.cpp
   src/core/SetupTypeName.cpp
-  src/core/WorkFolderRules.cpp
+  src/trust/WorkFolderRules.cpp
   src/core/PathText.cpp
   src/install/MsiSwitch.cpp
   src/install/InstallerResource.cpp
-  src/install/InstallerFileName.cpp
+  src/trust/InstallerFileName.cpp
   src/install/RebootModes.cpp
   src/install/ExitCodeRules.cpp
   src/settings/CodeList.cpp

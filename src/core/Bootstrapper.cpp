@@ -6,12 +6,13 @@
 #include <cstring>
 
 #include "core/BoundedString.h"
-#include "core/HeldPath.h"
 #include "core/SetupTypeName.h"
 #include "core/SystemFolder.h"
 #include "core/Trace.h"
-#include "core/WorkFolder.h"
 #include "package/Version.h"
+#include "trust/HeldPath.h"
+#include "trust/Token.h"
+#include "trust/WorkFolder.h"
 
 HHOOK g_hKeyboardHook = nullptr;
 Bootstrapper* g_pActiveBootstrapper = nullptr;

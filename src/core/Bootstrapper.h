@@ -12,12 +12,12 @@
 #include "core/AnsiPath.h"
 #include "core/CommandLine.h"
 #include "core/HandleOwner.h"
-#include "core/HeldPath.h"
 #include "core/PackageExitCodes.h"
 #include "core/RunOutcome.h"
 #include "core/SystemUtility.h"
-#include "core/WorkFolderRules.h"
 #include "settings/ProductVersion.h"
+#include "trust/HeldPath.h"
+#include "trust/WorkFolderRules.h"
 #include "ui/language/resource.h"
 
 // Setup-type flag bits of ListSectionRecord::dwFlags.
@@ -143,7 +143,7 @@ class Bootstrapper {
 
   // --- settings ---
   DWORD ExtractResource(HMODULE module, const char* type, const char* name, const char* outputPath);
-  // A resource written as fileName into the working folder and held (settings/WorkFolderFiles.h);
+  // A resource written as fileName into the working folder and held (trust/WorkFolderFiles.h);
   // path gets where it was written.
   DWORD ExtractToWorkFolder(HMODULE module, const char* type, const char* name, const char* fileName,
                             char (&path)[260], FileHandle& held);
@@ -293,7 +293,7 @@ class Bootstrapper {
   FileHandle m_WorkFolderHold;
   std::string m_WorkFolderSecurity;
   // Only SYSTEM and the administrators can change the folder's files, which this run makes as
-  // theirs: what is written there needs no reading back (settings/WorkFolderFiles.cpp).
+  // theirs: what is written there needs no reading back (trust/WorkFolderFiles.cpp).
   bool m_bWorkFolderTrusted = false;
 
   // How the temporary folder and the source directory were spelled for the ANSI functions.

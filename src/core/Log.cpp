@@ -5,8 +5,8 @@
 
 #include "core/Bootstrapper.h"
 #include "core/BoundedString.h"
-#include "core/HeldPath.h"
 #include "core/PathText.h"
+#include "trust/HeldPath.h"
 
 namespace {
 

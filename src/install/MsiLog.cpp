@@ -6,7 +6,7 @@
 #include "core/Bootstrapper.h"
 #include "core/BoundedString.h"
 #include "core/PathText.h"
-#include "install/InstallerFileName.h"
+#include "trust/InstallerFileName.h"
 
 namespace {
 

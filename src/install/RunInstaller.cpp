@@ -12,12 +12,12 @@
 #include "core/PathText.h"
 #include "core/SystemFolder.h"
 #include "core/Trace.h"
-#include "install/FileHash.h"
-#include "install/InstallerFileName.h"
 #include "install/InstallerResource.h"
 #include "install/MsiSwitch.h"
 #include "settings/ExistenceVotes.h"
-#include "settings/WorkFolderFiles.h"
+#include "trust/FileHash.h"
+#include "trust/InstallerFileName.h"
+#include "trust/WorkFolderFiles.h"
 
 namespace {
 

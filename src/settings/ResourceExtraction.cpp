@@ -1,16 +1,16 @@
 // The one way an embedded file reaches the disk: a resource written straight from the module's
 // mapped resource memory, a bounded piece at a time. Into the run's working folder, the file is
-// new and held unchanged (settings/WorkFolderFiles.cpp); to a file the user named
+// new and held unchanged (trust/WorkFolderFiles.cpp); to a file the user named
 // (/ExtractSettings), it is written new beside that name, through the folder held from its root,
 // and then moved over the name.
 #include "core/Bootstrapper.h"
 #include "core/BoundedString.h"
 #include "core/HandleOwner.h"
-#include "core/HeldPath.h"
 #include "core/PathText.h"
 #include "core/Trace.h"
-#include "core/WorkFolder.h"
-#include "settings/WorkFolderFiles.h"
+#include "trust/HeldPath.h"
+#include "trust/WorkFolder.h"
+#include "trust/WorkFolderFiles.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "core/BoundedString.h"
 #include "core/Trace.h"
 #include "settings/ProfileRead.h"
-#include "settings/WorkFolderFiles.h"
+#include "trust/WorkFolderFiles.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "core/BoundedString.h"
 #include "core/HandleOwner.h"
 #include "core/Trace.h"
-#include "settings/WorkFolderFiles.h"
+#include "trust/WorkFolderFiles.h"
 #include "ui/LanguageChoice.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include "PackageSupport.h"
 #include "TestSupport.h"
 #include "core/PackageExitCodes.h"
-#include "core/WorkFolder.h"
+#include "trust/HeldPath.h"
 
 using test::Package;
 using test::Quote;

@@ -17,7 +17,7 @@
 #include "TestSupport.h"
 #include "RestrictedToken.h"
 #include "core/PackageExitCodes.h"
-#include "core/WorkFolder.h"
+#include "trust/HeldPath.h"
 
 using test::Package;
 using test::Quote;

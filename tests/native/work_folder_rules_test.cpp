@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "core/WorkFolderRules.h"
+#include "trust/WorkFolderRules.h"
 
 TEST_CASE("a working folder's name is the prefix and 32 hex digits, and nothing else passes for one") {
   const unsigned char random[kWorkFolderRandomBytes] = {0x00, 0x01, 0xAB, 0xFF, 0x10, 0x7E, 0x80, 0x09,

@@ -10,10 +10,10 @@
 #include "core/HandleOwner.h"
 #include "core/PathText.h"
 #include "core/SplitString.h"
-#include "install/FileHash.h"
-#include "settings/SettingsKeys.h"
 #include "requirements/PermissionRequirement.h"
+#include "settings/SettingsKeys.h"
 #include "settings/YesNo.h"
+#include "trust/FileHash.h"
 #include "ui/language/resource.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #pragma once
 #include <windows.h>
 
-#include "core/HeldPath.h"
+#include "trust/HeldPath.h"
 
 namespace test {
 

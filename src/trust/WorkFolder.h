@@ -6,30 +6,12 @@
 
 #include <string>
 
-// True when the process acts as an administrator with those rights in force (an elevated token,
-// or an administrator where Windows does not filter the token) or as SYSTEM.
-bool RunsElevated();
-
-// The user of the process's token, kept in the buffer; null when it cannot be read.
-struct TokenUserBuffer {
-  BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
-};
-PSID ProcessUser(TokenUserBuffer& buffer);
-
-// True when the process runs as the system account.
-bool IsLocalSystem();
-
 // Random bytes from Windows' cryptography.
 bool GenerateRandom(BYTE* bytes, DWORD size);
 
 // The owner and DACL of an open file or folder in SDDL form, as the file system keeps them;
 // "" when they cannot be read.
 std::string ReadOwnerAndDacl(HANDLE file);
-
-// True when the attributes mark a junction, a symbolic link or another reparse point.
-inline bool IsReparsePoint(DWORD attributes) {
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-}
 
 // Deletes what lies in an open folder (listed through `folder`, named `path` for the checks), and
 // the folders in it down to `depth` levels: each opened relative to its folder, without delete

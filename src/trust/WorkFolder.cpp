@@ -1,4 +1,4 @@
-#include "core/WorkFolder.h"
+#include "trust/WorkFolder.h"
 
 #include <aclapi.h>
 #include <ntsecapi.h>
@@ -7,9 +7,10 @@
 #include "core/Bootstrapper.h"
 #include "core/BoundedString.h"
 #include "core/HandleOwner.h"
-#include "core/HeldPath.h"
 #include "core/Trace.h"
-#include "core/WorkFolderRules.h"
+#include "trust/HeldPath.h"
+#include "trust/Token.h"
+#include "trust/WorkFolderRules.h"
 
 namespace {
 
@@ -22,17 +23,6 @@ constexpr DWORD kRemoveRetryMs = 25;
 // The share mode of the run's hold on its folder: others may list it and work in it, but
 // nobody can delete, rename or replace it while the run lasts.
 constexpr DWORD kFolderHoldShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
-
-// The SID of the process's user in its string form, or "".
-std::string UserSidString() {
-  TokenUserBuffer buffer;
-  PSID user = ProcessUser(buffer);
-  char* text = nullptr;
-  if (user == nullptr || !ConvertSidToStringSidA(user, &text)) return "";
-  std::string sid = text;
-  LocalFree(text);
-  return sid;
-}
 
 class LocalMemory {
  public:
@@ -97,45 +87,7 @@ void WorkFolderPath(const char* folderWithSlash, char (&folder)[MAX_PATH]) {
   if (length > 0 && folder[length - 1] == '\\') folder[length - 1] = '\0';
 }
 
-// True when what the process creates is owned by the Administrators group or SYSTEM, so that no
-// program of the user can take a file of the run for its own by owning it.
-bool CreatesForAdministrators() {
-  KernelHandle token;
-  BYTE buffer[sizeof(TOKEN_OWNER) + SECURITY_MAX_SID_SIZE];
-  DWORD size = 0;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()) ||
-      !GetTokenInformation(token.get(), TokenOwner, buffer, sizeof(buffer), &size))
-    return false;
-  PSID owner = reinterpret_cast<TOKEN_OWNER*>(buffer)->Owner;
-  return IsWellKnownSid(owner, WinBuiltinAdministratorsSid) || IsWellKnownSid(owner, WinLocalSystemSid);
-}
-
 }  // namespace
-
-PSID ProcessUser(TokenUserBuffer& buffer) {
-  KernelHandle token;
-  DWORD size = 0;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()) ||
-      !GetTokenInformation(token.get(), TokenUser, buffer.bytes, sizeof(buffer.bytes), &size))
-    return nullptr;
-  return reinterpret_cast<TOKEN_USER*>(buffer.bytes)->User.Sid;
-}
-
-bool IsLocalSystem() {
-  TokenUserBuffer buffer;
-  PSID user = ProcessUser(buffer);
-  return user != nullptr && IsWellKnownSid(user, WinLocalSystemSid) != FALSE;
-}
-
-bool RunsElevated() {
-  BYTE administrators[SECURITY_MAX_SID_SIZE] = {};
-  DWORD size = sizeof(administrators);
-  BOOL member = FALSE;
-  if (CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size) &&
-      CheckTokenMembership(nullptr, administrators, &member) && member)
-    return true;
-  return IsLocalSystem();
-}
 
 bool GenerateRandom(BYTE* bytes, DWORD size) {
   // The system's own generator, which the cryptographic providers draw on too: asking a provider

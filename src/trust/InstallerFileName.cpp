@@ -1,4 +1,4 @@
-#include "install/InstallerFileName.h"
+#include "trust/InstallerFileName.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "settings/WorkFolderFiles.h"
+#include "trust/WorkFolderFiles.h"
 
 #include <cstring>
 
@@ -6,8 +6,8 @@
 #include "core/BoundedString.h"
 #include "core/HandleOwner.h"
 #include "core/Trace.h"
-#include "core/WorkFolder.h"
-#include "core/WorkFolderRules.h"
+#include "trust/WorkFolder.h"
+#include "trust/WorkFolderRules.h"
 
 namespace {
 

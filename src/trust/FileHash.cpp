@@ -1,4 +1,4 @@
-#include "install/FileHash.h"
+#include "trust/FileHash.h"
 
 #include <wincrypt.h>
 

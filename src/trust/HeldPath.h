@@ -16,6 +16,11 @@
 
 #include "core/HandleOwner.h"
 
+// True when the attributes mark a junction, a symbolic link or another reparse point.
+inline bool IsReparsePoint(DWORD attributes) {
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
 // Why a path or an existing file is refused.
 constexpr DWORD kErrorLinkOnPath = ERROR_REPARSE_ATTRIBUTE_CONFLICT;  // a link in place of a folder or file
 constexpr DWORD kErrorSeveralNames = ERROR_TOO_MANY_LINKS;           // a file that hard links give more names

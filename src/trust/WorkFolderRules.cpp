@@ -1,4 +1,4 @@
-#include "core/WorkFolderRules.h"
+#include "trust/WorkFolderRules.h"
 
 #include <cstring>
 

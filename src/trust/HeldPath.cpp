@@ -1,4 +1,4 @@
-#include "core/HeldPath.h"
+#include "trust/HeldPath.h"
 
 #include <aclapi.h>
 #include <winternl.h>
@@ -7,7 +7,7 @@
 
 #include "core/BoundedString.h"
 #include "core/PathText.h"
-#include "core/WorkFolder.h"
+#include "trust/Token.h"
 
 namespace {
 
