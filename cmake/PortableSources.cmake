@@ -12,6 +12,8 @@ set(PENDRIX_PORTABLE_SOURCES
   src/install/RebootModes.cpp
   src/install/ExitCodeRules.cpp
   src/settings/CodeList.cpp
+  src/settings/Crc32c.cpp
+  src/settings/ChecksumTable.cpp
   src/settings/YesNo.cpp
   src/settings/SettingsKeys.cpp
   src/settings/ExistenceVotes.cpp

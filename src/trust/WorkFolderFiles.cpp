@@ -6,6 +6,7 @@
 #include "core/BoundedString.h"
 #include "core/HandleOwner.h"
 #include "core/Trace.h"
+#include "settings/Crc32c.h"
 #include "trust/WorkFolder.h"
 #include "trust/WorkFolderRules.h"
 
@@ -36,13 +37,14 @@ bool SameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMAT
 
 // A new file with these bytes; its identity for the check that follows. `created` tells whether
 // a file of this run's now lies at the path.
-DWORD WriteNew(const char* path, const BYTE* bytes, DWORD size, BY_HANDLE_FILE_INFORMATION& identity, bool& created) {
+DWORD WriteNew(const char* path, const BYTE* bytes, DWORD size, BY_HANDLE_FILE_INFORMATION& identity, bool& created,
+               uint32_t* crc) {
   created = false;
   // Nobody may write to it or delete it while it is written.
   FileHandle file(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return ErrorOr(GetLastError(), ERROR_OPEN_FAILED);
   created = true;
-  if (DWORD error = WriteAll(file.get(), bytes, size)) return error;
+  if (DWORD error = WriteAll(file.get(), bytes, size, crc)) return error;
   if (!GetFileInformationByHandle(file.get(), &identity)) return ErrorOr(GetLastError(), ERROR_INVALID_HANDLE);
   return ERROR_SUCCESS;
 }
@@ -125,10 +127,11 @@ std::string SpaceToFree(const char* folder) {
   return separator == std::string::npos ? parent : parent.substr(0, separator + 1);
 }
 
-DWORD WriteAll(HANDLE file, const BYTE* bytes, DWORD size) {
+DWORD WriteAll(HANDLE file, const BYTE* bytes, DWORD size, uint32_t* crc) {
   for (DWORD done = 0; done < size;) {
     const BYTE* piece = bytes + done;
     DWORD want = size - done < kChunk ? size - done : kChunk;
+    if (crc != nullptr) *crc = Crc32c(piece, want, *crc);
     DWORD written = 0;
     BOOL wrote = WriteFile(file, piece, want, &written, nullptr);
     DWORD error = GetLastError();
@@ -143,7 +146,7 @@ DWORD WriteAll(HANDLE file, const BYTE* bytes, DWORD size) {
 }
 
 DWORD Bootstrapper::PlaceInWorkFolder(const char* fileName, const BYTE* bytes, DWORD size, char (&path)[260],
-                                      FileHandle& held) {
+                                      FileHandle& held, const uint32_t* recordedCrc) {
   held.reset();
   path[0] = '\0';
   if (!m_WorkFolderHold) {
@@ -160,8 +163,16 @@ DWORD Bootstrapper::PlaceInWorkFolder(const char* fileName, const BYTE* bytes, D
     }
     BY_HANDLE_FILE_INFORMATION identity = {};
     bool created = false;
-    DWORD error = WriteNew(path, bytes, size, identity, created);
+    uint32_t crc = 0;
+    DWORD error = WriteNew(path, bytes, size, identity, created, recordedCrc != nullptr ? &crc : nullptr);
     TraceMark("write", fileName);
+    if (error == ERROR_SUCCESS && recordedCrc != nullptr && crc != *recordedCrc) {
+      DeleteFileA(path);  // nothing of a damaged file is run or loaded
+      LogMessage(this, "ExtractResource - The bytes of %s are damaged: their CRC-32C is %08lX, and the package "
+                 "recorded %08lX.", fileName, static_cast<unsigned long>(crc), static_cast<unsigned long>(*recordedCrc));
+      path[0] = '\0';
+      return ERROR_CRC;
+    }
     if (error == ERROR_SUCCESS) error = HoldUnchanged(path, bytes, size, identity, m_bWorkFolderTrusted, held);
     TraceMark("check", fileName);
     if (error == ERROR_SUCCESS) return ERROR_SUCCESS;
