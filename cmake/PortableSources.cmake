@@ -26,6 +26,7 @@ set(PENDRIX_PORTABLE_SOURCES
   src/ui/LanguageChoice.cpp
   tools/pack/PeResources.cpp
   tools/pack/PackOptions.cpp
+  tools/pack/VersionResource.cpp
   tools/pack/InstallerElevation.cpp
   tools/pack/SettingsCheck.cpp
   tools/pack/WindowsInstallerCheck.cpp

@@ -63,6 +63,20 @@ std::vector<std::string> InstallerDetailLines(const std::string& settingsPath, c
   return lines;
 }
 
+std::string SetupTypeLine(const std::string& settingsPath, const std::string& section) {
+  std::string line;
+  for (size_t key = kKeyDisplayName; key < kSetupTypeKeyCount; key++) {
+    const SettingsKey& setting = kSetupTypeKeys[key];
+    std::string value = Kept(settingsPath, section, setting);
+    if (setting.kind == SettingsValueKind::kYesNo)
+      value = IsYesValue(value.c_str()) ? "yes" : "no";
+    else
+      value = value.empty() ? "none" : QuotedWhenBlank(value);
+    line += (line.empty() ? "  " : ", ") + std::string(setting.name) + " " + value;
+  }
+  return line;
+}
+
 std::string UnattendedLine(const std::string& setupType, const std::string& packageFile) {
   if (!IsSilentSetupType(setupType.c_str())) return "";
   const std::string start = "  Unattended: ";
@@ -73,5 +87,11 @@ std::string UnattendedLine(const std::string& setupType, const std::string& pack
     return start + "none: /Type keeps " + std::to_string(kSetupTypeChars) + " characters of a name";
   // /quiet keeps away the two windows a silent setup type would still show: its Welcome dialog
   // and its restart-product notice.
-  return start + QuotedWhenBlank(packageFile) + " /Type " + QuotedWhenBlank(setupType) + " /quiet";
+  // The log goes where only administrators and the system account write, under the package's
+  // name, which may hold neither "-" nor "/" on the command line.
+  std::string log = packageFile.substr(0, packageFile.find_last_of('.'));
+  for (char& c : log)
+    if (c == '-' || c == '/') c = '_';
+  return start + QuotedWhenBlank(packageFile) + " /Type " + QuotedWhenBlank(setupType) + " /quiet /Log " +
+         QuotedWhenBlank("C:\\Windows\\Temp\\" + log + ".log");
 }

@@ -374,10 +374,13 @@ std::string ResolveLanguageName(const std::string& name, PackageLanguage& langua
 }
 
 void BuildLanguages(const std::vector<std::string>& options, const std::string& enginePath,
-                    const std::vector<std::string>& displayNames, PackReport& report, std::vector<BuiltLanguage>& built) {
+                    const std::vector<std::string>& displayNames, PackReport& report, std::vector<BuiltLanguage>& built,
+                    const MakerNames& names) {
   if (options.empty()) return;
   BuiltInLanguage builtIn;
   std::string problem = ReadBuiltInLanguage(enginePath, builtIn);
+  // What a language leaves out is the built-in English, as this package shows it.
+  PutMakerNames(names, builtIn);
   if (problem.empty() && builtIn.recordings.empty()) problem = "the engine's language DLL carries no recordings";
   if (!problem.empty()) {
     report.Refuse(ERROR_BAD_EXE_FORMAT, "no language can be built: " + problem);
@@ -420,16 +423,8 @@ void AddLanguageResources(const std::vector<BuiltLanguage>& languages, PackagePl
   for (const BuiltLanguage& language : languages) {
     char name[32] = {};
     LanguageResourceName(language.index.id, name);
-    plan.resources.push_back({kLanguageResourceType, name, "", plan.blobs.size()});
-    PlannedBlob blob;
-    blob.bytes = language.dll;
-    blob.size = static_cast<uint32_t>(blob.bytes.size());
-    plan.blobs.push_back(std::move(blob));
+    AddResource(kLanguageResourceType, name, language.dll, plan);
     index += FormatLanguageIndexLine(language.index) + "\r\n";
   }
-  plan.resources.push_back({kLanguageResourceType, kLanguageIndexResource, "", plan.blobs.size()});
-  PlannedBlob blob;
-  blob.bytes.assign(index.begin(), index.end());
-  blob.size = static_cast<uint32_t>(blob.bytes.size());
-  plan.blobs.push_back(std::move(blob));
+  AddResource(kLanguageResourceType, kLanguageIndexResource, std::vector<uint8_t>(index.begin(), index.end()), plan);
 }

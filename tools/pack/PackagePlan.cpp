@@ -412,10 +412,14 @@ DWORD AddSettingsResource(const SettingsFile& settings, PackagePlan& plan, std::
     error = "the settings file " + Quoted(settings.path()) + " cannot be embedded: it is empty";
     return ERROR_INVALID_DATA;
   }
-  plan.resources.push_back({kSettingsResourceType, kSettingsResource, "", plan.blobs.size()});
-  PlannedBlob blob;
-  blob.bytes = bytes;
-  blob.size = static_cast<uint32_t>(bytes.size());
-  plan.blobs.push_back(blob);
+  AddResource(kSettingsResourceType, kSettingsResource, bytes, plan);
   return 0;
+}
+
+void AddResource(const std::string& type, const std::string& name, std::vector<uint8_t> bytes, PackagePlan& plan) {
+  plan.resources.push_back({type, name, "", plan.blobs.size()});
+  PlannedBlob blob;
+  blob.size = static_cast<uint32_t>(bytes.size());
+  blob.bytes = std::move(bytes);
+  plan.blobs.push_back(std::move(blob));
 }

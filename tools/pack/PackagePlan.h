@@ -71,3 +71,9 @@ std::string FullPath(const std::string& path);
 class SettingsFile;
 // Adds the settings as the package carries them, "SETTINGS_INI" of type "TEXT".
 DWORD AddSettingsResource(const SettingsFile& settings, PackagePlan& plan, std::string& error);
+
+// The version resource, by number: "#16" is a number for the loader, as for FindResource.
+inline constexpr char kVersionResourceType[] = "#16";
+inline constexpr char kVersionResource[] = "#1";
+// Adds a resource of these bytes; one the engine carries under the same type and name is replaced.
+void AddResource(const std::string& type, const std::string& name, std::vector<uint8_t> bytes, PackagePlan& plan);

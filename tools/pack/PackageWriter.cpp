@@ -122,20 +122,10 @@ struct EngineImage {
   std::vector<pe::ResourceEntry> resources;
 };
 
-DWORD ReadEngine(const std::string& path, EngineImage& engine, std::string& error) {
-  engine.file.reset(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!engine.file) {
-    DWORD code = GetLastError();
-    error = "the engine " + Quoted(path) + " cannot be read (" + SystemMessage(code) + ")";
-    return code;
-  }
+// The headers and the resource directory of the file that `engine.file` holds; nullptr or why not.
+const char* ReadImageResources(EngineImage& engine) {
   LARGE_INTEGER size;
-  if (!GetFileSizeEx(engine.file.get(), &size)) {
-    DWORD code = GetLastError();
-    error = "the engine " + Quoted(path) + " cannot be measured (" + SystemMessage(code) + ")";
-    return code;
-  }
+  if (!GetFileSizeEx(engine.file.get(), &size)) return "it cannot be measured";
   engine.size = static_cast<uint64_t>(size.QuadPart);
   engine.headers.resize(static_cast<size_t>(std::min<uint64_t>(engine.size, kHeaderBytes)));
   const char* problem = nullptr;
@@ -158,7 +148,18 @@ DWORD ReadEngine(const std::string& path, EngineImage& engine, std::string& erro
         problem = pe::ReadResourceTree(directory.data(), directory.size(), engine.resources);
     }
   }
-  if (problem != nullptr) {
+  return problem;
+}
+
+DWORD ReadEngine(const std::string& path, EngineImage& engine, std::string& error) {
+  engine.file.reset(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!engine.file) {
+    DWORD code = GetLastError();
+    error = "the engine " + Quoted(path) + " cannot be read (" + SystemMessage(code) + ")";
+    return code;
+  }
+  if (const char* problem = ReadImageResources(engine)) {
     error = "the engine " + Quoted(path) + " cannot take resources: " + problem;
     return ERROR_BAD_EXE_FORMAT;
   }
@@ -248,6 +249,15 @@ DWORD VerifyPackage(const std::string& path, const std::vector<pe::ResourceEntry
 }
 
 }  // namespace
+
+std::string ReadProgramResources(const std::string& path, std::vector<pe::ResourceEntry>& entries) {
+  EngineImage image;
+  image.file.reset(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!image.file) return "it cannot be read (" + SystemMessage(GetLastError()) + ")";
+  if (const char* problem = ReadImageResources(image)) return problem;
+  entries = std::move(image.resources);
+  return "";
+}
 
 DWORD WritePackage(const std::string& enginePath, const std::string& outPath, const PackagePlan& plan,
                    std::string& error, uint64_t& outSize) {
