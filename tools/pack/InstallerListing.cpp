@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "ErrorText.h"
+#include "WindowsInstallerCheck.h"
 #include "core/SetupTypeName.h"
 #include "install/ExitCodeRules.h"
 #include "settings/CodeList.h"
@@ -52,7 +53,7 @@ std::vector<std::string> InstallerDetailLines(const std::string& settingsPath, c
     for (InstallerKeyIndex key : {kKeyRebootCodes, kKeyFailCodes, kKeyReinstallCodes}) {
       std::string codes = CodesKept(kept(key));
       if (codes != "none" && noList)
-        codes += " (not consulted under Reboot " + reboot + ")";
+        codes += " (not consulted: " + UnconsultedListsReason(mode) + ")";
       else if (codes != "none" && key == kKeyRebootCodes && !UsesRebootCodes(mode))
         codes += " (not used: no restart is asked for)";
       lines.push_back(std::string(kInstallerKeys[key].name) + ": " + codes);

@@ -164,12 +164,12 @@ void PackReport::Refuse(DWORD code, const std::string& line) {
 
 void PackReport::Note(const std::string& line) { Print("note: ", line); }
 
-void PackReport::Finding(const std::string& shownName, const SettingsFinding& finding) {
+void PackReport::Finding(const std::string& shownName, const SettingsLines& lines, const SettingsFinding& finding) {
   if (finding.level == FindingLevel::kWarning) {
-    Warn(FindingLine(shownName, finding));
+    Warn(FindingLine(shownName, lines, finding));
     return;
   }
-  Print("", FindingLine(shownName, finding));
+  Print("", FindingLine(shownName, lines, finding));
   if (m_code == 0) m_code = ERROR_INVALID_DATA;
   m_refusals++;
   m_findingRefusals++;
@@ -188,7 +188,7 @@ std::string PackReport::RefusalLine() const {
   if (m_strict && m_warnings != 0 && m_refusals == m_findingRefusals)
     return "refused with --strict: " + std::to_string(refusals()) + " finding(s) above";
   if (m_findingRefusals != 0)
-    return "refused: the settings above would make the engine run other installers than the ones named";
+    return "refused: the engine would not do what the settings above say";
   return "";
 }
 
@@ -204,7 +204,8 @@ void ReportSettingsFindings(const std::string& shownName, const SettingsFile& se
   if (displayNames != nullptr)
     for (const WelcomeGreeting& greeting : greetings) displayNames->push_back(greeting.displayName);
   std::string unmeasured = enginePath.empty() ? "" : CheckWelcomeFit(enginePath, greetings, findings);
-  for (const SettingsFinding& finding : findings) report.Finding(shownName, finding);
+  const SettingsLines lines(ReadSettingsText(settings.readPath()));
+  for (const SettingsFinding& finding : findings) report.Finding(shownName, lines, finding);
   if (!unmeasured.empty())
     report.Note("whether the Welcome dialog shows the display name of [" + greetings[0].section + "]" +
                 (greetings.size() > 1 ? " and the other setup types" : "") + " whole is not checked: " + unmeasured);

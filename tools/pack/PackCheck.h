@@ -25,8 +25,8 @@ class PackReport {
   void Refuse(DWORD code, const std::string& line);
   // Said, and not counted: something PendrixPack could not check here.
   void Note(const std::string& line);
-  // A settings finding that the engine would act on: refused as a whole by RefusalLine().
-  void Finding(const std::string& shownName, const SettingsFinding& finding);
+  // A finding about the settings, on the line it names.
+  void Finding(const std::string& shownName, const SettingsLines& lines, const SettingsFinding& finding);
   void Plan(const std::vector<PlanProblem>& problems);
 
   // With strict, warnings count as refusals.

@@ -75,7 +75,12 @@ class PlanBuilder {
  public:
   PlanBuilder(const std::string& readPath, const std::string& shownPath, const std::string& payloadDir,
               PackagePlan& plan, std::vector<PlanProblem>& problems)
-      : m_settings(readPath), m_shownPath(shownPath), m_payloadDir(payloadDir), m_plan(plan), m_problems(problems) {}
+      : m_settings(readPath),
+        m_lines(ReadSettingsText(readPath)),
+        m_shownPath(shownPath),
+        m_payloadDir(payloadDir),
+        m_plan(plan),
+        m_problems(problems) {}
 
   DWORD Build() {
     for (const std::string& section : m_settings.SectionNames()) {
@@ -93,17 +98,24 @@ class PlanBuilder {
   }
 
  private:
+  // A refusal on the line of the section and key being read.
   void Refuse(DWORD code, const std::string& line) {
     if (m_firstRefusal == 0) m_firstRefusal = code;
-    m_problems.push_back({true, code, line});
+    m_problems.push_back(
+        {true, code, m_shownPath + ":" + std::to_string(m_lines.Of(m_atSection, m_atKey)) + ": " + line});
+  }
+  void ReadingAt(const std::string& section, const char* key) {
+    m_atSection = section;
+    m_atKey = key;
   }
   void Warn(const std::string& section, const char* key, const std::string& text) {
-    m_problems.push_back({false, 0, FindingLine(m_shownPath, {FindingLevel::kWarning, section, key, text})});
+    m_problems.push_back({false, 0, FindingLine(m_shownPath, m_lines, {FindingLevel::kWarning, section, key, text})});
   }
 
   void AddSetupType(const std::string& section, const char* preInstall, const char* mainInstall) {
     PlannedSetupType type;
     type.section = section;
+    ReadingAt(section, kSetupTypeKeys[kKeyPreInstall].name);
     std::vector<std::string> prerequisites;
     SplitString(preInstall, "|", prerequisites);
     if (prerequisites.empty() && mainInstall[0] == '\0') {
@@ -120,6 +132,7 @@ class PlanBuilder {
   }
 
   void AddInstaller(PlannedSetupType& type, const std::string& section, bool main, bool elevated) {
+    ReadingAt(type.section, kSetupTypeKeys[main ? kKeyMainInstall : kKeyPreInstall].name);
     if (!m_settings.SectionExists(section)) {
       Refuse(ERROR_INVALID_DATA, "setup type [" + type.section + "] names the installer section [" + section +
                                      "], which does not exist in " + Quoted(m_shownPath));
@@ -151,6 +164,7 @@ class PlanBuilder {
     ReadInstaller read;
     PlannedInstaller& installer = read.installer;
     installer.section = section;
+    ReadingAt(section, kInstallerKeys[kKeyFile].name);
     char name[100] = {};
     char file[260] = {};
     char arguments[1000] = {};
@@ -170,6 +184,7 @@ class PlanBuilder {
     char payload[kPayloadNameSize] = {};
     const InstallerFileRule rule = InstallerFileName(file, arguments, installer.doNotExtract, payload);
     const char* key = kInstallerKeys[IsMsiexecRun(file) ? kKeyArguments : kKeyFile].name;
+    ReadingAt(section, key);
     installer.payloadName = payload;
     switch (rule) {
       case InstallerFileRule::kOk:
@@ -364,6 +379,8 @@ class PlanBuilder {
   };
 
   SettingsReader m_settings;
+  SettingsLines m_lines;
+  std::string m_atSection, m_atKey;  // what is being read, for the line of a refusal
   std::string m_shownPath;
   std::string m_payloadDir;
   PackagePlan& m_plan;
