@@ -206,6 +206,7 @@ class LanguageFolder {
     bool given = false;
     std::string text;
     bool refused = false;  // written, but refused: not left out
+    int line = 0;          // in texts.ini
   };
 
   std::string File(const std::string& name) const { return m_folder + "\\" + name; }
@@ -230,9 +231,9 @@ class LanguageFolder {
     }
     std::vector<TextsProblem> problems;
     std::vector<LanguageText> texts = ReadLanguageTexts(utf8, problems);
-    for (const TextsProblem& each : problems) Warn(path + ", line " + std::to_string(each.line), each.text);
+    for (const TextsProblem& each : problems) Warn(path + ":" + std::to_string(each.line), each.text);
     for (const LanguageText& text : texts) {
-      const std::string where = path + ": [" + text.section + "] " + text.key;
+      const std::string where = path + ":" + std::to_string(text.line) + ": [" + text.section + "] " + text.key;
       size_t i = 0;
       while (i < m_builtIn.texts.size() && !(EqualsIgnoreCase(m_builtIn.texts[i].section.c_str(), text.section.c_str()) &&
                                              EqualsIgnoreCase(m_builtIn.texts[i].key.c_str(), text.key.c_str())))
@@ -248,7 +249,7 @@ class LanguageFolder {
         m_texts[i].refused = true;
         continue;
       }
-      m_texts[i] = {true, text.text};
+      m_texts[i] = {true, text.text, false, text.line};
     }
   }
 
@@ -325,10 +326,16 @@ class LanguageFolder {
       m_report.Note(m_folder + ": whether the texts of dialog " + std::to_string(id) + " fit is not checked: " + problem);
     for (const Misfit& misfit : misfits) {
       std::string key;
-      for (const BuiltInText& builtIn : m_builtIn.texts)
-        if (!builtIn.message && builtIn.id == id && builtIn.item == misfit.item) key = KeyName(builtIn);
-      Warn(File(kTextsFileName), key + ": \"" + misfit.text + "\" " + misfit.size + ", so the user sees it cut off" +
-                                     (misfit.named ? " (with the display name \"" + displayName + "\")" : ""));
+      int line = 0;
+      for (size_t i = 0; i < m_builtIn.texts.size(); i++) {
+        const BuiltInText& builtIn = m_builtIn.texts[i];
+        if (builtIn.message || builtIn.id != id || builtIn.item != misfit.item) continue;
+        key = KeyName(builtIn);
+        line = m_texts[i].line;
+      }
+      Warn(File(kTextsFileName) + ":" + std::to_string(line),
+           key + ": \"" + misfit.text + "\" " + misfit.size + ", so the user sees it cut off" +
+               (misfit.named ? " (with the display name \"" + displayName + "\")" : ""));
     }
   }
 

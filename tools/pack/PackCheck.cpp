@@ -241,10 +241,13 @@ int RunSettingsCheck(const PackOptions& options) {
     ReadPackagePlan(settings.readPath(), options.settings, payload, plan, problems);
     report.Plan(problems);
   }
-  printf("Checked %s%s: %lu warning(s), %lu refusal(s)\n", Quoted(options.settings).c_str(),
+  printf("Checked %s%s: %lu warning(s), %lu refusal(s)%s\n", Quoted(options.settings).c_str(),
          options.payload.empty() ? "" : (" against " + Quoted(options.payload)).c_str(),
-         static_cast<unsigned long>(report.warnings()), static_cast<unsigned long>(report.refusals()));
+         static_cast<unsigned long>(report.warnings()), static_cast<unsigned long>(report.refusals()),
+         options.payload.empty() ? "; the installers were not checked: give --payload with their folder to check "
+                                   "that each is there and what it asks of Windows"
+                                 : "");
   fflush(stdout);
-  if (report.refusals() != 0) return kCheckRefused;
-  return report.warnings() != 0 ? kCheckWarnings : kCheckClean;
+  if (report.refusals() != 0) return kPackRefused;
+  return report.warnings() != 0 ? kPackWarnings : kPackSucceeded;
 }

@@ -12,11 +12,6 @@
 #include "SettingsCheck.h"
 #include "SettingsFile.h"
 
-// --check's exit codes, which --list shares for a package that could not work.
-constexpr int kCheckClean = 0;
-constexpr int kCheckWarnings = 1;
-constexpr int kCheckRefused = 2;
-
 // Every finding of one run, printed on stderr as it is found.
 class PackReport {
  public:

@@ -227,5 +227,5 @@ int ListPackage(const std::string& packagePath) {
   PrintLanguages(module);
   FreeLibrary(module);
   fflush(stdout);
-  return complete ? kCheckClean : kCheckRefused;
+  return complete ? kPackSucceeded : kPackRefused;
 }

@@ -352,7 +352,8 @@ class Checker {
     std::vector<std::string> odd, meant;
     for (const std::string& item : written) {
       if (!IsPlainCode(item)) odd.push_back(Quoted(item) + " as " + std::to_string(ParseUnsigned32(item.c_str())));
-      if (!DecimalCode(item).empty()) meant.push_back(DecimalCode(item));
+      const std::string code = DecimalCode(item);
+      if (!code.empty() && std::find(meant.begin(), meant.end(), code) == meant.end()) meant.push_back(code);
     }
     if (!odd.empty())
       Refuse(section.name, key.name,
@@ -505,11 +506,18 @@ class Checker {
       return;
     }
     const RebootMode reboot = ReadRebootMode(Kept(section, kInstallerKeys[kKeyReboot]).c_str());
+    // The codes as they are meant: an entry that the engine reads as another is refused on its own.
+    const auto meant = [&](InstallerKeyIndex key) {
+      std::vector<std::string> codes;
+      for (const std::string& item : Items(Kept(section, kInstallerKeys[key]), "|"))
+        if (!DecimalCode(item).empty()) codes.push_back(DecimalCode(item));
+      return Join(codes, "|");
+    };
     const MsiPrerequisite msi = {Kept(section, kInstallerKeys[kKeyReboot]),
-                                 Kept(section, kInstallerKeys[kKeyRebootCodes]),
-                                 Kept(section, kInstallerKeys[kKeyFailCodes]),
+                                 meant(kKeyRebootCodes),
+                                 meant(kKeyFailCodes),
                                  Line(section, kInstallerKeys[kKeyFailCodes].name) != nullptr,
-                                 Kept(section, kInstallerKeys[kKeyReinstallCodes]),
+                                 meant(kKeyReinstallCodes),
                                  Kept(section, kInstallerKeys[kKeyArguments]),
                                  Line(section, kInstallerKeys[kKeyRebootCodes].name) != nullptr};
     const bool windowsInstaller = RunsWindowsInstaller(Lower(Kept(section, fileKey)));

@@ -70,8 +70,11 @@ bool KeepsMsiexecFromWaiting(const std::string& arguments) {
 }
 
 std::string SilentMsiArgumentsProblem(const std::string& arguments) {
-  std::vector<std::string> lacks;
-  std::string line = Trimmed(arguments);
+  std::vector<std::string> lacks, words;
+  SplitString(arguments.c_str(), " \t", words);
+  std::string line;
+  for (const std::string& word : words)
+    if (SuppressesMsiRestart(arguments) || word.compare(0, 7, "REBOOT=") != 0) line += " " + word;
   if (!KeepsMsiexecFromWaiting(arguments)) {
     lacks.push_back("shows its windows and waits for a click, for want of /qn (or /quiet, /passive, /qb-, /qb!)");
     line += " /qn";
