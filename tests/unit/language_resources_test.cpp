@@ -464,6 +464,7 @@ TEST_CASE("every message of the language DLL loads with its exact text") {
                    "installation.  After the restart, the setup will automatically continue.  To restart now, press "
                    "Enter.  Press Escape to restart later and continue the rest of the setup process without speech."},
     {__LINE__, 71, "Uninstallation is complete."},
+    {__LINE__, 95, "Installing Vellora"},
   };
   for (const Row& row : rows) {
     CAPTURE(row.line);

@@ -69,7 +69,8 @@ void PutMakerNames(const MakerNames& names, BuiltInLanguage& language) {
   }
 }
 
-void ReportMakerNames(const MakerNames& names, const BuiltInLanguage& language, bool ownEnglish, PackReport& report) {
+void ReportMakerNames(const MakerNames& names, const BuiltInLanguage& language, bool ownEnglish,
+                      const RequirementsUsed& used, PackReport& report) {
   if (ownEnglish) return;
   std::vector<std::string> vendor, products;
   for (const auto& replacement : Replacements(names))
@@ -88,13 +89,21 @@ void ReportMakerNames(const MakerNames& names, const BuiltInLanguage& language, 
                 "the window's title among them): every user of the package sees another vendor's names. Give " +
                 Listed(options) + " to put your own there, or ship an English of your own with --language " +
                 "en-US=FOLDER");
-  // The recordings say what they were recorded with.
+  // The recordings say what they were recorded with: those that the package may play, where the
+  // texts now show another name.
+  const bool vendorChanged = !names.company.empty() && names.company != kEngineVendor;
+  bool productChanged = false;
+  for (const char* product : kEngineProducts)
+    productChanged = productChanged || (!names.product.empty() && names.product != product);
   std::vector<std::string> recordings;
-  for (const RecordingNaming& naming : kRecordingsNamingEngine)
+  for (const RecordingNaming& naming : kRecordingsNamingEngine) {
+    const bool played = (naming.played == RecordingPlayed::kOSRefused && used.os) ||
+                        (naming.played == RecordingPlayed::kPlatformRefused && used.platform);
     for (const BuiltInRecording& recording : language.recordings)
-      if (recording.name == naming.recording &&
-          ((naming.vendor && !names.company.empty()) || (naming.product && !names.product.empty())))
+      if (recording.name == naming.recording && played &&
+          ((naming.vendor && vendorChanged) || (naming.product && productChanged)))
         recordings.push_back(naming.recording);
+  }
   if (!recordings.empty())
     report.Warn("the built-in recordings " + Listed(recordings) + " still speak the engine's vendor or product by " +
                 "name, which the texts no longer show: record your own words into WAVE files of those names and ship " +
@@ -132,12 +141,12 @@ std::string RebuildLanguageDll(const BuiltInLanguage& language, std::vector<uint
   return problem == nullptr ? "" : std::string("the built-in language's DLL cannot be built again: ") + problem;
 }
 
-void BuildMakerEnglish(const MakerNames& names, const std::string& enginePath, bool ownEnglish, PackReport& report,
-                       std::vector<uint8_t>& dll) {
+void BuildMakerEnglish(const MakerNames& names, const std::string& enginePath, bool ownEnglish,
+                       const RequirementsUsed& used, PackReport& report, std::vector<uint8_t>& dll) {
   dll.clear();
   BuiltInLanguage english;
   std::string problem = ReadBuiltInLanguage(enginePath, english);
-  if (problem.empty()) ReportMakerNames(names, english, ownEnglish, report);
+  if (problem.empty()) ReportMakerNames(names, english, ownEnglish, used, report);
   if (!names.Any()) return;
   PutMakerNames(names, english);
   if (problem.empty()) problem = RebuildLanguageDll(english, dll);

@@ -12,14 +12,18 @@
 // The vendor and the products the built-in English names, as it spells them.
 inline constexpr char kEngineVendor[] = "Tarrowind";
 inline constexpr const char* kEngineProducts[] = {"Lumora", "Vellora"};
-// The built-in recordings that speak the vendor's name, or a product's.
+// The built-in recordings that speak the vendor's name, or a product's, and when a package plays them.
+enum class RecordingPlayed { kOSRefused, kPlatformRefused, kNever };
 struct RecordingNaming {
   const char* recording;
   bool vendor;
   bool product;
+  RecordingPlayed played;
 };
 inline constexpr RecordingNaming kRecordingsNamingEngine[] = {
-    {"IDR_OS_WAV", true, false}, {"IDR_PLATFORM_WAV", true, false}, {"IDR_XDDM_WAV", true, true}};
+    {"IDR_OS_WAV", true, false, RecordingPlayed::kOSRefused},
+    {"IDR_PLATFORM_WAV", true, false, RecordingPlayed::kPlatformRefused},
+    {"IDR_XDDM_WAV", true, true, RecordingPlayed::kNever}};
 
 struct MakerNames {
   std::string company;  // in the ANSI code page, as the command line gives it; "" when not given
@@ -31,9 +35,11 @@ struct MakerNames {
 void PutMakerNames(const MakerNames& names, BuiltInLanguage& language);
 
 // Warns where the built-in English still names the engine's vendor or products (a name not
-// given), and which recordings still speak a name that the texts no longer show. Nothing when
-// the package carries an English of the maker's own (`ownEnglish`), which users then see instead.
-void ReportMakerNames(const MakerNames& names, const BuiltInLanguage& language, bool ownEnglish, PackReport& report);
+// given), and which recordings that the settings may play (`used`) still speak a name that the
+// texts no longer show. Nothing when the package carries an English of the maker's own
+// (`ownEnglish`), which users then see instead.
+void ReportMakerNames(const MakerNames& names, const BuiltInLanguage& language, bool ownEnglish,
+                      const RequirementsUsed& used, PackReport& report);
 
 // The built-in language's DLL again, with the string table of `language` and every other
 // resource of the DLL it was read from; "" or why not.
@@ -41,5 +47,5 @@ std::string RebuildLanguageDll(const BuiltInLanguage& language, std::vector<uint
 
 // Reads the engine's built-in English, reports on the names it shows, and, when the maker gave
 // any, builds it again with them into `dll`; empty when the engine's own stays.
-void BuildMakerEnglish(const MakerNames& names, const std::string& enginePath, bool ownEnglish, PackReport& report,
-                       std::vector<uint8_t>& dll);
+void BuildMakerEnglish(const MakerNames& names, const std::string& enginePath, bool ownEnglish,
+                       const RequirementsUsed& used, PackReport& report, std::vector<uint8_t>& dll);

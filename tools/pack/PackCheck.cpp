@@ -193,9 +193,11 @@ std::string PackReport::RefusalLine() const {
 }
 
 void ReportSettingsFindings(const std::string& shownName, const SettingsFile& settings, SettingsPlace place,
-                            const std::string& enginePath, PackReport& report, std::vector<std::string>* displayNames) {
+                            const std::string& enginePath, PackReport& report, std::vector<std::string>* displayNames,
+                            RequirementsUsed* used) {
   std::vector<WrittenText> written;
   SettingsSnapshot snapshot = ReadSettingsSnapshot(settings.readPath(), written);
+  if (used != nullptr) *used = UsedRequirements(snapshot);
   std::vector<SettingsFinding> findings;
   if (place == SettingsPlace::kMaybeBeside) CheckBesideEncoding(settings, written, findings);
   CheckSpelling(written, findings);

@@ -171,7 +171,9 @@ class PlanBuilder {
     char doNotExtract[4] = {};
     m_settings.Read(section, kInstallerKeys[kKeyInstallerName], name);
     m_settings.Read(section, kInstallerKeys[kKeyFile], file);
+    ReadingAt(section, kInstallerKeys[kKeyInstallerName].name);
     if (name[0] == '\0') Refuse(ERROR_BAD_PATHNAME, where + " has no Name key");
+    ReadingAt(section, kInstallerKeys[kKeyFile].name);
     if (file[0] == '\0') Refuse(ERROR_BAD_PATHNAME, where + " has no File key");
     if (name[0] == '\0' || file[0] == '\0') return read;
     CharLowerA(file);

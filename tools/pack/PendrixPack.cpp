@@ -173,9 +173,10 @@ int main(int argc, char** argv) {
     report.Refuse(ERROR_PATH_NOT_FOUND, "the output folder " + Quoted(outFolder) + " does not exist");
 
   std::vector<std::string> displayNames;
+  RequirementsUsed used;
   ReportSettingsFindings(options.settings, settings,
                          options.embedSettings ? SettingsPlace::kEmbedded : SettingsPlace::kMaybeBeside,
-                         engineFound ? engine : "", report, &displayNames);
+                         engineFound ? engine : "", report, &displayNames, &used);
   const MakerNames names{options.company, options.productName};
   std::vector<BuiltLanguage> languages;
   std::vector<uint8_t> english, version;
@@ -183,7 +184,7 @@ int main(int argc, char** argv) {
     BuildLanguages(options.languages, engine, displayNames, report, languages, names);
     bool ownEnglish = false;
     for (const BuiltLanguage& language : languages) ownEnglish = ownEnglish || language.index.id == kBuiltInLanguageId;
-    BuildMakerEnglish(names, engine, ownEnglish, report, english);
+    BuildMakerEnglish(names, engine, ownEnglish, used, report, english);
     std::string problem = StampsVersion(options) ? MakeVersionResource(options, engine, version) : "";
     if (!problem.empty()) report.Refuse(ERROR_INVALID_DATA, problem);
   }

@@ -550,6 +550,16 @@ class Checker {
 
 std::vector<SettingsFinding> CheckSettings(const SettingsSnapshot& settings) { return Checker(settings).Run(); }
 
+RequirementsUsed UsedRequirements(const SettingsSnapshot& settings) {
+  RequirementsUsed used;
+  for (size_t i = 0; i < settings.sections.size(); i++) {
+    if (!IsSetupType(settings, i)) continue;
+    used.os = used.os || !Trim(Kept(settings.sections[i], kSetupTypeKeys[kKeyReqOS])).empty();
+    used.platform = used.platform || !Trim(Kept(settings.sections[i], kSetupTypeKeys[kKeyReqPlatform])).empty();
+  }
+  return used;
+}
+
 std::vector<WelcomeGreeting> WelcomeGreetings(const SettingsSnapshot& settings) {
   std::vector<WelcomeGreeting> greetings;
   for (size_t i = 0; i < settings.sections.size(); i++) {

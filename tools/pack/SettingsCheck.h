@@ -52,6 +52,13 @@ struct WelcomeGreeting {
 };
 std::vector<WelcomeGreeting> WelcomeGreetings(const SettingsSnapshot& settings);
 
+// The requirements that some setup type sets, whose refusals the package may then show and speak.
+struct RequirementsUsed {
+  bool os = false;
+  bool platform = false;
+};
+RequirementsUsed UsedRequirements(const SettingsSnapshot& settings);
+
 // Where each section header and key line of a settings file lies, by the file's own text (in
 // the code page its names are compared in), so that a finding can name its line.
 class SettingsLines {
