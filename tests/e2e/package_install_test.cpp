@@ -356,9 +356,13 @@ TEST_CASE("a package of a gigabyte packs, runs, and extracts each installer whol
 // engine writes that file out, before anything of it runs.
 TEST_CASE("a package with one byte flipped in an installer, its settings or its language runs nothing of it") {
   const std::string installer = FakeInstaller() + "the prerequisite's own bytes";
-  // The built-in language's text of message 71, as its string table holds it.
-  std::string language;
-  for (char c : std::string("Uninstallation is complete.")) language += std::string(1, c) + '\0';
+  // Texts of the built-in language's string table, and of the German one, as they hold them.
+  auto utf16 = [](const std::string& text) {
+    std::string bytes;
+    for (char c : text) bytes += std::string(1, c) + '\0';
+    return bytes;
+  };
+  const std::string language = utf16("Uninstallation is complete."), german = utf16("Vellora wird installiert");
   const struct {
     int line;
     std::string flipped;  // bytes of the package, one of them changed
@@ -366,6 +370,7 @@ TEST_CASE("a package with one byte flipped in an installer, its settings or its 
     std::string text;
     std::string logged;
     size_t windows;  // a prerequisite's failure is told once more, as for any that could not run
+    std::string arguments = "";
   } cases[] = {
       {__LINE__, "prerequisite's own", test::LanguageString(IDS_ERROR_CAPTION),
        Replace(test::LanguageString(IDS_INSTALLER_DAMAGED), "Pre"), "ExtractResource - The bytes of pre.exe are damaged",
@@ -374,12 +379,16 @@ TEST_CASE("a package with one byte flipped in an installer, its settings or its 
        "ExtractResource - The bytes of Settings.ini are damaged", 1},
       {__LINE__, language, " Setup Package Error", "The setup package is damaged. Download it again.",
        "ExtractResource - The bytes of PendrixLang.dll are damaged", 1},
+      // A damaged translation: the built-in English tells the user.
+      {__LINE__, german, test::LanguageString(IDS_ERROR_CAPTION), test::LanguageString(IDS_PACKAGE_DAMAGED),
+       "ExtractResource - The bytes of PendrixLang.dll are damaged", 1, "/UILanguage de_DE "},
   };
   for (const auto& c : cases) {
     CAPTURE(c.line);
     Package p;
     p.Payload("pre.exe", installer);
     p.Payload("main.exe");
+    if (!c.arguments.empty()) p.packOptions = "--language de-DE=" + Quote(test::BinFile("examples\\suite\\de-DE"));
     p.Build("[default]\r\nPreInstall=Pre\r\nMainInstall=Main\r\n; carried along\r\n"
             "[Pre]\r\nName=Pre\r\nFile=pre.exe\r\nFailCodes=1\r\n[Main]\r\nName=Main\r\nFile=main.exe\r\n",
             true);
@@ -390,7 +399,7 @@ TEST_CASE("a package with one byte flipped in an installer, its settings or its 
     bytes[at + 2] ^= 0x20;
     test::WriteFile(p.exe, bytes);
 
-    test::ProcessResult result = p.Run("/Log " + Quote(p.log));
+    test::ProcessResult result = p.Run(c.arguments + "/Log " + Quote(p.log));
     REQUIRE(result.finished);
     CHECK(result.exitCode == kExitNotRun);
     CHECK(test::ReadJournal(p.journal).empty());
