@@ -98,7 +98,8 @@ Recorded ChecksumOf(Bootstrapper* bootstrapper, HMODULE module, const char* name
                  "\"%s\" as it lies now.", name);
       break;
     case ChecksumLookup::kTableDamaged:
-      LogMessage(bootstrapper, "ExtractResource - The package is damaged: its table of checksums is cut short or changed.");
+      LogMessage(bootstrapper,
+                 "ExtractResource - The package is damaged: its table of checksums is cut short or changed.");
       break;
   }
   return Recorded::kDamaged;

@@ -169,7 +169,8 @@ DWORD Bootstrapper::PlaceInWorkFolder(const char* fileName, const BYTE* bytes, D
     if (error == ERROR_SUCCESS && recordedCrc != nullptr && crc != *recordedCrc) {
       DeleteFileA(path);  // nothing of a damaged file is run or loaded
       LogMessage(this, "ExtractResource - The bytes of %s are damaged: their CRC-32C is %08lX, and the package "
-                 "recorded %08lX.", fileName, static_cast<unsigned long>(crc), static_cast<unsigned long>(*recordedCrc));
+                 "recorded %08lX.",
+                 fileName, static_cast<unsigned long>(crc), static_cast<unsigned long>(*recordedCrc));
       path[0] = '\0';
       return ERROR_CRC;
     }

@@ -427,7 +427,8 @@ TEST_CASE("--list shows the engine, the settings, how each installer runs and is
   } broken[] = {
       {__LINE__, "[default]\r\nMainInstall=Other\r\n[Other]\r\nName=Other\r\nFile=other.exe\r\n", "abc",
        "  main [Other]: resource INSTALLER_OTHER, missing from the package"},
-      {__LINE__, settings, "abd", local + Quote(p.folder + "\\local.exe") + " differs from it, and the engine refuses to run it"},
+      {__LINE__, settings, "abd",
+       local + Quote(p.folder + "\\local.exe") + " differs from it, and the engine refuses to run it"},
       {__LINE__, settings, "", local + "missing: there is no " + Quote(p.folder + "\\local.exe")},
   };
   for (const auto& c : broken) {
@@ -507,8 +508,9 @@ TEST_CASE("a language built from the template: each mistake in its folder is one
     const std::string start = c.exitCode == 1 ? "PendrixPack: warning: " + folder : "PendrixPack: " + folder;
     std::string where = c.where;
     if (where.find('#') != std::string::npos) {
-      const size_t changedLine = changed.find(c.to) + (c.to.rfind('\n') == std::string::npos ? 0 : c.to.rfind('\n') + 1);
-      where.replace(where.find('#'), 1, std::to_string(1 + std::count(changed.begin(), changed.begin() + changedLine, '\n')));
+      const size_t lastLine = c.to.rfind('\n') == std::string::npos ? 0 : c.to.rfind('\n') + 1;
+      const auto end = changed.begin() + static_cast<long>(changed.find(c.to) + lastLine);
+      where.replace(where.find('#'), 1, std::to_string(1 + std::count(changed.begin(), end, '\n')));
     }
     CHECK(lines[0].find(c.name == "de-DE" ? start + where : "PendrixPack: " + where) == 0);
     CHECK(lines[0].find(c.says) != std::string::npos);

@@ -135,7 +135,8 @@ int Checksum(const char* file) {
   HANDLE handle = CreateFileA(file, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   HANDLE mapping = handle != INVALID_HANDLE_VALUE ? CreateFileMappingA(handle, nullptr, PAGE_READONLY, 0, 0, nullptr)
                                                   : nullptr;
-  const BYTE* bytes = mapping != nullptr ? static_cast<const BYTE*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0)) : nullptr;
+  const void* view = mapping != nullptr ? MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0) : nullptr;
+  const BYTE* bytes = static_cast<const BYTE*>(view);
   if (bytes == nullptr) {
     fprintf(stderr, "PendrixBench: cannot map %s: error %lu\n", file, GetLastError());
     return 1;

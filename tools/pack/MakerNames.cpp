@@ -10,14 +10,6 @@ namespace {
 constexpr uint16_t kStringType = 6;  // RT_STRING
 constexpr size_t kListedAtMost = 12;
 
-std::u16string Wide(const std::string& ansi) {
-  int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-  std::u16string wide(static_cast<size_t>(n > 0 ? n : 0), u'\0');
-  if (n > 0)
-    MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), reinterpret_cast<wchar_t*>(&wide[0]), n);
-  return wide;
-}
-
 template <typename Text>
 bool ReplaceAll(Text& text, const Text& from, const Text& to) {
   bool changed = false;
@@ -61,7 +53,7 @@ std::string TextsNaming(const BuiltInLanguage& language, const std::vector<std::
 void PutMakerNames(const MakerNames& names, BuiltInLanguage& language) {
   for (const auto& replacement : Replacements(names)) {
     if (replacement.second.empty()) continue;
-    const std::u16string from = Utf16(replacement.first), to = Wide(replacement.second);
+    const std::u16string from = Utf16(replacement.first), to = Utf16FromAnsi(replacement.second);
     for (auto& block : language.blocks)
       for (std::u16string& text : block.second) ReplaceAll(text, from, to);
     for (BuiltInText& text : language.texts)
@@ -74,7 +66,8 @@ void ReportMakerNames(const MakerNames& names, const BuiltInLanguage& language, 
   if (ownEnglish) return;
   std::vector<std::string> vendor, products;
   for (const auto& replacement : Replacements(names))
-    if (replacement.second.empty()) (replacement.first == kEngineVendor ? vendor : products).push_back(replacement.first);
+    if (replacement.second.empty())
+      (replacement.first == kEngineVendor ? vendor : products).push_back(replacement.first);
   std::vector<std::string> parts, options;
   if (!vendor.empty() && !TextsNaming(language, vendor).empty()) {
     parts.push_back("the engine's vendor, " + vendor[0] + ", in " + TextsNaming(language, vendor));
@@ -126,7 +119,8 @@ std::string RebuildLanguageDll(const BuiltInLanguage& language, std::vector<uint
     if (problem != nullptr) break;
     std::vector<uint8_t> bytes;
     const auto block = language.blocks.find(entry.name.number);
-    if (entry.type.isNumber && entry.type.number == kStringType && entry.name.isNumber && block != language.blocks.end()) {
+    const bool strings = entry.type.isNumber && entry.type.number == kStringType && entry.name.isNumber;
+    if (strings && block != language.blocks.end()) {
       bytes = langres::WriteStringBlock(block->second);
     } else if (!pe::RvaToOffset(image, entry.dataRva, offset, available) || available < entry.size) {
       problem = "a resource lies outside its sections";

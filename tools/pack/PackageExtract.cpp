@@ -79,7 +79,8 @@ class Extractor {
   // False, with a line that says so, when the resource is not as the package recorded it.
   bool Whole(const char* type, const char* name, const BYTE* bytes, DWORD size) {
     if (!m_checked) return true;
-    const pe::ResourceId typeId = pe::ResourceId::Text(Upper(type).c_str()), nameId = pe::ResourceId::Text(Upper(name).c_str());
+    const pe::ResourceId typeId = pe::ResourceId::Text(Upper(type).c_str());
+    const pe::ResourceId nameId = pe::ResourceId::Text(Upper(name).c_str());
     for (const pe::ResourceEntry& entry : m_entries) {
       if (!pe::SameId(entry.type, typeId) || !pe::SameId(entry.name, nameId)) continue;
       auto recorded = m_checksums.find({entry.dataRva, entry.size});
@@ -300,7 +301,8 @@ int ExtractPackage(const std::string& packageName, const std::string& folderName
     if (file && GetFileSizeEx(file.get(), &length) && length.QuadPart < (16 << 20)) {
       text.resize(static_cast<size_t>(length.QuadPart));
       DWORD read = 0;
-      if (!text.empty() && !ReadFile(file.get(), &text[0], static_cast<DWORD>(text.size()), &read, nullptr)) text.clear();
+      if (!text.empty() && !ReadFile(file.get(), &text[0], static_cast<DWORD>(text.size()), &read, nullptr))
+        text.clear();
     }
     if (!text.empty() && extractor.Write("Settings.ini", reinterpret_cast<const BYTE*>(text.data()),
                                          static_cast<DWORD>(text.size()), "not carried: read from beside the package"))

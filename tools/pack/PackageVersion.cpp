@@ -15,22 +15,6 @@ const char kCopyright[] = "LegalCopyright";
 const char kProduct[] = "ProductName";
 const char kProductVersion[] = "ProductVersion";
 
-std::u16string Wide(const std::string& ansi) {
-  int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-  std::u16string wide(static_cast<size_t>(n > 0 ? n : 0), u'\0');
-  if (n > 0)
-    MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), reinterpret_cast<wchar_t*>(&wide[0]), n);
-  return wide;
-}
-
-std::string Ansi(const std::u16string& wide) {
-  const wchar_t* text = reinterpret_cast<const wchar_t*>(wide.data());
-  int n = WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-  std::string ansi(static_cast<size_t>(n > 0 ? n : 0), '\0');
-  if (n > 0) WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(wide.size()), &ansi[0], n, nullptr, nullptr);
-  return ansi;
-}
-
 bool ReadVersion(HMODULE module, VersionInfo& info) {
   HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(1), reinterpret_cast<LPCSTR>(RT_VERSION));
   HGLOBAL loaded = found != nullptr ? LoadResource(module, found) : nullptr;
@@ -45,7 +29,8 @@ bool StampsVersion(const PackOptions& options) {
          !options.description.empty() || !options.copyright.empty();
 }
 
-std::string MakeVersionResource(const PackOptions& options, const std::string& enginePath, std::vector<uint8_t>& bytes) {
+std::string MakeVersionResource(const PackOptions& options, const std::string& enginePath,
+                                std::vector<uint8_t>& bytes) {
   ModuleHandle engine(LoadLibraryExA(enginePath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
   if (!engine) return "the engine " + Quoted(enginePath) + " cannot be read (" + SystemMessage(GetLastError()) + ")";
   const std::string engineVersion = EngineVersion(engine.get());
@@ -67,7 +52,7 @@ std::string MakeVersionResource(const PackOptions& options, const std::string& e
                  {kProductVersion, options.productVersion},
                  {kEngineVersionString, engineVersion}};
   for (const auto& string : strings)
-    if (!string.value.empty()) info.strings.emplace_back(Utf16(string.name), Wide(string.value));
+    if (!string.value.empty()) info.strings.emplace_back(Utf16(string.name), Utf16FromAnsi(string.value));
   bytes = WriteVersionResource(info);
   if (bytes.size() > 0xFFFF) return "the version resource would be too long: shorten the texts given for it";
   return "";
@@ -79,7 +64,8 @@ std::string VersionLine(HMODULE module) {
   std::string line = "file version " + VersionText(info.fileVersion) + ", product version " +
                      VersionText(info.productVersion);
   for (const auto& string : info.strings)
-    if (string.first != Utf16(kEngineVersionString)) line += ", " + Ansi(string.first) + " " + Quoted(Ansi(string.second));
+    if (string.first != Utf16(kEngineVersionString))
+      line += ", " + AnsiFromUtf16(string.first) + " " + Quoted(AnsiFromUtf16(string.second));
   return line;
 }
 
@@ -87,7 +73,7 @@ std::string EngineVersion(HMODULE module) {
   VersionInfo info;
   if (!ReadVersion(module, info)) return "";
   std::u16string own = info.String(kEngineVersionString);
-  if (!own.empty()) return Ansi(own);
+  if (!own.empty()) return AnsiFromUtf16(own);
   return std::to_string(info.fileVersion[0]) + "." + std::to_string(info.fileVersion[1]) + "." +
          std::to_string(info.fileVersion[2]);
 }

@@ -16,7 +16,8 @@ inline constexpr char kEngineVersionString[] = "PendrixVersion";
 bool StampsVersion(const PackOptions& options);
 
 // The package's version resource from the options and the engine's; "" or why not.
-std::string MakeVersionResource(const PackOptions& options, const std::string& enginePath, std::vector<uint8_t>& bytes);
+std::string MakeVersionResource(const PackOptions& options, const std::string& enginePath,
+                                std::vector<uint8_t>& bytes);
 
 // For the summary and --list: the package's version resource in one line ("" without one), and
 // the engine's version ("1.0.0"), read from the package's own string or, in an engine or a

@@ -207,7 +207,8 @@ bool IsExtracted(const pe::ResourceId& type, const pe::ResourceId& name) {
   static const pe::ResourceId kLanguage = pe::ResourceId::Text(kLanguageResourceType);
   static const pe::ResourceId kIndex = pe::ResourceId::Text(kLanguageIndexResource);
   static const pe::ResourceId kTool = pe::ResourceId::Text(kCleanupToolType);
-  return pe::SameId(type, kInstaller) || pe::SameId(type, kTool) || (pe::SameId(type, kText) && pe::SameId(name, kSettings)) ||
+  return pe::SameId(type, kInstaller) || pe::SameId(type, kTool) ||
+         (pe::SameId(type, kText) && pe::SameId(name, kSettings)) ||
          (pe::SameId(type, kLanguage) && !pe::SameId(name, kIndex));
 }
 

@@ -1,7 +1,8 @@
 // PendrixPack's settings checks on arbitrary settings: lines "[name]" open a section, lines
 // "key=value" add to it. Every finding names a section, a line of the text and says something,
-// and only a cut list of installers or a code that reads as another is ever refused. The same bytes go through the encoding detector, whose UTF-8
-// must be exactly what a decoder and encoder give back unchanged.
+// and only a cut list of installers or a code that reads as another is ever refused. The same
+// bytes go through the encoding detector, whose UTF-8 must be exactly what a decoder and encoder
+// give back unchanged.
 #include <algorithm>
 #include <cstdint>
 #include <string>
