@@ -82,7 +82,7 @@ DWORD FindResourceBytes(Bootstrapper* bootstrapper, HMODULE module, const char* 
 enum class Recorded { kNone, kChecksum, kDamaged };
 
 Recorded ChecksumOf(Bootstrapper* bootstrapper, HMODULE module, const char* name, const BYTE* bytes, DWORD size,
-                          uint32_t& crc) {
+                    uint32_t& crc) {
   const HMODULE image = GetModuleHandleA(nullptr);
   if (module != nullptr && module != image) return Recorded::kNone;
   HRSRC found = FindResourceA(nullptr, kChecksumResource, kChecksumResourceType);

@@ -131,10 +131,10 @@ DWORD WriteAll(HANDLE file, const BYTE* bytes, DWORD size, uint32_t* crc) {
   for (DWORD done = 0; done < size;) {
     const BYTE* piece = bytes + done;
     DWORD want = size - done < kChunk ? size - done : kChunk;
-    if (crc != nullptr) *crc = Crc32c(piece, want, *crc);
     DWORD written = 0;
     BOOL wrote = WriteFile(file, piece, want, &written, nullptr);
     DWORD error = GetLastError();
+    if (wrote && crc != nullptr) *crc = Crc32c(piece, written, *crc);
     VirtualUnlock(const_cast<BYTE*>(piece), want);  // Windows then drops the pages from the working set
     if (!wrote) return ErrorOr(error, ERROR_WRITE_FAULT);
     // A short write (a disk that has just filled up) goes on with the rest, which then tells
