@@ -1,6 +1,7 @@
 #include "trust/WorkFolderFiles.h"
 
 #include <cstring>
+#include <memory>
 
 #include "core/Bootstrapper.h"
 #include "core/BoundedString.h"
@@ -37,17 +38,52 @@ bool SameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMAT
 
 // A new file with these bytes; its identity for the check that follows. `created` tells whether
 // a file of this run's now lies at the path.
-DWORD WriteNew(const char* path, const BYTE* bytes, DWORD size, BY_HANDLE_FILE_INFORMATION& identity, bool& created,
-               uint32_t* crc) {
+DWORD WriteNew(const char* path, const BYTE* bytes, DWORD size, BY_HANDLE_FILE_INFORMATION& identity, bool& created) {
   created = false;
   // Nobody may write to it or delete it while it is written.
   FileHandle file(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return ErrorOr(GetLastError(), ERROR_OPEN_FAILED);
   created = true;
-  if (DWORD error = WriteAll(file.get(), bytes, size, crc)) return error;
+  if (DWORD error = WriteAll(file.get(), bytes, size)) return error;
   if (!GetFileInformationByHandle(file.get(), &identity)) return ErrorOr(GetLastError(), ERROR_INVALID_HANDLE);
   return ERROR_SUCCESS;
 }
+
+// The CRC-32C of the bytes, computed on a second processor while the first writes them, so that
+// the check adds next to nothing to the write; here, where no thread can be made.
+class BackgroundChecksum {
+ public:
+  BackgroundChecksum(const BYTE* bytes, DWORD size) : m_bytes(bytes), m_size(size) {
+    m_thread.reset(CreateThread(nullptr, 0, Compute, this, 0, nullptr));
+  }
+  ~BackgroundChecksum() { Result(); }
+  BackgroundChecksum(const BackgroundChecksum&) = delete;
+  BackgroundChecksum& operator=(const BackgroundChecksum&) = delete;
+
+  uint32_t Result() {
+    if (m_thread) {
+      WaitForSingleObject(m_thread.get(), INFINITE);
+      m_thread.reset();
+    } else if (!m_done) {
+      m_crc = Crc32c(m_bytes, m_size);
+    }
+    m_done = true;
+    return m_crc;
+  }
+
+ private:
+  static DWORD WINAPI Compute(void* self) {
+    auto* checksum = static_cast<BackgroundChecksum*>(self);
+    checksum->m_crc = Crc32c(checksum->m_bytes, checksum->m_size);
+    return 0;
+  }
+
+  const BYTE* m_bytes;
+  DWORD m_size;
+  uint32_t m_crc = 0;
+  bool m_done = false;
+  KernelHandle m_thread;
+};
 
 // Views of the file set against the bytes they must hold: every `stride`-th view from `first`, until
 // one differs or cannot be read, here or in the other half of the comparison.
@@ -155,6 +191,8 @@ DWORD Bootstrapper::PlaceInWorkFolder(const char* fileName, const BYTE* bytes, D
   }
   char folder[260] = {};
   CopyCut(folder, m_szTempFolder);
+  std::unique_ptr<BackgroundChecksum> checksum;
+  if (recordedCrc != nullptr) checksum.reset(new BackgroundChecksum(bytes, size));
   for (int attempt = 1;; attempt++) {
     if (FormatCut(path, "%s%s", folder, fileName) >= sizeof(path) - 1) {
       LogMessage(this, "ExtractResource - The path of %s in %s is too long.", fileName, folder);
@@ -163,10 +201,11 @@ DWORD Bootstrapper::PlaceInWorkFolder(const char* fileName, const BYTE* bytes, D
     }
     BY_HANDLE_FILE_INFORMATION identity = {};
     bool created = false;
-    uint32_t crc = 0;
-    DWORD error = WriteNew(path, bytes, size, identity, created, recordedCrc != nullptr ? &crc : nullptr);
+    DWORD error = WriteNew(path, bytes, size, identity, created);
     TraceMark("write", fileName);
-    if (error == ERROR_SUCCESS && recordedCrc != nullptr && crc != *recordedCrc) {
+    const uint32_t crc = error == ERROR_SUCCESS && checksum ? checksum->Result() : 0;
+    if (checksum) TraceMark("checksum: waited for", fileName);
+    if (error == ERROR_SUCCESS && checksum && crc != *recordedCrc) {
       DeleteFileA(path);  // nothing of a damaged file is run or loaded
       LogMessage(this, "ExtractResource - The bytes of %s are damaged: their CRC-32C is %08lX, and the package "
                  "recorded %08lX.",

@@ -14,8 +14,7 @@ inline DWORD ErrorOr(DWORD error, DWORD fallback) { return error != ERROR_SUCCES
 
 // Writes all of bytes to the file, a bounded piece at a time; 0 or the Windows error. A short
 // write without an error is a failure too. With `crc`, each piece written goes through its
-// CRC-32C while it is still in the processor's cache: the check costs no pass of its own over
-// the bytes.
+// CRC-32C while it is still in the processor's cache.
 DWORD WriteAll(HANDLE file, const BYTE* bytes, DWORD size, uint32_t* crc = nullptr);
 
 // True for the errors of a disk that is full.

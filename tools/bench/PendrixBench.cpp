@@ -128,9 +128,9 @@ int HoldDesktop() {
   return 0;
 }
 
-// The engine checks each file in the pass that writes it, while the bytes are in the cache: what
-// the check adds is its computation over bytes already in memory, timed here on the file mapped
-// as the engine's image is, after a first pass has brought its pages in.
+// The engine checks each file on a second processor while the first writes it; what it waits for
+// after the write shows in the traced engine's phases. Timed here is the checksum alone, on the
+// file mapped as the engine's image is, after a first pass has brought its pages in.
 int Checksum(const char* file) {
   HANDLE handle = CreateFileA(file, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   HANDLE mapping = handle != INVALID_HANDLE_VALUE ? CreateFileMappingA(handle, nullptr, PAGE_READONLY, 0, 0, nullptr)
@@ -145,15 +145,14 @@ int Checksum(const char* file) {
   volatile BYTE touched = 0;
   for (DWORD i = 0; i < size; i += 4096) touched = touched + bytes[i];
   double best = 1e9;
+  volatile uint32_t sink = 0;
   for (int round = 0; round < 5; round++) {
-    double start = NowMs();
-    volatile uint32_t crc = Crc32c(bytes, size);
-    (void)crc;
+    const double start = NowMs();
+    sink = sink + Crc32c(bytes, size);
     if (NowMs() - start < best) best = NowMs() - start;
   }
-  double start = NowMs();
-  volatile uint32_t crc = Crc32cByTable(bytes, size);
-  (void)crc;
+  const double start = NowMs();
+  sink = sink + Crc32cByTable(bytes, size);
   printf("checksum_ms %.1f\nchecksum_table_ms %.1f\nchecksum_instruction %d\n", best, NowMs() - start,
          HasCrc32Instruction() ? 1 : 0);
   UnmapViewOfFile(bytes);
