@@ -50,11 +50,14 @@ DWORD WriteNew(const char* path, const BYTE* bytes, DWORD size, BY_HANDLE_FILE_I
 }
 
 // The CRC-32C of the bytes, computed on a second processor while the first writes them, so that
-// the check adds next to nothing to the write; here, where no thread can be made.
+// the check adds next to nothing to the write. A file smaller than a thread is worth, or one
+// where no thread can be made, is checked here after its writing.
+constexpr DWORD kBackgroundChecksumBytes = 8u << 20;
+
 class BackgroundChecksum {
  public:
   BackgroundChecksum(const BYTE* bytes, DWORD size) : m_bytes(bytes), m_size(size) {
-    m_thread.reset(CreateThread(nullptr, 0, Compute, this, 0, nullptr));
+    if (size >= kBackgroundChecksumBytes) m_thread.reset(CreateThread(nullptr, 0, Compute, this, 0, nullptr));
   }
   ~BackgroundChecksum() { Result(); }
   BackgroundChecksum(const BackgroundChecksum&) = delete;
