@@ -354,8 +354,9 @@ TEST_CASE("a package of a gigabyte packs, runs, and extracts each installer whol
 
 // A download damaged on its way: one byte flipped in what the package carries is caught as the
 // engine writes that file out, before anything of it runs.
-TEST_CASE("a package with one byte flipped in an installer, its settings or its language runs nothing of it") {
-  const std::string installer = FakeInstaller() + "the prerequisite's own bytes";
+TEST_CASE("a package with one byte flipped in an installer, its settings or its language runs nothing of that") {
+  // Large enough to be checked beside its writing, as a large installer is.
+  const std::string installer = FakeInstaller() + std::string(9u << 20, 'x') + "the prerequisite's own bytes";
   // Texts of the built-in language's string table, and of the German one, as they hold them.
   auto utf16 = [](const std::string& text) {
     std::string bytes;
@@ -369,12 +370,17 @@ TEST_CASE("a package with one byte flipped in an installer, its settings or its 
     std::string caption;
     std::string text;
     std::string logged;
-    size_t windows;  // a prerequisite's failure is told once more, as for any that could not run
+    size_t windows;  // an installer's failure is told once more, as for any that could not run
     std::string arguments = "";
+    size_t ran = 0;  // installers that ran
   } cases[] = {
       {__LINE__, "prerequisite's own", test::LanguageString(IDS_ERROR_CAPTION),
        Replace(test::LanguageString(IDS_INSTALLER_DAMAGED), "Pre"), "ExtractResource - The bytes of pre.exe are damaged",
        2},
+      // The large prerequisite, checked beside its writing, runs; the damaged main installer does not.
+      {__LINE__, "main installer's own", test::LanguageString(IDS_ERROR_CAPTION),
+       Replace(test::LanguageString(IDS_INSTALLER_DAMAGED), "Main"), "ExtractResource - The bytes of main.exe are damaged",
+       2, "", 1},
       {__LINE__, "; carried along", test::LanguageString(IDS_ERROR_CAPTION), test::LanguageString(IDS_PACKAGE_DAMAGED),
        "ExtractResource - The bytes of Settings.ini are damaged", 1},
       {__LINE__, language, " Setup Package Error", "The setup package is damaged. Download it again.",
@@ -387,7 +393,7 @@ TEST_CASE("a package with one byte flipped in an installer, its settings or its 
     CAPTURE(c.line);
     Package p;
     p.Payload("pre.exe", installer);
-    p.Payload("main.exe");
+    p.Payload("main.exe", FakeInstaller() + "the main installer's own bytes");
     if (!c.arguments.empty()) p.packOptions = "--language de-DE=" + Quote(test::BinFile("examples\\suite\\de-DE"));
     p.Build("[default]\r\nPreInstall=Pre\r\nMainInstall=Main\r\n; carried along\r\n"
             "[Pre]\r\nName=Pre\r\nFile=pre.exe\r\nFailCodes=1\r\n[Main]\r\nName=Main\r\nFile=main.exe\r\n",
@@ -402,7 +408,7 @@ TEST_CASE("a package with one byte flipped in an installer, its settings or its 
     test::ProcessResult result = p.Run(c.arguments + "/Log " + Quote(p.log));
     REQUIRE(result.finished);
     CHECK(result.exitCode == kExitNotRun);
-    CHECK(test::ReadJournal(p.journal).empty());
+    CHECK(test::ReadJournal(p.journal).size() == c.ran);
     REQUIRE(result.windows.size() == c.windows);
     CHECK(result.windows[0].caption == c.caption);
     CHECK(result.windows[0].Text(0xFFFF) == c.text);
