@@ -76,6 +76,13 @@ BOOL SystemUtility::ForceForegroundWindow(HWND window) {
   return SetForegroundWindow(window);
 }
 
+bool SystemUtility::IsWindowStationVisible() {
+  USEROBJECTFLAGS flags = {};
+  HWINSTA station = GetProcessWindowStation();
+  if (station == nullptr || !GetUserObjectInformationA(station, UOI_FLAGS, &flags, sizeof(flags), nullptr)) return true;
+  return (flags.dwFlags & WSF_VISIBLE) != 0;
+}
+
 void ShowError(Bootstrapper* bootstrapper, UINT messageId, ...) {
   if (bootstrapper == nullptr || bootstrapper->m_bSilent) return;
 

@@ -4,6 +4,7 @@
 #include <doctest.h>
 
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -86,11 +87,13 @@ TEST_CASE("each exit code of the README's table comes out of the run it describe
       "[default]\r\nName=Exit Suite\r\nPreInstall=Pre\r\nMainInstall=Main\r\n"
       "[ops_silent]\r\nPreInstall=Pre\r\nMainInstall=Main\r\n"
       "[old_silent]\r\nPreInstall=Pre\r\nMainInstall=Main\r\nReqOS=99.0\r\n"
-      "[Greeted]\r\nPreInstall=Pre\r\nMainInstall=Main\r\nWelcomeDlg=yes\r\nRestartProductDlg=yes\r\n";
+      "[Greeted]\r\nPreInstall=Pre\r\nMainInstall=Main\r\nWelcomeDlg=yes\r\nRestartProductDlg=yes\r\n"
+      "ShowProgressBar=yes\r\n";
   auto pre = [](const std::string& lines) { return "[Pre]\r\nName=Pre\r\nFile=pre.exe\r\nFailCodes=1603\r\n" + lines; };
   const std::string main = "[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=0\r\n";
   const std::string plain = types + pre("Arguments=exit=0\r\n") + main;
   const std::string deferred = types + pre("Arguments=exit=3010\r\nRebootCodes=3010\r\n");
+  auto forced = [&](const std::string& code) { return types + pre("Arguments=exit=" + code + "\r\nReboot=force\r\n") + main; };
   struct Case {
     int line;
     std::string settings;
@@ -98,45 +101,60 @@ TEST_CASE("each exit code of the README's table comes out of the run it describe
     bool settingsBeside;
     DWORD exitCode;
     size_t installersRun;
-    const char* reason;  // as the log's last line before the finish banner gives it
+    std::string reason;  // as the log's last line before the finish banner gives it
     bool resumes = false;  // the RunOnce value stays for the next logon
+    bool unseen = false;   // run in a window station of its own, which nobody sees
   };
-  const char kInstalledRestartDue[] = "installed; a restart that a prerequisite needs has not been done";
+  const std::string byPre = "; decided by the prerequisite Pre", byMain = "; decided by the main installer Main";
+  const std::string mainCode = "the main installer's exit code" + byMain;
+  const std::string restartFirst =
+      "a prerequisite needs a restart before the rest, which runs at the next logon after it" + byPre;
+  const std::string installedRestartDue = "installed; a restart that a prerequisite needs has not been done" + byPre;
   const Case cases[] = {
-      {__LINE__, plain, "/Type ops_silent", true, 0, 2, "the main installer's exit code"},
-      // As deployment tools write it: a quoted value, /quiet (the Welcome dialog and the notice
-      // stay away too), and options meant for other installers.
-      {__LINE__, plain, "/Type \"Greeted\" /quiet /norestart", true, 0, 2, "the main installer's exit code"},
+      {__LINE__, plain, "/Type ops_silent", true, 0, 2, mainCode},
+      // As deployment tools write it: a quoted value, /quiet (the Welcome dialog, the progress
+      // dialog and the notice stay away too), and options meant for other installers.
+      {__LINE__, plain, "/Type \"Greeted\" /quiet /norestart", true, 0, 2, mainCode},
+      // Where nobody can see a window, habits that would wait for a click run as with /quiet.
+      {__LINE__, plain, "/Type Greeted /s", true, 0, 2, mainCode, false, true},
+      {__LINE__, plain, "/?", true, kExitNotRun, 0, "help was asked for", false, true},
+      {__LINE__, plain, "/quiet /?", true, kExitNotRun, 0, "help was asked for"},
       // The main installer's own code, unjudged.
       {__LINE__,
        types + pre("Arguments=exit=0\r\n") + "[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=3010\r\n",
-       "/Type ops_silent", true, 3010, 2, "the main installer's exit code"},
-      // A prerequisite's fail code stops the package; the main installer does not run.
+       "/Type ops_silent", true, 3010, 2, mainCode},
+      // A prerequisite's fail code stops the package; the main installer does not run. A failure
+      // whose code is 0 ("0x641" reads as 0) never reads as success.
       {__LINE__, types + pre("Arguments=exit=1603\r\n") + main, "/Type ops_silent", true, 1603, 1,
-       "a prerequisite failed"},
+       "a prerequisite failed" + byPre},
+      {__LINE__, types + "[Pre]\r\nName=Pre\r\nFile=pre.exe\r\nArguments=exit=0\r\nFailCodes=0x641|1603\r\n" + main,
+       "/Type ops_silent", true, kExitInstallFailed, 1, "a prerequisite failed" + byPre},
       // A restart that the prerequisite needs now, agreed to.
-      {__LINE__, types + pre("Arguments=exit=0\r\nReboot=force\r\n") + main, "", true, kExitRestartInitiated, 1,
-       "the computer is restarting", true},
-      // The same declined, as a silent run always does: installed so far, the rest after the restart.
-      {__LINE__, types + pre("Arguments=exit=0\r\nReboot=force\r\n") + main, "/Type ops_silent", true,
-       kExitRestartRequired, 1, "a prerequisite needs a restart before the rest, which runs at the next logon after it",
-       true},
+      {__LINE__, forced("0"), "", true, kExitRestartInitiated, 1, "the computer is restarting" + byPre, true},
+      // The same declined, as a silent run always does: installed so far, the rest after the
+      // restart, for a code that reads as success: 0, 3010, one of RebootCodes.
+      {__LINE__, forced("0"), "/Type ops_silent", true, kExitRestartRequired, 1, restartFirst, true},
+      {__LINE__, forced("3010"), "/Type ops_silent", true, kExitRestartRequired, 1, restartFirst, true},
+      {__LINE__, types + pre("Arguments=exit=5\r\nReboot=immediateforce\r\nRebootCodes=5\r\n") + main,
+       "/Type ops_silent", true, kExitRestartRequired, 1, restartFirst, true},
+      // The prerequisite has started the restart itself.
+      {__LINE__, forced("1641"), "/Type ops_silent", true, kExitRestartInitiated, 1,
+       "a prerequisite has started a restart itself; the rest runs at the next logon after it" + byPre, true},
       // 3010 never replaces another code.
-      {__LINE__, types + pre("Arguments=exit=7\r\nReboot=force\r\n") + main, "/Type ops_silent", true, 7, 1,
-       "a restart that a prerequisite needs was declined"},
+      {__LINE__, forced("7"), "/Type ops_silent", true, 7, 1, "a restart that a prerequisite needs was declined" + byPre},
       // A restart deferred, or one wanted at once, that nobody started: 0 would hide it.
-      {__LINE__, deferred + main, "/Type ops_silent", true, kExitRestartRequired, 2, kInstalledRestartDue},
+      {__LINE__, deferred + main, "/Type ops_silent", true, kExitRestartRequired, 2, installedRestartDue},
       {__LINE__, types + pre("Arguments=exit=0\r\nReboot=immediate\r\nRebootCodes=0\r\n") + main,
-       "/Type ops_silent", true, kExitRestartRequired, 2, kInstalledRestartDue},
+       "/Type ops_silent", true, kExitRestartRequired, 2, installedRestartDue},
       {__LINE__, plain, "/Type old_silent", true, kExitRequirementNotMet, 0, "this version of Windows is not supported"},
       {__LINE__, plain, "/Type none_silent", true, kExitNotRun, 0, "settings error"},
       {__LINE__, plain, "/Help", true, kExitNotRun, 0, "help was asked for"},
       {__LINE__, plain, "/Type ops_silent", false, kExitNotRun, 0, "no settings could be read"},
       // A prerequisite or the main installer cannot be run: missing beside the package.
       {__LINE__, types + pre("DoNotExtract=yes\r\n") + main, "/Type ops_silent", true, ERROR_FILE_NOT_FOUND, 0,
-       "a prerequisite could not be run"},
+       "a prerequisite could not be run" + byPre},
       {__LINE__, types + pre("Arguments=exit=0\r\n") + "[Main]\r\nName=Main\r\nFile=absent.exe\r\nDoNotExtract=yes\r\n",
-       "/Type ops_silent", true, ERROR_FILE_NOT_FOUND, 1, "the main installer could not be run"},
+       "/Type ops_silent", true, ERROR_FILE_NOT_FOUND, 1, "the main installer could not be run" + byMain},
   };
   for (const Case& c : cases) {
     CAPTURE(c.line);
@@ -147,6 +165,7 @@ TEST_CASE("each exit code of the README's table comes out of the run it describe
     p.Payload("main.exe");
     p.Build(c.settings);
     if (!c.settingsBeside) DeleteFileA((p.folder + "\\Settings.ini").c_str());
+    std::unique_ptr<test::UnseenStation> unseen(c.unseen ? new test::UnseenStation : nullptr);
     test::ProcessResult result = p.Run("/Log " + Quote(p.log) + " " + c.arguments);  // OK to every window
     REQUIRE(result.finished);
     CHECK(result.exitCode == c.exitCode);
@@ -159,6 +178,11 @@ TEST_CASE("each exit code of the README's table comes out of the run it describe
     REQUIRE(log.size() >= 2);
     CHECK(log[log.size() - 2] ==
           "RunBootstrapper - The package ends with exit code " + std::to_string(c.exitCode) + ": " + c.reason + ".");
+    CHECK(test::HasLine(log, "InitPaths - Nobody can see this run's windows (its window station is not visible: a "
+                             "service's session, or the system account without a desktop). It runs as with /quiet: "
+                             "silent, without any dialog, message box or restart.") == c.unseen);
+    if (c.arguments.find("/?") != std::string::npos)
+      CHECK(test::HasLine(log, "ShowHelp - The run is unattended: the Help dialog is not shown."));
   }
 }
 

@@ -80,6 +80,10 @@ TEST_CASE("a setup type with a main installer only runs it and returns its code 
 }
 
 TEST_CASE("prerequisites run in the order written, then the main installer") {
+  auto unjudged = [](const char* name, const char* code) {
+    return std::string("DoSettings_Install - Prerequisite ") + name + ": exit code " + code +
+           " is in none of its lists, so it is not judged; the package goes on.";
+  };
   struct Case {
     int line;
     const char* preInstall;
@@ -90,25 +94,26 @@ TEST_CASE("prerequisites run in the order written, then the main installer") {
   } cases[] = {
       {__LINE__, "A||B|", "", 3010, {"a-setup.exe", "b-setup.exe"},
        {"InstallPrerequisite - Installing the prerequisite A.", "InstallPrerequisite - Installation exit code: 1",
-        "DoSettings_Install - Install prerequisite exit code: 1; return action: 0",
+        "DoSettings_Install - Install prerequisite exit code: 1; return action: 0", unjudged("A", "1"),
         "InstallPrerequisite - Installing the prerequisite B.", "InstallPrerequisite - Installation exit code: 3010",
-        "DoSettings_Install - Install prerequisite exit code: 3010; return action: 0",
+        "DoSettings_Install - Install prerequisite exit code: 3010; return action: 0", unjudged("B", "3010"),
         "DoSettings_Install - No main install found."}},
       {__LINE__, "|B|A", "Main", 7, {"b-setup.exe", "a-setup.exe", "main-setup.exe"},
        {"InstallPrerequisite - Installing the prerequisite B.", "InstallPrerequisite - Installation exit code: 3010",
-        "DoSettings_Install - Install prerequisite exit code: 3010; return action: 0",
+        "DoSettings_Install - Install prerequisite exit code: 3010; return action: 0", unjudged("B", "3010"),
         "InstallPrerequisite - Installing the prerequisite A.", "InstallPrerequisite - Installation exit code: 1",
-        "DoSettings_Install - Install prerequisite exit code: 1; return action: 0",
+        "DoSettings_Install - Install prerequisite exit code: 1; return action: 0", unjudged("A", "1"),
         "InstallMain - Installing the main product Main.", "InstallMain - Installation exit code: 7",
         "DoSettings_Install - Install main exit code: 7"}},
       // A prerequisite whose section is missing could not run: its component fails, and the
       // package stops with 13 before anything that needs it.
       {__LINE__, "A|Gone|B", "Main", kExitNotRun, {"a-setup.exe"},
        {"InstallPrerequisite - Installing the prerequisite A.", "InstallPrerequisite - Installation exit code: 1",
-        "DoSettings_Install - Install prerequisite exit code: 1; return action: 0",
+        "DoSettings_Install - Install prerequisite exit code: 1; return action: 0", unjudged("A", "1"),
         "InstallPrerequisite - Installing the prerequisite Gone.", "InstallPrerequisite - Installation exit code: 13",
         "InstallPrerequisite - The prerequisite Gone could not be run; the package stops with 13.",
-        "DoSettings_Install - Install prerequisite exit code: 13; return action: 1"}},
+        "DoSettings_Install - Install prerequisite exit code: 13; return action: 1",
+        "DoSettings_Install - Prerequisite Gone: it could not be run; the package stops with 13."}},
   };
   for (const Case& c : cases) {
     CAPTURE(c.line);
@@ -204,11 +209,14 @@ TEST_CASE("a restart deferred by the prerequisites is asked for once, after the 
     DWORD exitCode;
     int restarts;
     bool runOnceLeft;
+    bool restartFails = false;  // Windows starts no restart: the extended and the older call fail
   } cases[] = {
       {__LINE__, "defer", "defer", true, false, IDCANCEL, true, 5, 0, false},
       // Agreed with a main installer still to come: the package resumes after the restart.
       {__LINE__, "defer", "defer", true, false, IDOK, true, kExitRestartInitiated, 1, true},
       {__LINE__, "defer", "deferforce", true, false, IDOK, false, kExitRestartInitiated, 1, true},
+      // Agreed, but it cannot start: as declined, never 1641.
+      {__LINE__, "defer", "defer", true, false, IDOK, true, 5, 2, false, true},
       {__LINE__, "deferforce", "none", false, false, IDOK, false, kExitRestartInitiated, 1, false},
       {__LINE__, "defer", "deferforce", true, true, 0, false, 5, 0, false},
       {__LINE__, "none", "return", true, false, 0, false, 5, 0, false},
@@ -225,7 +233,8 @@ TEST_CASE("a restart deferred by the prerequisites is asked for once, after the 
                               Installer("Main", "exit=5"),
                           options);
     test::UseBuiltLanguage(f.b);
-    test::FakeRestartCalls restart;
+    test::FakeRestartCalls restart({false, c.restartFails ? test::FakeInitiate::kFails : test::FakeInitiate::kSucceeds,
+                                    c.restartFails});
     Journal journal(f.dir());
     test::InProcessAnswerer answerer([&](HWND, const test::SeenWindow&) { return c.answer; }, "deferred");
     CHECK(f.b.DoSettings_Install() == c.exitCode);

@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include <doctest.h>
 #include <shlwapi.h>
 
 #include <algorithm>
@@ -415,10 +416,36 @@ ProcessResult Watch(PROCESS_INFORMATION& process, const Answerer& answer, DWORD 
 
 }  // namespace
 
+namespace {
+// The desktop of the UnseenStation in scope, or "".
+std::string g_childDesktop;
+const char kUnseenStation[] = "PendrixUnseen";
+}  // namespace
+
+UnseenStation::UnseenStation() {
+  m_station = CreateWindowStationA(kUnseenStation, 0, WINSTA_ALL_ACCESS, nullptr);
+  REQUIRE(m_station != nullptr);
+  // A desktop is made in the window station the process is attached to.
+  HWINSTA own = GetProcessWindowStation();
+  REQUIRE(SetProcessWindowStation(m_station));
+  m_desktop = CreateDesktopA("Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+  SetProcessWindowStation(own);
+  REQUIRE(m_desktop != nullptr);
+  g_childDesktop = std::string(kUnseenStation) + "\\Default";
+}
+
+UnseenStation::~UnseenStation() {
+  g_childDesktop.clear();
+  if (m_desktop != nullptr) CloseDesktop(m_desktop);
+  if (m_station != nullptr) CloseWindowStation(m_station);
+}
+
 ProcessResult RunProcess(const std::string& commandLine, const std::string& currentFolder, Answerer answer,
                          DWORD timeoutMs, const char* shotTag, HANDLE token) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof(startup);
+  std::string desktop = g_childDesktop;
+  if (!desktop.empty()) startup.lpDesktop = &desktop[0];
   PROCESS_INFORMATION process = {};
   std::string mutableLine = commandLine;
   const char* folder = currentFolder.empty() ? nullptr : currentFolder.c_str();
