@@ -97,9 +97,9 @@ Bootstrapper::Bootstrapper(const char* commandLine)
                m_szLogFilePath);
   LogAnsiPathForm(this, m_SourceDirForm, "package folder", m_szSourceDir);
   if (m_bStationInvisible)
-    LogMessage(this, "InitPaths - Nobody can see this run's windows (its window station is not visible: a service's "
-               "session, or the system account without a desktop). It runs as with /quiet: silent, without any "
-               "dialog, message box or restart.");
+    LogMessage(this, "InitPaths - Nobody can see this run's windows, as in a service's session or as the system "
+               "account without a desktop. It runs as with /quiet: silent, without any dialog, message box or "
+               "restart.");
   if (GetDllSearch() == DllSearch::kUnavailable)
     LogMessage(this, "InitPaths - This Windows cannot restrict the DLL search; DLLs are loaded by their system paths.");
 }
@@ -147,7 +147,7 @@ void Bootstrapper::InitPaths() {
   }
   // What deployment tools send to every installer: the chosen setup type, unattended. A run
   // nobody can see is one too: a window it shows would wait for ever.
-  m_bStationInvisible = !SystemUtility::IsWindowStationVisible();
+  m_bStationInvisible = !SystemUtility::CanWindowsBeSeen();
   m_bUnattended = commandLine.Has(kOptQuietRun) || m_bStationInvisible;
   if (m_bUnattended) m_bSilent = TRUE;
   m_bSystemAccount = IsLocalSystem();

@@ -76,7 +76,10 @@ BOOL SystemUtility::ForceForegroundWindow(HWND window) {
   return SetForegroundWindow(window);
 }
 
-bool SystemUtility::IsWindowStationVisible() {
+bool SystemUtility::CanWindowsBeSeen() {
+  // An interactive service's WinSta0 in session 0 reads visible, but no user's desktop shows it.
+  DWORD session = 0;
+  if (IsVistaOrLater() && ProcessIdToSessionId(GetCurrentProcessId(), &session) && session == 0) return false;
   USEROBJECTFLAGS flags = {};
   HWINSTA station = GetProcessWindowStation();
   if (station == nullptr || !GetUserObjectInformationA(station, UOI_FLAGS, &flags, sizeof(flags), nullptr)) return true;

@@ -104,6 +104,7 @@ TEST_CASE("each exit code of the README's table comes out of the run it describe
     std::string reason;  // as the log's last line before the finish banner gives it
     bool resumes = false;  // the RunOnce value stays for the next logon
     bool unseen = false;   // run in a window station of its own, which nobody sees
+    std::string words;     // the line after the prerequisite's judgement, or ""
   };
   const std::string byPre = "; decided by the prerequisite Pre", byMain = "; decided by the main installer Main";
   const std::string mainCode = "the main installer's exit code" + byMain;
@@ -128,22 +129,28 @@ TEST_CASE("each exit code of the README's table comes out of the run it describe
       {__LINE__, types + pre("Arguments=exit=1603\r\n") + main, "/Type ops_silent", true, 1603, 1,
        "a prerequisite failed" + byPre},
       {__LINE__, types + "[Pre]\r\nName=Pre\r\nFile=pre.exe\r\nArguments=exit=0\r\nFailCodes=0x641|1603\r\n" + main,
-       "/Type ops_silent", true, kExitInstallFailed, 1, "a prerequisite failed" + byPre},
+       "/Type ops_silent", true, kExitInstallFailed, 1, "a prerequisite failed" + byPre, false, false,
+       "Prerequisite Pre: exit code 0 is in its FailCodes; the package stops with 1603, since a failure must not read "
+       "as success."},
       // A restart that the prerequisite needs now, agreed to.
       {__LINE__, forced("0"), "", true, kExitRestartInitiated, 1, "the computer is restarting" + byPre, true},
       // The same declined, as a silent run always does: installed so far, the rest after the
       // restart, for a code that reads as success: 0, 3010, one of RebootCodes.
       {__LINE__, forced("0"), "/Type ops_silent", true, kExitRestartRequired, 1, restartFirst, true},
-      {__LINE__, forced("3010"), "/Type ops_silent", true, kExitRestartRequired, 1, restartFirst, true},
+      {__LINE__, forced("3010"), "/Type ops_silent", true, kExitRestartRequired, 1, restartFirst, true, false,
+       "Prerequisite Pre: Reboot=force asks for a restart whatever the exit code; the restart it needs was not done, "
+       "so the package stops with 3010, and its RunOnce entry runs the rest at the next logon, after the restart."},
       {__LINE__, types + pre("Arguments=exit=5\r\nReboot=immediateforce\r\nRebootCodes=5\r\n") + main,
        "/Type ops_silent", true, kExitRestartRequired, 1, restartFirst, true},
       // The prerequisite has started the restart itself.
       {__LINE__, forced("1641"), "/Type ops_silent", true, kExitRestartInitiated, 1,
        "a prerequisite has started a restart itself; the rest runs at the next logon after it" + byPre, true},
+      {__LINE__, deferred + main, "/Type ops_silent", true, kExitRestartRequired, 2, installedRestartDue, false, false,
+       "Prerequisite Pre: exit code 3010 is in its RebootCodes (Reboot=defer); a restart is due after the last "
+       "prerequisite, and the package goes on."},
       // 3010 never replaces another code.
       {__LINE__, forced("7"), "/Type ops_silent", true, 7, 1, "a restart that a prerequisite needs was declined" + byPre},
-      // A restart deferred, or one wanted at once, that nobody started: 0 would hide it.
-      {__LINE__, deferred + main, "/Type ops_silent", true, kExitRestartRequired, 2, installedRestartDue},
+      // A restart deferred (above), or one wanted at once, that nobody started: 0 would hide it.
       {__LINE__, types + pre("Arguments=exit=0\r\nReboot=immediate\r\nRebootCodes=0\r\n") + main,
        "/Type ops_silent", true, kExitRestartRequired, 2, installedRestartDue},
       {__LINE__, plain, "/Type old_silent", true, kExitRequirementNotMet, 0, "this version of Windows is not supported"},
@@ -178,9 +185,10 @@ TEST_CASE("each exit code of the README's table comes out of the run it describe
     REQUIRE(log.size() >= 2);
     CHECK(log[log.size() - 2] ==
           "RunBootstrapper - The package ends with exit code " + std::to_string(c.exitCode) + ": " + c.reason + ".");
-    CHECK(test::HasLine(log, "InitPaths - Nobody can see this run's windows (its window station is not visible: a "
-                             "service's session, or the system account without a desktop). It runs as with /quiet: "
-                             "silent, without any dialog, message box or restart.") == c.unseen);
+    CHECK(test::HasLine(log, "InitPaths - Nobody can see this run's windows, as in a service's session or as the "
+                             "system account without a desktop. It runs as with /quiet: silent, without any dialog, "
+                             "message box or restart.") == c.unseen);
+    if (!c.words.empty()) CHECK(test::HasLine(log, "DoSettings_Install - " + c.words));
     if (c.arguments.find("/?") != std::string::npos)
       CHECK(test::HasLine(log, "ShowHelp - The run is unattended: the Help dialog is not shown."));
   }
