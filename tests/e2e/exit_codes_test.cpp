@@ -160,5 +160,7 @@ TEST_CASE("a fail code ends the package with that code: the main installer does 
   CHECK(test::HasLine(log, "RemoveFromRunOnce - Deleting RunOnce value \"Failing Suite_SetupPackage\"."));
   CHECK(test::HasLine(log, "DoSettings_Install - Prerequisite Runtime: exit code 1603 is in its FailCodes; the package "
                            "stops with 1603."));
+  CHECK(test::HasLine(log, "RunBootstrapper - The package ends with exit code 1603: a prerequisite failed; decided by "
+                           "the prerequisite Runtime."));
   CHECK_FALSE(test::ReadRunOnceValue("Failing Suite_SetupPackage").exists);
 }

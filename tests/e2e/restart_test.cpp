@@ -40,6 +40,8 @@ TEST_CASE("restarts deferred by two prerequisites are asked for once, in mode 1,
   size_t prompt = test::IndexOf(log, "ShowReboot - Prompting user to reboot the system. Reboot mode: 1");
   CHECK(test::IndexOf(log, "InstallPrerequisite - Installing the prerequisite B.") < prompt);
   CHECK(prompt < test::IndexOf(log, "InstallMain - Installing the main product Main."));
+  CHECK(test::HasLine(log, "DoSettings_Install - Prerequisite A: exit code 3010 is in its RebootCodes (Reboot=defer); a "
+                           "restart is due after the last prerequisite, and the package goes on."));
   CHECK(test::ReadJournal(p.journal).size() == 3);
   CHECK_FALSE(test::ReadRunOnceValue("Deferring Suite_SetupPackage").exists);
 }
@@ -127,7 +129,6 @@ TEST_CASE("a silent run stopped by a restart it needs leaves its RunOnce line, w
   test::RunOnceValue value = test::ReadRunOnceValue("Dash Suite_SetupPackage");
   REQUIRE(value.exists);
   CHECK(value.data == Quote(p.exe) + " /Type admin_silent /Log " + Quote(log));
-  const size_t mark = test::LogMessages(log).size();
 
   // After the restart the prerequisite's product is there; the system runs the line from a
   // folder of its own choosing.
@@ -141,9 +142,7 @@ TEST_CASE("a silent run stopped by a restart it needs leaves its RunOnce line, w
   std::vector<test::JournalLine> journal = test::ReadJournal(p.journal);
   REQUIRE(journal.size() == 2);
   CHECK(journal[1].arguments == "exit=0");
-  std::vector<std::string> resumedLog = test::LogMessages(log);
-  REQUIRE(resumedLog.size() > mark);
-  resumedLog.erase(resumedLog.begin(), resumedLog.begin() + static_cast<long>(mark));
+  std::vector<std::string> resumedLog = test::LogMessages(log);  // both runs: only the second skips Pre
   INFO(test::JoinLines(resumedLog));
   CHECK(test::HasLine(resumedLog, "DoWeAllowInstallerToRun - Skipping this installer because of CheckExistence."));
   CHECK_FALSE(test::ReadRunOnceValue("Dash Suite_SetupPackage").exists);

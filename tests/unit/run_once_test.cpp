@@ -85,7 +85,6 @@ TEST_CASE("the RunOnce line leaves out what a command line cannot carry, or is n
     bool written;
     std::string lastLine;  // "" when the value was written: then the writing line is last
   } cases[] = {
-      // A path to quote after a quote without a partner, which the written one would pair with.
       {__LINE__, "/Type \"x /Log setup.log", "C:\\Anne-Marie\\setup.log", nullptr, false, true,
        "AddToRunOnce - The command line cannot quote the log path C:\\Anne-Marie\\setup.log: the resumed run logs to "
        "the default file beside the package, %d\\ZR_Setup_Package.log."},

@@ -1,6 +1,5 @@
 #include "TestSupport.h"
 
-#include <doctest.h>
 #include <shlwapi.h>
 
 #include <algorithm>
@@ -414,31 +413,23 @@ ProcessResult Watch(PROCESS_INFORMATION& process, const Answerer& answer, DWORD 
   return result;
 }
 
-}  // namespace
+std::string g_childDesktop;  // of the UnseenStation in scope, or ""
 
-namespace {
-// The desktop of the UnseenStation in scope, or "".
-std::string g_childDesktop;
-const char kUnseenStation[] = "PendrixUnseen";
 }  // namespace
 
 UnseenStation::UnseenStation() {
-  m_station = CreateWindowStationA(kUnseenStation, 0, WINSTA_ALL_ACCESS, nullptr);
-  REQUIRE(m_station != nullptr);
-  // A desktop is made in the window station the process is attached to.
-  HWINSTA own = GetProcessWindowStation();
-  REQUIRE(SetProcessWindowStation(m_station));
-  m_desktop = CreateDesktopA("Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
-  SetProcessWindowStation(own);
-  REQUIRE(m_desktop != nullptr);
-  g_childDesktop = std::string(kUnseenStation) + "\\Default";
+  static const bool made = [] {  // once per process, and kept
+    HWINSTA own = GetProcessWindowStation();
+    HWINSTA station = CreateWindowStationA("PendrixUnseen", 0, WINSTA_ALL_ACCESS, nullptr);
+    // A desktop is made in the window station the process is attached to.
+    if (station == nullptr || !SetProcessWindowStation(station)) return false;
+    CreateDesktopA("Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+    return SetProcessWindowStation(own) != FALSE;
+  }();
+  if (made) g_childDesktop = "PendrixUnseen\\Default";
 }
 
-UnseenStation::~UnseenStation() {
-  g_childDesktop.clear();
-  if (m_desktop != nullptr) CloseDesktop(m_desktop);
-  if (m_station != nullptr) CloseWindowStation(m_station);
-}
+UnseenStation::~UnseenStation() { g_childDesktop.clear(); }
 
 ProcessResult RunProcess(const std::string& commandLine, const std::string& currentFolder, Answerer answer,
                          DWORD timeoutMs, const char* shotTag, HANDLE token) {

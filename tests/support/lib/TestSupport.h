@@ -82,19 +82,11 @@ struct ProcessResult {
   std::vector<SeenWindow> windows;  // dialogs and message boxes in the order they appeared
 };
 
-// Within its scope, RunProcess starts programs on the desktop of a window station of their own:
-// a session nobody sees, as a service's or the system account's without a desktop. The programs
-// read their station as not visible; a window they show there waits for ever, unseen.
-class UnseenStation {
- public:
+// Within its scope RunProcess starts programs on a desktop of a window station of their own, which
+// nobody sees (as a service's session): a window shown there waits for ever, unseen.
+struct UnseenStation {
   UnseenStation();
   ~UnseenStation();
-  UnseenStation(const UnseenStation&) = delete;
-  UnseenStation& operator=(const UnseenStation&) = delete;
-
- private:
-  HWINSTA m_station = nullptr;
-  HDESK m_desktop = nullptr;
 };
 
 // Runs a command line (program and arguments), answering the dialogs of its process with
