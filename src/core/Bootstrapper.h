@@ -15,6 +15,7 @@
 #include "core/PackageExitCodes.h"
 #include "core/RunOutcome.h"
 #include "core/SystemUtility.h"
+#include "install/ExitCodeRules.h"
 #include "settings/ProductVersion.h"
 #include "trust/HeldPath.h"
 #include "trust/WorkFolderRules.h"
@@ -251,6 +252,13 @@ class Bootstrapper {
   BOOL m_bInstallerSectionUnread = FALSE;
   // A restart that a prerequisite needs now was declined, or could not be started.
   BOOL m_bRestartNotDone = FALSE;
+  // The rule that decided the last prerequisite's exit code, for the log's words on it.
+  DecidingRule m_LastRule = DecidingRule::kNone;
+  // The first prerequisite whose restart is still due (deferred, or not done).
+  std::string m_RestartNeededBy;
+  // The installer whose exit code the package ends with, or that made it end ("the prerequisite
+  // A"), for the log's last word on the run; empty when no installer decided.
+  std::string m_DecidedBy;
   OSVERSIONINFOA m_OSVersion = {};
   char m_szWinDrive[260] = {};
   char m_szProgramFiles[260] = {};
@@ -276,6 +284,10 @@ class Bootstrapper {
   // Why the run ends, for the log's last word on it.
   RunOutcome m_RunOutcome = RunOutcome::kUnknown;
   BOOL m_bSilent = FALSE;
+  // Nobody can see or answer a window: /quiet, or a window station that is not visible (a
+  // service's session, the system account without a desktop). Silent, and no dialog at all.
+  BOOL m_bUnattended = FALSE;
+  BOOL m_bStationInvisible = FALSE;
   // The run is the system account's, whose RunOnce entries never run: it never logs on.
   BOOL m_bSystemAccount = FALSE;
   BOOL m_bProductRunningAtStart = FALSE;

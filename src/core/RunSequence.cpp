@@ -17,8 +17,8 @@ DWORD Bootstrapper::RunBootstrapper() {
     result = DoSettings_Install();
     ReleaseSettingsFile();
   }
-  LogMessage(this, "RunBootstrapper - The package ends with exit code %lu: %s.", result,
-             RunOutcomeReason(m_RunOutcome));
+  LogMessage(this, "RunBootstrapper - The package ends with exit code %lu: %s%s%s.", result,
+             RunOutcomeReason(m_RunOutcome), m_DecidedBy.empty() ? "" : "; decided by ", m_DecidedBy.c_str());
   return result;
 }
 

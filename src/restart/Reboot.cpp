@@ -121,8 +121,8 @@ BOOL Bootstrapper::PlayRebootWave(BOOL play, DWORD soundFlags, const char* name)
 }
 
 void Bootstrapper::ShowRestartProduct() {
-  // Silent mode shows this notice; a run with /quiet shows nothing at all.
-  if ((ListSection.dwFlags & kRestartProductDlg) == 0 || m_pCommandLine->Has(kOptQuietRun)) return;
+  // Silent mode shows this notice; an unattended run shows nothing at all.
+  if ((ListSection.dwFlags & kRestartProductDlg) == 0 || m_bUnattended) return;
   char caption[100] = {};
   char text[500] = {};
   if (m_hLanguageModule != nullptr) {

@@ -47,14 +47,14 @@ bool Bootstrapper::AddToRunOnce() {
   std::string arguments;
   bool logDropped = false;
   if (!m_pCommandLine->WithStoredPaths(arguments, &logDropped)) {
-    LogMessage(this, "AddToRunOnce - The settings file %s cannot be passed on: its path holds a - or a /, which "
-               "would start another option. No entry is written: after a restart, start the package again.",
+    LogMessage(this, "AddToRunOnce - The settings file %s cannot be passed on: the command line cannot quote its "
+               "path. No entry is written: after a restart, start the package again.",
                m_pCommandLine->m_szReplaceSettingsPath);
     return false;
   }
   if (logDropped)
-    LogMessage(this, "AddToRunOnce - The log path %s holds a - or a /, which would start another option: the "
-               "resumed run logs to the default file beside the package, %s\\ZR_Setup_Package.log.",
+    LogMessage(this, "AddToRunOnce - The command line cannot quote the log path %s: the resumed run logs to the "
+               "default file beside the package, %s\\ZR_Setup_Package.log.",
                m_pCommandLine->m_szLogPath, m_szSourceDir);
   // Cut, the line would run the package otherwise than this run: another setup type, perhaps
   // not silent.

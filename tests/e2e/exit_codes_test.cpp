@@ -111,6 +111,8 @@ TEST_CASE("a reinstall code asks, cleans the product up and runs the installer a
   CHECK(cleanup < runs[1]);
   CHECK(test::HasLine(log, "CheckExitCode - Already reinstalling."));
   CHECK(test::HasLine(log, "DoSettings_Install - Install prerequisite exit code: 1603; return action: 1"));
+  CHECK(test::HasLine(log, "DoSettings_Install - Prerequisite Runtime: exit code 1603 is in its ReinstallCodes; the "
+                           "package stops with 1603."));
   CHECK_FALSE(test::ReadRunOnceValue("Broken Suite_SetupPackage").exists);
 }
 
@@ -156,5 +158,9 @@ TEST_CASE("a fail code ends the package with that code: the main installer does 
   CHECK(test::HasLine(log, "AddToRunOnce - Writing value \"Failing Suite_SetupPackage\" with data \"" + Quote(p.exe) +
                           " /Log " + Quote(p.log) + "\"."));
   CHECK(test::HasLine(log, "RemoveFromRunOnce - Deleting RunOnce value \"Failing Suite_SetupPackage\"."));
+  CHECK(test::HasLine(log, "DoSettings_Install - Prerequisite Runtime: exit code 1603 is in its FailCodes; the package "
+                           "stops with 1603."));
+  CHECK(test::HasLine(log, "RunBootstrapper - The package ends with exit code 1603: a prerequisite failed; decided by "
+                           "the prerequisite Runtime."));
   CHECK_FALSE(test::ReadRunOnceValue("Failing Suite_SetupPackage").exists);
 }
