@@ -82,6 +82,7 @@ DWORD Bootstrapper::DoSettings_Install() {
           m_RunOutcome = RunOutcome::kRestartFirst;
         } else {
           RemoveFromRunOnce();
+          ShowStartAgain();
           m_RunOutcome = RunOutcome::kRestartFirstNoResume;
         }
         return kExitRestartRequired;

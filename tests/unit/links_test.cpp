@@ -44,7 +44,7 @@ TEST_CASE("a log that is a link, has more names than one or another owner is not
   }
 }
 
-TEST_CASE("the Windows Installer log is never the package log, nor a file it must not write, and is made first") {
+TEST_CASE("the Windows Installer log is never the package log, nor a file it must not write, and is held first") {
   const struct {
     int line;
     const char* packageLog;
@@ -54,7 +54,7 @@ TEST_CASE("the Windows Installer log is never the package log, nor a file it mus
   } cases[] = {
       {__LINE__, "setup.log", {}, 1, "AI.log"},
       {__LINE__, "ai.LOG", {}, 1, "AI.msi.log"},
-      {__LINE__, "setup.log", {"AI.log"}, 1, "AI.log"},  // plain: msiexec writes over it
+      {__LINE__, "setup.log", {"AI.log"}, 1, "AI.log"},  // plain: appended to
       {__LINE__, "setup.log", {"AI.log", "AI.1.log"}, 2, "AI.2.log"},
   };
   for (const auto& c : cases) {
@@ -70,7 +70,8 @@ TEST_CASE("the Windows Installer log is never the package log, nor a file it mus
     char output[260];
     f.b.GetOutputFileName(output, sizeof(output));
     REQUIRE(f.b.AddToArguments(0));
-    CHECK(std::string(f.b.InstallerSection.Arguments) == "/i a.msi /l*v \"" + dir / c.msiLog + "\"");
+    // msiexec writes into the working folder; the file beside the package log is held for the copy.
+    CHECK(std::string(f.b.InstallerSection.Arguments) == std::string("/i a.msi /l*v \"") + f.b.m_szTempFolder + c.msiLog + "\"");
     CHECK(test::FileExists(dir / c.msiLog));
     CHECK(test::HasLine(test::LogMessages(dir / c.packageLog), "AddToArguments - Windows Installer log: " + dir / c.msiLog + "."));
   }
