@@ -196,7 +196,7 @@ TEST_CASE("/Log asks an msiexec run for a verbose log, written in the working fo
   REQUIRE(journal.size() == 1);
   CHECK(journal[0].arguments == "/i AI.msi /l*v \"" + test::WorkFolderOf(p.Log()) + "Vellora Setup.log\"");
   CHECK(test::HasLine(p.Log(), "RunInstaller - The Windows Installer log went to " + p.dir / "Vellora Setup.log" +
-                                   " (0 bytes)."));
+                                   " (58 bytes)."));
 
   // Without /Log the arguments stay as written.
   DeleteFileA(p.journal.c_str());

@@ -194,7 +194,6 @@ int ListPackage(const std::string& packagePath) {
 
   printf("Package %s\n", Quoted(path).c_str());
   printf("Engine: %s\n", EngineVersion(module).c_str());
-  printf("Execution level: %s\n", ExecutionLevel(module).c_str());
   DWORD settingsSize = 0;
   TemporaryFile embedded;
   bool complete = true;
@@ -216,6 +215,7 @@ int ListPackage(const std::string& packagePath) {
   for (const ResourceEntry& entry : enumeration.entries)
     printf("  %s %s, %lu bytes\n", entry.type.c_str(), entry.name.c_str(), entry.size);
   PrintLanguages(module);
+  printf("Execution level: %s\n", ExecutionLevel(module).c_str());
   FreeLibrary(module);
   fflush(stdout);
   return complete ? kCheckClean : kCheckRefused;

@@ -405,7 +405,9 @@ std::string BesideLine(const PlannedInstaller& installer, const uint8_t* digest)
 
 DWORD ReadPackagePlan(const std::string& readPath, const std::string& shownPath, const std::string& payloadDir,
                       PackagePlan& plan, std::vector<PlanProblem>& problems) {
+  const std::string level = plan.executionLevel;
   plan = PackagePlan();
+  plan.executionLevel = level;
   return PlanBuilder(readPath, shownPath, payloadDir, plan, problems).Build();
 }
 
