@@ -110,8 +110,8 @@ DWORD ReadFileFacts(HANDLE file, FileFacts& facts) {
 // elevation, whose folders take what their parent hands down.
 class CreatedFolderSecurity {
  public:
-  CreatedFolderSecurity() {
-    if (!RunsElevated()) return;
+  explicit CreatedFolderSecurity(bool wanted) {
+    if (!wanted || !RunsElevated()) return;
     char sddl[200] = {};
     if (CreatedFolderSddl(IsLocalSystem(), UserSidString().c_str(), sddl, sizeof(sddl)))
       ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &m_descriptor, nullptr);
@@ -246,7 +246,7 @@ DWORD HeldPath::Hold(const char* folder, bool create) {
   m_folders.push_back(std::move(first));
   m_ends.push_back(root);
 
-  CreatedFolderSecurity security;
+  CreatedFolderSecurity security(create);
   char prefix[MAX_PATH] = {};
   for (size_t position = root; position < length;) {
     while (IsPathSeparator(m_folder[position])) position++;
@@ -258,7 +258,7 @@ DWORD HeldPath::Hold(const char* folder, bool create) {
     position = end;
     FileHandle next;
     DWORD error = OpenInFolder(m_folders.back().get(), name, kFolderAccess, kFolderShare, create ? FILE_OPEN_IF : FILE_OPEN,
-                               FILE_DIRECTORY_FILE, next, nullptr, create ? security.get() : nullptr);
+                               FILE_DIRECTORY_FILE, next, nullptr, security.get());
     if (error == ERROR_FILE_NOT_FOUND) error = ERROR_PATH_NOT_FOUND;  // a folder of the path is missing
     if (error == ERROR_SUCCESS) error = CheckNotLink(next.get(), prefix);
     if (error != ERROR_SUCCESS) {
