@@ -124,8 +124,9 @@ bool OtherMayChange(HANDLE object, HeldPlace place, const std::string& where, co
     return false;
   }
   if (error != ERROR_SUCCESS) {
-    verdict.who = "anyone, as far as can be told (its owner and access could not be read; error " +
-                  std::to_string(error) + ")";
+    char unknown[100] = {};
+    FormatCut(unknown, "anyone, as far as can be told (its owner and access could not be read; error %lu)", error);
+    verdict.who = unknown;
     verdict.where = where;
     return true;
   }
