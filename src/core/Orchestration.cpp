@@ -100,6 +100,10 @@ bool EndsAfterPrerequisite(Bootstrapper& b, const char* name, DWORD exitCode, DW
   }
   LogMessage(&b, "DoSettings_Install - Prerequisite %s: %s; %s.", name, rule, next);
   if (ends && !resumes) b.RemoveFromRunOnce();
+  // The package stops for a restart after which nothing resumes by itself: the user is told.
+  const bool stopsForRestart =
+      action == kActionRestartDeclined && notDone != RestartNotDone::kFailed;
+  if (stopsForRestart && !resumes) b.ShowStartAgain();
   return ends;
 }
 }  // namespace

@@ -49,6 +49,9 @@ bool Bootstrapper::PrepareRun() {
   } else if (commandLine.Has(kOptExtractSettings)) {
     m_RunOutcome = OutputSettings() == ERROR_SUCCESS ? RunOutcome::kSettingsWritten : RunOutcome::kSettingsNotWritten;
   } else {
+    // The package's folder as it is reached now: a link above it that is re-pointed during the
+    // run changes nothing that is read or run beside the package.
+    HoldPackageFolder();
     endsRun = GetSettingsFile() != 0;
     if (endsRun) m_RunOutcome = RunOutcome::kNoSettings;
   }

@@ -41,6 +41,8 @@ bool Bootstrapper::AddToRunOnce() {
                "The package will not resume after a restart.", path);
     return false;
   }
+  // An elevated run resumes only a package that no other account can change meanwhile.
+  if (!PackageMayResume(path)) return false;
 
   // The resumed run starts in a folder of the system's choosing: its paths are the absolute ones
   // this run resolved at its start. The rest of the command line stays as received.
@@ -116,4 +118,11 @@ bool Bootstrapper::RemoveFromRunOnce() {
   if (error != ERROR_SUCCESS) LogMessage(this, "RemoveFromRunOnce - Failed to delete the RunOnce value. Error: %d", error);
   RegFlushKey(key.get());
   return error == ERROR_SUCCESS;
+}
+
+void Bootstrapper::ShowStartAgain() {
+  if (m_szNotResumed[0] == '\0') return;
+  LogMessage(this, "ShowStartAgain - Nothing resumes after the restart: the user is told to start %s again after it.",
+             m_szNotResumed);
+  ShowError<IDS_START_AGAIN_AFTER_RESTART>(this, m_szNotResumed);
 }

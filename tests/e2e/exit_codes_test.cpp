@@ -57,9 +57,9 @@ TEST_CASE("an installed MSI product: the same version is skipped, an older one r
   INFO(test::JoinLines(log));
   CHECK(test::HasLine(log, "DoWeAllowInstallerToRun - Skipping this installer because of version."));
   CHECK_FALSE(test::HasLine(log, "Run - Launching file \"msiexec.exe\" with arguments \"/i gamma-1.0.0.msi /qn /l*v \"" +
-                                p.dir.path() + "\\Same.log\"\"."));
+                                test::WorkFolderOf(log) + "Same.log\"\"."));
   CHECK(test::HasLine(log, "Run - Launching file \"msiexec.exe\" with arguments \"/i gamma-1.1.0.msi /qn REINSTALL=ALL "
-                      "REINSTALLMODE=vomus /l*v \"" + p.dir.path() + "\\Newer.log\"\"."));
+                      "REINSTALLMODE=vomus /l*v \"" + test::WorkFolderOf(log) + "Newer.log\"\"."));
   CHECK(test::HasLine(log, "DoWeAllowInstallerToRun - Installer is the same or newer but bypassing the skip."));
   CHECK(test::MsiProductVersion(test::kGammaProductCode) == "1.1.0");
   CHECK(test::ReadFile(test::ProgramFilesFolder() + "\\Pendrix Fixture Gamma\\gamma.txt") ==
@@ -67,9 +67,10 @@ TEST_CASE("an installed MSI product: the same version is skipped, an older one r
 
   std::vector<test::JournalLine> journal = test::ReadJournal(p.journal);
   REQUIRE(journal.size() == 3);
-  CHECK(journal[0].arguments == "/i gamma-forced.msi exit=0 /l*v \"" + p.dir.path() + "\\Forced.log\"");
+  const std::string work = test::WorkFolderOf(log);
+  CHECK(journal[0].arguments == "/i gamma-forced.msi exit=0 /l*v \"" + work + "Forced.log\"");
   CHECK(journal[1].arguments ==
-        "/i gamma-demanded.msi exit=0 REINSTALL=ALL REINSTALLMODE=vomus /l*v \"" + p.dir.path() + "\\Demanded.log\"");
+        "/i gamma-demanded.msi exit=0 REINSTALL=ALL REINSTALLMODE=vomus /l*v \"" + work + "Demanded.log\"");
   CHECK(journal[2].arguments == "exit=0");
   CHECK_FALSE(test::ReadRunOnceValue("Gamma Suite_SetupPackage").exists);
 }
