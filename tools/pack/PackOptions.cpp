@@ -2,11 +2,14 @@
 
 #include <cstring>
 
+#include "InstallerElevation.h"
+
 const char kPackUsage[] =
     "usage: PendrixPack --settings FILE --payload DIR --out FILE [--engine FILE] [--embed-settings] [--strict]\n"
-    "                   [--language NAME=FOLDER ...] [--product-name NAME] [--product-version VERSION]\n"
-    "                   [--company NAME] [--description TEXT] [--copyright TEXT]\n"
-    "       PendrixPack --check --settings FILE [--payload DIR] [--engine FILE] [--strict] [--language NAME=FOLDER ...]\n"
+    "                   [--execution-level LEVEL] [--language NAME=FOLDER ...] [--product-name NAME]\n"
+    "                   [--product-version VERSION] [--company NAME] [--description TEXT] [--copyright TEXT]\n"
+    "       PendrixPack --check --settings FILE [--payload DIR] [--engine FILE] [--strict] [--execution-level LEVEL]\n"
+    "                   [--language NAME=FOLDER ...]\n"
     "       PendrixPack --list PACKAGE\n"
     "       PendrixPack --extract PACKAGE FOLDER\n"
     "       PendrixPack --language-template FOLDER [--engine FILE]\n"
@@ -17,6 +20,10 @@ const char kPackUsage[] =
     "                     Pendrix.exe beside PendrixPack.exe)\n"
     "  --embed-settings   carry the settings file inside the package as well\n"
     "  --strict           refuse the package when there is any warning\n"
+    "  --execution-level asInvoker|highestAvailable|requireAdministrator\n"
+    "                     what the package asks Windows for when it starts: the caller's rights,\n"
+    "                     an administrator's where the caller is one (the default), or always an\n"
+    "                     administrator's, asking for them when the caller is a standard user\n"
     "  --product-name NAME, --product-version VERSION, --company NAME, --description TEXT,\n"
     "  --copyright TEXT   what the package says it is in its file properties (a version is up to\n"
     "                     four numbers, 2.5.1); the product and the company also take the places\n"
@@ -64,6 +71,7 @@ std::string ParsePackOptions(int argc, const char* const* argv, PackOptions& opt
                 {"--out", &options.out, false},
                 {"--engine", &options.engine, false},
                 {"--list", &options.list, false},
+                {"--execution-level", &options.executionLevel, false},
                 {"--language-template", &options.languageTemplate, false},
                 {"--product-name", &options.productName, false},
                 {"--product-version", &options.productVersion, false},
@@ -124,6 +132,13 @@ std::string ParsePackOptions(int argc, const char* const* argv, PackOptions& opt
     if (option->value->empty()) return std::string(option->name) + " needs a value";
   }
   if (options.help) return "";
+  if (!options.executionLevel.empty()) {
+    std::string level = ExecutionLevelName(options.executionLevel);
+    if (level.empty())
+      return "--execution-level is \"" + options.executionLevel +
+             "\"; it takes asInvoker, highestAvailable or requireAdministrator";
+    options.executionLevel = level;
+  }
   auto seen = [&](const char* name) {
     for (const Valued& v : valued)
       if (strcmp(v.name, name) == 0) return v.seen;

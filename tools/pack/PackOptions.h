@@ -1,8 +1,9 @@
 // The package builder's command line:
 //   PendrixPack --settings FILE --payload DIR --out FILE [--engine FILE] [--embed-settings] [--strict]
-//               [--language NAME=FOLDER ...] [--product-name NAME] [--product-version VERSION]
-//               [--company NAME] [--description TEXT] [--copyright TEXT]
-//   PendrixPack --check --settings FILE [--payload DIR] [--engine FILE] [--strict] [--language NAME=FOLDER ...]
+//               [--execution-level LEVEL] [--language NAME=FOLDER ...] [--product-name NAME]
+//               [--product-version VERSION] [--company NAME] [--description TEXT] [--copyright TEXT]
+//   PendrixPack --check --settings FILE [--payload DIR] [--engine FILE] [--strict] [--execution-level LEVEL]
+//               [--language NAME=FOLDER ...]
 //   PendrixPack --list PACKAGE
 //   PendrixPack --extract PACKAGE FOLDER
 //   PendrixPack --language-template FOLDER [--engine FILE]
@@ -17,6 +18,7 @@ struct PackOptions {
   std::string engine;  // empty: the Pendrix.exe beside the builder
   std::string list;    // the package to list, for --list
   std::string languageTemplate;        // the folder to write the built-in language to
+  std::string executionLevel;          // what the manifest asks Windows for; "": the engine's own
   std::vector<std::string> languages;  // each --language NAME=FOLDER, in order
   std::string extract;                 // the package to extract, for --extract
   std::string extractTo;               // and the folder to extract it into

@@ -39,9 +39,16 @@ struct PlannedResource {
   std::string name;     // upper case, as the loader compares it
   std::string section;  // the installer section that first asked for it, or "" for the settings
   size_t blob = 0;
+  // A resource known by numbers instead (the manifest: type 24, name 1), and its language.
+  uint16_t typeNumber = 0;
+  uint16_t nameNumber = 0;
+  uint16_t language = 0;
 };
 
 struct PackagePlan {
+  // The execution level the package's manifest asks for, set before the plan is read; "" for
+  // the engine's own.
+  std::string executionLevel;
   std::vector<PlannedSetupType> setupTypes;
   std::vector<PlannedResource> resources;
   std::vector<PlannedBlob> blobs;
@@ -72,8 +79,11 @@ class SettingsFile;
 // Adds the settings as the package carries them, "SETTINGS_INI" of type "TEXT".
 DWORD AddSettingsResource(const SettingsFile& settings, PackagePlan& plan, std::string& error);
 
-// The version resource, by number: "#16" is a number for the loader, as for FindResource.
-inline constexpr char kVersionResourceType[] = "#16";
-inline constexpr char kVersionResource[] = "#1";
+// Adds the engine's manifest with its requested execution level replaced by `level`.
+DWORD AddManifestResource(const std::string& enginePath, const std::string& level, PackagePlan& plan,
+                          std::string& error);
+
 // Adds a resource of these bytes; one the engine carries under the same type and name is replaced.
 void AddResource(const std::string& type, const std::string& name, std::vector<uint8_t> bytes, PackagePlan& plan);
+// Adds a resource known by numbers (the version resource: type 16, name 1), in US English.
+void AddNumberedResource(uint16_t type, uint16_t name, std::vector<uint8_t> bytes, PackagePlan& plan);

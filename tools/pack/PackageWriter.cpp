@@ -28,14 +28,8 @@ constexpr DWORD kHeaderBytes = 64 * 1024;
 constexpr uint64_t kMaxPackageImage = 1800ull << 20;
 const char kSectionName[8] = {'.', 'r', 's', 'r', 'c', 0, 0, 0};
 
-// A resource name or type as the loader stores it: UTF-16 in the ANSI code page, upper case;
-// "#16" is the number 16, as the loader reads it.
+// A resource name or type as the loader stores it: UTF-16 in the ANSI code page, upper case.
 pe::ResourceId LoaderId(const std::string& text) {
-  if (text.size() > 1 && text.size() <= 6 && text[0] == '#' && text.find_first_not_of("0123456789", 1) == std::string::npos) {
-    unsigned long number = 0;
-    for (size_t i = 1; i < text.size(); i++) number = number * 10 + static_cast<unsigned long>(text[i] - '0');
-    if (number <= 0xFFFF) return pe::ResourceId::Number(static_cast<uint16_t>(number));
-  }
   int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring wide(static_cast<size_t>(n), L'\0');
   if (n > 0) MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), &wide[0], n);
@@ -275,8 +269,9 @@ DWORD WritePackage(const std::string& enginePath, const std::string& outPath, co
   std::vector<pe::AddedResource> added;
   for (const PlannedResource& resource : plan.resources) {
     pe::AddedResource add;
-    add.type = LoaderId(resource.type);
-    add.name = LoaderId(resource.name);
+    add.type = resource.typeNumber != 0 ? pe::ResourceId::Number(resource.typeNumber) : LoaderId(resource.type);
+    add.name = resource.nameNumber != 0 ? pe::ResourceId::Number(resource.nameNumber) : LoaderId(resource.name);
+    add.language = resource.language;
     add.blob = resource.blob;
     added.push_back(add);
   }

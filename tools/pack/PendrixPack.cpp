@@ -96,6 +96,7 @@ void PrintSummary(const PackagePlan& plan, const SettingsFile& settings, const s
   if (!embedded)
     printf("Settings: not embedded; the package reads Settings.ini from its own folder, so ship it beside the "
            "package\n");
+  if (!plan.executionLevel.empty()) printf("Execution level: %s\n", plan.executionLevel.c_str());
   if (names.Any())
     printf("Language %s (%u): built in, with %s\n", kBuiltInLanguageName, kBuiltInLanguageId,
            (names.company.empty()   ? "the product's name " + Quoted(names.product)
@@ -189,6 +190,7 @@ int main(int argc, char** argv) {
     if (!problem.empty()) report.Refuse(ERROR_INVALID_DATA, problem);
   }
   PackagePlan plan;
+  plan.executionLevel = options.executionLevel;
   if (payloadFound) {
     std::vector<PlanProblem> problems;
     ReadPackagePlan(settings.readPath(), options.settings, payload, plan, problems);
@@ -202,9 +204,11 @@ int main(int argc, char** argv) {
   }
 
   if (options.embedSettings) result = AddSettingsResource(settings, plan, error);
+  if (result == 0 && !options.executionLevel.empty())
+    result = AddManifestResource(engine, options.executionLevel, plan, error);
   AddLanguageResources(languages, plan);
   if (!english.empty()) AddResource(kLanguageResourceType, kLanguageResource, english, plan);
-  if (!version.empty()) AddResource(kVersionResourceType, kVersionResource, version, plan);
+  if (!version.empty()) AddNumberedResource(16, 1, version, plan);  // RT_VERSION
   if (result == 0) result = RefuseOutputOverInput(out, engine, settingsPath, plan, error);
   if (result == 0) result = RemovePartialPackage(out, error);
   if (result != 0) return Refuse(error);

@@ -61,6 +61,9 @@
 #define IDS_SETTINGS_UNREADABLE 84          // the settings file
 #define IDS_SETTINGS_TOO_LARGE 85           // the settings file
 #define IDS_HELP_UI_LANGUAGE 86
+#define IDS_SETTINGS_CHANGEABLE 87          // the settings file, then who can change it
+#define IDS_INSTALLER_CHANGEABLE 88         // the installer file, then who can change it
+#define IDS_START_AGAIN_AFTER_RESTART 89    // the package
 #define IDS_WINDOW_TITLE 95                 // the package's one window, in the taskbar and Alt+Tab
 #define IDS_INSTALLER_DAMAGED 96            // the installer section
 #define IDS_PACKAGE_DAMAGED 97              // the settings or the language
@@ -174,6 +177,9 @@ inline constexpr MessageArguments kMessageArguments[] = {
     {IDS_SETTINGS_UNREADABLE, 1},
     {IDS_SETTINGS_TOO_LARGE, 1},
     {IDS_HELP_UI_LANGUAGE, 0},
+    {IDS_SETTINGS_CHANGEABLE, 2},
+    {IDS_INSTALLER_CHANGEABLE, 2},
+    {IDS_START_AGAIN_AFTER_RESTART, 1},
     {IDS_WINDOW_TITLE, 0},
     {IDS_INSTALLER_DAMAGED, 1},
     {IDS_PACKAGE_DAMAGED, 0},
