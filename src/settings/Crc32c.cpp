@@ -26,19 +26,25 @@ constexpr uint32_t Multiply(uint32_t a, uint32_t b) {
   return product;
 }
 
-constexpr std::array<uint32_t, 256> ByteTable() {
-  std::array<uint32_t, 256> table = {};
-  for (uint32_t byte = 0; byte < 256; byte++) {
-    uint32_t value = byte;
-    for (int bit = 0; bit < 8; bit++) value = TimesX(value);
-    table[byte] = value;
+// Four bits at a time: a table of 64 bytes, which the engine carries, against 1 KB for a byte at a
+// time, for the processors that lack the instruction.
+constexpr std::array<uint32_t, 16> NibbleTable() {
+  std::array<uint32_t, 16> table = {};
+  for (uint32_t nibble = 0; nibble < 16; nibble++) {
+    uint32_t value = nibble;
+    for (int bit = 0; bit < 4; bit++) value = TimesX(value);
+    table[nibble] = value;
   }
   return table;
 }
-constexpr std::array<uint32_t, 256> kByteTable = ByteTable();
+constexpr std::array<uint32_t, 16> kNibbleTable = NibbleTable();
 
 uint32_t UpdateByTable(uint32_t crc, const unsigned char* bytes, size_t size) {
-  for (size_t i = 0; i < size; i++) crc = kByteTable[(crc ^ bytes[i]) & 0xFF] ^ (crc >> 8);
+  for (size_t i = 0; i < size; i++) {
+    crc ^= bytes[i];
+    crc = kNibbleTable[crc & 0xF] ^ (crc >> 4);
+    crc = kNibbleTable[crc & 0xF] ^ (crc >> 4);
+  }
   return crc;
 }
 

@@ -1,7 +1,7 @@
 // CRC-32C (the Castagnoli polynomial), the checksum a package records of every file it carries
 // and the engine checks as it writes each one out: it catches a damaged download, and with the
 // processor's own crc32 instruction (SSE4.2) it costs a small part of the write. Processors
-// without the instruction take a table, bytewise.
+// without the instruction take a small table, four bits at a time.
 #pragma once
 #include <cstddef>
 #include <cstdint>
