@@ -46,6 +46,7 @@ TEST_CASE("a text keeps its line breaks, backslashes and edge blanks through tex
       {__LINE__, "c:\\ZR setup\\new.ini", "c:\\ZR setup\\\\new.ini"},
       {__LINE__, "a \\\\ b", "a \\\\\\ b"},
       {__LINE__, "/Help \r\n", "/Help \\n"},
+      {__LINE__, "c:\\\r\nnext", "c:\\\\\\nnext"},  // a backslash before a line break
       {__LINE__, " indented", "\" indented\""},
       {__LINE__, "\"quoted\"", "\"\"quoted\"\""},
       {__LINE__, "", ""},

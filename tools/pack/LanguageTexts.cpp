@@ -28,7 +28,9 @@ std::string EscapeText(const std::string& text) {
     if (c == '\r' || c == '\n') {
       if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') i++;
       value += "\\n";
-    } else if (c == '\\' && i + 1 < text.size() && (text[i + 1] == 'n' || text[i + 1] == '\\')) {
+    } else if (c == '\\' && i + 1 < text.size() &&
+               (text[i + 1] == 'n' || text[i + 1] == '\\' || text[i + 1] == '\r' || text[i + 1] == '\n')) {
+      // Before "n", a backslash or a line break (written \n), a backslash is written \\.
       value += "\\\\";
     } else {
       value += c;
