@@ -208,9 +208,14 @@ DWORD Bootstrapper::PlaceInWorkFolder(const char* fileName, const BYTE* bytes, D
     bool created = false;
     DWORD error = WriteNew(path, bytes, size, identity, created);
     TraceMark("write", fileName);
+    if (error == ERROR_SUCCESS && g_AfterWorkFileWritten != nullptr) g_AfterWorkFileWritten(path);
+    if (error == ERROR_SUCCESS) error = HoldUnchanged(path, bytes, size, identity, m_bWorkFolderTrusted, held);
+    TraceMark("check", fileName);
+    // The checksum has had the writing and the reading back to finish in; nothing has used the file yet.
     const uint32_t crc = error == ERROR_SUCCESS && checksum ? checksum->Result() : 0;
     if (checksum) TraceMark("checksum: waited for", fileName);
     if (error == ERROR_SUCCESS && checksum && crc != *recordedCrc) {
+      held.reset();
       DeleteFileA(path);  // nothing of a damaged file is run or loaded
       LogMessage(this, "ExtractResource - The bytes of %s are damaged: their CRC-32C is %08lX, and the package "
                  "recorded %08lX.",
@@ -218,9 +223,6 @@ DWORD Bootstrapper::PlaceInWorkFolder(const char* fileName, const BYTE* bytes, D
       path[0] = '\0';
       return ERROR_CRC;
     }
-    if (error == ERROR_SUCCESS && g_AfterWorkFileWritten != nullptr) g_AfterWorkFileWritten(path);
-    if (error == ERROR_SUCCESS) error = HoldUnchanged(path, bytes, size, identity, m_bWorkFolderTrusted, held);
-    TraceMark("check", fileName);
     if (error == ERROR_SUCCESS) return ERROR_SUCCESS;
     // What this run wrote goes: a cut-off or changed file must not be taken for the real one.
     if (created) DeleteFileA(path);
