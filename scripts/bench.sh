@@ -230,10 +230,10 @@ pack "$bench_dir/extract.ini" "$bench_dir/payload/200" "$bench_dir/Trace200.exe"
 trace_package "$bench_dir/Trace200.exe" "$bench_dir/trace200"
 echo "Where the time of one install goes: the 200 MB package with /Log (medians of $trace_runs runs of the traced engine)"
 trace_table sequence "$bench_dir/trace200"
-# The check of the installer's bytes runs beside their writing: what the run waits for after it.
+# The check of the installer's bytes runs beside their writing and reading back: what the run still waits for.
 awk -F '\t' '$1 == "checksum: waited for big.exe" { print $2 }' "$bench_dir"/trace200.[0-9]* | median |
   awk -v i="$(column_median 1 install-200.txt)" '{
-    printf "  the check of the installer'"'"'s bytes, waited for after their writing %6.2f ms   %4.1f%% of the install (target: at most 5%%)\n", $1, 100 * $1 / (i ? i : 1) }'
+    printf "  the check of the installer'"'"'s bytes, waited for after writing and reading back %6.2f ms   %4.1f%% of the install (target: at most 5%%)\n", $1, 100 * $1 / (i ? i : 1) }'
 rm -rf "$bench_dir/payload/"*
 
 # --- the engine's own time per installer ------------------------------------------------------
