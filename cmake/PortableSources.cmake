@@ -26,6 +26,7 @@ set(PENDRIX_PORTABLE_SOURCES
   tools/pack/PackOptions.cpp
   tools/pack/InstallerElevation.cpp
   tools/pack/SettingsCheck.cpp
+  tools/pack/SettingsSnapshot.cpp
   tools/pack/WindowsInstallerCheck.cpp
   tools/pack/SettingsEncoding.cpp
   tools/pack/SettingsReference.cpp
