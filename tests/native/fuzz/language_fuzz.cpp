@@ -1,13 +1,16 @@
 // Feeds arbitrary bytes to the readers of a language: the package's index and /UILanguage as the
-// engine reads them, texts.ini, a string block, a dialog template and a recording as PendrixPack
-// reads them. A template that reads must write back into bytes that read the same.
+// engine reads them, texts.ini (through PendrixPack's decoding of its encodings), a string block,
+// a dialog template and a recording as PendrixPack reads them. What reads must write back into
+// bytes that read the same: the texts of texts.ini, and a dialog template.
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "../../../tools/pack/LanguageTexts.h"
 #include "../../../tools/pack/ResourceTexts.h"
 #include "../../../tools/pack/WaveCheck.h"
+#include "WindowsStandIns.h"
 #include "ui/LanguageChoice.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -18,13 +21,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                          ParseLanguageRequest(text.c_str()));
   if (choice.chosen >= static_cast<int>(languages.size())) __builtin_trap();
 
-  // A text keeps itself through texts.ini, unless a lone CR stands in it: that becomes a line break.
+  // The texts keep themselves through a template of them, unless a lone CR stands in one: that
+  // becomes a line break.
+  std::string utf8;
   std::vector<TextsProblem> problems;
-  for (const LanguageText& each : ReadLanguageTexts(text, problems)) {
-    bool lone = false;
-    for (size_t i = 0; i < each.text.size(); i++)
-      lone = lone || (each.text[i] == '\r' && (i + 1 == each.text.size() || each.text[i + 1] != '\n'));
-    if (!lone && UnescapeText(EscapeText(each.text)) != each.text) __builtin_trap();
+  if (TextsAsUtf8(std::vector<uint8_t>(data, data + size), standin::Conversions(), utf8).empty()) {
+    std::vector<LanguageText> texts = ReadLanguageTexts(utf8, problems);
+    for (LanguageText& each : texts) {
+      for (size_t i = 0; i < each.text.size(); i++)
+        if (each.text[i] == '\r' && (i + 1 == each.text.size() || each.text[i + 1] != '\n')) each.text.insert(i + 1, "\n");
+    }
+    std::vector<TextsProblem> none;
+    std::vector<LanguageText> again = ReadLanguageTexts(WriteLanguageTexts(texts, "; template\r\n"), none);
+    if (!none.empty() || again.size() != texts.size()) __builtin_trap();
+    // The template groups each section's texts: the same texts, perhaps in another order.
+    auto key = [](const LanguageText& each) { return each.section + '\n' + each.key + '\n' + each.text; };
+    std::multiset<std::string> written, read;
+    for (size_t i = 0; i < texts.size(); i++) {
+      written.insert(key(texts[i]));
+      read.insert(key(again[i]));
+    }
+    if (written != read) __builtin_trap();
   }
   PlaceholderProblem(text, text.substr(size / 2));
 
