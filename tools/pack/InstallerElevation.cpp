@@ -60,8 +60,13 @@ std::string RequestedExecutionLevel(const std::vector<uint8_t>& manifest) {
   } else {
     text.assign(manifest.begin(), manifest.end());
   }
-  // The element, perhaps with a namespace prefix, and its level attribute in either quotes.
+  // The element, perhaps with a namespace prefix, and its level attribute in either quotes; what
+  // a comment holds is no part of the manifest (the usual template comments out the other levels).
   text = Lower(text);
+  for (size_t open = text.find("<!--"); open != std::string::npos; open = text.find("<!--", open)) {
+    const size_t close = text.find("-->", open + 4);
+    text.erase(open, close == std::string::npos ? std::string::npos : close + 3 - open);
+  }
   size_t element = text.find("requestedexecutionlevel");
   if (element == std::string::npos) return "";
   size_t end = text.find('>', element);
