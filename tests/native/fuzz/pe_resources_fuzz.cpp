@@ -1,6 +1,7 @@
-// Feeds arbitrary bytes to the program-file reader as headers and as a resource directory. Every
-// tree it accepts must lay out again, with a package resource added, into a directory that reads
-// back with the same resources.
+// Feeds arbitrary bytes to the program-file reader as headers, as a whole file (as --engine reads
+// one) and as a resource directory. A file is read in no larger pieces than its headers and the
+// limit of its directory. Every tree it accepts must lay out again, with a package resource
+// added, into a directory that reads back with the same resources.
 #include <cstdint>
 #include <vector>
 
@@ -40,7 +41,25 @@ std::vector<uint8_t> ValidHeaders() {
   return h;
 }
 
+void CheckFile(const uint8_t* data, size_t size) {
+  constexpr uint32_t kLimit = 4096;
+  const ReadFileBytes read = [&](uint64_t offset, uint32_t count, std::vector<uint8_t>& bytes) {
+    if (count > 64 * 1024) __builtin_trap();
+    offset = std::min<uint64_t>(offset, size);  // past the end: nothing
+    bytes.assign(data + offset, data + offset + std::min<uint64_t>(count, size - offset));
+    return true;
+  };
+  std::vector<uint8_t> headers;
+  pe::Image image;
+  std::vector<pe::ResourceEntry> entries;
+  if (pe::ReadImageHeaders(read, headers, image) != nullptr) return;
+  if (headers.size() != std::min<size_t>(size, 64 * 1024)) __builtin_trap();
+  if (pe::ReadImageResources(read, image, kLimit, entries) == nullptr && image.resourceRva == 0 && !entries.empty())
+    __builtin_trap();
+}
+
 void CheckImage(const uint8_t* data, size_t size) {
+  CheckFile(data, size);
   pe::Image image;
   if (pe::ParseImage(data, size, image) == nullptr) {
     uint32_t rva = 0, raw = 0, offset = 0, available = 0;
