@@ -21,6 +21,7 @@ set(PENDRIX_PORTABLE_SOURCES
   src/requirements/PermissionRequirement.cpp
   src/settings/ProductVersion.cpp
   src/install/PassThroughEscapes.cpp
+  src/install/ArgumentPieces.cpp
   src/ui/LanguageChoice.cpp
   tools/pack/PeResources.cpp
   tools/pack/PackOptions.cpp
