@@ -27,8 +27,9 @@ check: build
 demo: build
 	@bash scripts/demo.sh $(WIN)
 
+# BENCH=check measures PendrixPack --check on many keys alone.
 bench: build
-	@bash scripts/bench.sh $(WIN)
+	@bash scripts/bench.sh $(WIN) $(BENCH)
 
 clean:
 	rm -rf $(BUILD_ABS)
