@@ -2,6 +2,7 @@
 // and no folder that lets anyone else in passes for the administrators' alone. A folder name
 // found in the temporary folder is ours only when it is a name we could have made. A SID as text
 // gives a descriptor of three entries, which is the administrators' alone only for SYSTEM or them.
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -14,29 +15,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (OnlyAdministratorsMayWrite(text.c_str()) && OnlyAdministratorsMayWrite((text + "(A;;FA;;;WD)").c_str()))
     __builtin_trap();
 
-  if (IsWorkFolderName(text.c_str())) {
-    unsigned char random[kWorkFolderRandomBytes];
-    for (size_t i = 0; i < kWorkFolderRandomBytes; i++)
-      random[i] = static_cast<unsigned char>(std::stoul(text.substr(strlen(kWorkFolderPrefix) + 2 * i, 2), nullptr, 16));
-    char name[kWorkFolderNameSize];
-    FormatWorkFolderName(random, name);
-    if (strcasecmp(name, text.c_str()) != 0) __builtin_trap();
-  }
-  if (size >= kWorkFolderRandomBytes) {
-    unsigned char random[kWorkFolderRandomBytes];
-    memcpy(random, data, sizeof(random));
-    char name[kWorkFolderNameSize];
-    FormatWorkFolderName(random, name);
-    if (!IsWorkFolderName(name) || IsWorkFolderName((std::string(name) + text).c_str()) != text.empty()) __builtin_trap();
-  }
+  // A name of ours formats back to itself, whatever the case of its letters.
+  unsigned char random[kWorkFolderRandomBytes] = {};
+  memcpy(random, data, std::min(size, sizeof(random)));
+  char name[kWorkFolderNameSize];
+  for (size_t i = 0; IsWorkFolderName(text.c_str()) && i < kWorkFolderRandomBytes; i++)
+    random[i] = static_cast<unsigned char>(std::stoul(text.substr(strlen(kWorkFolderPrefix) + 2 * i, 2), nullptr, 16));
+  FormatWorkFolderName(random, name);
+  if (IsWorkFolderName(text.c_str()) && strcasecmp(name, text.c_str()) != 0) __builtin_trap();
+  if (!IsWorkFolderName(name) || IsWorkFolderName((std::string(name) + text).c_str()) != text.empty()) __builtin_trap();
 
   char sddl[300];
   if (!WorkFolderSddl(true, "", sddl, sizeof(sddl)) || !OnlyAdministratorsMayWrite(sddl)) __builtin_trap();
-  if (WorkFolderSddl(false, text.c_str(), sddl, sizeof(sddl))) {
-    size_t entries = 0;
-    for (const char* p = sddl; *p != '\0'; p++) entries += *p == '(';
-    const bool theirs = text == "SY" || text == "BA" || text == "S-1-5-18" || text == "S-1-5-32-544";
-    if (entries != 3 || OnlyAdministratorsMayWrite(sddl) != theirs) __builtin_trap();
-  }
+  const bool theirs = text == "S-1-5-18" || text == "S-1-5-32-544";
+  if (WorkFolderSddl(false, text.c_str(), sddl, sizeof(sddl)) &&
+      (std::count(sddl, sddl + strlen(sddl), '(') != 3 || OnlyAdministratorsMayWrite(sddl) != theirs))
+    __builtin_trap();
   return 0;
 }
