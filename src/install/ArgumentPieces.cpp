@@ -54,12 +54,12 @@ class Pieces {
 
 bool AddArgumentPieces(char* arguments, size_t size, const ArgumentConditions& conditions, ArgumentsEngine& engine) {
   Pieces pieces(arguments, size, engine);
-  if (conditions.msi && conditions.sourceDir != nullptr) {
+  if (conditions.msi && conditions.addSourceDir) {
     if (pieces.Present("SOURCE_DIR=")) {
       engine.Log("AddToArguments - Did not add bootstrapper source directory.", "");
     } else {
       char piece[300] = {};
-      FormatCut(piece, " SOURCE_DIR=\"%s\"", conditions.sourceDir);
+      FormatCut(piece, " SOURCE_DIR=\"%s\"", engine.SourceDir());
       pieces.Add(piece);
     }
   }

@@ -14,7 +14,7 @@
 
 struct ArgumentConditions {
   bool msi = false;                 // a Windows Installer run
-  const char* sourceDir = nullptr;  // the package's folder, when the section adds it
+  bool addSourceDir = false;        // the section adds the package's folder
   bool reinstall = false;
   bool removeShared = false;
   bool allowXddm = false;
@@ -31,6 +31,8 @@ class ArgumentsEngine {
  public:
   // One line of the engine's log: `format` holds at most one "%s", for `text`.
   virtual void Log(const char* format, const char* text) = 0;
+  // The package's folder, asked for only when it is added.
+  virtual const char* SourceDir() = 0;
   // Prepares the verbose Windows Installer log beside the package's own and logs how that went;
   // false when there is none.
   virtual bool PrepareMsiLogPath(char (&path)[260]) = 0;

@@ -13,10 +13,17 @@ class EngineArguments : public ArgumentsEngine {
 
   void Log(const char* format, const char* text) override { LogMessage(m_bootstrapper, format, text); }
 
+  // The package's folder as its held handle resolves it: a link above it that is re-pointed
+  // meanwhile sends Windows Installer nowhere else.
+  const char* SourceDir() override {
+    return m_bootstrapper->HoldPackageFolder() == ERROR_SUCCESS ? m_bootstrapper->m_szPackageFolder
+                                                                 : m_bootstrapper->m_szSourceDir;
+  }
+
   bool PrepareMsiLogPath(char (&path)[260]) override {
     DWORD error = m_bootstrapper->PrepareMsiLog(path);
     if (error == ERROR_SUCCESS) {
-      LogMessage(m_bootstrapper, "AddToArguments - Windows Installer log: %s.", path);
+      LogMessage(m_bootstrapper, "AddToArguments - Windows Installer log: %s.", m_bootstrapper->m_szMsiLogPath);
     } else if (error == kErrorLinkOnPath) {
       LogMessage(m_bootstrapper, "AddToArguments - No Windows Installer log: %s is a link (a junction or a symbolic link).",
                  m_bootstrapper->m_MsiLogFolder.link());
@@ -37,7 +44,7 @@ bool Bootstrapper::AddToArguments(int reinstall) {
   const BootstrapperCommandLine& commandLine = *m_pCommandLine;
   ArgumentConditions conditions;
   conditions.msi = m_bMsiInstall != FALSE;
-  conditions.sourceDir = (InstallerSection.dwFlags & kAddSourceDir) != 0 ? m_szSourceDir : nullptr;
+  conditions.addSourceDir = (InstallerSection.dwFlags & kAddSourceDir) != 0;
   conditions.reinstall = reinstall != 0;
   conditions.removeShared = (ListSection.dwFlags & kRemoveShared) != 0;
   conditions.allowXddm = commandLine.Has(kOptAllowXddm);

@@ -87,6 +87,7 @@ void PrintSummary(const PackagePlan& plan, const SettingsFile& settings, const s
   if (!embedded)
     printf("Settings: not embedded; the package reads Settings.ini from its own folder, so ship it beside the "
            "package\n");
+  if (!plan.executionLevel.empty()) printf("Execution level: %s\n", plan.executionLevel.c_str());
   for (const BuiltLanguage& language : languages)
     printf("Language %s (%u): %lu texts and %lu recordings of its own from \"%s\", %lu bytes\n",
            language.index.name, language.index.id, static_cast<unsigned long>(language.ownTexts),
@@ -162,6 +163,7 @@ int main(int argc, char** argv) {
   std::vector<BuiltLanguage> languages;
   if (engineFound) BuildLanguages(options.languages, engine, displayNames, report, languages);
   PackagePlan plan;
+  plan.executionLevel = options.executionLevel;
   if (payloadFound) {
     std::vector<PlanProblem> problems;
     ReadPackagePlan(settings.readPath(), options.settings, payload, plan, problems);
@@ -175,6 +177,8 @@ int main(int argc, char** argv) {
   }
 
   if (options.embedSettings) result = AddSettingsResource(settings, plan, error);
+  if (result == 0 && !options.executionLevel.empty())
+    result = AddManifestResource(engine, options.executionLevel, plan, error);
   AddLanguageResources(languages, plan);
   if (result == 0) result = RefuseOutputOverInput(out, engine, settingsPath, plan, error);
   if (result == 0) result = RemovePartialPackage(out, error);

@@ -17,6 +17,8 @@ struct Engine : ArgumentsEngine {
     if (strncmp(format, "AddToArguments - ", 17) != 0) __builtin_trap();
   }
   bool PrepareMsiLogPath(char (&path)[260]) override { return strcpy(path, "C:\\logs\\setup.msi.log") != nullptr; }
+  const char* SourceDir() override { return folder.c_str(); }
+  std::string folder;
 };
 }  // namespace
 
@@ -34,11 +36,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     passThrough.push_back({mine ? "Main" : "Other", parts[i].substr(mine ? 1 : 0)});
     if (mine) ours.push_back(PassThroughPiece(passThrough.back().second));
   }
-  const std::string folder = parts.size() > 1 ? parts[1].substr(0, 259) : "C:\\media";
+  Engine engine;
+  engine.folder = parts.size() > 1 ? parts[1].substr(0, 259) : "C:\\media";
   const uint8_t flags = data[0];
   ArgumentConditions conditions;
   conditions.msi = flags & 1;
-  conditions.sourceDir = flags & 2 ? folder.c_str() : nullptr;
+  conditions.addSourceDir = flags & 2;
   conditions.reinstall = flags & 4;
   conditions.removeShared = flags & 8;
   conditions.quiet = flags & 16;
@@ -51,7 +54,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<char> buffer(capacity + 16, '#');  // what follows the buffer shows a write past it
   const std::string arguments = parts[0].substr(0, capacity - 1);
   memcpy(buffer.data(), arguments.c_str(), arguments.size() + 1);
-  Engine engine;
   const bool whole = AddArgumentPieces(buffer.data(), capacity, conditions, engine);
   const std::string result = buffer.data();
   if (std::string(buffer.begin() + capacity, buffer.end()) != std::string(16, '#') || result.size() >= capacity ||

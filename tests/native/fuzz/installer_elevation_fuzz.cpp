@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the reading of an installer's manifest: as a whole program file, and
 // as the manifest a resource-only DLL carries, which the reader must find whole. The level a
-// manifest asks for reads the same in UTF-8 and in UTF-16 LE.
+// manifest asks for reads the same in UTF-8 and in UTF-16 LE, and is the one written into it.
 #include <algorithm>
 #include <cstdint>
 #include <string>
@@ -34,6 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!program.isProgram || program.is64Bit || !program.found || program.bytes != bytes) __builtin_trap();
   }
 
+  std::vector<uint8_t> raised;
+  if (WithExecutionLevel(bytes, "requireAdministrator", raised) && RequestedExecutionLevel(raised) != "requireAdministrator")
+    __builtin_trap();
   const std::string level = RequestedExecutionLevel(bytes);
   if (!level.empty() && level != "asInvoker" && level != "highestAvailable" && level != "requireAdministrator")
     __builtin_trap();
