@@ -1,16 +1,14 @@
 // Stand-ins for the Windows calls behind PendrixPack's readers, so that the fuzz targets feed the
-// readers' own decoding: a code page's bytes as Latin-1 (where UTF-8 is asked for strictly, as
-// MB_ERR_INVALID_CHARS asks, what is no UTF-8 is refused), and the profile functions on a
-// settings file as Wine reads it: lines trimmed, "[" to the last "]" a section, the first section
-// of a name the one read, comments and lines without a key left out.
+// readers' own decoding: code units as Latin-1 (UTF-8 asked for strictly, as MB_ERR_INVALID_CHARS
+// asks, refused where it is no UTF-8), and the profile functions on a settings file as Wine reads
+// it: lines trimmed, "[" to the last "]" a section, the first section of a name the one read,
+// comments and lines without a key left out.
 #pragma once
 #include <algorithm>
-#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "../../../tools/pack/SettingsEncoding.h"
 #include "../../../tools/pack/SettingsSnapshot.h"
 
 namespace standin {
@@ -38,11 +36,6 @@ inline std::u16string Trimmed(const std::u16string& text) {
   return begin == std::u16string::npos ? u"" : text.substr(begin, end + 1 - begin);
 }
 
-inline std::u16string Lower(std::u16string text) {
-  for (char16_t& c : text) c = c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
-  return text;
-}
-
 // The bytes a package carries as its settings: ASCII, or UTF-16 LE after its byte-order mark.
 class Profile : public ProfileReader {
  public:
@@ -62,7 +55,6 @@ class Profile : public ProfileReader {
                                                                                 Trimmed(line.substr(equals + 1)));
     }
   }
-
   std::vector<std::u16string> SectionNames() override {
     std::vector<std::u16string> names;
     for (const auto& section : m_sections)
@@ -71,10 +63,14 @@ class Profile : public ProfileReader {
   }
   std::vector<std::u16string> SectionLines(const std::u16string& name) override {
     for (const auto& section : m_sections)
-      if (Lower(section.first) == Lower(name)) return section.second;
+      if (Folded(section.first) == Folded(name)) return section.second;
     return {};
   }
-  std::u16string Folded(const std::u16string& name) override { return Lower(name); }
+  std::u16string Folded(const std::u16string& name) override {
+    std::u16string lower = name;
+    for (char16_t& c : lower) c = c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
+    return lower;
+  }
   std::string Narrow(const std::u16string& text) override { return std::string(text.begin(), text.end()); }
 
  private:

@@ -40,13 +40,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   engine.folder = parts.size() > 1 ? parts[1].substr(0, 259) : "C:\\media";
   const uint8_t flags = data[0];
   ArgumentConditions conditions;
-  conditions.msi = flags & 1;
-  conditions.addSourceDir = flags & 2;
-  conditions.reinstall = flags & 4;
-  conditions.removeShared = flags & 8;
-  conditions.quiet = flags & 16;
-  conditions.log = flags & 32;
-  conditions.speechSuppressed = flags & 64;
+  int bit = 0;
+  for (auto flag : {&ArgumentConditions::msi, &ArgumentConditions::addSourceDir, &ArgumentConditions::reinstall,
+                    &ArgumentConditions::removeShared, &ArgumentConditions::quiet, &ArgumentConditions::log,
+                    &ArgumentConditions::speechSuppressed})
+    conditions.*flag = flags >> bit++ & 1;
   conditions.passThrough = &passThrough;
   conditions.section = "Main";
 

@@ -42,7 +42,6 @@ std::vector<uint8_t> ValidHeaders() {
 }
 
 void CheckFile(const uint8_t* data, size_t size) {
-  constexpr uint32_t kLimit = 4096;
   const ReadFileBytes read = [&](uint64_t offset, uint32_t count, std::vector<uint8_t>& bytes) {
     if (count > 64 * 1024) __builtin_trap();
     offset = std::min<uint64_t>(offset, size);  // past the end: nothing
@@ -52,10 +51,7 @@ void CheckFile(const uint8_t* data, size_t size) {
   std::vector<uint8_t> headers;
   pe::Image image;
   std::vector<pe::ResourceEntry> entries;
-  if (pe::ReadImageHeaders(read, headers, image) != nullptr) return;
-  if (headers.size() != std::min<size_t>(size, 64 * 1024)) __builtin_trap();
-  if (pe::ReadImageResources(read, image, kLimit, entries) == nullptr && image.resourceRva == 0 && !entries.empty())
-    __builtin_trap();
+  if (pe::ReadImageHeaders(read, headers, image) == nullptr) pe::ReadImageResources(read, image, 4096, entries);
 }
 
 void CheckImage(const uint8_t* data, size_t size) {
