@@ -2,7 +2,7 @@
 // readers' own decoding: code units as Latin-1 (UTF-8 asked for strictly, as MB_ERR_INVALID_CHARS
 // asks, refused where it is no UTF-8), and the profile functions on a settings file as Wine reads
 // it: lines trimmed, "[" to the last "]" a section, the first section of a name the one read,
-// comments and lines without a key left out.
+// comments and lines without a key left out (blanks around "=" stay, as Windows may keep them).
 #pragma once
 #include <algorithm>
 #include <string>
@@ -46,13 +46,11 @@ class Profile : public ProfileReader {
     for (size_t at = 0, end = 0; at < text.size(); at = end + 1) {
       end = std::min(text.find(u'\n', at), text.size());
       const std::u16string line = Trimmed(text.substr(at, end - at));
-      const size_t close = line.rfind(u']'), equals = line.find(u'=');
+      const size_t close = line.rfind(u']');
       if (!line.empty() && line[0] == u'[' && close != std::u16string::npos)
         m_sections.push_back({line.substr(1, close - 1), {}});
-      else if (!m_sections.empty() && !line.empty() && line[0] != u';' && equals != 0)
-        m_sections.back().second.push_back(equals == std::u16string::npos ? line
-                                                                          : Trimmed(line.substr(0, equals)) + u"=" +
-                                                                                Trimmed(line.substr(equals + 1)));
+      else if (!m_sections.empty() && !line.empty() && line[0] != u';' && line[0] != u'=')
+        m_sections.back().second.push_back(line);
     }
   }
   std::vector<std::u16string> SectionNames() override {
