@@ -1,8 +1,9 @@
 // Stand-ins for the Windows calls behind PendrixPack's readers, so that the fuzz targets feed the
-// readers' own decoding: code units as Latin-1 (UTF-8 asked for strictly, as MB_ERR_INVALID_CHARS
-// asks, refused where it is no UTF-8), and the profile functions on a settings file as Wine reads
-// it: lines trimmed, "[" to the last "]" a section, the first section of a name the one read,
-// comments and lines without a key left out (blanks around "=" stay, as Windows may keep them).
+// readers' own decoding: bytes as Latin-1 and back (UTF-8 asked for strictly, as
+// MB_ERR_INVALID_CHARS asks, refused where it is no UTF-8), and the profile functions on a
+// settings file as Wine reads it: lines trimmed, "[" to the last "]" a section, the first section
+// of a name the one read, comments and lines without a key left out (blanks around "=" stay, as
+// Windows may keep them).
 #pragma once
 #include <algorithm>
 #include <string>
@@ -19,15 +20,7 @@ inline const TextConversions& Conversions() {
         wide.assign(bytes, bytes + size);
         return codePage == kUtf8CodePage && strict && Utf8ErrorOffset(bytes, size) != size ? 1113 : 0;
       },
-      [](const std::u16string& text) {  // each code unit as UTF-8 spells it
-        std::string utf8;
-        for (char16_t c : text) {
-          if (c >= 0x800) utf8 += {char(0xE0 | c >> 12), char(0x80 | ((c >> 6) & 0x3F))};
-          if (c >= 0x80 && c < 0x800) utf8 += char(0xC0 | c >> 6);
-          utf8 += c < 0x80 ? char(c) : char(0x80 | (c & 0x3F));
-        }
-        return utf8;
-      }};
+      [](const std::u16string& text) { return std::string(text.begin(), text.end()); }};
   return conversions;
 }
 
