@@ -14,41 +14,32 @@
 
 namespace {
 struct Engine : ArgumentsEngine {
-  void Log(const char* format, const char*) override {
-    if (strncmp(format, "AddToArguments - ", 17) != 0) __builtin_trap();
-  }
+  void Log(const char*, const char*) override {}
   bool PrepareMsiLogPath(char (&path)[260]) override { return strcpy(path, "C:\\logs\\setup.msi.log") != nullptr; }
   const char* SourceDir() override { return folder.c_str(); }
-  std::string folder;
+  std::string folder = "C:\\media";
 };
 
 void CheckArguments(const uint8_t* data, size_t size) {
   if (size < 2) return;
-  std::vector<std::string> parts(1);
-  for (size_t i = 1; i < size; i++) {
-    if (data[i] == 0) parts.emplace_back();
-    else parts.back() += char(data[i]);
-  }
+  std::vector<std::string> parts(1), ours;
+  for (size_t i = 1; i < size; i++) data[i] == 0 ? parts.emplace_back() : parts.back() += char(data[i]);
   std::vector<std::pair<std::string, std::string>> passThrough;
-  std::vector<std::string> ours;
   for (size_t i = 2; i < parts.size(); i++) {
-    const bool mine = parts[i][0] == '!';
-    passThrough.push_back({mine ? "Main" : "Other", parts[i].substr(mine ? 1 : 0)});
-    if (mine) ours.push_back(PassThroughPiece(passThrough.back().second));
+    passThrough.push_back({parts[i][0] == '!' ? "Main" : "Other", parts[i].substr(parts[i][0] == '!')});
+    if (parts[i][0] == '!') ours.push_back(PassThroughPiece(passThrough.back().second));
   }
   Engine engine;
-  engine.folder = parts.size() > 1 ? parts[1].substr(0, 259) : "C:\\media";
-  const uint8_t flags = data[0];
+  if (parts.size() > 1) engine.folder = parts[1].substr(0, 259);
   ArgumentConditions conditions;
   int bit = 0;
   for (auto flag : {&ArgumentConditions::msi, &ArgumentConditions::addSourceDir, &ArgumentConditions::reinstall,
                     &ArgumentConditions::removeShared, &ArgumentConditions::quiet, &ArgumentConditions::log,
                     &ArgumentConditions::speechSuppressed})
-    conditions.*flag = flags >> bit++ & 1;
+    conditions.*flag = data[0] >> bit++ & 1;
   conditions.passThrough = &passThrough;
   conditions.section = "Main";
-
-  const size_t capacity = flags & 128 ? 1000 : 64;
+  const size_t capacity = data[0] & 128 ? 1000 : 64;
   std::vector<char> buffer(capacity + 16, '#');  // what follows the buffer shows a write past it
   const std::string arguments = parts[0].substr(0, capacity - 1);
   memcpy(buffer.data(), arguments.c_str(), arguments.size() + 1);
@@ -57,11 +48,8 @@ void CheckArguments(const uint8_t* data, size_t size) {
   if (std::string(buffer.begin() + capacity, buffer.end()) != std::string(16, '#') || result.size() >= capacity ||
       result.compare(0, arguments.size(), arguments) != 0)
     __builtin_trap();
-  for (size_t at = arguments.size(), i = 0; whole && i < ours.size(); i++) {
-    at = result.find(ours[i], at);
-    if (at == std::string::npos) __builtin_trap();
-    at += ours[i].size();
-  }
+  for (size_t at = arguments.size(), i = 0; whole && i < ours.size(); at += ours[i++].size())
+    if ((at = result.find(ours[i], at)) == std::string::npos) __builtin_trap();
 }
 
 }  // namespace
