@@ -6,7 +6,7 @@ WIN := $(BUILD_ABS)/win
 NATIVE := $(BUILD_ABS)/native
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build check demo bench clean
+.PHONY: all deps build check demo bench fuzz clean
 
 all: build
 
@@ -27,8 +27,17 @@ check: build
 demo: build
 	@bash scripts/demo.sh $(WIN)
 
+# BENCH=check measures PendrixPack --check on many keys alone.
 bench: build
-	@bash scripts/bench.sh $(WIN)
+	@bash scripts/bench.sh $(WIN) $(BENCH)
+
+# A longer fuzzing campaign of the native targets: FUZZ_SECONDS each (600), FUZZ="<target> ..."
+# to run only those (tests/README.md).
+FUZZ_SECONDS ?= 600
+fuzz: deps
+	@cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+	@cmake --build $(NATIVE) -j $(JOBS) -- --no-print-directory
+	@bash scripts/fuzz.sh $(NATIVE) $(FUZZ_SECONDS) $(FUZZ)
 
 clean:
 	rm -rf $(BUILD_ABS)

@@ -25,12 +25,14 @@ set(PENDRIX_PORTABLE_SOURCES
   src/requirements/PermissionRequirement.cpp
   src/settings/ProductVersion.cpp
   src/install/PassThroughEscapes.cpp
+  src/install/ArgumentPieces.cpp
   src/ui/LanguageChoice.cpp
   tools/pack/PeResources.cpp
   tools/pack/PackOptions.cpp
   tools/pack/VersionResource.cpp
   tools/pack/InstallerElevation.cpp
   tools/pack/SettingsCheck.cpp
+  tools/pack/SettingsSnapshot.cpp
   tools/pack/WindowsInstallerCheck.cpp
   tools/pack/SettingsEncoding.cpp
   tools/pack/SettingsReference.cpp

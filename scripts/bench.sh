@@ -3,10 +3,13 @@
 # and 1 GB, and of the 200 MB one with eight languages, against the bare engine, their install against a plain copy of the same bytes, the
 # engine's own time per installer, where the time of a run goes (phase by phase, from an engine
 # built with timing marks), Pendrix.exe's size (its code and data, and with and without its
-# language DLL), and PendrixPack's time and peak memory for a 500 MB payload. Timings are medians
-# of several runs, and comparisons are ratios of runs taken side by side.
+# language DLL), PendrixPack's time and peak memory for a 500 MB payload, and how the time of
+# PendrixPack --check grows with a settings file's and a texts.ini's keys. Timings are medians of
+# several runs, and comparisons are ratios of runs taken side by side.
+# `scripts/bench.sh BUILD check` (make bench BENCH=check) runs the last part alone.
 set -u
 build_dir=$1
+only=${2:-}
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/wine-env.sh" "$build_dir"
 bin="$build_dir/bin"
@@ -40,6 +43,49 @@ temp_win=$(wine cmd /c echo %TEMP% </dev/null 2>/dev/null | tr -d '\r')
 temp_unix=$(winepath -u "$temp_win" 2>/dev/null)
 
 echo "== Pendrix benchmark ($(date -u '+%Y-%m-%d %H:%M UTC'))"
+
+# --- PendrixPack --check on many keys ----------------------------------------------------------
+# A settings file whose setup type holds N keys of its own, and a language folder whose texts.ini
+# holds N messages, at 1,000 and 64,000 keys: 64 times the keys should take no more than about 64
+# times as long (the reading is linear), and far less while the process's start dominates. Each
+# run is a whole PendrixPack process; its findings, one per key, go to a file (Wine writes to
+# /dev/null a line at a time, at some 2 ms a line).
+check_bench() {
+  local n dir runs=3 i kind
+  for n in 1000 64000; do
+    dir="$bench_dir/check$n"
+    mkdir -p "$dir/lang"
+    { printf '[default]\r\nMainInstall=Main\r\n'
+      seq 1 "$n" | awk '{ printf "Key%d=value %d\r\n", $1, $1 }'
+      printf '[Main]\r\nName=Main\r\nFile=main.exe\r\n'; } > "$dir/keys.ini"
+    printf '[default]\r\nMainInstall=Main\r\n[Main]\r\nName=Main\r\nFile=main.exe\r\n' > "$dir/plain.ini"
+    { printf '[Messages]\r\n'; seq 1 "$n" | awk '{ printf "%d=Text number %d\\nof the test\r\n", $1, $1 }'; } \
+      > "$dir/lang/texts.ini"
+  done
+  for i in $(seq 1 $runs); do
+    for n in 1000 64000; do
+      dir="$bench_dir/check$n"
+      /usr/bin/time -f '%e' -a -o "$bench_dir/check-settings-$n.txt" wine "$bin/PendrixPack.exe" --check \
+        --settings "$(win "$dir/keys.ini")" </dev/null >"$bench_dir/check-findings.txt" 2>&1
+      /usr/bin/time -f '%e' -a -o "$bench_dir/check-texts-$n.txt" wine "$bin/PendrixPack.exe" --check \
+        --settings "$(win "$dir/plain.ini")" --language "de-DE=$(win "$dir/lang")" </dev/null \
+        >"$bench_dir/check-findings.txt" 2>&1
+    done
+  done
+  echo "PendrixPack --check, a whole process, against the keys it reads (medians of $runs runs)"
+  for kind in settings texts; do
+    # time's own lines ("Command exited with non-zero status 1": the findings) aside.
+    awk -v k="$kind" -v a="$(grep -E '^[0-9.]+$' "$bench_dir/check-$kind-1000.txt" | median)" \
+        -v b="$(grep -E '^[0-9.]+$' "$bench_dir/check-$kind-64000.txt" | median)" 'BEGIN {
+      name = k == "settings" ? "a settings file, keys in its setup type" : "a texts.ini, keys in [Messages]"
+      printf "  %-40s 1,000 keys %6.2f s   64,000 keys %6.2f s   ratio %5.1f (keys: 64)\n", name, a, b, b / (a ? a : 1) }'
+  done
+  rm -rf "$bench_dir"/check1000 "$bench_dir"/check64000 "$bench_dir/check-findings.txt"
+}
+if [ "$only" = check ]; then
+  check_bench
+  exit 0
+fi
 
 # --- start-up and install against the payload ------------------------------------------------
 # Packages of 200 MB and 1 GB, each of one installer (the fake installer with random bytes after
@@ -330,3 +376,5 @@ awk -v p="$(printf '%s\n' "${pack_runs[@]}" | median)" -v w="$(printf '%s\n' "${
   printf "  peak working set (GetProcessMemoryInfo)      %8.1f MB   (%.2f%% of the payload)\n", k / 1024, 100 * k / 1024 / mb
   printf "  peak resident set of the wine process        %8.1f MB   (/usr/bin/time -v)\n", r / 1024
 }'
+
+check_bench

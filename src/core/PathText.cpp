@@ -68,7 +68,7 @@ bool JoinFolderAndName(const char* folder, const char* name, char* out, size_t s
   out[0] = '\0';
   if (folder == nullptr || folder[0] == '\0' || name == nullptr) return false;
   const char* separator = IsPathSeparator(folder[strlen(folder) - 1]) ? "" : "\\";
-  if (bounded::Format(out, size, "%s%s%s", folder, separator, name) < size - 1) return true;
-  out[0] = '\0';
-  return false;
+  if (strlen(folder) + strlen(separator) + strlen(name) > size - 1) return false;
+  bounded::Format(out, size, "%s%s%s", folder, separator, name);
+  return true;
 }

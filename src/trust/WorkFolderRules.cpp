@@ -75,7 +75,11 @@ bool WorkFolderSddl(bool elevated, const char* userSid, char* sddl, size_t size)
   sddl[0] = '\0';
   // OICI: files and folders made inside get the same entries; FA: full access.
   if (elevated) return bounded::Copy(sddl, size, "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)") == 39;
-  if (userSid == nullptr || userSid[0] == '\0') return false;
+  // The user's SID as ConvertSidToStringSid writes it, "S-1-5-21-...": any other text would say
+  // more than who the user is.
+  if (userSid == nullptr || strncmp(userSid, "S-", 2) != 0 || userSid[2] == '\0' ||
+      strspn(userSid + 2, "0123456789-") != strlen(userSid + 2))
+    return false;
   size_t wanted = strlen("O:D:P(A;OICI;FA;;;)(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)") + 2 * strlen(userSid);
   return bounded::Format(sddl, size, "O:%sD:P(A;OICI;FA;;;%s)(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", userSid, userSid) ==
          wanted;

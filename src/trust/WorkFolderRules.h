@@ -18,7 +18,8 @@ bool IsWorkFolderName(const char* name);
 // Who may use the folder. Elevated (or as SYSTEM): owned by the administrators, and only SYSTEM
 // and the administrators have access. Otherwise the user as well, who owns it. The DACL is
 // protected, so nothing of the parent folder's is inherited, and what is in the folder inherits
-// it. Returns false when userSid is needed and empty, or the text does not fit.
+// it. Returns false when userSid is needed and is no SID in its text form, or the text does not
+// fit.
 bool WorkFolderSddl(bool elevated, const char* userSid, char* sddl, size_t size);
 
 // The DACL of a folder that an elevated run makes on the way to a log: full control for SYSTEM

@@ -38,6 +38,11 @@ TEST_CASE("an installer asks for elevation by its manifest, or by its name when 
       {__LINE__, Program(true, "<requestedExecutionLevel level=\"requireAdministrator"), "main.exe", ""},
       {__LINE__, Program(false, "", true), "setup.exe", ""},  // detection passes over 64-bit programs
       {__LINE__, Program(true, "<requestedExecutionLevel level=\"asInvoker\"/>"), "setup.exe", ""},
+      // The levels a template comments out ask for nothing.
+      {__LINE__,
+       Program(true, "<!-- <requestedExecutionLevel level=\"requireAdministrator\"/> -->"
+                     "<requestedExecutionLevel level=\"asInvoker\"/>"),
+       "setup.exe", ""},
       {__LINE__, ProgramManifest(), "setup.exe", ""},  // not a program at all
   };
   for (const auto& c : cases) {

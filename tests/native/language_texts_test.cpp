@@ -45,6 +45,9 @@ TEST_CASE("a text keeps its line breaks, backslashes and edge blanks through tex
       {__LINE__, "one\r\ntwo\r\n\r\n", "one\\ntwo\\n\\n"},
       {__LINE__, "c:\\ZR setup\\new.ini", "c:\\ZR setup\\\\new.ini"},
       {__LINE__, "a \\\\ b", "a \\\\\\ b"},
+      {__LINE__, "C:\\\r\nnext", "C:\\\\\\nnext"},
+      {__LINE__, "C:\\\\\r\n", "C:\\\\\\\\\\n"},
+      {__LINE__, "ends in \\", "ends in \\"},
       {__LINE__, "/Help \r\n", "/Help \\n"},
       {__LINE__, "c:\\\r\nnext", "c:\\\\\\nnext"},  // a backslash before a line break
       {__LINE__, " indented", "\" indented\""},

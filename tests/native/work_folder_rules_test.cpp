@@ -41,6 +41,8 @@ TEST_CASE("the working folder's access: administrators and SYSTEM, and the user 
   CHECK(std::string(sddl) == std::string("O:") + user + "D:P(A;OICI;FA;;;" + user + ")(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)");
   // Without the user, or cut, there is no descriptor to apply: never a folder open to others.
   CHECK_FALSE(WorkFolderSddl(false, "", sddl, sizeof(sddl)));
+  CHECK_FALSE(WorkFolderSddl(false, "S-1-5-21-1)(A;OICI;FA;;;WD", sddl, sizeof(sddl)));
+  CHECK_FALSE(WorkFolderSddl(false, "WD", sddl, sizeof(sddl)));
   CHECK_FALSE(WorkFolderSddl(false, user, sddl, 60));
   CHECK_FALSE(WorkFolderSddl(true, "", sddl, 20));
 }

@@ -6,8 +6,7 @@
 
 namespace {
 
-// More than any manifest holds; the headers and the resource directory are read in bounded pieces.
-constexpr uint32_t kHeadBytes = 64 * 1024;
+// More than any manifest holds; the resource directory is read in one bounded piece.
 constexpr uint32_t kMaxDirectoryBytes = 4 * 1024 * 1024;
 constexpr uint32_t kMaxManifestBytes = 1024 * 1024;
 constexpr uint16_t kManifestType = 24;
@@ -18,18 +17,16 @@ std::string Lower(std::string text) {
   return text;
 }
 
-// The bytes at an address of the image, as far as its section holds them.
-bool ReadAtRva(const ReadFileBytes& read, const pe::Image& image, uint32_t rva, uint32_t size, uint32_t limit,
-               std::vector<uint8_t>& bytes) {
-  uint32_t offset = 0, available = 0;
-  if (!pe::RvaToOffset(image, rva, offset, available) || size > available || size > limit) return false;
-  return read(offset, size, bytes) && bytes.size() == size;
-}
-
 // Where the value of the level attribute of requestedExecutionLevel lies in a manifest's text
-// (lower case), the element perhaps with a namespace prefix and the value in either quotes.
+// (lower case), the element perhaps with a namespace prefix and the value in either quotes. What
+// a comment holds is no part of the manifest: the usual template comments out the other levels.
 bool FindLevelValue(const std::string& text, size_t& start, size_t& end) {
   size_t element = text.find("requestedexecutionlevel");
+  for (size_t comment = text.find("<!--"); comment < element; comment = text.find("<!--", comment)) {
+    comment = text.find("-->", comment + 4);
+    if (comment == std::string::npos) return false;
+    element = text.find("requestedexecutionlevel", comment);
+  }
   if (element == std::string::npos) return false;
   size_t elementEnd = text.find('>', element);
   size_t attribute = text.find("level", element + 23);
@@ -47,23 +44,21 @@ bool FindLevelValue(const std::string& text, size_t& start, size_t& end) {
 
 ProgramManifest ReadProgramManifest(const ReadFileBytes& read) {
   ProgramManifest program;
-  std::vector<uint8_t> head;
-  if (!read(0, kHeadBytes, head) || head.empty()) return program;
+  std::vector<uint8_t> headers;
   pe::Image image;
-  if (pe::ParseImage(head.data(), head.size(), image) != nullptr) return program;
+  if (pe::ReadImageHeaders(read, headers, image) != nullptr) return program;
   program.isProgram = true;
   program.is64Bit = image.pe32plus;
-  std::vector<uint8_t> directory;
   std::vector<pe::ResourceEntry> entries;
-  if (image.resourceRva == 0 ||
-      !ReadAtRva(read, image, image.resourceRva, image.resourceSize, kMaxDirectoryBytes, directory) ||
-      pe::ReadResourceTree(directory.data(), directory.size(), entries) != nullptr)
-    return program;
+  if (pe::ReadImageResources(read, image, kMaxDirectoryBytes, entries) != nullptr) return program;
   for (const pe::ResourceEntry& entry : entries) {
     if (!pe::SameId(entry.type, pe::ResourceId::Number(kManifestType)) ||
         !pe::SameId(entry.name, pe::ResourceId::Number(kProgramManifestId)))
       continue;
-    program.found = ReadAtRva(read, image, entry.dataRva, entry.size, kMaxManifestBytes, program.bytes);
+    uint32_t offset = 0, available = 0;
+    program.found = pe::RvaToOffset(image, entry.dataRva, offset, available) && entry.size <= available &&
+                    entry.size <= kMaxManifestBytes && read(offset, entry.size, program.bytes) &&
+                    program.bytes.size() == entry.size;
     break;
   }
   return program;

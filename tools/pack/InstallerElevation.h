@@ -4,12 +4,10 @@
 // whatever DLL they put beside it, as an administrator. Pure byte and text work, no <windows.h>.
 #pragma once
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
-// Reads `size` bytes of the file at `offset` into `bytes`; false when it cannot.
-using ReadFileBytes = std::function<bool(uint64_t offset, uint32_t size, std::vector<uint8_t>& bytes)>;
+#include "PeResources.h"
 
 struct ProgramManifest {
   bool isProgram = false;  // a Windows program file, with headers that parse

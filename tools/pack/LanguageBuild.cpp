@@ -4,6 +4,7 @@
 #include <map>
 
 #include "BuiltInLanguage.h"
+#include "CodePages.h"
 #include "ErrorText.h"
 #include "LanguageFit.h"
 #include "LanguageTexts.h"
@@ -36,41 +37,6 @@ bool ReadWhole(const std::string& path, std::vector<uint8_t>& bytes, DWORD limit
   DWORD read = 0;
   return bytes.empty() || (ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) &&
                            read == bytes.size());
-}
-
-// texts.ini as UTF-8, from any encoding PendrixPack reads; "" or why it cannot be read.
-std::string TextsAsUtf8(const std::vector<uint8_t>& bytes, std::string& utf8) {
-  const TextEncoding encoding = DetectTextEncoding(bytes.data(), bytes.size());
-  const char* text = reinterpret_cast<const char*>(bytes.data());
-  std::u16string wide;
-  switch (encoding) {
-    case TextEncoding::kAscii:
-    case TextEncoding::kUtf8:
-      utf8.assign(text, bytes.size());
-      return "";
-    case TextEncoding::kUtf8Bom:
-      if (Utf8ErrorOffset(bytes.data() + 3, bytes.size() - 3) != bytes.size() - 3)
-        return "it begins with a UTF-8 byte-order mark, but is no UTF-8: save it again as UTF-8";
-      utf8.assign(text + 3, bytes.size() - 3);
-      return "";
-    case TextEncoding::kUtf16Le:
-    case TextEncoding::kUtf16Be:
-      for (size_t i = 2; i + 1 < bytes.size(); i += 2)
-        wide += static_cast<char16_t>(encoding == TextEncoding::kUtf16Le ? bytes[i] | (bytes[i + 1] << 8)
-                                                                         : (bytes[i] << 8) | bytes[i + 1]);
-      utf8 = Utf8(wide);
-      return "";
-    case TextEncoding::kAnsi: {
-      int n = MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(bytes.size()), nullptr, 0);
-      wide.resize(static_cast<size_t>(n > 0 ? n : 0));
-      if (n > 0) MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(bytes.size()), reinterpret_cast<wchar_t*>(&wide[0]), n);
-      utf8 = Utf8(wide);
-      return "";
-    }
-    case TextEncoding::kNotText:
-      break;
-  }
-  return "it holds NUL bytes and no UTF-16 byte-order mark: save it as UTF-8, UTF-16 LE or ANSI";
 }
 
 bool Spells(unsigned codePage, const std::u16string& text) {
@@ -224,7 +190,7 @@ class LanguageFolder {
       Refuse(path, "cannot be read, or is larger than " + std::to_string(kLargestTexts >> 20) + " MB");
       return;
     }
-    std::string problem = TextsAsUtf8(bytes, utf8);
+    std::string problem = TextsAsUtf8(bytes, WindowsConversions(), utf8);
     if (!problem.empty()) {
       Refuse(path, problem);
       return;

@@ -1,6 +1,8 @@
 #include "LanguageTexts.h"
 
 #include <cstring>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "core/TextCompare.h"
 
@@ -13,13 +15,45 @@ std::string Trim(const std::string& text) {
   return text.substr(first, last - first + 1);
 }
 
-bool SameKey(const LanguageText& a, const std::string& section, const std::string& key) {
-  return EqualsIgnoreCase(a.section.c_str(), section.c_str()) && EqualsIgnoreCase(a.key.c_str(), key.c_str());
+// A key and its section as one text, under which every spelling of them in another case is the
+// same (section and key are one line's, so no line break stands in them).
+std::string FoldedName(const std::string& section, const std::string& key) {
+  std::string name = section + "\n" + key;
+  for (char& c : name) c = LowerAsciiChar(c);
+  return name;
 }
 
 bool IsOneOf(char c, const char* set) { return c != '\0' && strchr(set, c) != nullptr; }
 
 }  // namespace
+
+std::string TextsAsUtf8(const std::vector<uint8_t>& bytes, const TextConversions& convert, std::string& utf8) {
+  const TextEncoding encoding = DetectTextEncoding(bytes.data(), bytes.size());
+  std::u16string wide;
+  switch (encoding) {
+    case TextEncoding::kAscii:
+    case TextEncoding::kUtf8:
+      utf8.assign(bytes.begin(), bytes.end());
+      return "";
+    case TextEncoding::kUtf8Bom:
+      if (Utf8ErrorOffset(bytes.data() + sizeof(kUtf8Bom), bytes.size() - sizeof(kUtf8Bom)) !=
+          bytes.size() - sizeof(kUtf8Bom))
+        return "it begins with a UTF-8 byte-order mark, but is no UTF-8: save it again as UTF-8";
+      utf8.assign(bytes.begin() + sizeof(kUtf8Bom), bytes.end());
+      return "";
+    case TextEncoding::kUtf16Le:
+    case TextEncoding::kUtf16Be:
+      utf8 = convert.utf8(Utf16FromBytes(bytes.data(), bytes.size(), 2, encoding == TextEncoding::kUtf16Be));
+      return "";
+    case TextEncoding::kAnsi:
+      convert.widen(kAnsiCodePage, bytes.data(), bytes.size(), false, wide);
+      utf8 = convert.utf8(wide);
+      return "";
+    case TextEncoding::kNotText:
+      break;
+  }
+  return "it holds NUL bytes and no UTF-16 byte-order mark: save it as UTF-8, UTF-16 LE or ANSI";
+}
 
 std::string EscapeText(const std::string& text) {
   std::string value;
@@ -28,9 +62,8 @@ std::string EscapeText(const std::string& text) {
     if (c == '\r' || c == '\n') {
       if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') i++;
       value += "\\n";
-    } else if (c == '\\' && i + 1 < text.size() &&
-               (text[i + 1] == 'n' || text[i + 1] == '\\' || text[i + 1] == '\r' || text[i + 1] == '\n')) {
-      // Before "n", a backslash or a line break (written \n), a backslash is written \\.
+    } else if (c == '\\' && i + 1 < text.size() && IsOneOf(text[i + 1], "n\\\r\n")) {
+      // What follows would make one escape of it: an n, another backslash, or the "\n" of a line break.
       value += "\\\\";
     } else {
       value += c;
@@ -62,6 +95,7 @@ std::string UnescapeText(const std::string& value) {
 
 std::vector<LanguageText> ReadLanguageTexts(const std::string& utf8, std::vector<TextsProblem>& problems) {
   std::vector<LanguageText> texts;
+  std::unordered_set<std::string> seen;
   std::string section;
   int number = 0;
   for (size_t at = 0; at <= utf8.size();) {
@@ -92,9 +126,7 @@ std::vector<LanguageText> ReadLanguageTexts(const std::string& utf8, std::vector
       problems.push_back({number, "the key \"" + key + "\" stands before any section: it is ignored"});
       continue;
     }
-    bool again = false;
-    for (const LanguageText& earlier : texts) again = again || SameKey(earlier, section, key);
-    if (again) {
+    if (!seen.insert(FoldedName(section, key)).second) {
       problems.push_back({number, "[" + section + "] " + key + " is written again: only the first counts"});
       continue;
     }
@@ -104,16 +136,18 @@ std::vector<LanguageText> ReadLanguageTexts(const std::string& utf8, std::vector
 }
 
 std::string WriteLanguageTexts(const std::vector<LanguageText>& texts, const std::string& header) {
-  std::string out = header;
-  std::vector<std::string> written;
+  // The texts of each section, the sections in the order first met.
+  std::vector<std::vector<const LanguageText*>> sections;
+  std::unordered_map<std::string, size_t> place;
   for (const LanguageText& text : texts) {
-    bool seen = false;
-    for (const std::string& name : written) seen = seen || name == text.section;
-    if (seen) continue;
-    written.push_back(text.section);
-    out += "\r\n[" + text.section + "]\r\n";
-    for (const LanguageText& each : texts)
-      if (each.section == text.section) out += each.key + "=" + EscapeText(each.text) + "\r\n";
+    auto found = place.emplace(text.section, sections.size());
+    if (found.second) sections.emplace_back();
+    sections[found.first->second].push_back(&text);
+  }
+  std::string out = header;
+  for (const std::vector<const LanguageText*>& section : sections) {
+    out += "\r\n[" + section.front()->section + "]\r\n";
+    for (const LanguageText* text : section) out += text->key + "=" + EscapeText(text->text) + "\r\n";
   }
   return out;
 }

@@ -1,11 +1,14 @@
 // texts.ini, the translator's file: one key per message of the string table in [Messages], and
 // one per text a dialog carries itself in [Dialog <number>] (its Caption, and each control by its
 // number). A value is one line: "\n" stands for a line break and "\\" for a backslash before an
-// n or another backslash; a value that begins or ends with a blank or a quote is written in
-// quotes. Read from UTF-8 here; Windows' side turns any other encoding into it first. Portable.
+// n, another backslash or a line break; a value that begins or ends with a blank or a quote is
+// written in quotes. Read as UTF-8, into which the file's own encoding is turned first. Portable.
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
+
+#include "SettingsEncoding.h"
 
 inline constexpr char kTextsFileName[] = "texts.ini";
 inline constexpr char kMessagesSection[] = "Messages";
@@ -24,6 +27,10 @@ struct TextsProblem {
   int line;
   std::string text;
 };
+
+// texts.ini as UTF-8, from any encoding PendrixPack reads: UTF-8 with or without its mark, UTF-16
+// LE or BE with its mark, or ANSI. "" or why it cannot be read.
+std::string TextsAsUtf8(const std::vector<uint8_t>& bytes, const TextConversions& convert, std::string& utf8);
 
 // Every key in file order. Problems: a line that is no section, key or comment; a key before any
 // section; a key written twice in its section (the first counts).

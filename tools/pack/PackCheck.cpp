@@ -4,6 +4,7 @@
 
 #include "ErrorText.h"
 #include "LanguageBuild.h"
+#include "SettingsSnapshot.h"
 #include "WelcomeFit.h"
 
 namespace {
@@ -19,24 +20,15 @@ std::wstring ProfileList(Call call) {
   return L"";
 }
 
-std::vector<std::wstring> SplitNuls(const std::wstring& list) {
-  std::vector<std::wstring> items;
+std::vector<std::u16string> SplitNuls(const std::wstring& list) {
+  std::vector<std::u16string> items;
   for (size_t start = 0; start < list.size();) {
     size_t end = list.find(L'\0', start);
     if (end == std::wstring::npos) end = list.size();
-    if (end > start) items.push_back(list.substr(start, end - start));
+    if (end > start) items.emplace_back(list.begin() + start, list.begin() + end);
     start = end + 1;
   }
   return items;
-}
-
-std::wstring ProfileValue(const std::wstring& path, const std::wstring& section, const std::wstring& key) {
-  for (DWORD size = 1024; size <= (1u << 24); size *= 2) {
-    std::wstring buffer(size, L'\0');
-    DWORD n = GetPrivateProfileStringW(section.c_str(), key.c_str(), L"", &buffer[0], size, path.c_str());
-    if (n + 1 < size) return buffer.substr(0, n);
-  }
-  return L"";
 }
 
 std::wstring Wide(UINT codePage, const std::string& text) {
@@ -59,49 +51,41 @@ bool IsAscii(const std::wstring& text) {
   return true;
 }
 
-// One name or value of the file: its place and its text as written.
-struct WrittenText {
-  std::string section;
-  std::string key;  // empty for the section's own name
-  std::wstring text;
-};
+std::wstring WideText(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
 
-// The settings as the engine reads them, in the code page of this Windows (the profile functions'
-// ANSI calls convert the same way), and every name and value as written.
-SettingsSnapshot ReadSettingsSnapshot(const std::string& path, std::vector<WrittenText>& written) {
-  SettingsSnapshot snapshot;
-  const std::wstring file = Wide(CP_ACP, path);
-  std::vector<std::wstring> seen;
-  std::wstring names = ProfileList(
-      [&](wchar_t* buffer, DWORD size) { return GetPrivateProfileSectionNamesW(buffer, size, file.c_str()); });
-  for (const std::wstring& name : SplitNuls(names)) {
-    SettingsSection section;
-    section.name = Narrow(CP_ACP, name);
-    bool again = false;
-    for (const std::wstring& other : seen) again = again || lstrcmpiW(other.c_str(), name.c_str()) == 0;
-    seen.push_back(name);
-    if (!again) {
-      written.push_back({section.name, "", name});
-      std::wstring lines = ProfileList([&](wchar_t* buffer, DWORD size) {
-        return GetPrivateProfileSectionW(name.c_str(), buffer, size, file.c_str());
-      });
-      for (const std::wstring& line : SplitNuls(lines)) {
-        std::wstring key = line.substr(0, line.find(L'='));
-        std::wstring value = ProfileValue(file, name, key);
-        section.lines.push_back({Narrow(CP_ACP, key), Narrow(CP_ACP, value)});
-        if (!key.empty() && key[0] != L';') written.push_back({section.name, section.lines.back().key, value});
-      }
-    }
-    snapshot.sections.push_back(section);
+// The profile functions on the file the engine will read, in the code page of this Windows (the
+// profile functions' ANSI calls convert the same way).
+class WindowsProfile : public ProfileReader {
+ public:
+  explicit WindowsProfile(const std::string& path) : m_file(Wide(CP_ACP, path)) {}
+
+  std::vector<std::u16string> SectionNames() override {
+    return SplitNuls(ProfileList(
+        [&](wchar_t* buffer, DWORD size) { return GetPrivateProfileSectionNamesW(buffer, size, m_file.c_str()); }));
   }
-  return snapshot;
-}
+  std::vector<std::u16string> SectionLines(const std::u16string& section) override {
+    const std::wstring name = WideText(section);
+    return SplitNuls(ProfileList(
+        [&](wchar_t* buffer, DWORD size) { return GetPrivateProfileSectionW(name.c_str(), buffer, size, m_file.c_str()); }));
+  }
+  // The profile functions match names without regard to case.
+  std::u16string Folded(const std::u16string& name) override {
+    std::u16string upper = name;
+    if (!upper.empty()) CharUpperBuffW(reinterpret_cast<wchar_t*>(&upper[0]), static_cast<DWORD>(upper.size()));
+    return upper;
+  }
+  std::string Narrow(const std::u16string& text) override { return ::Narrow(CP_ACP, WideText(text)); }
+
+ private:
+  std::wstring m_file;
+};
 
 // Names and values that the ANSI code page cannot spell reach the engine as other characters.
 void CheckSpelling(const std::vector<WrittenText>& written, std::vector<SettingsFinding>& findings) {
   for (const WrittenText& item : written) {
-    std::string read = Narrow(CP_ACP, item.text);
-    if (Wide(CP_ACP, read) == item.text) continue;
+    const std::wstring text = WideText(item.text);
+    std::string read = Narrow(CP_ACP, text);
+    if (Wide(CP_ACP, read) == text) continue;
     findings.push_back({FindingLevel::kWarning, item.section, item.key,
                         "holds characters that code page " + std::to_string(GetACP()) +
                             ", the ANSI code page of this Windows, cannot spell: on a Windows that uses it the "
@@ -134,12 +118,13 @@ void CheckBesideEncoding(const SettingsFile& settings, const std::vector<Written
     return;
   }
   for (const WrittenText& item : written) {
-    if (IsAscii(item.text)) continue;
+    const std::wstring text = WideText(item.text);
+    if (IsAscii(text)) continue;
     // The engine takes each byte of the UTF-8 text for a character of the user's code page.
     findings.push_back({FindingLevel::kWarning, item.section, item.key,
                         "the file is saved as UTF-8, which Windows reads in the ANSI code page: " + beside +
-                            " reads " + Quoted(Narrow(CP_UTF8, item.text)) + " where " +
-                            Quoted(Narrow(CP_ACP, item.text)) + " is written" + fix});
+                            " reads " + Quoted(Narrow(CP_UTF8, text)) + " where " + Quoted(Narrow(CP_ACP, text)) +
+                            " is written" + fix});
     return;
   }
 }
@@ -196,7 +181,8 @@ void ReportSettingsFindings(const std::string& shownName, const SettingsFile& se
                             const std::string& enginePath, PackReport& report, std::vector<std::string>* displayNames,
                             RequirementsUsed* used) {
   std::vector<WrittenText> written;
-  SettingsSnapshot snapshot = ReadSettingsSnapshot(settings.readPath(), written);
+  WindowsProfile profile(settings.readPath());
+  SettingsSnapshot snapshot = ReadSettingsSnapshot(profile, written);
   if (used != nullptr) *used = UsedRequirements(snapshot);
   std::vector<SettingsFinding> findings;
   if (place == SettingsPlace::kMaybeBeside) CheckBesideEncoding(settings, written, findings);
@@ -206,7 +192,7 @@ void ReportSettingsFindings(const std::string& shownName, const SettingsFile& se
   if (displayNames != nullptr)
     for (const WelcomeGreeting& greeting : greetings) displayNames->push_back(greeting.displayName);
   std::string unmeasured = enginePath.empty() ? "" : CheckWelcomeFit(enginePath, greetings, findings);
-  const SettingsLines lines(ReadSettingsText(settings.readPath()));
+  const SettingsLines lines(SettingsTextOfNames(settings.readPath()));
   for (const SettingsFinding& finding : findings) report.Finding(shownName, lines, finding);
   if (!unmeasured.empty())
     report.Note("whether the Welcome dialog shows the display name of [" + greetings[0].section + "]" +

@@ -76,7 +76,7 @@ class PlanBuilder {
   PlanBuilder(const std::string& readPath, const std::string& shownPath, const std::string& payloadDir,
               PackagePlan& plan, std::vector<PlanProblem>& problems)
       : m_settings(readPath),
-        m_lines(ReadSettingsText(readPath)),
+        m_lines(SettingsTextOfNames(readPath)),
         m_shownPath(shownPath),
         m_payloadDir(payloadDir),
         m_plan(plan),

@@ -18,7 +18,6 @@ volatile LONG g_packCancelled = 0;
 namespace {
 
 constexpr DWORD kChunk = 1 << 20;
-constexpr DWORD kHeaderBytes = 64 * 1024;
 // The largest package, from its first byte in memory to its last, that starts as a 32-bit program.
 // The loader maps it whole, in one range of addresses from the program's base (4 MB) up to the
 // first system DLL. Under Wine 8 that DLL lies at 1968 MB, and a package of 1960 MB still installs
@@ -117,31 +116,18 @@ struct EngineImage {
 };
 
 // The headers and the resource directory of the file that `engine.file` holds; nullptr or why not.
-const char* ReadImageResources(EngineImage& engine) {
+const char* ReadImage(EngineImage& engine) {
   LARGE_INTEGER size;
   if (!GetFileSizeEx(engine.file.get(), &size)) return "it cannot be measured";
   engine.size = static_cast<uint64_t>(size.QuadPart);
-  engine.headers.resize(static_cast<size_t>(std::min<uint64_t>(engine.size, kHeaderBytes)));
-  const char* problem = nullptr;
-  if (!ReadAt(engine.file.get(), 0, engine.headers.data(), static_cast<DWORD>(engine.headers.size())))
-    problem = "its headers cannot be read";
-  else
-    problem = pe::ParseImage(engine.headers.data(), engine.headers.size(), engine.image);
+  const ReadFileBytes read = [&engine](uint64_t offset, uint32_t count, std::vector<uint8_t>& bytes) {
+    bytes.resize(static_cast<size_t>(std::min<uint64_t>(count, engine.size - std::min(offset, engine.size))));
+    return bytes.empty() || ReadAt(engine.file.get(), offset, bytes.data(), static_cast<DWORD>(bytes.size()));
+  };
+  const char* problem = pe::ReadImageHeaders(read, engine.headers, engine.image);
   if (problem == nullptr && engine.image.sizeOfHeaders > engine.headers.size()) problem = "its headers are too large";
-  if (problem == nullptr && engine.image.resourceRva != 0) {
-    uint32_t offset = 0, available = 0;
-    if (!pe::RvaToOffset(engine.image, engine.image.resourceRva, offset, available)) {
-      problem = "its resource directory lies outside its sections";
-    } else {
-      uint32_t size = engine.image.resourceSize != 0 ? std::min(engine.image.resourceSize, available) : available;
-      std::vector<uint8_t> directory;
-      if (size <= (64u << 20)) directory.resize(size);
-      if (directory.empty() || !ReadAt(engine.file.get(), offset, directory.data(), size))
-        problem = "its resource directory cannot be read";
-      else
-        problem = pe::ReadResourceTree(directory.data(), directory.size(), engine.resources);
-    }
-  }
+  // The directory is held in memory while the package is laid out.
+  if (problem == nullptr) problem = pe::ReadImageResources(read, engine.image, 64u << 20, engine.resources);
   return problem;
 }
 
@@ -153,7 +139,7 @@ DWORD ReadEngine(const std::string& path, EngineImage& engine, std::string& erro
     error = "the engine " + Quoted(path) + " cannot be read (" + SystemMessage(code) + ")";
     return code;
   }
-  if (const char* problem = ReadImageResources(engine)) {
+  if (const char* problem = ReadImage(engine)) {
     error = "the engine " + Quoted(path) + " cannot take resources: " + problem;
     return ERROR_BAD_EXE_FORMAT;
   }
@@ -249,7 +235,7 @@ std::string ReadProgramResources(const std::string& path, std::vector<pe::Resour
   EngineImage image;
   image.file.reset(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
   if (!image.file) return "it cannot be read (" + SystemMessage(GetLastError()) + ")";
-  if (const char* problem = ReadImageResources(image)) return problem;
+  if (const char* problem = ReadImage(image)) return problem;
   entries = std::move(image.resources);
   return "";
 }

@@ -559,4 +559,23 @@ uint32_t Checksum::Finish() const {
   return static_cast<uint32_t>(sum + m_length);
 }
 
+const char* ReadImageHeaders(const ReadFileBytes& read, std::vector<uint8_t>& headers, Image& image) {
+  constexpr uint32_t kHeaderBytes = 64 * 1024;
+  if (!read(0, kHeaderBytes, headers)) return "its headers cannot be read";
+  return ParseImage(headers.data(), headers.size(), image);
+}
+
+const char* ReadImageResources(const ReadFileBytes& read, const Image& image, uint32_t limit,
+                               std::vector<ResourceEntry>& entries) {
+  entries.clear();
+  if (image.resourceRva == 0) return nullptr;
+  uint32_t offset = 0, available = 0;
+  if (!RvaToOffset(image, image.resourceRva, offset, available)) return "its resource directory lies outside its sections";
+  const uint32_t size = image.resourceSize != 0 ? std::min(image.resourceSize, available) : available;
+  std::vector<uint8_t> directory;
+  if (size == 0 || size > limit || !read(offset, size, directory) || directory.size() != size)
+    return "its resource directory cannot be read";
+  return ReadResourceTree(directory.data(), directory.size(), entries);
+}
+
 }  // namespace pe

@@ -5,8 +5,13 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
+
+// Reads up to `size` bytes of a file at `offset` into `bytes`, fewer only at the file's end;
+// false when it cannot.
+using ReadFileBytes = std::function<bool(uint64_t offset, uint32_t size, std::vector<uint8_t>& bytes)>;
 
 namespace pe {
 
@@ -69,6 +74,15 @@ const char* ParseImage(const uint8_t* data, size_t size, Image& image);
 
 // File offset of the byte at `rva`, and how many bytes of its section's file data follow it.
 bool RvaToOffset(const Image& image, uint32_t rva, uint32_t& offset, uint32_t& available);
+
+// The headers of a program file, read through `read`: its first 64 KB, or all of a smaller file.
+const char* ReadImageHeaders(const ReadFileBytes& read, std::vector<uint8_t>& headers, Image& image);
+
+// The resource tree of that file: its directory from its address, as large as recorded (the
+// rest of its section when no size is) and no larger than its section's data or `limit`. No
+// entries for an image without resources.
+const char* ReadImageResources(const ReadFileBytes& read, const Image& image, uint32_t limit,
+                               std::vector<ResourceEntry>& entries);
 
 // Reads a resource tree (type, name, language) from the bytes of a resource directory;
 // offsets inside the tree count from `directory`.

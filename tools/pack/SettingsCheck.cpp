@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "PackRules.h"
 #include "WindowsInstallerCheck.h"
@@ -28,10 +30,6 @@ std::string Trim(const std::string& text) {
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 std::string Bracketed(const std::string& name) { return "[" + name + "]"; }
-
-// Names of sections and keys match as the profile functions match them: blanks around them and
-// the case of letters aside.
-bool SameName(const std::string& a, const std::string& b) { return EqualsIgnoreCase(Trim(a).c_str(), Trim(b).c_str()); }
 
 std::string Lower(std::string text) {
   for (char& c : text) c = LowerAsciiChar(c);
@@ -77,32 +75,67 @@ std::string VersionText(const std::string& text) {
   return std::to_string(version.Major()) + "." + std::to_string(version.Minor());
 }
 
-const SettingsLine* Line(const SettingsSection& section, const char* key) {
-  for (const SettingsLine& line : section.lines)
-    if (SameName(line.key, key)) return &line;
-  return nullptr;
-}
+// Each section and key is looked up by this form of its name, under which the profile functions
+// find the first of a name: blanks around it and the case of letters aside.
+std::string Folded(const std::string& name) { return Lower(Trim(name)); }
 
-// The value of a key of the table, or its default when the key is missing.
-std::string Written(const SettingsSection& section, const SettingsKey& key) {
-  const SettingsLine* line = Line(section, key.name);
-  return line != nullptr ? line->value : key.defaultValue;
-}
+// The settings with the first section of each name, and in each section the first line of each key
+// the engine reads, found by name in constant time: a file of many sections or keys is checked in
+// time that grows with its length.
+class IndexedSettings {
+ public:
+  explicit IndexedSettings(const SettingsSnapshot& settings) : m_settings(settings), m_lines(settings.sections.size()) {
+    for (size_t i = 0; i < settings.sections.size(); i++) {
+      m_sections.emplace(Folded(settings.sections[i].name), i);  // an earlier one of the name stays
+      for (const SettingsLine& line : settings.sections[i].lines) {
+        const std::string key = Trim(line.key);
+        if (FindSettingsKey(SettingsSectionKind::kSetupType, key.c_str()) != nullptr ||
+            FindSettingsKey(SettingsSectionKind::kInstaller, key.c_str()) != nullptr)
+          m_lines[i].emplace(Lower(key), &line);
+      }
+    }
+  }
 
-// What the engine reads for a key of the table: its value cut where the engine cuts it.
-std::string Kept(const SettingsSection& section, const SettingsKey& key) {
-  std::string value = Written(section, key);
-  return key.chars != 0 && value.size() > key.chars ? value.substr(0, key.chars) : value;
-}
+  // The first section of this name, or -1.
+  int Find(const std::string& name) const {
+    auto found = m_sections.find(Folded(name));
+    return found == m_sections.end() ? -1 : static_cast<int>(found->second);
+  }
 
-// A section the engine reads as a setup type: the first of its name, with PreInstall or MainInstall.
-bool IsSetupType(const SettingsSnapshot& settings, size_t index) {
-  const SettingsSection& section = settings.sections[index];
-  for (size_t i = 0; i < index; i++)
-    if (SameName(settings.sections[i].name, section.name)) return false;
-  return Line(section, kSetupTypeKeys[kKeyPreInstall].name) != nullptr ||
-         Line(section, kSetupTypeKeys[kKeyMainInstall].name) != nullptr;
-}
+  // The first line of a key of the tables in the section, or null.
+  const SettingsLine* Line(const SettingsSection& section, const char* key) const {
+    const std::unordered_map<std::string, const SettingsLine*>& lines = m_lines[&section - m_settings.sections.data()];
+    auto found = lines.find(Folded(key));
+    return found == lines.end() ? nullptr : found->second;
+  }
+
+  // The value of a key of the table, or its default when the key is missing.
+  std::string Written(const SettingsSection& section, const SettingsKey& key) const {
+    const SettingsLine* line = Line(section, key.name);
+    return line != nullptr ? line->value : key.defaultValue;
+  }
+
+  // What the engine reads for a key of the table: its value cut where the engine cuts it.
+  std::string Kept(const SettingsSection& section, const SettingsKey& key) const {
+    std::string value = Written(section, key);
+    return key.chars != 0 && value.size() > key.chars ? value.substr(0, key.chars) : value;
+  }
+
+  // A section the engine reads as a setup type: the first of its name, with PreInstall or MainInstall.
+  bool IsSetupType(size_t index) const {
+    const SettingsSection& section = m_settings.sections[index];
+    return Find(section.name) == static_cast<int>(index) &&
+           (Line(section, kSetupTypeKeys[kKeyPreInstall].name) != nullptr ||
+            Line(section, kSetupTypeKeys[kKeyMainInstall].name) != nullptr);
+  }
+
+ protected:
+  const SettingsSnapshot& m_settings;
+
+ private:
+  std::unordered_map<std::string, size_t> m_sections;
+  std::vector<std::unordered_map<std::string, const SettingsLine*>> m_lines;
+};
 
 struct Roles {
   bool setupType = false;
@@ -110,10 +143,10 @@ struct Roles {
   bool main = false;
 };
 
-class Checker {
+class Checker : private IndexedSettings {
  public:
   explicit Checker(const SettingsSnapshot& settings)
-      : m_settings(settings), m_roles(settings.sections.size()), m_silentChecked(settings.sections.size()) {}
+      : IndexedSettings(settings), m_roles(settings.sections.size()), m_silentChecked(settings.sections.size()) {}
 
   std::vector<SettingsFinding> Run() {
     FindRoles();
@@ -121,7 +154,7 @@ class Checker {
     bool hasDefault = false;
     for (size_t i = 0; i < m_settings.sections.size(); i++) {
       const SettingsSection& section = m_settings.sections[i];
-      std::string name = Lower(Trim(section.name));
+      std::string name = Folded(section.name);
       if (seen.count(name) != 0) {
         if (seen[name]++ == 1)
           Warn(section.name, "",
@@ -146,21 +179,14 @@ class Checker {
     m_findings.push_back({FindingLevel::kRefusal, section, key, text});
   }
 
-  // The first section of this name, or -1.
-  int Find(const std::string& name) const {
-    for (size_t i = 0; i < m_settings.sections.size(); i++)
-      if (SameName(m_settings.sections[i].name, name)) return static_cast<int>(i);
-    return -1;
-  }
-
-  static size_t CodeCount(const SettingsSection& section, InstallerKeyIndex key) {
+  size_t CodeCount(const SettingsSection& section, InstallerKeyIndex key) {
     return std::min(Items(Kept(section, kInstallerKeys[key]), "|").size(), kCodeListCapacity);
   }
 
   void FindRoles() {
     for (size_t i = 0; i < m_settings.sections.size(); i++) {
       const SettingsSection& section = m_settings.sections[i];
-      if (!IsSetupType(m_settings, i)) continue;
+      if (!IsSetupType(i)) continue;
       m_roles[i].setupType = true;
       // The names as written and as the engine keeps them: a cut may name another section.
       for (const std::string& value :
@@ -187,19 +213,17 @@ class Checker {
            "reads it");
       return;
     }
-    std::vector<std::string> keysSeen;
+    std::unordered_map<std::string, size_t> keysSeen;
     for (const SettingsLine& line : section.lines) {
       if (line.key.empty() || line.key[0] == ';') continue;
-      const size_t repeated = static_cast<size_t>(std::count_if(
-          keysSeen.begin(), keysSeen.end(), [&](const std::string& seen) { return SameName(seen, line.key); }));
+      // How often the key was written before: a finding names the line of the one it is about.
+      const size_t repeated = keysSeen[Folded(line.key)]++;
       if (repeated != 0) {
-        keysSeen.push_back(line.key);
         Warn(section.name, line.key,
              "is written more than once in the section; the engine reads only the first, " + Quoted(line.value),
              repeated);
         continue;
       }
-      keysSeen.push_back(line.key);
       const SettingsKey* setupKey =
           roles.setupType ? FindSettingsKey(SettingsSectionKind::kSetupType, line.key.c_str()) : nullptr;
       const SettingsKey* installerKey =
@@ -242,6 +266,10 @@ class Checker {
       size_t count = 0;
       const SettingsKey* keys = SettingsKeysOf(kind, count);
       for (size_t i = 0; i < count; i++) {
+        // Names that differ in length by as much as `best` are at least that far apart: a long key
+        // is not compared letter by letter with every name.
+        const size_t length = strlen(keys[i].name);
+        if (key.size() >= length + best || length >= key.size() + best) continue;
         size_t distance = EditDistance(key, keys[i].name);
         if (distance < best) {
           best = distance;
@@ -542,7 +570,6 @@ class Checker {
     if (CheckMsiRestartCodes(msi, finding)) Warn(section.name, finding.key, finding.text);
   }
 
-  const SettingsSnapshot& m_settings;
   std::vector<Roles> m_roles;
   std::vector<bool> m_silentChecked;  // an installer's arguments are judged once, for the first silent setup type
   std::vector<SettingsFinding> m_findings;
@@ -554,28 +581,32 @@ std::vector<SettingsFinding> CheckSettings(const SettingsSnapshot& settings) { r
 
 RequirementsUsed UsedRequirements(const SettingsSnapshot& settings) {
   RequirementsUsed used;
+  const IndexedSettings index(settings);
   for (size_t i = 0; i < settings.sections.size(); i++) {
-    if (!IsSetupType(settings, i)) continue;
-    used.os = used.os || !Trim(Kept(settings.sections[i], kSetupTypeKeys[kKeyReqOS])).empty();
-    used.platform = used.platform || !Trim(Kept(settings.sections[i], kSetupTypeKeys[kKeyReqPlatform])).empty();
+    if (!index.IsSetupType(i)) continue;
+    used.os = used.os || !Trim(index.Kept(settings.sections[i], kSetupTypeKeys[kKeyReqOS])).empty();
+    used.platform = used.platform || !Trim(index.Kept(settings.sections[i], kSetupTypeKeys[kKeyReqPlatform])).empty();
   }
   return used;
 }
 
 std::vector<WelcomeGreeting> WelcomeGreetings(const SettingsSnapshot& settings) {
   std::vector<WelcomeGreeting> greetings;
+  const IndexedSettings index(settings);
   for (size_t i = 0; i < settings.sections.size(); i++) {
     const SettingsSection& section = settings.sections[i];
-    if (!IsSetupType(settings, i) || !IsYesValue(Kept(section, kSetupTypeKeys[kKeyWelcomeDlg]).c_str())) continue;
+    if (!index.IsSetupType(i) || !IsYesValue(index.Kept(section, kSetupTypeKeys[kKeyWelcomeDlg]).c_str())) continue;
     const SettingsKey* key = &kSetupTypeKeys[kKeyDisplayName];
-    if (Kept(section, *key).empty()) key = &kSetupTypeKeys[kKeyMainInstall];
-    greetings.push_back({section.name, key->name, Kept(section, *key)});
+    if (index.Kept(section, *key).empty()) key = &kSetupTypeKeys[kKeyMainInstall];
+    greetings.push_back({section.name, key->name, index.Kept(section, *key)});
   }
   return greetings;
 }
 
 SettingsLines::SettingsLines(const std::string& text) {
   size_t number = 0;
+  std::string section;     // the folded name of the section the lines belong to
+  bool firstOfName = false;  // its header is the first of its name: the engine reads its lines
   for (size_t start = 0; start < text.size();) {
     size_t end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();
@@ -585,23 +616,23 @@ SettingsLines::SettingsLines(const std::string& text) {
     number++;
     if (line.empty()) continue;
     if (line[0] == '[') {
-      m_headers.push_back({number, Trim(line.substr(1, line.find(']') - 1))});
-    } else if (!m_headers.empty()) {
-      m_lines.push_back({number, m_headers.size() - 1, Trim(line.substr(0, line.find('=')))});
+      section = Folded(line.substr(1, line.find(']') - 1));
+      std::vector<size_t>& headers = m_headers[section];
+      firstOfName = headers.empty();
+      headers.push_back(number);
+    } else if (firstOfName) {
+      m_keys[section + '\n' + Folded(line.substr(0, line.find('=')))].push_back(number);
     }
   }
 }
 
 size_t SettingsLines::Of(const std::string& section, const std::string& key, size_t occurrence) const {
-  size_t header = m_headers.size(), seen = 0;
-  for (size_t i = 0; i < m_headers.size() && header == m_headers.size(); i++)
-    if (SameName(m_headers[i].name, section) && seen++ == (key.empty() ? occurrence : 0)) header = i;
-  if (header == m_headers.size()) return 1;
-  seen = 0;
-  if (!key.empty())
-    for (const Line& line : m_lines)
-      if (line.header == header && SameName(line.key, key) && seen++ == occurrence) return line.number;
-  return m_headers[header].number;
+  const auto headers = m_headers.find(Folded(section));
+  if (headers == m_headers.end()) return 1;
+  if (key.empty()) return headers->second[occurrence < headers->second.size() ? occurrence : 0];
+  const auto lines = m_keys.find(Folded(section) + '\n' + Folded(key));
+  if (lines != m_keys.end() && occurrence < lines->second.size()) return lines->second[occurrence];
+  return headers->second[0];
 }
 
 std::string FindingLine(const std::string& file, const SettingsLines& lines, const SettingsFinding& finding) {

@@ -7,6 +7,7 @@
 // written by hand.
 #pragma once
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // One line of a section: its key, and the value the engine reads for that key, whole (the
@@ -70,17 +71,11 @@ class SettingsLines {
   size_t Of(const std::string& section, const std::string& key, size_t occurrence = 0) const;
 
  private:
-  struct Line {
-    size_t number;
-    size_t header;  // the index of its section's header in m_headers
-    std::string key;
-  };
-  struct Header {
-    size_t number;
-    std::string name;
-  };
-  std::vector<Header> m_headers;
-  std::vector<Line> m_lines;
+  // The line numbers of each section's headers, by the folded name; of each key's lines after
+  // the first header of its section, by the folded section name and key. Looked up, not searched,
+  // so that the findings of a long file are numbered in time that grows with it.
+  std::unordered_map<std::string, std::vector<size_t>> m_headers;
+  std::unordered_map<std::string, std::vector<size_t>> m_keys;
 };
 
 // One line for a finding, as compilers write theirs: "<file>:<line>: [<section>] <key>: <text>".

@@ -79,3 +79,53 @@ const char* TextEncodingName(TextEncoding encoding) {
   }
   return "no text";
 }
+
+std::u16string Utf16FromBytes(const uint8_t* bytes, size_t size, size_t skip, bool bigEndian) {
+  std::u16string wide;
+  wide.reserve(size / 2);
+  for (size_t i = skip; i + 1 < size; i += 2)
+    wide += static_cast<char16_t>(bigEndian ? (bytes[i] << 8) | bytes[i + 1] : bytes[i] | (bytes[i + 1] << 8));
+  return wide;
+}
+
+bool ReadSettingsText(const uint8_t* bytes, size_t size, const TextConversions& convert, SettingsText& text) {
+  text = SettingsText();
+  text.encoding = DetectTextEncoding(bytes, size);
+  std::u16string wide;
+  switch (text.encoding) {
+    case TextEncoding::kAscii:
+    case TextEncoding::kUtf16Le:
+      text.embedded.assign(bytes, bytes + size);
+      return true;
+    case TextEncoding::kNotText:
+      return false;
+    case TextEncoding::kUtf8Bom: {
+      const uint8_t* rest = bytes + sizeof(kUtf8Bom);
+      const size_t length = size - sizeof(kUtf8Bom);
+      text.badByte = sizeof(kUtf8Bom) + Utf8ErrorOffset(rest, length);
+      if (text.badByte != size || convert.widen(kUtf8CodePage, rest, length, true, wide) != 0) return false;
+      size_t first = 0;
+      while (first < length && (rest[first] == ' ' || rest[first] == '\t')) first++;
+      text.markHidesFirstSection = first < length && rest[first] == '[';
+      break;
+    }
+    case TextEncoding::kUtf8:
+    case TextEncoding::kAnsi:
+      // ANSI as the profile functions read it: in the code page of this Windows.
+      text.conversionError = convert.widen(text.encoding == TextEncoding::kUtf8 ? kUtf8CodePage : kAnsiCodePage,
+                                           bytes, size, true, wide);
+      if (text.conversionError != 0) return false;
+      break;
+    case TextEncoding::kUtf16Be:
+      wide = Utf16FromBytes(bytes, size, 2, true);
+      break;
+  }
+  static const uint8_t kUtf16LeMark[] = {0xFF, 0xFE};
+  text.embedded.assign(kUtf16LeMark, kUtf16LeMark + sizeof(kUtf16LeMark));
+  for (char16_t c : wide) {
+    text.embedded.push_back(static_cast<uint8_t>(c & 0xFF));
+    text.embedded.push_back(static_cast<uint8_t>(c >> 8));
+  }
+  text.converted = true;
+  return true;
+}

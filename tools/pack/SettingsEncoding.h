@@ -4,6 +4,8 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 enum class TextEncoding {
   kAscii,    // 7-bit bytes only: the same text in every encoding
@@ -25,3 +27,36 @@ TextEncoding DetectTextEncoding(const uint8_t* bytes, size_t size);
 
 // The encoding's name as Notepad's Save As dialog offers it.
 const char* TextEncodingName(TextEncoding encoding);
+
+// Windows' code-page conversions, which the portable readers are handed: MultiByteToWideChar
+// and WideCharToMultiByte on Windows (CodePages.h), a stand-in in the native tests.
+struct TextConversions {
+  // Bytes of a code page to UTF-16: 0, or the Windows error code, such as a byte that is no
+  // character of the code page when `strict` is set.
+  uint32_t (*widen)(unsigned codePage, const uint8_t* bytes, size_t size, bool strict, std::u16string& wide);
+  // UTF-16 to UTF-8.
+  std::string (*utf8)(const std::u16string& text);
+};
+inline constexpr unsigned kAnsiCodePage = 0;  // the ANSI code page of this Windows
+inline constexpr unsigned kUtf8CodePage = 65001;
+
+// UTF-16 from bytes in either order, after a byte-order mark of `skip` bytes; an odd last byte,
+// half a character, is left out.
+std::u16string Utf16FromBytes(const uint8_t* bytes, size_t size, size_t skip, bool bigEndian);
+
+// A settings file as the package carries it: pure ASCII and UTF-16 LE as they are, any other
+// text as UTF-16 LE with a byte-order mark, which Windows' profile functions read on any machine.
+struct SettingsText {
+  TextEncoding encoding = TextEncoding::kAscii;
+  std::vector<uint8_t> embedded;
+  bool converted = false;
+  // A UTF-8 byte-order mark on the line of the first section header: Windows reads it as part
+  // of the line, and that section is lost to a package that reads the file beside it.
+  bool markHidesFirstSection = false;
+  size_t badByte = 0;            // after a UTF-8 mark, where the bytes stop being UTF-8
+  uint32_t conversionError = 0;  // why UTF-8 or ANSI without a mark did not convert
+};
+
+// False when the bytes are no text: NUL bytes without a UTF-16 mark, no UTF-8 after a UTF-8
+// mark, or bytes that are no characters of the encoding they were told to be in.
+bool ReadSettingsText(const uint8_t* bytes, size_t size, const TextConversions& convert, SettingsText& text);

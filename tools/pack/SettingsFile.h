@@ -40,4 +40,4 @@ class SettingsFile {
 
 // The text of a settings file as the profile functions compare its names: a file beginning with
 // the UTF-16 LE byte-order mark in the ANSI code page, any other as its bytes.
-std::string ReadSettingsText(const std::string& path);
+std::string SettingsTextOfNames(const std::string& path);

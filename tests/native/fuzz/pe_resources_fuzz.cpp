@@ -1,8 +1,14 @@
-// Feeds arbitrary bytes to the program-file reader as headers and as a resource directory. Every
-// tree it accepts must lay out again, with a package resource added, into a directory that reads
-// back with the same resources.
+// Feeds arbitrary bytes to the program-file reader as headers, as a whole file (as --engine and
+// an installer's manifest read one) and as a resource directory. A file is read in no larger
+// pieces than its headers and the limit of its directory. Every tree it accepts must lay out
+// again, with a package resource added, into a directory that reads back with the same resources.
+// The same bytes as an installer's manifest: a resource-only DLL that carries it gives it back
+// whole, and the level it asks for reads the same in UTF-8 and UTF-16 LE, and is the one written.
+#include <algorithm>
 #include <cstdint>
 #include <vector>
+
+#include "../../../tools/pack/InstallerElevation.h"
 
 // The reader is compiled into this target itself, so that the fuzzer's coverage reaches inside
 // it (the portable library is built without coverage instrumentation).
@@ -40,7 +46,40 @@ std::vector<uint8_t> ValidHeaders() {
   return h;
 }
 
+ReadFileBytes Reader(const uint8_t* data, size_t size) {
+  return [=](uint64_t offset, uint32_t count, std::vector<uint8_t>& bytes) {
+    if (count > 4 * 1024 * 1024) __builtin_trap();
+    offset = std::min<uint64_t>(offset, size);  // past the end: nothing
+    bytes.assign(data + offset, data + offset + std::min<uint64_t>(count, size - offset));
+    return true;
+  };
+}
+
+void CheckFile(const uint8_t* data, size_t size) {
+  std::vector<uint8_t> headers;
+  pe::Image image;
+  std::vector<pe::ResourceEntry> entries;
+  if (pe::ReadImageHeaders(Reader(data, size), headers, image) == nullptr)
+    pe::ReadImageResources(Reader(data, size), image, 4096, entries);
+  ElevationReason(ReadProgramManifest(Reader(data, size)), "setup.exe");
+}
+
+void CheckManifest(const std::vector<uint8_t>& bytes) {
+  std::vector<uint8_t> dll, raised, utf16 = {0xFF, 0xFE};
+  if (pe::BuildResourceDll({{pe::ResourceId::Number(24), pe::ResourceId::Number(1), 1033, 0}}, {bytes}, dll) == nullptr) {
+    ProgramManifest program = ReadProgramManifest(Reader(dll.data(), dll.size()));
+    if (!program.isProgram || program.is64Bit || !program.found || program.bytes != bytes) __builtin_trap();
+  }
+  if (WithExecutionLevel(bytes, "requireAdministrator", raised) && RequestedExecutionLevel(raised) != "requireAdministrator")
+    __builtin_trap();
+  for (uint8_t c : bytes) utf16.insert(utf16.end(), {c, 0});
+  if (std::all_of(bytes.begin(), bytes.end(), [](uint8_t c) { return c < 0x80; }) &&
+      (bytes.size() < 2 || bytes[0] != 0xFF) && RequestedExecutionLevel(utf16) != RequestedExecutionLevel(bytes))
+    __builtin_trap();
+}
+
 void CheckImage(const uint8_t* data, size_t size) {
+  CheckFile(data, size);
   pe::Image image;
   if (pe::ParseImage(data, size, image) == nullptr) {
     uint32_t rva = 0, raw = 0, offset = 0, available = 0;
@@ -61,6 +100,7 @@ void CheckImage(const uint8_t* data, size_t size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CheckImage(data, size);
+  CheckManifest(std::vector<uint8_t>(data, data + size));
   static const std::vector<uint8_t> valid = ValidHeaders();
   std::vector<uint8_t> image = valid;
   for (size_t i = 0; i < size; i++) {

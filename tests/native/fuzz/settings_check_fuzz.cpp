@@ -1,14 +1,16 @@
-// PendrixPack's settings checks on arbitrary settings: lines "[name]" open a section, lines
-// "key=value" add to it. Every finding names a section, a line of the text and says something,
-// and only a cut list of installers or a code that reads as another is ever refused. The same
-// bytes go through the encoding detector, whose UTF-8 must be exactly what a decoder and encoder
-// give back unchanged.
+// PendrixPack's settings checks on arbitrary bytes, read as PendrixPack reads a settings file:
+// its encoding told and converted as the package will carry it, the snapshot taken through the
+// profile functions (a stand-in), then checked. Every finding names a section and a line of the
+// text and says something, and only a cut list of installers or a code that reads as another is
+// ever refused. The detector's UTF-8 must be exactly what a decoder and encoder give back unchanged.
 #include <algorithm>
 #include <cstdint>
 #include <string>
 
 #include "../../../tools/pack/SettingsCheck.h"
 #include "../../../tools/pack/SettingsEncoding.h"
+#include "../../../tools/pack/SettingsSnapshot.h"
+#include "WindowsStandIns.h"
 
 namespace {
 
@@ -37,24 +39,21 @@ bool RoundTrips(const uint8_t* data, size_t size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (DetectTextEncoding(data, size) == TextEncoding::kUtf8 && !RoundTrips(data, size)) __builtin_trap();
-  std::string text(reinterpret_cast<const char*>(data), size);
-  SettingsSnapshot settings;
-  size_t start = 0;
-  while (start <= text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
-    start = end + 1;
-    if (!line.empty() && line[0] == '[') {
-      settings.sections.push_back({line.substr(1, line.find(']') - 1), {}});
-    } else if (!settings.sections.empty()) {
-      size_t equals = line.find('=');
-      settings.sections.back().lines.push_back(
-          {line.substr(0, equals), equals == std::string::npos ? "" : line.substr(equals + 1)});
-    }
-  }
-  const SettingsLines lines(text);
-  const size_t lastLine = static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
+  SettingsText text;
+  if (!ReadSettingsText(data, size, standin::Conversions(), text)) return 0;
+  if (text.converted && (text.embedded.size() % 2 != 0 || text.embedded[0] != 0xFF || text.embedded[1] != 0xFE))
+    __builtin_trap();  // what is converted is carried as UTF-16 LE with its mark
+  standin::Profile profile(text.embedded);
+  std::vector<WrittenText> written;
+  const SettingsSnapshot settings = ReadSettingsSnapshot(profile, written);
+  if (settings.sections.size() != profile.SectionNames().size()) __builtin_trap();
+  WelcomeGreetings(settings);
+  // The lines are numbered in the text the profile functions read, in the code page of its names.
+  std::string narrow(text.embedded.begin(), text.embedded.end());
+  if (text.embedded.size() >= 2 && text.embedded[0] == 0xFF && text.embedded[1] == 0xFE)
+    narrow = profile.Narrow(Utf16FromBytes(text.embedded.data(), text.embedded.size(), 2, false));
+  const SettingsLines lines(narrow);
+  const size_t lastLine = static_cast<size_t>(std::count(narrow.begin(), narrow.end(), '\n')) + 1;
   for (const SettingsFinding& finding : CheckSettings(settings)) {
     if (finding.text.empty() || FindingLine("Settings.ini", lines, finding).empty()) __builtin_trap();
     const size_t line = lines.Of(finding.section, finding.key, finding.occurrence);
