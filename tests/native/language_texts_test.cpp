@@ -49,6 +49,7 @@ TEST_CASE("a text keeps its line breaks, backslashes and edge blanks through tex
       {__LINE__, "C:\\\\\r\n", "C:\\\\\\\\\\n"},
       {__LINE__, "ends in \\", "ends in \\"},
       {__LINE__, "/Help \r\n", "/Help \\n"},
+      {__LINE__, "c:\\\r\nnext", "c:\\\\\\nnext"},  // a backslash before a line break
       {__LINE__, " indented", "\" indented\""},
       {__LINE__, "\"quoted\"", "\"\"quoted\"\""},
       {__LINE__, "", ""},

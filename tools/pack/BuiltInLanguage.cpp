@@ -74,6 +74,22 @@ std::u16string Utf16(const std::string& utf8) {
   return text;
 }
 
+std::u16string Utf16FromAnsi(const std::string& ansi) {
+  int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+  std::u16string wide(static_cast<size_t>(n > 0 ? n : 0), u'\0');
+  if (n > 0)
+    MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), reinterpret_cast<wchar_t*>(&wide[0]), n);
+  return wide;
+}
+
+std::string AnsiFromUtf16(const std::u16string& text) {
+  const wchar_t* wide = reinterpret_cast<const wchar_t*>(text.data());
+  int n = WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string ansi(static_cast<size_t>(n > 0 ? n : 0), '\0');
+  if (n > 0) WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(text.size()), &ansi[0], n, nullptr, nullptr);
+  return ansi;
+}
+
 std::string ReadBuiltInLanguage(const std::string& enginePath, BuiltInLanguage& language) {
   language = BuiltInLanguage();
   ModuleHandle engine(LoadLibraryExA(enginePath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
@@ -81,12 +97,18 @@ std::string ReadBuiltInLanguage(const std::string& enginePath, BuiltInLanguage& 
   std::vector<uint8_t> dll;
   if (!ResourceBytes(engine.get(), kLanguageResourceType, kLanguageResource, dll))
     return "the engine " + Quoted(enginePath) + " carries no language DLL";
+  std::string problem = ReadLanguageDll(dll, language);
+  return problem.empty() ? "" : "the engine's language DLL " + problem;
+}
+
+std::string ReadLanguageDll(const std::vector<uint8_t>& dll, BuiltInLanguage& language) {
+  language = BuiltInLanguage();
+  language.dll = dll;
   TemporaryFile copy;
   DWORD result = copy.Write(dll.data(), static_cast<DWORD>(dll.size()));
-  if (result != 0)
-    return "the engine's language DLL cannot be written to the temporary folder (" + SystemMessage(result) + ")";
+  if (result != 0) return "cannot be written to the temporary folder (" + SystemMessage(result) + ")";
   ModuleHandle module(LoadLibraryExA(copy.path().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
-  if (!module) return "the engine's language DLL cannot be read (" + SystemMessage(GetLastError()) + ")";
+  if (!module) return "cannot be read (" + SystemMessage(GetLastError()) + ")";
 
   const LPCSTR stringType = reinterpret_cast<LPCSTR>(RT_STRING);
   for (unsigned block : ResourceNames(module.get(), stringType).numbers) {
@@ -94,7 +116,7 @@ std::string ReadBuiltInLanguage(const std::string& enginePath, BuiltInLanguage& 
     std::vector<std::u16string> strings;
     if (!ResourceBytes(module.get(), stringType, MAKEINTRESOURCEA(block), bytes) ||
         langres::ReadStringBlock(bytes.data(), bytes.size(), strings) != nullptr)
-      return "block " + std::to_string(block) + " of the engine's string table cannot be read";
+      return "has a block " + std::to_string(block) + " of its string table that cannot be read";
     language.blocks[block] = strings;
   }
   for (const auto& block : language.blocks)
@@ -111,7 +133,7 @@ std::string ReadBuiltInLanguage(const std::string& enginePath, BuiltInLanguage& 
     const char* problem = ResourceBytes(module.get(), dialogType, MAKEINTRESOURCEA(id), bytes)
                               ? langres::ReadDialogTemplate(bytes.data(), bytes.size(), dialog)
                               : "it cannot be loaded";
-    if (problem != nullptr) return "dialog " + std::to_string(id) + " of the engine's language DLL: " + problem;
+    if (problem != nullptr) return "has a dialog " + std::to_string(id) + " that cannot be read: " + problem;
     language.dialogs[id] = dialog;
   }
   for (const auto& dialog : language.dialogs) AddDialogTexts(dialog.first, dialog.second, language.texts);
@@ -119,7 +141,7 @@ std::string ReadBuiltInLanguage(const std::string& enginePath, BuiltInLanguage& 
   for (const std::string& name : ResourceNames(module.get(), kWaveResourceType).texts) {
     BuiltInRecording recording{name, {}};
     if (!ResourceBytes(module.get(), kWaveResourceType, name.c_str(), recording.bytes))
-      return "the recording " + name + " of the engine's language DLL cannot be read";
+      return "has a recording " + name + " that cannot be read";
     language.recordings.push_back(recording);
   }
   return "";

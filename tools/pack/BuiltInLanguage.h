@@ -33,10 +33,14 @@ struct BuiltInLanguage {
   std::map<unsigned, std::vector<std::u16string>> blocks;  // the string table, by block
   std::map<unsigned, langres::DialogTemplate> dialogs;
   std::vector<BuiltInRecording> recordings;
+  std::vector<uint8_t> dll;  // the DLL it was read from
 };
 
 // "" when read, otherwise why the engine's language cannot be read.
 std::string ReadBuiltInLanguage(const std::string& enginePath, BuiltInLanguage& language);
+// The same from the bytes of a language DLL, the built-in one or a package's other; "" or, to
+// follow "the language DLL", why not.
+std::string ReadLanguageDll(const std::vector<uint8_t>& dll, BuiltInLanguage& language);
 
 // The key of a dialog's section in texts.ini: "Dialog 107".
 std::string DialogSection(unsigned dialog);
@@ -44,3 +48,6 @@ std::string DialogSection(unsigned dialog);
 // UTF-16 and UTF-8, as the resources and texts.ini hold them.
 std::string Utf8(const std::u16string& text);
 std::u16string Utf16(const std::string& utf8);
+// UTF-16 and the ANSI code page, in which the command line gives its values.
+std::u16string Utf16FromAnsi(const std::string& ansi);
+std::string AnsiFromUtf16(const std::u16string& text);

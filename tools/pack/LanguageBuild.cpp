@@ -172,6 +172,7 @@ class LanguageFolder {
     bool given = false;
     std::string text;
     bool refused = false;  // written, but refused: not left out
+    int line = 0;          // in texts.ini
   };
 
   std::string File(const std::string& name) const { return m_folder + "\\" + name; }
@@ -196,9 +197,9 @@ class LanguageFolder {
     }
     std::vector<TextsProblem> problems;
     std::vector<LanguageText> texts = ReadLanguageTexts(utf8, problems);
-    for (const TextsProblem& each : problems) Warn(path + ", line " + std::to_string(each.line), each.text);
+    for (const TextsProblem& each : problems) Warn(path + ":" + std::to_string(each.line), each.text);
     for (const LanguageText& text : texts) {
-      const std::string where = path + ": [" + text.section + "] " + text.key;
+      const std::string where = path + ":" + std::to_string(text.line) + ": [" + text.section + "] " + text.key;
       size_t i = 0;
       while (i < m_builtIn.texts.size() && !(EqualsIgnoreCase(m_builtIn.texts[i].section.c_str(), text.section.c_str()) &&
                                              EqualsIgnoreCase(m_builtIn.texts[i].key.c_str(), text.key.c_str())))
@@ -214,7 +215,7 @@ class LanguageFolder {
         m_texts[i].refused = true;
         continue;
       }
-      m_texts[i] = {true, text.text};
+      m_texts[i] = {true, text.text, false, text.line};
     }
   }
 
@@ -291,10 +292,16 @@ class LanguageFolder {
       m_report.Note(m_folder + ": whether the texts of dialog " + std::to_string(id) + " fit is not checked: " + problem);
     for (const Misfit& misfit : misfits) {
       std::string key;
-      for (const BuiltInText& builtIn : m_builtIn.texts)
-        if (!builtIn.message && builtIn.id == id && builtIn.item == misfit.item) key = KeyName(builtIn);
-      Warn(File(kTextsFileName), key + ": \"" + misfit.text + "\" " + misfit.size + ", so the user sees it cut off" +
-                                     (misfit.named ? " (with the display name \"" + displayName + "\")" : ""));
+      int line = 0;
+      for (size_t i = 0; i < m_builtIn.texts.size(); i++) {
+        const BuiltInText& builtIn = m_builtIn.texts[i];
+        if (builtIn.message || builtIn.id != id || builtIn.item != misfit.item) continue;
+        key = KeyName(builtIn);
+        line = m_texts[i].line;
+      }
+      Warn(File(kTextsFileName) + ":" + std::to_string(line),
+           key + ": \"" + misfit.text + "\" " + misfit.size + ", so the user sees it cut off" +
+               (misfit.named ? " (with the display name \"" + displayName + "\")" : ""));
     }
   }
 
@@ -340,10 +347,13 @@ std::string ResolveLanguageName(const std::string& name, PackageLanguage& langua
 }
 
 void BuildLanguages(const std::vector<std::string>& options, const std::string& enginePath,
-                    const std::vector<std::string>& displayNames, PackReport& report, std::vector<BuiltLanguage>& built) {
+                    const std::vector<std::string>& displayNames, PackReport& report, std::vector<BuiltLanguage>& built,
+                    const MakerNames& names) {
   if (options.empty()) return;
   BuiltInLanguage builtIn;
   std::string problem = ReadBuiltInLanguage(enginePath, builtIn);
+  // What a language leaves out is the built-in English, as this package shows it.
+  PutMakerNames(names, builtIn);
   if (problem.empty() && builtIn.recordings.empty()) problem = "the engine's language DLL carries no recordings";
   if (!problem.empty()) {
     report.Refuse(ERROR_BAD_EXE_FORMAT, "no language can be built: " + problem);
@@ -386,16 +396,8 @@ void AddLanguageResources(const std::vector<BuiltLanguage>& languages, PackagePl
   for (const BuiltLanguage& language : languages) {
     char name[32] = {};
     LanguageResourceName(language.index.id, name);
-    plan.resources.push_back({kLanguageResourceType, name, "", plan.blobs.size()});
-    PlannedBlob blob;
-    blob.bytes = language.dll;
-    blob.size = static_cast<uint32_t>(blob.bytes.size());
-    plan.blobs.push_back(std::move(blob));
+    AddResource(kLanguageResourceType, name, language.dll, plan);
     index += FormatLanguageIndexLine(language.index) + "\r\n";
   }
-  plan.resources.push_back({kLanguageResourceType, kLanguageIndexResource, "", plan.blobs.size()});
-  PlannedBlob blob;
-  blob.bytes.assign(index.begin(), index.end());
-  blob.size = static_cast<uint32_t>(blob.bytes.size());
-  plan.blobs.push_back(std::move(blob));
+  AddResource(kLanguageResourceType, kLanguageIndexResource, std::vector<uint8_t>(index.begin(), index.end()), plan);
 }

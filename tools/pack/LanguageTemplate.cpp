@@ -42,16 +42,14 @@ DWORD WriteNew(const std::string& path, const void* bytes, size_t size) {
 
 }  // namespace
 
-int WriteLanguageTemplate(const std::string& folderName, const std::string& enginePath) {
-  BuiltInLanguage language;
-  std::string problem = ReadBuiltInLanguage(enginePath, language);
-  if (!problem.empty()) return Fail(ERROR_BAD_EXE_FORMAT, problem);
-  const std::string folder = FullPath(folderName);
+namespace {
 
-  struct Output {
-    std::string path;
-    std::vector<uint8_t> bytes;
-  };
+struct Output {
+  std::string path;
+  std::vector<uint8_t> bytes;
+};
+
+std::vector<Output> TranslatorFiles(const BuiltInLanguage& language, const std::string& folder) {
   std::vector<Output> outputs;
   std::vector<LanguageText> texts;
   for (const BuiltInText& text : language.texts) texts.push_back({text.section, text.key, text.text, 0});
@@ -61,20 +59,42 @@ int WriteLanguageTemplate(const std::string& folderName, const std::string& engi
   outputs.push_back(textsFile);
   for (const BuiltInRecording& recording : language.recordings)
     outputs.push_back({folder + "\\" + recording.name + ".wav", recording.bytes});
+  return outputs;
+}
 
-  for (const Output& output : outputs)
+}  // namespace
+
+DWORD WriteTranslatorFolder(const BuiltInLanguage& language, const std::string& folder, std::string& error,
+                            std::vector<std::string>* written) {
+  if (!CreateDirectoryA(folder.c_str(), nullptr)) {
+    DWORD code = GetLastError();
+    if (code != ERROR_ALREADY_EXISTS) {
+      error = "the folder " + Quoted(folder) + " cannot be made (" + SystemMessage(code) + ")";
+      return code;
+    }
+  }
+  for (const Output& output : TranslatorFiles(language, folder)) {
+    DWORD result = WriteNew(output.path, output.bytes.data(), output.bytes.size());
+    if (result != 0) {
+      error = "cannot write " + Quoted(output.path) + " (" + SystemMessage(result) + ")";
+      return result;
+    }
+    if (written != nullptr) written->push_back(output.path.substr(folder.size() + 1));
+  }
+  return 0;
+}
+
+int WriteLanguageTemplate(const std::string& folderName, const std::string& enginePath) {
+  BuiltInLanguage language;
+  std::string problem = ReadBuiltInLanguage(enginePath, language);
+  if (!problem.empty()) return Fail(ERROR_BAD_EXE_FORMAT, problem);
+  const std::string folder = FullPath(folderName);
+  for (const Output& output : TranslatorFiles(language, folder))
     if (GetFileAttributesA(output.path.c_str()) != INVALID_FILE_ATTRIBUTES)
       return Fail(ERROR_FILE_EXISTS, Quoted(folder) + " already holds " + Quoted(output.path) +
                                          ": write the template into a new folder, so that no translation is lost");
-  if (!CreateDirectoryA(folder.c_str(), nullptr)) {
-    DWORD code = GetLastError();
-    if (code != ERROR_ALREADY_EXISTS)
-      return Fail(code, "the folder " + Quoted(folder) + " cannot be made (" + SystemMessage(code) + ")");
-  }
-  for (const Output& output : outputs) {
-    DWORD result = WriteNew(output.path, output.bytes.data(), output.bytes.size());
-    if (result != 0) return Fail(result, "cannot write " + Quoted(output.path) + " (" + SystemMessage(result) + ")");
-  }
+  DWORD result = WriteTranslatorFolder(language, folder, problem);
+  if (result != 0) return Fail(result, problem);
   printf("Wrote the built-in language to %s: %s with %lu texts, and %lu recordings\n", Quoted(folder).c_str(),
          kTextsFileName, static_cast<unsigned long>(language.texts.size()),
          static_cast<unsigned long>(language.recordings.size()));

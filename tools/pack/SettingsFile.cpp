@@ -69,3 +69,15 @@ DWORD SettingsFile::Load(const std::string& path, const std::string& shown, std:
   }
   return 0;
 }
+
+std::string SettingsTextOfNames(const std::string& path) {
+  std::vector<uint8_t> bytes;
+  if (ReadWhole(path, bytes) != 0) return "";
+  if (bytes.size() < 2 || bytes[0] != 0xFF || bytes[1] != 0xFE) return std::string(bytes.begin(), bytes.end());
+  const std::u16string wide = Utf16FromBytes(bytes.data(), bytes.size(), 2, false);
+  const wchar_t* chars = reinterpret_cast<const wchar_t*>(wide.data());
+  int n = WideCharToMultiByte(CP_ACP, 0, chars, static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+  std::string text(static_cast<size_t>(n > 0 ? n : 0), '\0');
+  if (n > 0) WideCharToMultiByte(CP_ACP, 0, chars, static_cast<int>(wide.size()), &text[0], n, nullptr, nullptr);
+  return text;
+}

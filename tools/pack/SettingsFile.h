@@ -37,3 +37,7 @@ class SettingsFile {
   TemporaryFile m_copy;
   bool m_markHidesFirstSection = false;
 };
+
+// The text of a settings file as the profile functions compare its names: a file beginning with
+// the UTF-16 LE byte-order mark in the ANSI code page, any other as its bytes.
+std::string SettingsTextOfNames(const std::string& path);

@@ -1,8 +1,9 @@
 // PendrixPack's settings checks on arbitrary bytes, read as PendrixPack reads a settings file:
 // its encoding told and converted as the package will carry it, the snapshot taken through the
-// profile functions (a stand-in), then checked. Every finding names a section and says
-// something, and only a cut list of installers is ever refused. The detector's UTF-8 must be
-// exactly what a decoder and encoder give back unchanged.
+// profile functions (a stand-in), then checked. Every finding names a section and a line of the
+// text and says something, and only a cut list of installers or a code that reads as another is
+// ever refused. The detector's UTF-8 must be exactly what a decoder and encoder give back unchanged.
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -47,9 +48,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const SettingsSnapshot settings = ReadSettingsSnapshot(profile, written);
   if (settings.sections.size() != profile.SectionNames().size()) __builtin_trap();
   WelcomeGreetings(settings);
+  // The lines are numbered in the text the profile functions read, in the code page of its names.
+  std::string narrow(text.embedded.begin(), text.embedded.end());
+  if (text.embedded.size() >= 2 && text.embedded[0] == 0xFF && text.embedded[1] == 0xFE)
+    narrow = profile.Narrow(Utf16FromBytes(text.embedded.data(), text.embedded.size(), 2, false));
+  const SettingsLines lines(narrow);
+  const size_t lastLine = static_cast<size_t>(std::count(narrow.begin(), narrow.end(), '\n')) + 1;
   for (const SettingsFinding& finding : CheckSettings(settings)) {
-    if (finding.text.empty() || FindingLine("Settings.ini", finding).empty()) __builtin_trap();
-    if (finding.level == FindingLevel::kRefusal && finding.key != "PreInstall" && finding.key != "MainInstall")
+    if (finding.text.empty() || FindingLine("Settings.ini", lines, finding).empty()) __builtin_trap();
+    const size_t line = lines.Of(finding.section, finding.key, finding.occurrence);
+    if (line < 1 || line > lastLine) __builtin_trap();
+    if (finding.level == FindingLevel::kRefusal && finding.key != "PreInstall" && finding.key != "MainInstall" &&
+        finding.key != "RebootCodes" && finding.key != "FailCodes" && finding.key != "ReinstallCodes")
       __builtin_trap();
   }
   return 0;
