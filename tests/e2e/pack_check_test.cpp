@@ -412,7 +412,8 @@ TEST_CASE("a language built from the template: each mistake in its folder is one
       {__LINE__, "104=Welcome to the %s setup package.", "104=Willkommen!", "", 2, "\\texts.ini: [Dialog 107] 104: ",
        "its placeholders are none where the built-in text has %s"},
       {__LINE__, "", "ID3\x03\x00 an MP3 file", "IDR_OS_WAV.wav", 2, "\\IDR_OS_WAV.wav: ",
-       "it is no RIFF WAVE file, which Windows' PlaySound cannot play"},
+       "it is no RIFF WAVE file, which Windows' PlaySound does not play on every Windows the package runs on: save "
+       "the recording as WAV, 16-bit PCM, mono"},
       {__LINE__, "[Dialog 101]", "[Dialog 101]\r\nTitle=Hilfe", "", 1, "\\texts.ini: [Dialog 101] Title: ",
        "no built-in text has this key"},
       {__LINE__, "", "the translator's notes", "notes.txt", 1, "\\notes.txt: ", "is neither texts.ini nor a WAVE file"},

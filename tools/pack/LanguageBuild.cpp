@@ -270,7 +270,7 @@ class LanguageFolder {
     }
     std::string problem = WaveProblem(bytes.data(), bytes.size(), format);
     if (!problem.empty()) {
-      Refuse(File(name), problem + ", which Windows' PlaySound cannot play");
+      Refuse(File(name), problem);
       m_refusedRecordings.push_back(builtIn->name);
       return true;
     }
