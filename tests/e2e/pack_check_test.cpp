@@ -132,8 +132,8 @@ TEST_CASE("each mistake is one warning naming the file, section and key; --stric
        "there is no setup type [default]: the package must be started with /Type"},
       {__LINE__, Default("Name=Vellora \xC3\x89" "criture Suite\r\n"), false, "[default] Name",
        "the file is saved as UTF-8, which Windows reads in the ANSI code page: a package that reads Settings.ini from "
-       "its own folder reads \"Vellora \xC3\x89" "criture Suite\" where \"Vellora \xC9" "criture Suite\" is written; pack "
-       "it with --embed-settings"},
+       "its own folder reads \"Vellora \xC3\x83\xE2\x80\xB0" "criture Suite\" where \"Vellora \xC3\x89" "criture "
+       "Suite\" is written; pack it with --embed-settings"},
       {__LINE__, "\xEF\xBB\xBF" + Default(""), false, "[default]",
        "the file begins with a UTF-8 byte-order mark on this section's line"},
       {__LINE__, Utf16Le(Default("Name=Vellora \xE6\x9D\xB1\xE4\xBA\xAC\r\n")), false, "[default] Name",

@@ -3,6 +3,7 @@
 #include "ErrorText.h"
 #include "LanguageTexts.h"
 #include "TemporaryFile.h"
+#include "Utf8Text.h"
 #include "core/HandleOwner.h"
 #include "ui/language/resource.h"
 
@@ -76,7 +77,7 @@ std::u16string Utf16(const std::string& utf8) {
 
 std::string ReadBuiltInLanguage(const std::string& enginePath, BuiltInLanguage& language) {
   language = BuiltInLanguage();
-  ModuleHandle engine(LoadLibraryExA(enginePath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  ModuleHandle engine(LoadLibraryExW(Utf8ToWide(enginePath).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
   if (!engine) return "the engine " + Quoted(enginePath) + " cannot be read (" + SystemMessage(GetLastError()) + ")";
   std::vector<uint8_t> dll;
   if (!ResourceBytes(engine.get(), kLanguageResourceType, kLanguageResource, dll))

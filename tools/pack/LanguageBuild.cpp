@@ -9,6 +9,7 @@
 #include "LanguageTexts.h"
 #include "PeResources.h"
 #include "SettingsEncoding.h"
+#include "Utf8Text.h"
 #include "WaveCheck.h"
 #include "core/HandleOwner.h"
 #include "core/TextCompare.h"
@@ -28,7 +29,7 @@ std::string Lower(std::string text) {
 }
 
 bool ReadWhole(const std::string& path, std::vector<uint8_t>& bytes, DWORD limit) {
-  FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  FileHandle file(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
   LARGE_INTEGER size = {};
   if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart > limit) return false;
@@ -100,8 +101,8 @@ class LanguageFolder {
 
   // False when something refuses the language.
   bool Read() {
-    WIN32_FIND_DATAA found = {};
-    HANDLE search = FindFirstFileA((m_folder + "\\*").c_str(), &found);
+    WIN32_FIND_DATAW found = {};
+    HANDLE search = FindFirstFileW(Utf8ToWide(m_folder + "\\*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) {
       Refuse(m_folder, "the language folder cannot be read (" + SystemMessage(GetLastError()) + ")");
       return false;
@@ -109,13 +110,13 @@ class LanguageFolder {
     m_listed = true;
     std::vector<std::string> names;
     do {
-      std::string name = found.cFileName;
+      std::string name = WideToUtf8(found.cFileName, wcslen(found.cFileName));
       if (name == "." || name == "..") continue;
       if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
         Warn(File(name), "a folder, which a language does not use: it is ignored");
       else
         names.push_back(name);
-    } while (FindNextFileA(search, &found));
+    } while (FindNextFileW(search, &found));
     FindClose(search);
     std::sort(names.begin(), names.end());
     for (const std::string& name : names) {
@@ -392,7 +393,7 @@ void BuildLanguages(const std::vector<std::string>& options, const std::string& 
     problem = equals == std::string::npos || folder.empty() ? "write it as NAME=FOLDER" : ResolveLanguageName(name, index);
     if (problem.empty() && std::find(seen.begin(), seen.end(), index.id) != seen.end())
       problem = std::string(index.name) + " (" + std::to_string(index.id) + ") is given twice";
-    DWORD attributes = problem.empty() ? GetFileAttributesA(folder.c_str()) : 0;
+    DWORD attributes = problem.empty() ? GetFileAttributesW(Utf8ToWide(folder).c_str()) : 0;
     if (problem.empty() && (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)))
       problem = "the language folder " + Quoted(folder) + " does not exist";
     if (!problem.empty()) {

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <vector>
 
 #include "BuiltInLanguage.h"
@@ -10,6 +9,7 @@
 #include "LanguageTexts.h"
 #include "PackagePlan.h"
 #include "SettingsEncoding.h"
+#include "Utf8Text.h"
 #include "core/HandleOwner.h"
 
 namespace {
@@ -26,14 +26,15 @@ const char kHeader[] =
     "; Then: PendrixPack --settings Settings.ini --payload DIR --out Setup.exe --language de-DE=FOLDER\r\n";
 
 int Fail(DWORD code, const std::string& line) {
-  fprintf(stderr, "PendrixPack: %s\n", line.c_str());
+  PrintTo(stderr, "PendrixPack: %s\n", line.c_str());
   fflush(stderr);
   return static_cast<int>(code);
 }
 
 // Written new: a translator's work is never overwritten.
 DWORD WriteNew(const std::string& path, const void* bytes, size_t size) {
-  FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  FileHandle file(
+      CreateFileW(Utf8ToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return GetLastError();
   DWORD written = 0;
   if (!WriteFile(file.get(), bytes, static_cast<DWORD>(size), &written, nullptr)) return GetLastError();
@@ -63,10 +64,10 @@ int WriteLanguageTemplate(const std::string& folderName, const std::string& engi
     outputs.push_back({folder + "\\" + recording.name + ".wav", recording.bytes});
 
   for (const Output& output : outputs)
-    if (GetFileAttributesA(output.path.c_str()) != INVALID_FILE_ATTRIBUTES)
+    if (GetFileAttributesW(Utf8ToWide(output.path).c_str()) != INVALID_FILE_ATTRIBUTES)
       return Fail(ERROR_FILE_EXISTS, Quoted(folder) + " already holds " + Quoted(output.path) +
                                          ": write the template into a new folder, so that no translation is lost");
-  if (!CreateDirectoryA(folder.c_str(), nullptr)) {
+  if (!CreateDirectoryW(Utf8ToWide(folder).c_str(), nullptr)) {
     DWORD code = GetLastError();
     if (code != ERROR_ALREADY_EXISTS)
       return Fail(code, "the folder " + Quoted(folder) + " cannot be made (" + SystemMessage(code) + ")");
@@ -75,9 +76,9 @@ int WriteLanguageTemplate(const std::string& folderName, const std::string& engi
     DWORD result = WriteNew(output.path, output.bytes.data(), output.bytes.size());
     if (result != 0) return Fail(result, "cannot write " + Quoted(output.path) + " (" + SystemMessage(result) + ")");
   }
-  printf("Wrote the built-in language to %s: %s with %lu texts, and %lu recordings\n", Quoted(folder).c_str(),
-         kTextsFileName, static_cast<unsigned long>(language.texts.size()),
-         static_cast<unsigned long>(language.recordings.size()));
+  PrintTo(stdout, "Wrote the built-in language to %s: %s with %lu texts, and %lu recordings\n", Quoted(folder).c_str(),
+          kTextsFileName, static_cast<unsigned long>(language.texts.size()),
+          static_cast<unsigned long>(language.recordings.size()));
   fflush(stdout);
   return 0;
 }

@@ -1,9 +1,8 @@
 #include "PackCheck.h"
 
-#include <cstdio>
-
 #include "ErrorText.h"
 #include "LanguageBuild.h"
+#include "Utf8Text.h"
 #include "WelcomeFit.h"
 
 namespace {
@@ -147,7 +146,7 @@ void CheckBesideEncoding(const SettingsFile& settings, const std::vector<Written
 }  // namespace
 
 void PackReport::Print(const char* kind, const std::string& line) {
-  fprintf(stderr, "PendrixPack: %s%s\n", kind, line.c_str());
+  PrintTo(stderr, "PendrixPack: %s%s\n", kind, line.c_str());
   fflush(stderr);
 }
 
@@ -165,11 +164,14 @@ void PackReport::Refuse(DWORD code, const std::string& line) {
 void PackReport::Note(const std::string& line) { Print("note: ", line); }
 
 void PackReport::Finding(const std::string& shownName, const SettingsFinding& finding) {
+  // What the settings hold is in the ANSI code page, as the engine reads it.
+  const std::string line = FindingLine(
+      shownName, {finding.level, AnsiToUtf8(finding.section), AnsiToUtf8(finding.key), AnsiToUtf8(finding.text)});
   if (finding.level == FindingLevel::kWarning) {
-    Warn(FindingLine(shownName, finding));
+    Warn(line);
     return;
   }
-  Print("", FindingLine(shownName, finding));
+  Print("", line);
   if (m_code == 0) m_code = ERROR_INVALID_DATA;
   m_refusals++;
   m_findingRefusals++;
@@ -212,9 +214,9 @@ void ReportSettingsFindings(const std::string& shownName, const SettingsFile& se
 
 std::string EnginePath(const PackOptions& options) {
   if (!options.engine.empty()) return FullPath(options.engine);
-  char module[MAX_PATH] = {};
-  DWORD n = GetModuleFileNameA(nullptr, module, sizeof(module));
-  std::string path(module, n < sizeof(module) ? n : 0);
+  wchar_t module[MAX_PATH] = {};
+  DWORD n = GetModuleFileNameW(nullptr, module, MAX_PATH);
+  std::string path = WideToUtf8(module, n < MAX_PATH ? n : 0);
   return path.substr(0, path.find_last_of('\\') + 1) + "Pendrix.exe";
 }
 
@@ -223,7 +225,7 @@ int RunSettingsCheck(const PackOptions& options) {
   PackReport report(options.strict);
   SettingsFile settings;
   std::string error;
-  DWORD attributes = GetFileAttributesA(settingsPath.c_str());
+  DWORD attributes = GetFileAttributesW(Utf8ToWide(settingsPath).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
     report.Refuse(ERROR_FILE_NOT_FOUND, "the settings file " + Quoted(settingsPath) + " does not exist");
   } else if (settings.Load(settingsPath, options.settings, error) != 0) {
@@ -240,9 +242,9 @@ int RunSettingsCheck(const PackOptions& options) {
     ReadPackagePlan(settings.readPath(), options.settings, payload, plan, problems);
     report.Plan(problems);
   }
-  printf("Checked %s%s: %lu warning(s), %lu refusal(s)\n", Quoted(options.settings).c_str(),
-         options.payload.empty() ? "" : (" against " + Quoted(options.payload)).c_str(),
-         static_cast<unsigned long>(report.warnings()), static_cast<unsigned long>(report.refusals()));
+  PrintTo(stdout, "Checked %s%s: %lu warning(s), %lu refusal(s)\n", Quoted(options.settings).c_str(),
+          options.payload.empty() ? "" : (" against " + Quoted(options.payload)).c_str(),
+          static_cast<unsigned long>(report.warnings()), static_cast<unsigned long>(report.refusals()));
   fflush(stdout);
   if (report.refusals() != 0) return kCheckRefused;
   return report.warnings() != 0 ? kCheckWarnings : kCheckClean;

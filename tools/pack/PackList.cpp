@@ -1,6 +1,5 @@
 #include "PackList.h"
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -9,6 +8,7 @@
 #include "PackCheck.h"
 #include "PackagePlan.h"
 #include "TemporaryFile.h"
+#include "Utf8Text.h"
 #include "install/InstallerResource.h"
 #include "ui/LanguageChoice.h"
 #include "ui/language/resource.h"
@@ -92,7 +92,7 @@ const uint8_t* FindDigest(HMODULE module, const char* name) {
 }
 
 void PrintLines(const std::vector<std::string>& lines) {
-  for (const std::string& line : lines) printf("%s\n", line.c_str());
+  for (const std::string& line : lines) PrintTo(stdout, "%s\n", AnsiToUtf8(line).c_str());
 }
 
 // Prints each setup type with its installers, what each runs with and how it is judged, and for
@@ -103,32 +103,36 @@ bool PrintSetupTypes(HMODULE module, const std::string& settings, const std::str
   std::vector<PlanProblem> problems;
   bool complete = ReadPackagePlan(settings, "Settings.ini", "", plan, problems) == 0;
   for (const PlanProblem& problem : problems)
-    if (problem.refusal) printf("The settings cannot be packed as they are: %s\n", problem.line.c_str());
+    if (problem.refusal) PrintTo(stdout, "The settings cannot be packed as they are: %s\n", problem.line.c_str());
   for (const PlannedSetupType& type : plan.setupTypes) {
-    printf("Setup type [%s]\n", type.section.c_str());
+    // The settings' names are in the ANSI code page, as the engine reads them.
+    PrintTo(stdout, "Setup type [%s]\n", AnsiToUtf8(type.section).c_str());
     for (const PlannedInstaller& installer : type.installers) {
       const char* role = installer.main ? "main" : "prerequisite";
+      const std::string section = AnsiToUtf8(installer.section);
       char name[kResourceNameSize] = {};
       InstallerResourceName(installer.name.c_str(), name);
       CharUpperA(name);  // as the loader stores and compares it
       if (installer.doNotExtract) {
-        printf("  %s [%s]: %s\n", role, installer.section.c_str(),
-               BesideLine(installer, installer.payloadName.empty() ? nullptr : FindDigest(module, name)).c_str());
+        PrintTo(stdout, "  %s [%s]: %s\n", role, section.c_str(),
+                AnsiToUtf8(BesideLine(installer, installer.payloadName.empty() ? nullptr : FindDigest(module, name)))
+                    .c_str());
         PrintLines(InstallerDetailLines(settings, installer.section, installer.main));
         continue;
       }
       HRSRC resource = FindResourceA(module, name, kInstallerResourceType);
       if (resource == nullptr) {
-        printf("  %s [%s]: resource %s, missing from the package\n", role, installer.section.c_str(), name);
+        PrintTo(stdout, "  %s [%s]: resource %s, missing from the package\n", role, section.c_str(),
+                AnsiToUtf8(name).c_str());
         complete = false;
       } else {
-        printf("  %s [%s]: resource %s, %lu bytes, extracted as \"%s\"\n", role, installer.section.c_str(), name,
-               SizeofResource(module, resource), installer.payloadName.c_str());
+        PrintTo(stdout, "  %s [%s]: resource %s, %lu bytes, extracted as \"%s\"\n", role, section.c_str(),
+                AnsiToUtf8(name).c_str(), SizeofResource(module, resource), AnsiToUtf8(installer.payloadName).c_str());
       }
       PrintLines(InstallerDetailLines(settings, installer.section, installer.main));
     }
-    std::string unattended = UnattendedLine(type.section, packageFile);
-    if (!unattended.empty()) printf("%s\n", unattended.c_str());
+    std::string unattended = AnsiToUtf8(UnattendedLine(type.section, Utf8ToAnsi(packageFile)));
+    if (!unattended.empty()) PrintTo(stdout, "%s\n", unattended.c_str());
   }
   return complete;
 }
@@ -140,9 +144,9 @@ DWORD ResourceSize(HMODULE module, const char* type, const char* name) {
 
 // The built-in language and those of the index, each with the resource that holds it.
 void PrintLanguages(HMODULE module) {
-  printf("Languages:\n");
-  printf("  %s (%u): built in, resource %s, %lu bytes\n", kBuiltInLanguageName, kBuiltInLanguageId, kLanguageResource,
-         ResourceSize(module, kLanguageResourceType, kLanguageResource));
+  PrintTo(stdout, "Languages:\n");
+  PrintTo(stdout, "  %s (%u): built in, resource %s, %lu bytes\n", kBuiltInLanguageName, kBuiltInLanguageId,
+          kLanguageResource, ResourceSize(module, kLanguageResourceType, kLanguageResource));
   HRSRC index = FindResourceA(module, kLanguageIndexResource, kLanguageResourceType);
   HGLOBAL loaded = index != nullptr ? LoadResource(module, index) : nullptr;
   const char* text = loaded != nullptr ? static_cast<const char*>(LockResource(loaded)) : nullptr;
@@ -154,52 +158,52 @@ void PrintLanguages(HMODULE module) {
     LanguageResourceName(language.id, name);
     std::string pages;
     for (size_t i = 0; i < language.codePageCount; i++) pages += " " + std::to_string(language.codePages[i]);
-    printf("  %s (%u): resource %s, %lu bytes, shown where the ANSI code page is one of:%s\n", language.name,
-           language.id, name, ResourceSize(module, kLanguageResourceType, name), pages.empty() ? " none" : pages.c_str());
+    PrintTo(stdout, "  %s (%u): resource %s, %lu bytes, shown where the ANSI code page is one of:%s\n", language.name,
+            language.id, name, ResourceSize(module, kLanguageResourceType, name),
+            pages.empty() ? " none" : pages.c_str());
   }
 }
 
 }  // namespace
 
 int ListPackage(const std::string& packagePath) {
-  char full[MAX_PATH] = {};
-  DWORD n = GetFullPathNameA(packagePath.c_str(), sizeof(full), full, nullptr);
-  std::string path = (n > 0 && n < sizeof(full)) ? full : packagePath;
-  HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  std::string path = FullPath(packagePath);
+  HMODULE module = LoadLibraryExW(Utf8ToWide(path).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   if (module == nullptr) {
     DWORD code = GetLastError();
-    fprintf(stderr, "PendrixPack: the package %s cannot be read (%s)\n", Quoted(path).c_str(),
+    PrintTo(stderr, "PendrixPack: the package %s cannot be read (%s)\n", Quoted(path).c_str(),
             SystemMessage(code).c_str());
     return code != 0 ? static_cast<int>(code) : ERROR_FILE_NOT_FOUND;
   }
   if (FindResourceA(module, kLanguageResource, kLanguageResourceType) == nullptr) {
     FreeLibrary(module);
-    fprintf(stderr, "PendrixPack: %s is no Pendrix package: it carries no language DLL\n", Quoted(path).c_str());
+    PrintTo(stderr, "PendrixPack: %s is no Pendrix package: it carries no language DLL\n", Quoted(path).c_str());
     return ERROR_BAD_FORMAT;
   }
 
-  printf("Package %s\n", Quoted(path).c_str());
-  printf("Engine: %s\n", EngineVersion(module).c_str());
+  PrintTo(stdout, "Package %s\n", Quoted(path).c_str());
+  PrintTo(stdout, "Engine: %s\n", EngineVersion(module).c_str());
   DWORD settingsSize = 0;
   TemporaryFile embedded;
   bool complete = true;
   const std::string packageFile = path.substr(path.find_last_of('\\') + 1);
   if (ExtractEmbeddedSettings(module, embedded, settingsSize)) {
-    printf("Settings: embedded as SETTINGS_INI, %lu bytes\n", settingsSize);
+    PrintTo(stdout, "Settings: embedded as SETTINGS_INI, %lu bytes\n", settingsSize);
     complete = PrintSetupTypes(module, embedded.path(), packageFile);
   } else {
     std::string beside = path.substr(0, path.find_last_of('\\') + 1) + "Settings.ini";
-    bool there = GetFileAttributesA(beside.c_str()) != INVALID_FILE_ATTRIBUTES;
-    printf("Settings: not embedded; the package reads Settings.ini from its own folder (%s, %s)\n",
-           Quoted(beside).c_str(), there ? "there now" : "not there now");
-    if (there) complete = PrintSetupTypes(module, beside, packageFile);
+    bool there = GetFileAttributesW(Utf8ToWide(beside).c_str()) != INVALID_FILE_ATTRIBUTES;
+    PrintTo(stdout, "Settings: not embedded; the package reads Settings.ini from its own folder (%s, %s)\n",
+            Quoted(beside).c_str(), there ? "there now" : "not there now");
+    TemporaryFile besideCopy;
+    if (there) complete = PrintSetupTypes(module, AnsiReadablePath(beside, besideCopy), packageFile);
   }
 
   Enumeration enumeration{module, {}};
   EnumResourceTypesA(module, CollectType, reinterpret_cast<LONG_PTR>(&enumeration));
-  printf("Resources:\n");
+  PrintTo(stdout, "Resources:\n");
   for (const ResourceEntry& entry : enumeration.entries)
-    printf("  %s %s, %lu bytes\n", entry.type.c_str(), entry.name.c_str(), entry.size);
+    PrintTo(stdout, "  %s %s, %lu bytes\n", entry.type.c_str(), AnsiToUtf8(entry.name).c_str(), entry.size);
   PrintLanguages(module);
   FreeLibrary(module);
   fflush(stdout);

@@ -1,6 +1,7 @@
 #include "SettingsFile.h"
 
 #include "ErrorText.h"
+#include "Utf8Text.h"
 #include "core/HandleOwner.h"
 
 namespace {
@@ -10,8 +11,8 @@ constexpr DWORD kLargestSettings = 16u << 20;
 const uint8_t kUtf16LeMark[] = {0xFF, 0xFE};
 
 DWORD ReadWhole(const std::string& path, std::vector<uint8_t>& bytes) {
-  FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  FileHandle file(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return GetLastError();
   LARGE_INTEGER size;
   if (!GetFileSizeEx(file.get(), &size)) return GetLastError();
@@ -47,6 +48,7 @@ bool Widen(UINT codePage, DWORD flags, const uint8_t* bytes, size_t size, std::w
 
 DWORD SettingsFile::Load(const std::string& path, const std::string& shown, std::string& error) {
   m_path = path;
+  m_ansiPath = Utf8ToAnsi(path);
   std::vector<uint8_t> bytes;
   DWORD result = ReadWhole(path, bytes);
   if (result == ERROR_FILE_TOO_LARGE) {
@@ -64,7 +66,8 @@ DWORD SettingsFile::Load(const std::string& path, const std::string& shown, std:
     case TextEncoding::kAscii:
     case TextEncoding::kUtf16Le:
       m_embedded = std::move(bytes);
-      return 0;
+      // The profile functions take an ANSI path: a name the code page cannot spell is read through a copy.
+      return SpelledIn(CP_ACP, Utf8ToWide(path)) ? 0 : WriteCopy(shown, error);
     case TextEncoding::kNotText:
       error = "the settings file " + Quoted(shown) + " holds NUL bytes and no UTF-16 byte-order mark: save it as " +
               "UTF-8, UTF-16 LE or ANSI";
@@ -99,12 +102,14 @@ DWORD SettingsFile::Load(const std::string& path, const std::string& shown, std:
       break;
   }
   AppendUtf16Le(wide, m_embedded);
-  result = m_copy.Write(m_embedded.data(), static_cast<DWORD>(m_embedded.size()));
-  if (result != 0) {
+  m_converted = true;
+  return WriteCopy(shown, error);
+}
+
+DWORD SettingsFile::WriteCopy(const std::string& shown, std::string& error) {
+  DWORD result = m_copy.Write(m_embedded.data(), static_cast<DWORD>(m_embedded.size()));
+  if (result != 0)
     error = "the settings file " + Quoted(shown) + " is " + TextEncodingName(m_encoding) +
-            ", and its UTF-16 copy for reading cannot be written to the temporary folder (" + SystemMessage(result) +
-            ")";
-    return result;
-  }
-  return 0;
+            ", and its copy for reading cannot be written to the temporary folder (" + SystemMessage(result) + ")";
+  return result;
 }

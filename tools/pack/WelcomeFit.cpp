@@ -5,6 +5,7 @@
 #include "DialogMeasure.h"
 #include "ErrorText.h"
 #include "TemporaryFile.h"
+#include "Utf8Text.h"
 #include "core/BoundedString.h"
 #include "core/HandleOwner.h"
 #include "ui/language/resource.h"
@@ -30,7 +31,7 @@ struct WelcomeSource {
 };
 
 std::string FindWelcome(const std::string& enginePath, WelcomeSource& source) {
-  source.engine.reset(LoadLibraryExA(enginePath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  source.engine.reset(LoadLibraryExW(Utf8ToWide(enginePath).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
   if (!source.engine) return "the engine cannot be read (" + SystemMessage(GetLastError()) + ")";
   const LPCSTR dialogType = reinterpret_cast<LPCSTR>(RT_DIALOG);
   HRSRC resource = FindResourceA(source.engine.get(), kLanguageResource, kLanguageResourceType);

@@ -28,16 +28,17 @@ ConsoleResult RunConsole(const std::string& commandLine, const std::string& curr
   ScratchDir capture("console");
   HANDLE out = InheritableFile(capture / "stdout.txt");
   HANDLE err = InheritableFile(capture / "stderr.txt");
-  STARTUPINFOA startup = {};
+  STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = nullptr;
   startup.hStdOutput = out;
   startup.hStdError = err;
   PROCESS_INFORMATION process = {};
-  std::string mutableLine = commandLine;
-  BOOL started = CreateProcessA(nullptr, &mutableLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                                currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup, &process);
+  std::wstring wideLine = Utf8ToWide(commandLine);
+  std::wstring wideFolder = Utf8ToWide(currentFolder);
+  BOOL started = CreateProcessW(nullptr, &wideLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                                currentFolder.empty() ? nullptr : wideFolder.c_str(), &startup, &process);
   CloseHandle(out);
   CloseHandle(err);
   if (!started) return result;

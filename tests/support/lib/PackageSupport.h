@@ -22,7 +22,8 @@ struct ConsoleResult {
 };
 
 // Runs a console program with stdout and stderr captured, until it exits (or is killed after
-// the time-out).
+// the time-out). The command line and the folder are UTF-8, so that they may name files in any
+// script.
 ConsoleResult RunConsole(const std::string& commandLine, const std::string& currentFolder = "",
                          DWORD timeoutMs = 120000);
 
