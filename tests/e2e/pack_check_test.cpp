@@ -417,11 +417,16 @@ TEST_CASE("a language built from the template: each mistake in its folder is one
       {__LINE__, "[Dialog 101]", "[Dialog 101]\r\nTitle=Hilfe", "", 1, "\\texts.ini: [Dialog 101] Title: ",
        "no built-in text has this key"},
       {__LINE__, "", "the translator's notes", "notes.txt", 1, "\\notes.txt: ", "is neither texts.ini nor a WAVE file"},
-      {__LINE__, "7=&Silent Install", "7=&Ohne Sprachausgabe installieren", "", 1, "\\texts.ini: ",
-       "[Dialog 107] 7: \"&Ohne Sprachausgabe installieren\" is "},
-      {__LINE__, "1=Tarrowind Installation Error", "1=\xD0\x9E\xD1\x88\xD0\xB8\xD0\xB1\xD0\xBA\xD0\xB0", "", 1, ": ",
-       "code page 1252, the ANSI code page of de-DE, cannot spell [Messages] 1; the engine uses this language only "
-       "where the ANSI code page is one that spells them all: 932, 936, 949, 1251"},
+      {__LINE__, "7=&Silent Install", "7=&Ohne Sprachausgabe installieren", "", 1, "\\texts.ini:",
+       ": [Dialog 107] 7: \"&Ohne Sprachausgabe installieren\" is "},
+      // A line saved in another encoding: the file is refused, naming it.
+      {__LINE__, "7=&Silent Install", "7=&Ohne Spr\xE4" "che", "", 2, "\\texts.ini:",
+       ": the file begins with a UTF-8 byte-order mark, but this line is no UTF-8"},
+      {__LINE__, "\xEF\xBB\xBF; The words", "; d\xC3\xA9j\xC3\xA0 vu\r\n; ENTR\xC9" "E\r\n; The words", "", 2,
+       "\\texts.ini:2", ": this line is no UTF-8, while line 1 is: the file mixes encodings"},
+      // A letter that the language's own code page lacks: its Windows would show English instead.
+      {__LINE__, "1=Tarrowind Installation Error", "1=Fehler \xCE\xA9", "", 2, "\\texts.ini:",
+       ": [Messages] 1: \"\xCE\xA9\" (U+03A9) is no character of code page 1252, the ANSI code page of de-DE"},
       {__LINE__, "", "", "IDR_OS_WAV.wav", 1, ": ", "leaves out 1 of its texts and recordings, which stay as the "
        "built-in English has them: IDR_OS_WAV.wav"},
       {__LINE__, "", "", "", 2, "", "--language xx-QQ=", "xx-QQ"},

@@ -22,6 +22,7 @@ const unsigned kAnsiCodePages[] = {874, 932, 936, 949, 950, 1250, 1251, 1252, 12
 constexpr DWORD kLargestTexts = 4u << 20;
 constexpr size_t kListedAtMost = 12;
 const char kWaveExtension[] = ".wav";
+constexpr unsigned kBuiltInCodePage = 1252;  // the ANSI code page of the built-in en-US
 
 std::string Lower(std::string text) {
   for (char& c : text) c = LowerAsciiChar(c);
@@ -39,8 +40,10 @@ bool ReadWhole(const std::string& path, std::vector<uint8_t>& bytes, DWORD limit
                            read == bytes.size());
 }
 
-// texts.ini as UTF-8, from any encoding PendrixPack reads; "" or why it cannot be read.
-std::string TextsAsUtf8(const std::vector<uint8_t>& bytes, std::string& utf8) {
+// texts.ini as UTF-8, from any encoding PendrixPack reads, an ANSI file in `ansiCodePage`; "" or
+// why it cannot be read, with the line it is about in `line` (0 for the whole file).
+std::string TextsAsUtf8(const std::vector<uint8_t>& bytes, UINT ansiCodePage, std::string& utf8, size_t& line) {
+  line = 0;
   const TextEncoding encoding = DetectTextEncoding(bytes.data(), bytes.size());
   const char* text = reinterpret_cast<const char*>(bytes.data());
   std::u16string wide;
@@ -49,11 +52,16 @@ std::string TextsAsUtf8(const std::vector<uint8_t>& bytes, std::string& utf8) {
     case TextEncoding::kUtf8:
       utf8.assign(text, bytes.size());
       return "";
-    case TextEncoding::kUtf8Bom:
-      if (Utf8ErrorOffset(bytes.data() + 3, bytes.size() - 3) != bytes.size() - 3)
-        return "it begins with a UTF-8 byte-order mark, but is no UTF-8: save it again as UTF-8";
+    case TextEncoding::kUtf8Bom: {
+      const size_t bad = Utf8ErrorOffset(bytes.data() + 3, bytes.size() - 3);
+      if (bad != bytes.size() - 3) {
+        line = LineAt(bytes.data(), bad + 3);
+        return "the file begins with a UTF-8 byte-order mark, but this line is no UTF-8: it was saved or pasted in "
+               "another encoding; save the whole file again as UTF-8";
+      }
       utf8.assign(text + 3, bytes.size() - 3);
       return "";
+    }
     case TextEncoding::kUtf16Le:
     case TextEncoding::kUtf16Be:
       for (size_t i = 2; i + 1 < bytes.size(); i += 2)
@@ -62,10 +70,15 @@ std::string TextsAsUtf8(const std::vector<uint8_t>& bytes, std::string& utf8) {
       utf8 = Utf8(wide);
       return "";
     case TextEncoding::kAnsi: {
-      int n = MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(bytes.size()), nullptr, 0);
-      wide.resize(static_cast<size_t>(n > 0 ? n : 0));
-      if (n > 0) MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(bytes.size()), reinterpret_cast<wchar_t*>(&wide[0]), n);
-      utf8 = Utf8(wide);
+      // Read as ANSI, a UTF-8 file with one line in another encoding would show every other
+      // line's letters as two or three wrong ones.
+      const EncodingMix mix = FindEncodingMix(bytes.data(), bytes.size());
+      if (mix.otherLine != 0) {
+        line = mix.otherLine;
+        return "this line is no UTF-8, while line " + std::to_string(mix.utf8Line) + " is: the file mixes " +
+               "encodings, as when a line is saved or pasted in another one; save the whole file as UTF-8";
+      }
+      utf8 = AnsiToUtf8(std::string(text, bytes.size()), ansiCodePage);
       return "";
     }
     case TextEncoding::kNotText:
@@ -74,13 +87,31 @@ std::string TextsAsUtf8(const std::vector<uint8_t>& bytes, std::string& utf8) {
   return "it holds NUL bytes and no UTF-16 byte-order mark: save it as UTF-8, UTF-16 LE or ANSI";
 }
 
-bool Spells(unsigned codePage, const std::u16string& text) {
-  if (text.empty()) return true;
-  BOOL usedDefault = FALSE;
-  const wchar_t* wide = reinterpret_cast<const wchar_t*>(text.data());
-  int n = WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide, static_cast<int>(text.size()), nullptr, 0, nullptr,
-                              &usedDefault);
-  return n > 0 && !usedDefault;
+// The ANSI code page of the language's own Windows (1251 for ru-RU), or 0 for a language that
+// has none of its own.
+UINT OwnAnsiCodePage(uint16_t language) {
+  DWORD page = 0;
+  GetLocaleInfoA(MAKELCID(language, SORT_DEFAULT), LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
+                 reinterpret_cast<LPSTR>(&page), sizeof(page));
+  return page != CP_ACP && IsValidCodePage(page) ? page : 0;
+}
+
+// The first character of the text that the code page cannot spell, as "Ω" (U+03A9); "" when
+// it spells them all.
+std::string FirstUnspelled(unsigned codePage, const std::wstring& text) {
+  for (size_t i = 0; i < text.size(); i++) {
+    const bool pair = text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size();
+    const std::wstring one = text.substr(i, pair ? 2 : 1);
+    if (SpelledIn(codePage, one)) {
+      i += pair ? 1 : 0;
+      continue;
+    }
+    const unsigned point = pair ? 0x10000 + ((text[i] - 0xD800) << 10) + (text[i + 1] - 0xDC00) : text[i];
+    char code[16] = {};
+    snprintf(code, sizeof(code), "U+%04X", point);
+    return Quoted(WideToUtf8(one)) + " (" + code + ")";
+  }
+  return "";
 }
 
 std::string Listed(const std::vector<std::string>& items) {
@@ -92,12 +123,58 @@ std::string Listed(const std::vector<std::string>& items) {
 
 std::string KeyName(const BuiltInText& text) { return "[" + text.section + "] " + text.key; }
 
+// The display name the dialogs are measured with: the longest (as the engine copies it, at most
+// 99 characters of the ANSI code page), in UTF-8.
+std::string LongestDisplayName(const std::vector<std::string>& displayNames) {
+  std::string longest;
+  for (const std::string& name : displayNames)
+    if (name.size() > longest.size()) longest = name;
+  return AnsiToUtf8(longest.substr(0, 99));
+}
+
+// The Welcome dialogs' titles in the built-in English: the settings check measures them with each
+// display name, and says how much of a name fits.
+bool MeasuredWithEachName(const BuiltInLanguage& builtIn, const BuiltInText& text) {
+  if (text.message || text.item < 0) return false;
+  const int32_t control = builtIn.dialogs.at(text.id).items[static_cast<size_t>(text.item)].id;
+  return (text.id == IDD_PACKAGE_WELCOME && control == IDC_PACKAGE_WELCOME_TITLE) ||
+         (text.id == IDD_WELCOME && control == IDC_WELCOME_TITLE);
+}
+
+// The texts of one dialog of a language that the user sees cut off: each text's place in
+// `builtIn.texts` with how it misfits. `measured` says which of its texts to measure.
+std::string DialogMisfits(const BuiltInLanguage& builtIn, unsigned id, const std::vector<uint8_t>& bytes,
+                          const std::vector<bool>& measured, const std::string& displayName, unsigned codePage,
+                          std::vector<std::pair<size_t, Misfit>>& found) {
+  std::vector<int> items;
+  for (size_t i = 0; i < builtIn.texts.size(); i++)
+    if (!builtIn.texts[i].message && builtIn.texts[i].id == id && builtIn.texts[i].item >= 0 && measured[i])
+      items.push_back(builtIn.texts[i].item);
+  std::vector<Misfit> misfits;
+  std::string problem = FindMisfits(bytes, builtIn.dialogs.at(id).items.size(), items, displayName, codePage, misfits);
+  for (const Misfit& misfit : misfits)
+    for (size_t i = 0; i < builtIn.texts.size(); i++)
+      if (!builtIn.texts[i].message && builtIn.texts[i].id == id && builtIn.texts[i].item == misfit.item)
+        found.push_back({i, misfit});
+  return problem;
+}
+
+std::string MisfitText(const Misfit& misfit, const std::string& displayName) {
+  return "\"" + misfit.text + "\" " + misfit.size + ", so the user sees it cut off" +
+         (misfit.named ? " (with the display name \"" + displayName + "\")" : "");
+}
+
 // One language folder, read and checked against the built-in language, then built.
 class LanguageFolder {
  public:
   LanguageFolder(const BuiltInLanguage& builtIn, const PackageLanguage& index, const std::string& folder,
                  PackReport& report)
-      : m_builtIn(builtIn), m_index(index), m_folder(folder), m_report(report), m_texts(builtIn.texts.size()) {}
+      : m_builtIn(builtIn),
+        m_index(index),
+        m_folder(folder),
+        m_report(report),
+        m_texts(builtIn.texts.size()),
+        m_ownCodePage(OwnAnsiCodePage(index.id)) {}
 
   // False when something refuses the language.
   bool Read() {
@@ -131,7 +208,7 @@ class LanguageFolder {
 
   // What the folder leaves out, which the built-in English fills in; the code pages' findings.
   void ReportGaps() {
-    if (!m_listed) return;  // nothing of it was read: its refusal says why
+    if (!m_listed) return;  // its texts were not read: its refusal says why
     std::vector<std::string> missing;
     for (size_t i = 0; i < m_builtIn.texts.size(); i++)
       if (!m_texts[i].given && !m_texts[i].refused) missing.push_back(KeyName(m_builtIn.texts[i]));
@@ -145,6 +222,9 @@ class LanguageFolder {
     ReportCodePages();
   }
 
+  // Nothing refuses the language.
+  bool usable() const { return m_refused == 0; }
+
   // The language's DLL: the built-in resources with this folder's texts and recordings.
   bool Build(const std::vector<std::string>& displayNames, BuiltLanguage& built) {
     std::vector<pe::AddedResource> resources;
@@ -155,7 +235,6 @@ class LanguageFolder {
     };
     std::map<unsigned, std::vector<std::u16string>> blocks = m_builtIn.blocks;
     std::map<unsigned, langres::DialogTemplate> dialogs = m_builtIn.dialogs;
-    std::map<unsigned, std::vector<int>> translatedItems;
     for (size_t i = 0; i < m_builtIn.texts.size(); i++) {
       if (!m_texts[i].given) continue;
       const BuiltInText& text = m_builtIn.texts[i];
@@ -166,19 +245,16 @@ class LanguageFolder {
         dialogs[text.id].caption = words;
       } else {
         dialogs[text.id].items[static_cast<size_t>(text.item)].title.text = words;
-        translatedItems[text.id].push_back(text.item);
       }
       built.ownTexts++;
     }
     for (const auto& block : blocks)
       add(pe::ResourceId::Number(RT_STRING_NUMBER), pe::ResourceId::Number(static_cast<uint16_t>(block.first)),
           langres::WriteStringBlock(block.second));
-    std::string longest;
-    for (const std::string& name : displayNames)
-      if (name.size() > longest.size()) longest = name;
+    const std::string longest = LongestDisplayName(displayNames);
     for (const auto& dialog : dialogs) {
       std::vector<uint8_t> bytes = langres::WriteDialogTemplate(dialog.second);
-      MeasureDialog(dialog.first, bytes, translatedItems[dialog.first], longest.substr(0, 99));
+      MeasureDialog(dialog.first, bytes, longest);
       add(pe::ResourceId::Number(RT_DIALOG_NUMBER), pe::ResourceId::Number(static_cast<uint16_t>(dialog.first)),
           std::move(bytes));
     }
@@ -207,6 +283,7 @@ class LanguageFolder {
     bool given = false;
     std::string text;
     bool refused = false;  // written, but refused: not left out
+    int line = 0;          // in texts.ini
   };
 
   std::string File(const std::string& name) const { return m_folder + "\\" + name; }
@@ -222,11 +299,14 @@ class LanguageFolder {
     std::string utf8;
     if (!ReadWhole(path, bytes, kLargestTexts)) {
       Refuse(path, "cannot be read, or is larger than " + std::to_string(kLargestTexts >> 20) + " MB");
+      m_listed = false;
       return;
     }
-    std::string problem = TextsAsUtf8(bytes, utf8);
+    size_t line = 0;
+    std::string problem = TextsAsUtf8(bytes, m_ownCodePage != 0 ? m_ownCodePage : CP_ACP, utf8, line);
     if (!problem.empty()) {
-      Refuse(path, problem);
+      Refuse(line != 0 ? path + ":" + std::to_string(line) : path, problem);
+      m_listed = false;
       return;
     }
     std::vector<TextsProblem> problems;
@@ -249,7 +329,7 @@ class LanguageFolder {
         m_texts[i].refused = true;
         continue;
       }
-      m_texts[i] = {true, text.text};
+      m_texts[i] = {true, text.text, false, text.line};
     }
   }
 
@@ -279,36 +359,43 @@ class LanguageFolder {
     return true;
   }
 
-  // The code pages that spell every text; the texts that the language's own code page cannot.
+  // The code pages that spell every text. A text that the language's own code page cannot spell
+  // is refused: on the language's own Windows the engine would pass the whole language over.
   void ReportCodePages() {
-    std::vector<std::u16string> texts;
-    std::vector<std::string> keys;
-    for (size_t i = 0; i < m_builtIn.texts.size(); i++) {
-      texts.push_back(Utf16(m_texts[i].given ? m_texts[i].text : m_builtIn.texts[i].text));
-      keys.push_back(KeyName(m_builtIn.texts[i]));
-    }
+    std::vector<std::wstring> texts;
+    for (size_t i = 0; i < m_builtIn.texts.size(); i++)
+      texts.push_back(Utf8ToWide(m_texts[i].given ? m_texts[i].text : m_builtIn.texts[i].text));
     for (unsigned page : kAnsiCodePages) {
       bool all = IsValidCodePage(page) != FALSE;
-      for (size_t i = 0; all && i < texts.size(); i++) all = Spells(page, texts[i]);
+      for (size_t i = 0; all && i < texts.size(); i++) all = SpelledIn(page, texts[i]);
       if (all) m_codePages.push_back(page);
     }
-    DWORD own = 0;
-    GetLocaleInfoA(MAKELCID(m_index.id, SORT_DEFAULT), LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
-                   reinterpret_cast<LPSTR>(&own), sizeof(own));
     const std::string name = m_index.name;
-    std::string shownOn = m_codePages.empty() ? "no Windows code page spells them all, so the engine never uses this "
-                                                "language and shows English instead"
-                                              : "the engine uses this language only where the ANSI code page is one "
-                                                "that spells them all: " + Listed(CodePageNames());
-    std::vector<std::string> unspelled;
-    for (size_t i = 0; i < texts.size(); i++)
-      if (own == 0 || !Spells(own, texts[i])) unspelled.push_back(keys[i]);
-    if (unspelled.empty() && !m_codePages.empty()) return;
-    std::string whose = own == 0 ? name + " has no ANSI code page of its own, and texts reach the screen "
-                                                  "through one"
-                                 : "code page " + std::to_string(own) + ", the ANSI code page of " + name +
-                                       ", cannot spell " + Listed(unspelled);
-    Warn(m_folder, whose + "; " + shownOn);
+    if (m_ownCodePage != 0) {
+      for (size_t i = 0; i < texts.size(); i++) {
+        const std::string character = FirstUnspelled(m_ownCodePage, texts[i]);
+        if (character.empty()) continue;
+        Refuse(TextPlace(i), character + " is no character of code page " + std::to_string(m_ownCodePage) +
+                                 ", the ANSI code page of " + name + ": on a " + name + " Windows the engine would " +
+                                 "pass the whole language over and show English; write the text without it");
+      }
+      return;
+    }
+    if (m_codePages.empty()) {
+      Refuse(m_folder, name + " has no ANSI code page of its own, and no Windows code page spells all of its " +
+                           "texts: the engine would never show this language");
+      return;
+    }
+    Warn(m_folder, name + " has no ANSI code page of its own, and texts reach the screen through one; the engine " +
+                       "uses this language only where the ANSI code page is one that spells them all: " +
+                       Listed(CodePageNames()));
+  }
+
+  // Where a text is: its line of texts.ini, or, left out, the folder; and its key.
+  std::string TextPlace(size_t i) const {
+    const std::string key = KeyName(m_builtIn.texts[i]);
+    if (m_texts[i].given) return File(kTextsFileName) + ":" + std::to_string(m_texts[i].line) + ": " + key;
+    return m_folder + ": " + key;
   }
 
   std::vector<std::string> CodePageNames() const {
@@ -317,20 +404,17 @@ class LanguageFolder {
     return names;
   }
 
-  // The translated texts of a dialog, measured on the dialog as the user's screen shows it.
-  void MeasureDialog(unsigned id, const std::vector<uint8_t>& bytes, const std::vector<int>& items,
-                     const std::string& displayName) {
-    std::vector<Misfit> misfits;
-    std::string problem = FindMisfits(bytes, m_builtIn.dialogs.at(id).items.size(), items, displayName, misfits);
+  // Every text of a dialog, measured on the dialog as the user's screen shows it, in the
+  // language's character set; a title left in English is the settings check's to measure.
+  void MeasureDialog(unsigned id, const std::vector<uint8_t>& bytes, const std::string& displayName) {
+    std::vector<bool> measured(m_builtIn.texts.size());
+    for (size_t i = 0; i < m_builtIn.texts.size(); i++)
+      measured[i] = m_texts[i].given || !MeasuredWithEachName(m_builtIn, m_builtIn.texts[i]);
+    std::vector<std::pair<size_t, Misfit>> misfits;
+    std::string problem = DialogMisfits(m_builtIn, id, bytes, measured, displayName, m_ownCodePage, misfits);
     if (!problem.empty())
       m_report.Note(m_folder + ": whether the texts of dialog " + std::to_string(id) + " fit is not checked: " + problem);
-    for (const Misfit& misfit : misfits) {
-      std::string key;
-      for (const BuiltInText& builtIn : m_builtIn.texts)
-        if (!builtIn.message && builtIn.id == id && builtIn.item == misfit.item) key = KeyName(builtIn);
-      Warn(File(kTextsFileName), key + ": \"" + misfit.text + "\" " + misfit.size + ", so the user sees it cut off" +
-                                     (misfit.named ? " (with the display name \"" + displayName + "\")" : ""));
-    }
+    for (const auto& misfit : misfits) Warn(TextPlace(misfit.first), MisfitText(misfit.second, displayName));
   }
 
   const BuiltInLanguage& m_builtIn;
@@ -342,8 +426,32 @@ class LanguageFolder {
   std::vector<std::string> m_refusedRecordings;
   std::vector<unsigned> m_codePages;
   size_t m_refused = 0;
-  bool m_listed = false;
+  bool m_listed = false;  // the folder, and its texts.ini when there is one, were read
+  UINT m_ownCodePage;     // 0 when the language has none
 };
+
+// The built-in English measured as a translation is: a package without English words of its
+// own shows it to every user whose language it does not carry.
+void ReportBuiltInMisfits(const BuiltInLanguage& builtIn, const std::string& enginePath,
+                          const std::vector<std::string>& displayNames, PackReport& report) {
+  const std::string displayName = LongestDisplayName(displayNames);
+  std::vector<bool> measured(builtIn.texts.size());
+  for (size_t i = 0; i < builtIn.texts.size(); i++) measured[i] = !MeasuredWithEachName(builtIn, builtIn.texts[i]);
+  for (const auto& dialog : builtIn.dialogs) {
+    std::vector<std::pair<size_t, Misfit>> misfits;
+    std::string problem = DialogMisfits(builtIn, dialog.first, langres::WriteDialogTemplate(dialog.second), measured,
+                                        displayName, kBuiltInCodePage, misfits);
+    if (!problem.empty()) {
+      report.Note("whether the built-in " + std::string(kBuiltInLanguageName) +
+                  " texts fit is not checked: " + problem);
+      return;
+    }
+    for (const auto& misfit : misfits)
+      report.Warn(enginePath + ": built-in " + kBuiltInLanguageName + " " + KeyName(builtIn.texts[misfit.first]) +
+                  ": " + MisfitText(misfit.second, displayName) + "; put words of your own in its place with " +
+                  "--language " + kBuiltInLanguageName + "=FOLDER");
+  }
+}
 
 }  // namespace
 
@@ -376,14 +484,21 @@ std::string ResolveLanguageName(const std::string& name, PackageLanguage& langua
 
 void BuildLanguages(const std::vector<std::string>& options, const std::string& enginePath,
                     const std::vector<std::string>& displayNames, PackReport& report, std::vector<BuiltLanguage>& built) {
-  if (options.empty()) return;
   BuiltInLanguage builtIn;
   std::string problem = ReadBuiltInLanguage(enginePath, builtIn);
   if (problem.empty() && builtIn.recordings.empty()) problem = "the engine's language DLL carries no recordings";
   if (!problem.empty()) {
-    report.Refuse(ERROR_BAD_EXE_FORMAT, "no language can be built: " + problem);
+    if (!options.empty()) report.Refuse(ERROR_BAD_EXE_FORMAT, "no language can be built: " + problem);
     return;
   }
+  // A package with English words of its own shows them in place of the built-in ones.
+  bool ownEnglish = false;
+  for (const std::string& option : options) {
+    PackageLanguage language;
+    ownEnglish = ownEnglish || (ResolveLanguageName(option.substr(0, option.find('=')), language).empty() &&
+                                language.id == kBuiltInLanguageId);
+  }
+  if (!ownEnglish) ReportBuiltInMisfits(builtIn, enginePath, displayNames, report);
   std::vector<uint16_t> seen;
   for (const std::string& option : options) {
     size_t equals = option.find('=');
@@ -408,10 +523,10 @@ void BuildLanguages(const std::vector<std::string>& options, const std::string& 
     }
     seen.push_back(index.id);
     LanguageFolder language(builtIn, index, folder, report);
-    bool usable = language.Read();
+    language.Read();
     language.ReportGaps();
     BuiltLanguage result;
-    if (usable && language.Build(displayNames, result)) built.push_back(std::move(result));
+    if (language.usable() && language.Build(displayNames, result)) built.push_back(std::move(result));
   }
 }
 

@@ -7,7 +7,7 @@
 #include "core/BoundedString.h"
 
 std::string FindMisfits(const std::vector<uint8_t>& dialogTemplate, size_t itemCount, const std::vector<int>& items,
-                        const std::string& displayName, std::vector<Misfit>& misfits) {
+                        const std::string& displayName, unsigned codePage, std::vector<Misfit>& misfits) {
   if (items.empty()) return "";
   HiddenDialog dialog(GetModuleHandleA(nullptr), dialogTemplate.data());  // a vector's bytes start 32-bit aligned
   if (dialog.get() == nullptr) return dialog.problem();
@@ -19,7 +19,7 @@ std::string FindMisfits(const std::vector<uint8_t>& dialogTemplate, size_t itemC
   for (int item : items) {
     HWND control = controls[static_cast<size_t>(item)];
     if (!IsMeasurableControl(control)) continue;
-    TextMeasure measure(control);
+    TextMeasure measure(control, codePage);
     std::string text = measure.text();
     const bool named = Placeholders(text) == std::vector<std::string>{"%s"};
     if (named) {

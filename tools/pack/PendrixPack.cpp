@@ -1,8 +1,8 @@
 // PendrixPack: turns an engine, a Settings.ini and a folder of installer files into one setup
 // package, and refuses a package that could not work. Exit code 0 on success, otherwise the
 // Windows error code of the refusal; every refusal is one line on stderr.
-#include <psapi.h>
 #include <windows.h>
+#include <psapi.h>
 
 #include <string>
 
@@ -13,8 +13,8 @@
 #include "PackCheck.h"
 #include "PackList.h"
 #include "PackOptions.h"
-#include "PackagePlan.h"
 #include "PackageWriter.h"
+#include "PackagePlan.h"
 #include "SettingsFile.h"
 #include "Utf8Text.h"
 #include "core/SystemFolder.h"
