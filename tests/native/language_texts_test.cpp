@@ -82,6 +82,24 @@ TEST_CASE("texts.ini: sections and keys in file order; lines that say nothing me
   for (size_t i = 0; i < texts.size(); i++) CHECK(again[i].text == texts[i].text);
 }
 
+TEST_CASE("texts.ini: \"; keep\" among the comments right above a key keeps its text on purpose") {
+  std::vector<TextsProblem> problems;
+  std::vector<LanguageText> texts = ReadLanguageTexts(
+      "[Messages]\r\n; keep\r\n1=OK\r\n; KEEP \r\n\r\n; the button\r\n2=Info\r\n3=Hilfe\r\n;keep\r\n"
+      "[Dialog 101]\r\nCaption=Information\r\n; keep\r\nno equals\r\n2=Schlie\xC3\x9F" "en\r\n; keeper\r\n4=x",
+      problems);
+  std::vector<bool> kept;
+  for (const LanguageText& text : texts) kept.push_back(text.kept);
+  // A section's header or a line that says nothing ends what the comments above say.
+  CHECK(kept == std::vector<bool>{true, true, false, false, false, false});
+  // The template's notes and marks read back as written.
+  texts[2].note = "%s: a path\nSpoken too";
+  std::vector<LanguageText> again = ReadLanguageTexts(WriteLanguageTexts(texts, "; header\r\n"), problems);
+  REQUIRE(again.size() == texts.size());
+  for (size_t i = 0; i < texts.size(); i++) CHECK(again[i].kept == texts[i].kept);
+  CHECK(WriteLanguageTexts({texts[2]}, "").find("; %s: a path\r\n; Spoken too\r\n3=Hilfe\r\n") != std::string::npos);
+}
+
 namespace {
 
 // With `subFormat`, the extensible format's part, whose GUID begins with that codec.

@@ -44,6 +44,8 @@ class TextMeasure {
   // The control's room: its height or its width.
   LONG Room() const { return m_multiline ? m_client.bottom : m_client.right - m_margin; }
   LONG LineHeight() const { return m_lineHeight; }
+  // The width a line of the control's text has.
+  LONG Width() const { return m_client.right - m_margin; }
 
  private:
   HWND m_control;

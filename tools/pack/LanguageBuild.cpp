@@ -5,6 +5,7 @@
 
 #include "BuiltInLanguage.h"
 #include "ErrorText.h"
+#include "LanguageContext.h"
 #include "LanguageFit.h"
 #include "LanguageTexts.h"
 #include "PeResources.h"
@@ -114,10 +115,12 @@ std::string FirstUnspelled(unsigned codePage, const std::wstring& text) {
   return "";
 }
 
-std::string Listed(const std::vector<std::string>& items) {
+// The items, all of them or the first few.
+std::string Listed(const std::vector<std::string>& items, bool all) {
+  const size_t shown = all ? items.size() : std::min(items.size(), kListedAtMost);
   std::string list;
-  for (size_t i = 0; i < items.size() && i < kListedAtMost; i++) list += (i == 0 ? "" : ", ") + items[i];
-  if (items.size() > kListedAtMost) list += " and " + std::to_string(items.size() - kListedAtMost) + " more";
+  for (size_t i = 0; i < shown; i++) list += (i == 0 ? "" : ", ") + items[i];
+  if (shown < items.size()) list += " and " + std::to_string(items.size() - shown) + " more (--check lists them all)";
   return list;
 }
 
@@ -206,19 +209,40 @@ class LanguageFolder {
     return m_refused == 0;
   }
 
-  // What the folder leaves out, which the built-in English fills in; the code pages' findings.
+  // What the user would meet in English: the texts and recordings the folder leaves out, and those
+  // it gives as the built-in ones (as the template wrote them) without "; keep"; never those the
+  // user never meets. Then the code pages' findings.
   void ReportGaps() {
     if (!m_listed) return;  // its texts were not read: its refusal says why
-    std::vector<std::string> missing;
-    for (size_t i = 0; i < m_builtIn.texts.size(); i++)
-      if (!m_texts[i].given && !m_texts[i].refused) missing.push_back(KeyName(m_builtIn.texts[i]));
-    for (const BuiltInRecording& recording : m_builtIn.recordings)
-      if (m_recordings.count(recording.name) == 0 &&
-          std::find(m_refusedRecordings.begin(), m_refusedRecordings.end(), recording.name) == m_refusedRecordings.end())
-        missing.push_back(recording.name + kWaveExtension);
+    std::vector<std::string> missing, same;
+    for (size_t i = 0; i < m_builtIn.texts.size(); i++) {
+      const BuiltInText& builtIn = m_builtIn.texts[i];
+      if (NeverShown(builtIn) || m_texts[i].refused) continue;
+      if (!m_texts[i].given)
+        missing.push_back(KeyName(builtIn));
+      else if (m_texts[i].text == builtIn.text && !m_texts[i].kept)
+        same.push_back(KeyName(builtIn));
+    }
+    for (const BuiltInRecording& recording : m_builtIn.recordings) {
+      if (NeverPlayed(recording.name)) continue;
+      auto own = m_recordings.find(recording.name);
+      const std::string file = recording.name + kWaveExtension;
+      if (own != m_recordings.end()) {
+        if (own->second == recording.bytes) same.push_back(file);
+      } else if (std::find(m_refusedRecordings.begin(), m_refusedRecordings.end(), recording.name) ==
+                 m_refusedRecordings.end()) {
+        missing.push_back(file);
+      }
+    }
+    const bool all = m_report.listAll();
     if (!missing.empty())
       Warn(m_folder, "leaves out " + std::to_string(missing.size()) + " of its texts and recordings, which stay " +
-                         "as the built-in English has them: " + Listed(missing));
+                         "as the built-in English has them: " + Listed(missing, all));
+    if (!same.empty())
+      Warn(m_folder, "gives " + std::to_string(same.size()) + " of its texts and recordings as the built-in " +
+                         "English has them, so the user meets them in English: " + Listed(same, all) +
+                         "; translate them, and mark a text that is right as it stands with a line \"; " + kKeepMark +
+                         "\" above it");
     ReportCodePages();
   }
 
@@ -284,6 +308,7 @@ class LanguageFolder {
     std::string text;
     bool refused = false;  // written, but refused: not left out
     int line = 0;          // in texts.ini
+    bool kept = false;     // as the built-in text on purpose
   };
 
   std::string File(const std::string& name) const { return m_folder + "\\" + name; }
@@ -329,7 +354,7 @@ class LanguageFolder {
         m_texts[i].refused = true;
         continue;
       }
-      m_texts[i] = {true, text.text, false, text.line};
+      m_texts[i] = {true, text.text, false, text.line, text.kept};
     }
   }
 
@@ -388,7 +413,7 @@ class LanguageFolder {
     }
     Warn(m_folder, name + " has no ANSI code page of its own, and texts reach the screen through one; the engine " +
                        "uses this language only where the ANSI code page is one that spells them all: " +
-                       Listed(CodePageNames()));
+                       Listed(CodePageNames(), true));
   }
 
   // Where a text is: its line of texts.ini, or, left out, the folder; and its key.

@@ -40,3 +40,27 @@ std::string FindMisfits(const std::vector<uint8_t>& dialogTemplate, size_t itemC
   }
   return "";
 }
+
+std::string DescribeRooms(const std::vector<uint8_t>& dialogTemplate, size_t itemCount,
+                          std::vector<std::string>& rooms) {
+  rooms.assign(itemCount, "");
+  HiddenDialog dialog(GetModuleHandleA(nullptr), dialogTemplate.data());
+  if (dialog.get() == nullptr) return dialog.problem();
+  size_t item = 0;
+  for (HWND child = GetWindow(dialog.get(), GW_CHILD); child != nullptr && item < itemCount;
+       child = GetWindow(child, GW_HWNDNEXT), item++) {
+    if (!IsMeasurableControl(child)) continue;
+    TextMeasure measure(child, CP_ACP);
+    const std::string pixels = std::to_string(measure.Room()) + " pixels";
+    char name[16] = {};
+    GetClassNameA(child, name, sizeof(name));
+    if (lstrcmpiA(name, "Button") == 0)
+      rooms[item] = "A button: its text may take " + pixels + ".";
+    else if (measure.multiline())
+      rooms[item] = "Room for " + std::to_string(measure.Room() / measure.LineHeight()) + " lines of " +
+                    std::to_string(measure.Width()) + " pixels.";
+    else
+      rooms[item] = "Room for " + pixels + ", on one line.";
+  }
+  return "";
+}

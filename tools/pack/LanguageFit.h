@@ -19,3 +19,9 @@ struct Misfit {
 // here.
 std::string FindMisfits(const std::vector<uint8_t>& dialogTemplate, size_t itemCount, const std::vector<int>& items,
                         const std::string& displayName, unsigned codePage, std::vector<Misfit>& misfits);
+
+// What each control of the template gives its text, by the control's place in the template
+// ("" for one that shows no text): "A button: its text may take 97 pixels." "" or why the dialog
+// cannot be measured here.
+std::string DescribeRooms(const std::vector<uint8_t>& dialogTemplate, size_t itemCount,
+                          std::vector<std::string>& rooms);

@@ -2,10 +2,14 @@
 
 #include <windows.h>
 
+#include <map>
 #include <vector>
 
 #include "BuiltInLanguage.h"
 #include "ErrorText.h"
+#include "LanguageBuild.h"
+#include "LanguageContext.h"
+#include "LanguageFit.h"
 #include "LanguageTexts.h"
 #include "PackagePlan.h"
 #include "SettingsEncoding.h"
@@ -14,16 +18,61 @@
 
 namespace {
 
-const char kHeader[] =
-    "; The words of a Pendrix setup package, in US English. Translate each text after \"=\" and keep\r\n"
-    "; its key; save this file as UTF-8, UTF-16 or ANSI.\r\n"
-    ";   [Messages]    the messages, by number\r\n"
-    ";   [Dialog N]    the texts of dialog N: its Caption, and each control by its number\r\n"
-    "; \\n is a line break. %s, %d, %lu and the like are filled in by the setup package: keep each\r\n"
-    "; of them, in the same order. \"&\" marks the letter that chooses a button (&Next: Alt+N).\r\n"
-    "; A text left out stays in English. So does a recording: each WAVE file is named after the\r\n"
-    "; recording it replaces; record your words over it (PCM or ADPCM, mono or stereo, 8 to 48 kHz).\r\n"
-    "; Then: PendrixPack --settings Settings.ini --payload DIR --out Setup.exe --language de-DE=FOLDER\r\n";
+// The file's opening comment: how to translate, and what each recording says. It names the
+// language the folder is named after, when it is one ("fr-FR"), and its code page.
+std::string Header(const std::string& folderName, const BuiltInLanguage& language) {
+  PackageLanguage target;
+  const bool named = ResolveLanguageName(folderName, target).empty();
+  const std::string name = named ? target.name : "NAME";
+  DWORD codePage = 0;
+  if (named)
+    GetLocaleInfoA(MAKELCID(target.id, SORT_DEFAULT), LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
+                   reinterpret_cast<LPSTR>(&codePage), sizeof(codePage));
+  std::vector<std::string> lines = {
+      "The words of a Pendrix setup package, in US English" + (named ? ", to be translated into " + name : "") +
+          ". Translate each",
+      std::string("text after \"=\" and keep its key. Save this file as UTF-8, UTF-16 or ANSI") +
+          (codePage != 0 ? "; ANSI is read in code" : "."),
+      "  [Messages]    the messages, by number",
+      "  [Dialog N]    the texts of dialog N: its Caption, and each control by its number. 107 is the",
+      "                Welcome dialog, 110 the progress window and 101 the Help window; 104 is the",
+      "                Welcome dialog of a language that has no 107, which no package built by",
+      "                PendrixPack shows.",
+      "The note above a text says where the user meets it, what each %s stands for and how much",
+      "room its control has. \\n is a line break. %s, %d, %lu and the like are filled in by the",
+      "setup package: keep each of them, in the same order. \"&\" marks the letter that chooses a",
+      "button (&Next: Alt+N).",
+      "A text that is right as it stands (\"OK\") is kept with a line \"; " + std::string(kKeepMark) +
+          "\" right above it.",
+      "PendrixPack reports every text and recording left out, or left as this file has it.",
+      "Each recording is a WAVE file named after it: record your words over it (PCM or ADPCM,",
+      "mono or stereo, 8,000 to 48,000 Hz). What each says:",
+  };
+  if (codePage != 0)
+    lines.insert(lines.begin() + 2, "page " + std::to_string(codePage) + ", the ANSI code page of " + name + ".");
+  for (const std::string& note : RecordingNotes(language)) lines.push_back("  " + note);
+  lines.push_back("Then: PendrixPack --settings Settings.ini --payload DIR --out Setup.exe --language " + name + "=" +
+                  folderName);
+  if (!named) lines.push_back("where NAME is the language: a locale name such as fr-FR, or a number such as 1036.");
+  std::string header;
+  for (const std::string& line : lines) header += "; " + line + "\r\n";
+  return header;
+}
+
+// The room each dialog's control gives its text, in the note above the text; "" or why it is
+// not known here.
+std::string Rooms(const BuiltInLanguage& language, std::map<size_t, std::string>& rooms) {
+  for (const auto& dialog : language.dialogs) {
+    std::vector<std::string> dialogRooms;
+    std::string problem =
+        DescribeRooms(langres::WriteDialogTemplate(dialog.second), dialog.second.items.size(), dialogRooms);
+    if (!problem.empty()) return problem;
+    for (size_t i = 0; i < language.texts.size(); i++)
+      if (!language.texts[i].message && language.texts[i].id == dialog.first && language.texts[i].item >= 0)
+        rooms[i] = dialogRooms[static_cast<size_t>(language.texts[i].item)];
+  }
+  return "";
+}
 
 int Fail(DWORD code, const std::string& line) {
   PrintTo(stderr, "PendrixPack: %s\n", line.c_str());
@@ -54,9 +103,15 @@ int WriteLanguageTemplate(const std::string& folderName, const std::string& engi
     std::vector<uint8_t> bytes;
   };
   std::vector<Output> outputs;
+  std::map<size_t, std::string> rooms;
+  const std::string unmeasured = Rooms(language, rooms);
   std::vector<LanguageText> texts;
-  for (const BuiltInText& text : language.texts) texts.push_back({text.section, text.key, text.text, 0});
-  std::string ini = WriteLanguageTexts(texts, kHeader);
+  for (size_t i = 0; i < language.texts.size(); i++) {
+    const BuiltInText& text = language.texts[i];
+    texts.push_back({text.section, text.key, text.text, 0, false, TextNote(text, rooms[i])});
+  }
+  const std::string name = folder.substr(folder.find_last_of('\\') + 1);
+  std::string ini = WriteLanguageTexts(texts, Header(name, language));
   Output textsFile{folder + "\\" + kTextsFileName, std::vector<uint8_t>(kUtf8Bom, kUtf8Bom + sizeof(kUtf8Bom))};
   textsFile.bytes.insert(textsFile.bytes.end(), ini.begin(), ini.end());
   outputs.push_back(textsFile);
@@ -76,6 +131,9 @@ int WriteLanguageTemplate(const std::string& folderName, const std::string& engi
     DWORD result = WriteNew(output.path, output.bytes.data(), output.bytes.size());
     if (result != 0) return Fail(result, "cannot write " + Quoted(output.path) + " (" + SystemMessage(result) + ")");
   }
+  if (!unmeasured.empty())
+    PrintTo(stderr, "PendrixPack: note: the notes in %s do not say how much room each control has: %s\n",
+            kTextsFileName, unmeasured.c_str());
   PrintTo(stdout, "Wrote the built-in language to %s: %s with %lu texts, and %lu recordings\n", Quoted(folder).c_str(),
           kTextsFileName, static_cast<unsigned long>(language.texts.size()),
           static_cast<unsigned long>(language.recordings.size()));

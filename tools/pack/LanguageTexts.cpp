@@ -62,6 +62,7 @@ std::vector<LanguageText> ReadLanguageTexts(const std::string& utf8, std::vector
   std::vector<LanguageText> texts;
   std::string section;
   int number = 0;
+  bool keep = false;  // a "; keep" above the key to come
   for (size_t at = 0; at <= utf8.size();) {
     size_t end = utf8.find('\n', at);
     if (end == std::string::npos) end = utf8.size();
@@ -70,7 +71,11 @@ std::vector<LanguageText> ReadLanguageTexts(const std::string& utf8, std::vector
     number++;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     std::string trimmed = Trim(line);
+    if (!trimmed.empty() && trimmed[0] == ';')
+      keep = keep || EqualsIgnoreCase(Trim(trimmed.substr(1)).c_str(), kKeepMark);
     if (trimmed.empty() || trimmed[0] == ';' || trimmed[0] == '#') continue;
+    const bool kept = keep;
+    keep = false;
     if (trimmed[0] == '[') {
       if (trimmed.back() != ']') {
         problems.push_back({number, "a section name without its closing \"]\""});
@@ -96,7 +101,7 @@ std::vector<LanguageText> ReadLanguageTexts(const std::string& utf8, std::vector
       problems.push_back({number, "[" + section + "] " + key + " is written again: only the first counts"});
       continue;
     }
-    texts.push_back({section, key, UnescapeText(Trim(trimmed.substr(equals + 1))), number});
+    texts.push_back({section, key, UnescapeText(Trim(trimmed.substr(equals + 1))), number, kept, ""});
   }
   return texts;
 }
@@ -110,8 +115,17 @@ std::string WriteLanguageTexts(const std::vector<LanguageText>& texts, const std
     if (seen) continue;
     written.push_back(text.section);
     out += "\r\n[" + text.section + "]\r\n";
-    for (const LanguageText& each : texts)
-      if (each.section == text.section) out += each.key + "=" + EscapeText(each.text) + "\r\n";
+    for (const LanguageText& each : texts) {
+      if (each.section != text.section) continue;
+      for (size_t start = 0; start < each.note.size();) {
+        size_t end = each.note.find('\n', start);
+        if (end == std::string::npos) end = each.note.size();
+        out += "; " + each.note.substr(start, end - start) + "\r\n";
+        start = end + 1;
+      }
+      if (each.kept) out += std::string("; ") + kKeepMark + "\r\n";
+      out += each.key + "=" + EscapeText(each.text) + "\r\n";
+    }
   }
   return out;
 }

@@ -2,7 +2,8 @@
 // one per text a dialog carries itself in [Dialog <number>] (its Caption, and each control by its
 // number). A value is one line: "\n" stands for a line break and "\\" for a backslash before an
 // n or another backslash; a value that begins or ends with a blank or a quote is written in
-// quotes. Read from UTF-8 here; Windows' side turns any other encoding into it first. Portable.
+// quotes. A comment "; keep" above a key says that its text stays as the built-in one on purpose.
+// Read from UTF-8 here; Windows' side turns any other encoding into it first. Portable.
 #pragma once
 #include <string>
 #include <vector>
@@ -11,12 +12,17 @@ inline constexpr char kTextsFileName[] = "texts.ini";
 inline constexpr char kMessagesSection[] = "Messages";
 inline constexpr char kDialogSectionPrefix[] = "Dialog ";
 inline constexpr char kCaptionKey[] = "Caption";
+inline constexpr char kKeepMark[] = "keep";  // "; keep": a text kept as the built-in one on purpose
 
 struct LanguageText {
   std::string section;
   std::string key;
   std::string text;  // as shown: line breaks are CR LF
   int line = 0;      // in texts.ini; 0 for a text not read from a file
+  // The translator keeps it as the built-in text has it, on purpose: a comment "; keep" stands
+  // among the comment lines right above it.
+  bool kept = false;
+  std::string note;  // written above it as comment lines, one for each line of the note
 };
 
 // A line of texts.ini that says nothing a translator meant.

@@ -222,7 +222,7 @@ std::string EnginePath(const PackOptions& options) {
 
 int RunSettingsCheck(const PackOptions& options) {
   std::string settingsPath = FullPath(options.settings);
-  PackReport report(options.strict);
+  PackReport report(options.strict, true);
   SettingsFile settings;
   std::string error;
   DWORD attributes = GetFileAttributesW(Utf8ToWide(settingsPath).c_str());

@@ -20,7 +20,9 @@ constexpr int kCheckRefused = 2;
 // Every finding of one run, printed on stderr as it is found.
 class PackReport {
  public:
-  explicit PackReport(bool strict) : m_strict(strict) {}
+  // `listAll`: a finding lists every item of its list, as --check does; a build names the first few.
+  explicit PackReport(bool strict, bool listAll = false) : m_strict(strict), m_listAll(listAll) {}
+  bool listAll() const { return m_listAll; }
   void Warn(const std::string& line);
   void Refuse(DWORD code, const std::string& line);
   // Said, and not counted: something PendrixPack could not check here.
@@ -41,6 +43,7 @@ class PackReport {
   static void Print(const char* kind, const std::string& line);
 
   bool m_strict;
+  bool m_listAll;
   size_t m_warnings = 0;
   size_t m_refusals = 0;         // every refusal
   size_t m_findingRefusals = 0;  // of them, the settings findings that the engine would act on
