@@ -7,6 +7,7 @@ packages=(
   g++-mingw-w64-i686 binutils-mingw-w64-i686
   wine wine32:i386 wine64 fonts-wine
   xvfb xauth x11-utils xdotool imagemagick
+  locales
   wixl msitools
   doctest-dev
   flite espeak-ng sox pulseaudio pulseaudio-utils pocketsphinx pocketsphinx-en-us
