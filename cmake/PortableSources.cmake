@@ -9,6 +9,8 @@ set(PENDRIX_PORTABLE_SOURCES
   src/install/MsiSwitch.cpp
   src/install/InstallerResource.cpp
   src/trust/InstallerFileName.cpp
+  src/trust/ChangeRights.cpp
+  src/trust/ReparseTags.cpp
   src/install/RebootModes.cpp
   src/install/ExitCodeRules.cpp
   src/settings/CodeList.cpp

@@ -15,8 +15,20 @@ set(PENDRIX_WARNINGS -Wall -Wextra -Werror -Wno-cast-function-type)
 set(PENDRIX_LTO_FLAGS -flto -flto-partition=one)
 set(PENDRIX_CXX_FLAGS -Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -ffunction-sections
     -fdata-sections ${PENDRIX_LTO_FLAGS} -ffat-lto-objects ${PENDRIX_WARNINGS})
-# Statically linked: the programs need no DLL beyond those of Windows itself.
-set(PENDRIX_LINK_FLAGS -static -static-libgcc -static-libstdc++ -s -Wl,--gc-sections -Os ${PENDRIX_LTO_FLAGS})
+# Statically linked: the programs need no DLL beyond those of Windows itself. Loaded at an address
+# of Windows' choosing (their relocations kept), with data that never runs, and aware of Remote
+# Desktop hosts, where a program that is not sees a Windows folder of the user's own;
+# cmake/CheckHeaders.cmake holds every shipped program to it.
+set(PENDRIX_LINK_FLAGS -static -static-libgcc -static-libstdc++ -s -Wl,--gc-sections -Os ${PENDRIX_LTO_FLAGS}
+    -Wl,--dynamicbase -Wl,--nxcompat -Wl,--tsaware -Wl,--enable-reloc-section)
+
+# Every shipped program is checked for them as it is linked: the build fails without them.
+function(pendrix_check_headers target)
+  add_custom_command(TARGET ${target} POST_BUILD
+                     COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DPROGRAMS=$<TARGET_FILE:${target}>
+                             -P ${CMAKE_SOURCE_DIR}/cmake/CheckHeaders.cmake
+                     VERBATIM)
+endfunction()
 
 file(GLOB_RECURSE ENGINE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*.cpp)
 # The entry and the exception-free runtime belong to the programs, not to the library the
@@ -34,7 +46,7 @@ target_compile_definitions(pendrix_engine PUBLIC WINVER=0x0601 _WIN32_WINNT=0x06
 # DLLs that are not among Windows' known DLLs are delay-loaded from the system folder, for every
 # program that links the engine (cmake/DelayLoad.cmake says why and how).
 include(${CMAKE_SOURCE_DIR}/cmake/DelayLoad.cmake)
-pendrix_delay_import_libraries(PENDRIX_DELAY_LOADED winmm msi comctl32 version)
+pendrix_delay_import_libraries(PENDRIX_DELAY_LOADED winmm msi comctl32 version netapi32)
 target_compile_definitions(pendrix_engine PUBLIC DECLSPEC_IMPORT=)
 target_link_libraries(pendrix_engine PUBLIC shlwapi ${PENDRIX_DELAY_LOADED} advapi32 shell32 user32 gdi32)
 
@@ -55,6 +67,7 @@ add_executable(Pendrix WIN32 ${PENDRIX_PROGRAM_SOURCES})
 target_compile_options(Pendrix PRIVATE ${PENDRIX_CXX_FLAGS})
 target_link_options(Pendrix PRIVATE ${PENDRIX_LINK_FLAGS} ${PENDRIX_OWN_START})
 target_link_libraries(Pendrix PRIVATE pendrix_engine)
+pendrix_check_headers(Pendrix)
 if(COMMAND pendrix_package_resources)
   pendrix_package_resources(Pendrix)
 endif()

@@ -59,6 +59,8 @@ void MakeAbsolute(char (&path)[260]) {
 
 // Who runs what, where: the line that tells a reader of the log the rest of its context.
 void LogRunContext(Bootstrapper* bootstrapper) {
+  // The account is looked up only for a reader: on a domain that may ask a controller.
+  if (!bootstrapper->m_pCommandLine->Has(kOptLog)) return;
   const OSVERSIONINFOA& version = bootstrapper->m_OSVersion;
   char user[256] = "unknown";
   TokenUserBuffer buffer;
@@ -94,6 +96,10 @@ Bootstrapper::Bootstrapper(const char* commandLine)
     LogMessage(this, "InitPaths - /Log names no file: this log is the default one beside the package, %s.",
                m_szLogFilePath);
   LogAnsiPathForm(this, m_SourceDirForm, "package folder", m_szSourceDir);
+  if (m_bStationInvisible)
+    LogMessage(this, "InitPaths - Nobody can see this run's windows, as in a service's session or as the system "
+               "account without a desktop. It runs as with /quiet: silent, without any dialog, message box or "
+               "restart.");
   if (GetDllSearch() == DllSearch::kUnavailable)
     LogMessage(this, "InitPaths - This Windows cannot restrict the DLL search; DLLs are loaded by their system paths.");
 }
@@ -139,8 +145,11 @@ void Bootstrapper::InitPaths() {
   } else {
     CopyCut(m_szSetupType, "default");
   }
-  // What deployment tools send to every installer: the chosen setup type, unattended.
-  if (commandLine.Has(kOptQuietRun)) m_bSilent = TRUE;
+  // What deployment tools send to every installer: the chosen setup type, unattended. A run
+  // nobody can see is one too: a window it shows would wait for ever.
+  m_bStationInvisible = !SystemUtility::CanWindowsBeSeen();
+  m_bUnattended = commandLine.Has(kOptQuietRun) || m_bStationInvisible;
+  if (m_bUnattended) m_bSilent = TRUE;
   m_bSystemAccount = IsLocalSystem();
 
   SetSystemFolders();

@@ -15,6 +15,7 @@
 #include "core/PackageExitCodes.h"
 #include "core/RunOutcome.h"
 #include "core/SystemUtility.h"
+#include "install/ExitCodeRules.h"
 #include "settings/ProductVersion.h"
 #include "trust/HeldPath.h"
 #include "trust/WorkFolderRules.h"
@@ -172,9 +173,11 @@ class Bootstrapper {
   void RemoveCompatibilityMarks();
   // False when a piece does not fit whole: the installer must not run with a cut command line.
   bool AddToArguments(int reinstall);
-  // The Windows Installer log beside the package log, made or checked, its folders held until
-  // ReleaseMsiLog, once msiexec has ended (install/MsiLog.cpp); path gets its full path.
-  DWORD PrepareMsiLog(char (&path)[260]);
+  // The Windows Installer log beside the package log, made or checked and held open; msiexec
+  // writes it in the working folder (workPath), and CopyMsiLog carries what it wrote across, while
+  // it runs and once more in ReleaseMsiLog, once msiexec has ended (install/MsiLog.cpp).
+  DWORD PrepareMsiLog(char (&workPath)[260]);
+  void CopyMsiLog();
   void ReleaseMsiLog();
   DWORD CheckExitCode(const char* section, DWORD exitCode, BOOL reinstalling);
   bool RunCleanup();
@@ -188,6 +191,20 @@ class Bootstrapper {
   DWORD RestartComputer();
   bool AddToRunOnce();
   bool RemoveFromRunOnce();
+  // After a restart that the package needs, when it will not resume by itself (ShowStartAgain).
+  void ShowStartAgain();
+
+  // --- trust: what lies beside the package ---
+  // The package's folder as it is reached now, held from its root for the run (trust/PackageFolder.cpp).
+  DWORD HoldPackageFolder();
+  // An installer file beside the package (fileName, relative to it or from a root), held with its
+  // folders from the root, checked against its recorded hash and, elevated, judged; path gets the
+  // path its handle resolves to. 0, or the code of the installer that is not run.
+  DWORD OpenBesidePackage(const char* section, const char* fileName, const char* resourceName, HeldPath& folders,
+                          FileHandle& file, char (&path)[260]);
+  // Whether the package that a RunOnce entry would start may be started so after a restart: in
+  // an elevated run, only when no other account can change it; path then gets its resolved path.
+  bool PackageMayResume(char (&path)[260]);
 
   // --- requirements ---
   bool CheckRequiredPermissions();
@@ -234,8 +251,18 @@ class Bootstrapper {
   FileHandle m_LogFile;
   DWORD m_dwLogRefusal = 0;
   char m_szLogRefusedPath[260] = {};
-  // The folders of the Windows Installer log of the installer that runs, while msiexec runs.
+  // The Windows Installer log of the installer that runs: its folders while it is chosen, the file
+  // it is copied into, where msiexec writes it, and how much of that has been copied.
   HeldPath m_MsiLogFolder;
+  FileHandle m_MsiLogFile;
+  char m_szMsiLogPath[260] = {};
+  char m_szMsiLogWork[260] = {};
+  LONGLONG m_llMsiLogCopied = 0;
+  // The package's folder, held from its root once it is resolved, and its resolved path.
+  HeldPath m_PackageFolder;
+  char m_szPackageFolder[260] = {};
+  // The package, when another account can change it and so nothing resumes after a restart.
+  char m_szNotResumed[260] = {};
   char m_szSetupType[100] = {};
   char m_szDisplayName[100] = {};
   ListSectionRecord ListSection = {};
@@ -251,6 +278,13 @@ class Bootstrapper {
   BOOL m_bInstallerSectionUnread = FALSE;
   // A restart that a prerequisite needs now was declined, or could not be started.
   BOOL m_bRestartNotDone = FALSE;
+  // The rule that decided the last prerequisite's exit code, for the log's words on it.
+  DecidingRule m_LastRule = DecidingRule::kNone;
+  // The first prerequisite whose restart is still due (deferred, or not done).
+  std::string m_RestartNeededBy;
+  // The installer whose exit code the package ends with, or that made it end ("the prerequisite
+  // A"), for the log's last word on the run; empty when no installer decided.
+  std::string m_DecidedBy;
   OSVERSIONINFOA m_OSVersion = {};
   char m_szWinDrive[260] = {};
   char m_szProgramFiles[260] = {};
@@ -276,6 +310,10 @@ class Bootstrapper {
   // Why the run ends, for the log's last word on it.
   RunOutcome m_RunOutcome = RunOutcome::kUnknown;
   BOOL m_bSilent = FALSE;
+  // Nobody can see or answer a window: /quiet, or a window station that is not visible (a
+  // service's session, the system account without a desktop). Silent, and no dialog at all.
+  BOOL m_bUnattended = FALSE;
+  BOOL m_bStationInvisible = FALSE;
   // The run is the system account's, whose RunOnce entries never run: it never logs on.
   BOOL m_bSystemAccount = FALSE;
   BOOL m_bProductRunningAtStart = FALSE;

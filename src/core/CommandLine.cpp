@@ -1,5 +1,6 @@
 #include "core/CommandLine.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "core/BoundedString.h"
@@ -16,6 +17,15 @@ const char* ArgumentsAfterProgramName(const char* commandLine) {
   return reinterpret_cast<const char*>(at);
 }
 
+size_t OptionLength(const char* text) {
+  const char* at = text;
+  while (*at != '\0' && *at != '/' && *at != '-') {
+    const char* partner = *at == '"' ? strchr(at + 1, '"') : nullptr;
+    at = partner != nullptr ? partner + 1 : at + 1;
+  }
+  return static_cast<size_t>(at - text);
+}
+
 CommandLineParser::CommandLineParser(const char* commandLine) {
   if (commandLine != nullptr && commandLine[0] != '\0') {
     m_copy = commandLine;
@@ -25,9 +35,14 @@ CommandLineParser::CommandLineParser(const char* commandLine) {
 
 void CommandLineParser::Parse() {
   if (!m_hasCopy) return;
-  std::vector<std::string> tokens;
-  SplitString(m_copy.c_str(), "/-", tokens);
-  for (const std::string& token : tokens) {
+  for (const char* at = m_copy.c_str(); *at != '\0';) {
+    const size_t length = OptionLength(at);
+    if (length == 0) {  // the "/" or "-" that starts an option
+      at++;
+      continue;
+    }
+    const std::string token(at, length);
+    at += length;
     size_t space = token.find(' ');
     if (space == std::string::npos) {
       HandleOption(token.c_str(), nullptr);
@@ -148,6 +163,7 @@ bool BootstrapperCommandLine::HandleKnownOption(const char* name, const char* va
       if (value != nullptr) {
         CopyCut(m_szUILanguage, value);
         RemoveBlanks(m_szUILanguage);
+        UnquoteSpaces(m_szUILanguage);
       }
       return true;
     default:
@@ -165,9 +181,11 @@ bool BootstrapperCommandLine::WithStoredPaths(std::string& out, bool* logPathDro
     const char* field;
   } paths[] = {{"log", m_szLogPath}, {"ReplaceSettings", m_szReplaceSettingsPath},
                {"ExtractSettings", m_szExtractSettingsPath}};
+  // A quote without a partner would pair with one written here, and join what follows it.
+  const bool quotesPaired = std::count(text, text + strlen(text), '"') % 2 == 0;
   // Tokens and delimiters as Parse splits them; the delimiters are copied as they are.
   while (*text != '\0') {
-    size_t length = strcspn(text, "/-");
+    size_t length = OptionLength(text);
     if (length == 0) {
       out += *text++;
       continue;
@@ -188,7 +206,8 @@ bool BootstrapperCommandLine::WithStoredPaths(std::string& out, bool* logPathDro
     // The blanks around the typed value stay, so that nothing else of the line moves.
     size_t first = token.find_first_not_of(' ', space + 1);
     size_t last = token.find_last_not_of(' ');
-    if (strpbrk(field, "/-") != nullptr) {
+    const bool quote = strpbrk(field, " /-") != nullptr;
+    if (strchr(field, '"') != nullptr || (quote && !quotesPaired)) {
       // Relative, a settings file would be looked for where the resumed run starts, and might
       // be another; a log may go to the default file instead.
       if (field != m_szLogPath) return false;
@@ -196,7 +215,6 @@ bool BootstrapperCommandLine::WithStoredPaths(std::string& out, bool* logPathDro
       out += token.substr(0, space) + token.substr(last + 1);
       continue;
     }
-    const bool quote = strchr(field, ' ') != nullptr;
     out += token.substr(0, first);
     out += quote ? "\"" + std::string(field) + "\"" : std::string(field);
     out += token.substr(last + 1);

@@ -2,6 +2,7 @@
 // Malformed, unknown or misspelled options are dropped (unknown ones are remembered for the
 // log); over-long values are cut.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <utility>
 #include <string>
@@ -27,6 +28,11 @@ enum CommandLineFlag : uint32_t {
 // before it: the name ends at the first blank outside double quotes. It is what Windows hands
 // WinMain, and the engine's own start-up hands it on the same way.
 const char* ArgumentsAfterProgramName(const char* commandLine);
+
+// How many characters of text belong to the option that starts there: up to the first "/" or
+// "-" outside a pair of double quotes, or the end. Deployment tools quote every value, and a
+// path may hold a dash. A quote without a partner further on is an ordinary character.
+size_t OptionLength(const char* text);
 
 class CommandLineParser {
  public:
@@ -60,9 +66,9 @@ class BootstrapperCommandLine : public CommandLineParser {
 
   // The command line as received, with the value of each path option (/Log, /ReplaceSettings,
   // /ExtractSettings) replaced by what its field holds now where the two differ (quoted when it
-  // holds a blank); everything else stays as typed. A field that holds a "/" or "-" would start
-  // another option, so the command line cannot say it: a /Log value is then left out (the option
-  // stays, and logs to the default file), and for the settings paths the result is false.
+  // holds a blank, a "/" or a "-"); everything else stays as typed. A field that holds a double
+  // quote cannot be quoted: a /Log value is then left out (the option stays, and logs to the
+  // default file), and for the settings paths the result is false.
   bool WithStoredPaths(std::string& out, bool* logPathDropped = nullptr) const;
 
   // Every /passthru command, each with the installer it is for, in the order given.

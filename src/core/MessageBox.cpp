@@ -76,6 +76,16 @@ BOOL SystemUtility::ForceForegroundWindow(HWND window) {
   return SetForegroundWindow(window);
 }
 
+bool SystemUtility::CanWindowsBeSeen() {
+  // An interactive service's WinSta0 in session 0 reads visible, but no user's desktop shows it.
+  DWORD session = 0;
+  if (IsVistaOrLater() && ProcessIdToSessionId(GetCurrentProcessId(), &session) && session == 0) return false;
+  USEROBJECTFLAGS flags = {};
+  HWINSTA station = GetProcessWindowStation();
+  if (station == nullptr || !GetUserObjectInformationA(station, UOI_FLAGS, &flags, sizeof(flags), nullptr)) return true;
+  return (flags.dwFlags & WSF_VISIBLE) != 0;
+}
+
 void ShowError(Bootstrapper* bootstrapper, UINT messageId, ...) {
   if (bootstrapper == nullptr || bootstrapper->m_bSilent) return;
 

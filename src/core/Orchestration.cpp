@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/BoundedString.h"
 #include "core/HandleOwner.h"
 #include "core/PrerequisiteStage.h"
 #include "core/SplitString.h"
@@ -16,6 +17,95 @@
 namespace {
 // How long a magnifier asked to close may take before the restart goes ahead without it.
 constexpr DWORD kMagnifierCloseWaitMs = 30000;
+
+// Which rule decided a prerequisite's exit code, in words for the log.
+void RuleInWords(const Bootstrapper& b, DWORD exitCode, char (&words)[200]) {
+  if (b.m_bInstallerNotRun) {
+    CopyCut(words, "it could not be run");
+    return;
+  }
+  if (b.m_bInstallerSkipped) {
+    CopyCut(words, "it was skipped, so there is no exit code to judge");
+    return;
+  }
+  switch (b.m_LastRule) {
+    case DecidingRule::kForceRestart:
+      CopyCut(words, "Reboot=force asks for a restart whatever the exit code");
+      return;
+    case DecidingRule::kReturn:
+      CopyCut(words, "Reboot=return, so its code lists are not consulted");
+      return;
+    case DecidingRule::kRebootCodes:
+      FormatCut(words, "exit code %lu is in its RebootCodes (Reboot=%s)", exitCode, b.InstallerSection.Reboot);
+      return;
+    case DecidingRule::kFailCodes:
+      FormatCut(words, "exit code %lu is in its FailCodes", exitCode);
+      return;
+    case DecidingRule::kReinstallCodes:
+      FormatCut(words, "exit code %lu is in its ReinstallCodes", exitCode);
+      return;
+    case DecidingRule::kNone:
+      break;
+  }
+  FormatCut(words, "exit code %lu is in none of its lists, so it is not judged", exitCode);
+}
+
+// Acts on a prerequisite's return action, and says in words after the defined line which rule
+// decided and what follows: true when the package ends, with packageCode. The RunOnce entry
+// stays only where the rest of the package is to run after a restart; `resumes` is whether one
+// was written.
+bool EndsAfterPrerequisite(Bootstrapper& b, const char* name, DWORD exitCode, DWORD action, bool resumes,
+                           DWORD& packageCode) {
+  char rule[200] = {};
+  RuleInWords(b, exitCode, rule);
+  char next[200] = "the package goes on";
+  bool ends = true;
+  packageCode = exitCode;
+  const RestartNotDone notDone = JudgeRestartNotDone(exitCode, b.m_LastRule);
+  if (action == kActionRestarting) {
+    packageCode = kExitRestartInitiated;
+    b.m_RunOutcome = RunOutcome::kRestartStarted;
+    FormatCut(next, "the computer restarts, and the package ends with %lu", packageCode);
+  } else if (action == kActionRestartDeclined && notDone == RestartNotDone::kRestartFirst) {
+    // It succeeded, but nothing may follow it before the restart it needs.
+    packageCode = kExitRestartRequired;
+    b.m_RunOutcome = resumes ? RunOutcome::kRestartFirst : RunOutcome::kRestartFirstNoResume;
+    FormatCut(next, "the restart it needs was not done, so the package stops with %lu%s", packageCode,
+              resumes ? ", and its RunOnce entry runs the rest at the next logon, after the restart"
+                      : "; run the package again after the restart");
+  } else if (action == kActionRestartDeclined && notDone == RestartNotDone::kInstallerRestarts) {
+    packageCode = kExitRestartInitiated;
+    b.m_RunOutcome = resumes ? RunOutcome::kInstallerRestarting : RunOutcome::kInstallerRestartingNoResume;
+    FormatCut(next, "the installer has started the restart itself, so the package ends with %lu%s", packageCode,
+              resumes ? ", and its RunOnce entry runs the rest at the next logon" : "; run the package again after it");
+  } else if (action == kActionRestartDeclined || action == kActionFailed) {
+    b.m_RunOutcome = action == kActionRestartDeclined ? RunOutcome::kRestartDeclined
+                     : b.m_bInstallerNotRun            ? RunOutcome::kPrerequisiteNotRun
+                                                       : RunOutcome::kPrerequisiteFailed;
+    // A failure never reads as success to a deployment tool: 0 becomes "fatal error".
+    if (packageCode == kExitSuccess) packageCode = kExitInstallFailed;
+    FormatCut(next, "%sthe package stops with %lu%s",
+              action == kActionRestartDeclined ? "the restart it needs was not done and its code is no success, so "
+                                               : "",
+              packageCode, exitCode == kExitSuccess ? ", since a failure must not read as success" : "");
+    resumes = false;
+  } else {
+    ends = false;
+    if (b.m_LastRule == DecidingRule::kRebootCodes) {
+      const RebootMode mode = ReadRebootMode(b.InstallerSection.Reboot);
+      CopyCut(next, mode == RebootMode::kDefer || mode == RebootMode::kDeferForce
+                        ? "a restart is due after the last prerequisite, and the package goes on"
+                        : "the restart was not done, and the package goes on");
+    }
+  }
+  LogMessage(&b, "DoSettings_Install - Prerequisite %s: %s; %s.", name, rule, next);
+  if (ends && !resumes) b.RemoveFromRunOnce();
+  // The package stops for a restart after which nothing resumes by itself: the user is told.
+  const bool stopsForRestart =
+      action == kActionRestartDeclined && notDone != RestartNotDone::kFailed;
+  if (stopsForRestart && !resumes) b.ShowStartAgain();
+  return ends;
+}
 }  // namespace
 
 DWORD Bootstrapper::DoSettings_Install() {
@@ -72,31 +162,9 @@ DWORD Bootstrapper::DoSettings_Install() {
       if (HWND bar = m_hProgressBar) PostMessageA(bar, PBM_STEPIT, 0, 0);
       LogMessage(this, "DoSettings_Install - Install prerequisite exit code: %lu; return action: %lu", exitCode,
                  action);
-      // The prerequisite succeeded, but nothing may follow it before the restart it needs.
-      if (action == kActionRestartDeclined && exitCode == kExitSuccess) {
-        LogMessage(this, "DoSettings_Install - The restart that %s needs has not been done; the package ends with %lu.",
-                   name.c_str(), kExitRestartRequired);
-        if (resumes) {
-          LogMessage(this, "DoSettings_Install - The RunOnce entry stays: the rest of the package runs at the next "
-                     "logon, after the restart.");
-          m_RunOutcome = RunOutcome::kRestartFirst;
-        } else {
-          RemoveFromRunOnce();
-          m_RunOutcome = RunOutcome::kRestartFirstNoResume;
-        }
-        return kExitRestartRequired;
-      }
-      if (action == kActionFailed || action == kActionRestartDeclined) {
-        m_RunOutcome = action == kActionRestartDeclined ? RunOutcome::kRestartDeclined
-                       : m_bInstallerNotRun        ? RunOutcome::kPrerequisiteNotRun
-                                                   : RunOutcome::kPrerequisiteFailed;
-        RemoveFromRunOnce();
-        return exitCode;
-      }
-      if (action == kActionRestarting) {
-        m_RunOutcome = RunOutcome::kRestartStarted;
-        return kExitRestartInitiated;
-      }
+      m_DecidedBy = "the prerequisite " + name;
+      DWORD packageCode = exitCode;
+      if (EndsAfterPrerequisite(*this, name.c_str(), exitCode, action, resumes, packageCode)) return packageCode;
     }
 
     stage.End();
@@ -111,9 +179,10 @@ DWORD Bootstrapper::DoSettings_Install() {
         CloseMagnifier();
         if (RestartComputer() == ERROR_SUCCESS) {
           m_RunOutcome = RunOutcome::kRestartStarted;
+          m_DecidedBy = "the prerequisite " + m_RestartNeededBy;
           return kExitRestartInitiated;
         }
-        // Not under way: the package goes on as after a declined restart.
+        // Not under way: the package goes on as after a declined restart, never with 1641.
       }
     }
     RemoveFromRunOnce();
@@ -123,17 +192,20 @@ DWORD Bootstrapper::DoSettings_Install() {
     exitCode = InstallMain(ListSection.MainInstall, TRUE, FALSE, nullptr);
     LogMessage(this, "DoSettings_Install - Install main exit code: %lu", exitCode);
     m_RunOutcome = m_bInstallerNotRun ? RunOutcome::kMainInstallerNotRun : RunOutcome::kMainInstallerRan;
+    m_DecidedBy = std::string("the main installer ") + ListSection.MainInstall;
   } else {
     LogMessage(this, "DoSettings_Install - No main install found.");
     m_RunOutcome = RunOutcome::kPrerequisitesRan;
   }
   ShowRestartProduct();
   // A deployment tool reads 0 as "installed, nothing more to do". Any other code stays: 3010
-  // never replaces a failure.
-  if (exitCode == kExitSuccess && (m_wDeferredReboot != 0 || m_bRestartNotDone)) {
+  // never replaces a failure. A user who declined the restart has been asked; the code is the
+  // main installer's, as ever.
+  if (m_bSilent && exitCode == kExitSuccess && (m_wDeferredReboot != 0 || m_bRestartNotDone)) {
     LogMessage(this, "DoSettings_Install - A restart that a prerequisite needs has not been done; the package ends "
                "with %lu.", kExitRestartRequired);
     m_RunOutcome = RunOutcome::kRestartNotDone;
+    m_DecidedBy = "the prerequisite " + m_RestartNeededBy;
     return kExitRestartRequired;
   }
   return exitCode;

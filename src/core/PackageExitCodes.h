@@ -22,6 +22,9 @@ enum PackageExitCode : DWORD {
   // A run that would end with 0 while a restart that a prerequisite needs has not been done:
   // installed so far, and the computer must restart (before the rest, when the run stopped).
   kExitRestartRequired = ERROR_SUCCESS_REBOOT_REQUIRED,  // 3010
-  // The package has started the restart of the computer.
+  // The package has started the restart of the computer, or a prerequisite has.
   kExitRestartInitiated = ERROR_SUCCESS_REBOOT_INITIATED,  // 1641
+  // A prerequisite failed with exit code 0 (0 stands in its FailCodes): "a fatal error during
+  // installation", since a failure must never read as success.
+  kExitInstallFailed = ERROR_INSTALL_FAILURE,  // 1603
 };

@@ -16,6 +16,8 @@ void __main();
 
 // The loader calls the entry with the stack aligned to 4 bytes; the compiler's code expects 16.
 extern "C" __attribute__((force_align_arg_pointer, used, externally_visible)) void PendrixStart() {
+  // A heap found corrupt ends the process, before any code could use what was overwritten.
+  HeapSetInformation(nullptr, HeapEnableTerminationOnCorruption, nullptr, 0);
   _pei386_runtime_relocator();  // fixes references to data in DLLs, where the linker left any
   __main();                     // runs static constructors, and has their destructors run at exit
   // The window's show state is the hidden window's own, never the caller's: WinMain ignores it.

@@ -20,6 +20,8 @@ enum class RunOutcome {
   kRestartFirst,           // stopped with 3010 before the rest, which resumes after the restart
   kRestartFirstNoResume,   // the same, with no RunOnce entry to resume it
   kRestartStarted,
+  kInstallerRestarting,          // a prerequisite that needs a restart first has started it: 1641
+  kInstallerRestartingNoResume,  // the same, with no RunOnce entry to resume it
   kRestartNotDone,         // installed with 3010: a restart that a prerequisite needs is still due
   kMainInstallerRan,
   kMainInstallerNotRun,  // could not be extracted, checked or started
@@ -48,6 +50,10 @@ constexpr const char* RunOutcomeReason(RunOutcome outcome) {
     case RunOutcome::kRestartFirstNoResume:
       return "a prerequisite needs a restart before the rest; run the package again after it";
     case RunOutcome::kRestartStarted: return "the computer is restarting";
+    case RunOutcome::kInstallerRestarting:
+      return "a prerequisite has started a restart itself; the rest runs at the next logon after it";
+    case RunOutcome::kInstallerRestartingNoResume:
+      return "a prerequisite has started a restart itself; run the package again after it";
     case RunOutcome::kRestartNotDone: return "installed; a restart that a prerequisite needs has not been done";
     case RunOutcome::kMainInstallerRan: return "the main installer's exit code";
     case RunOutcome::kMainInstallerNotRun: return "the main installer could not be run";

@@ -17,8 +17,8 @@ DWORD Bootstrapper::RunBootstrapper() {
     result = DoSettings_Install();
     ReleaseSettingsFile();
   }
-  LogMessage(this, "RunBootstrapper - The package ends with exit code %lu: %s.", result,
-             RunOutcomeReason(m_RunOutcome));
+  LogMessage(this, "RunBootstrapper - The package ends with exit code %lu: %s%s%s.", result,
+             RunOutcomeReason(m_RunOutcome), m_DecidedBy.empty() ? "" : "; decided by ", m_DecidedBy.c_str());
   return result;
 }
 
@@ -49,6 +49,9 @@ bool Bootstrapper::PrepareRun() {
   } else if (commandLine.Has(kOptExtractSettings)) {
     m_RunOutcome = OutputSettings() == ERROR_SUCCESS ? RunOutcome::kSettingsWritten : RunOutcome::kSettingsNotWritten;
   } else {
+    // The package's folder as it is reached now: a link above it that is re-pointed during the
+    // run changes nothing that is read or run beside the package.
+    HoldPackageFolder();
     endsRun = GetSettingsFile() != 0;
     if (endsRun) m_RunOutcome = RunOutcome::kNoSettings;
   }

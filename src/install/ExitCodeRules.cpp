@@ -13,3 +13,13 @@ DecidingRule DecideExitCode(RebootMode reboot, bool inRebootCodes, bool inFailCo
   if (inReinstallCodes) return DecidingRule::kReinstallCodes;
   return DecidingRule::kNone;
 }
+
+RestartNotDone JudgeRestartNotDone(uint32_t exitCode, DecidingRule rule) {
+  // The Windows codes of "restart started" and "restart required".
+  constexpr uint32_t kRestartStarted = 1641;
+  constexpr uint32_t kRestartRequired = 3010;
+  if (exitCode == kRestartStarted) return RestartNotDone::kInstallerRestarts;
+  if (exitCode == 0 || exitCode == kRestartRequired || rule == DecidingRule::kRebootCodes)
+    return RestartNotDone::kRestartFirst;
+  return RestartNotDone::kFailed;
+}

@@ -25,6 +25,7 @@ bool Holds(const CodeList& list, DWORD code) {
 DWORD Bootstrapper::CheckExitCode(const char* section, DWORD exitCode, BOOL reinstalling) {
   // A skipped installer did not run: its 0 is no exit code. Judged, a "force" restart or a
   // listed 0 would restart the computer at every resume, and the package would never finish.
+  m_LastRule = DecidingRule::kNone;
   if (m_bInstallerSkipped) {
     LogMessage(this, "CheckExitCode - The installer was skipped; there is no exit code to judge.");
     return kActionContinue;
@@ -32,9 +33,13 @@ DWORD Bootstrapper::CheckExitCode(const char* section, DWORD exitCode, BOOL rein
   const RebootMode reboot = ReadRebootMode(InstallerSection.Reboot);
   // Asks to restart now; the restart is started only when the user agrees. One declined, or one
   // that Windows would not start, is still due when the package ends.
-  auto restartIfAgreed = [this](int mode) {
+  auto restartDue = [this, section]() {
+    if (m_RestartNeededBy.empty()) m_RestartNeededBy = section;
+  };
+  auto restartIfAgreed = [this, &restartDue](int mode) {
     if (ShowReboot(mode, TRUE) && RestartComputer() == ERROR_SUCCESS) return true;
     m_bRestartNotDone = TRUE;
+    restartDue();
     return false;
   };
 
@@ -42,6 +47,7 @@ DWORD Bootstrapper::CheckExitCode(const char* section, DWORD exitCode, BOOL rein
   const DecidingRule rule =
       DecideExitCode(reboot, Holds(InstallerSection.RebootCodes, exitCode), Holds(InstallerSection.FailCodes, exitCode),
                      Holds(InstallerSection.ReinstallCodes, exitCode));
+  m_LastRule = rule;
   if (rule == DecidingRule::kForceRestart)
     return restartIfAgreed(kRebootPromptForce) ? kActionRestarting : kActionRestartDeclined;
   if (rule == DecidingRule::kReturn) return kActionReturn;
@@ -49,9 +55,11 @@ DWORD Bootstrapper::CheckExitCode(const char* section, DWORD exitCode, BOOL rein
     switch (reboot) {
       case RebootMode::kDefer:
         m_wDeferredReboot |= kDeferReboot;
+        restartDue();
         return kActionContinue;
       case RebootMode::kDeferForce:
         m_wDeferredReboot |= kDeferForceReboot;
+        restartDue();
         return kActionContinue;
       case RebootMode::kImmediate:
         return restartIfAgreed(kRebootPromptImmediate) ? kActionRestarting : kActionContinue;
@@ -78,6 +86,9 @@ DWORD Bootstrapper::CheckExitCode(const char* section, DWORD exitCode, BOOL rein
       LogMessage(this, "CheckExitCode - The user decided to cancel the installation.");
       return kActionFailed;
     }
+    LogMessage(this, "CheckExitCode - %s asks for a reinstall%s: cleaning up the product %s, then installing it once "
+               "more.", section, m_bSilent ? ", which a silent run does without asking" : "",
+               InstallerSection.ProductCode[0] != '\0' ? InstallerSection.ProductCode : "(no product code)");
     if (RunCleanup()) return kActionReinstall;
     LogMessage(this, "CheckExitCode - Failed to cleanup the existing installation.");
     ShowFailure(section);

@@ -24,8 +24,10 @@ bool Bootstrapper::AddToArguments(int reinstall) {
     if (present("SOURCE_DIR=")) {
       LogMessage(this, "AddToArguments - Did not add bootstrapper source directory.");
     } else {
+      // The package's folder as its held handle resolves it: a link above it that is re-pointed
+      // meanwhile sends Windows Installer nowhere else.
       char piece[300] = {};
-      FormatCut(piece, " SOURCE_DIR=\"%s\"", m_szSourceDir);
+      FormatCut(piece, " SOURCE_DIR=\"%s\"", HoldPackageFolder() == ERROR_SUCCESS ? m_szPackageFolder : m_szSourceDir);
       add(piece);
     }
   }
@@ -69,14 +71,14 @@ bool Bootstrapper::AddToArguments(int reinstall) {
   }
 
   // A verbose Windows Installer log beside the package's own, unless a log switch is given; none
-  // is made for an installer that will not run.
+  // is made for an installer that will not run. msiexec writes it in the working folder.
   if (whole && commandLine.Has(kOptLog) && m_bMsiInstall && !present("/l")) {
-    char msiLog[260] = {};
-    DWORD error = PrepareMsiLog(msiLog);
+    char workLog[260] = {};
+    DWORD error = PrepareMsiLog(workLog);
     if (error == ERROR_SUCCESS) {
-      LogMessage(this, "AddToArguments - Windows Installer log: %s.", msiLog);
+      LogMessage(this, "AddToArguments - Windows Installer log: %s.", m_szMsiLogPath);
       char piece[300] = {};
-      FormatCut(piece, " /l*v \"%s\"", msiLog);
+      FormatCut(piece, " /l*v \"%s\"", workLog);
       add(piece);
     } else if (error == kErrorLinkOnPath) {
       LogMessage(this, "AddToArguments - No Windows Installer log: %s is a link (a junction or a symbolic link).",

@@ -29,20 +29,45 @@ static const char* WordEnd(const char* start) {
   return start + strlen(start);
 }
 
-int FindMsiSwitchWord(const char* arguments, char* word, size_t size) {
-  if (word == nullptr || size == 0) return -1;
-  memset(word, 0, size);
+// The first switch in the order of the table, and where the word after it begins and ends.
+static int LocateSwitchWord(const char* arguments, const char*& start, const char*& end) {
   if (arguments == nullptr || arguments[0] == '\0') return -1;
   for (int i = 0; i < 6; i++) {
     char switchText[20] = {};
     CopyCut(switchText, kMsiActionSwitches[i], 19);
     const char* found = FindIgnoreCase(arguments, switchText);
     if (found == nullptr) continue;
-    const char* start = found + strlen(switchText);
-    const char* end = WordEnd(start);
-    bounded::Copy(word, size, start, static_cast<size_t>(end - start));
-    UnquoteSpaces(word);
+    start = found + strlen(switchText);
+    end = WordEnd(start);
     return i;
   }
   return -1;
+}
+
+int FindMsiSwitchWord(const char* arguments, char* word, size_t size) {
+  if (word == nullptr || size == 0) return -1;
+  memset(word, 0, size);
+  const char* start = nullptr;
+  const char* end = nullptr;
+  int found = LocateSwitchWord(arguments, start, end);
+  if (found < 0) return -1;
+  bounded::Copy(word, size, start, static_cast<size_t>(end - start));
+  UnquoteSpaces(word);
+  return found;
+}
+
+bool ReplaceMsiSwitchWord(const char* arguments, const char* word, char* out, size_t size) {
+  if (out == nullptr || size == 0) return false;
+  out[0] = '\0';
+  const char* start = nullptr;
+  const char* end = nullptr;
+  if (word == nullptr || LocateSwitchWord(arguments, start, end) < 0) return false;
+  const size_t before = static_cast<size_t>(start - arguments);
+  if (before + strlen(word) + 2 + strlen(end) >= size) return false;
+  bounded::Copy(out, size, arguments, before);
+  bounded::Append(out, size, "\"");
+  bounded::Append(out, size, word);
+  bounded::Append(out, size, "\"");
+  bounded::Append(out, size, end);
+  return true;
 }

@@ -16,3 +16,7 @@ bool IsMsiexecRun(const char* file);
 // it into word (at most size - 1 characters, one pair of enclosing quotes removed).
 // Returns the index of the switch found, or -1 (word is then empty).
 int FindMsiSwitchWord(const char* arguments, char* word, size_t size);
+
+// The arguments with the word that FindMsiSwitchWord finds replaced by `word` in quotes, into out.
+// False, with out empty, when there is no such word or the result does not fit in size - 1.
+bool ReplaceMsiSwitchWord(const char* arguments, const char* word, char* out, size_t size);

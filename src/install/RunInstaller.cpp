@@ -15,11 +15,13 @@
 #include "install/InstallerResource.h"
 #include "install/MsiSwitch.h"
 #include "settings/ExistenceVotes.h"
-#include "trust/FileHash.h"
 #include "trust/InstallerFileName.h"
 #include "trust/WorkFolderFiles.h"
 
 namespace {
+
+// How often the Windows Installer log is copied while msiexec runs.
+constexpr DWORD kMsiLogCopyMs = 2000;
 
 // The installer's file, held without write or delete sharing from the moment it is written (or,
 // beside the package, found) until the installer has ended; an extracted one is then deleted.
@@ -39,8 +41,8 @@ class HeldInstaller {
   HeldInstaller(const HeldInstaller&) = delete;
   HeldInstaller& operator=(const HeldInstaller&) = delete;
   void DeleteAtEnd(const char* path) { m_extracted = path; }
-  // Beside the package, the folders on its path are held as well, so that the path the launch
-  // resolves is the one that was checked.
+  // Beside the package, the folders on its path are held from their root as well, so that the
+  // path the launch resolves is the one that was checked.
   HeldPath folders;
   FileHandle held;
 
@@ -48,20 +50,6 @@ class HeldInstaller {
   Bootstrapper* m_bootstrapper;
   const char* m_extracted = nullptr;
 };
-
-enum class RecordedHash { kMatches, kNotRecorded, kDiffers, kUnreadable };
-
-// Whether the held file beside the package is the one PendrixPack hashed when it built the package.
-RecordedHash CheckRecordedHash(const char* resourceName, HANDLE file, DWORD& error) {
-  HRSRC found = FindResourceA(nullptr, resourceName, kInstallerHashResourceType);
-  if (found == nullptr) return RecordedHash::kNotRecorded;
-  const void* recorded = LockResource(LoadResource(nullptr, found));
-  if (recorded == nullptr || SizeofResource(nullptr, found) != kInstallerHashSize) return RecordedHash::kDiffers;
-  Sha256Digest digest = {};
-  error = Sha256OfFile(file, digest);
-  if (error != ERROR_SUCCESS) return RecordedHash::kUnreadable;
-  return memcmp(digest.bytes, recorded, kInstallerHashSize) == 0 ? RecordedHash::kMatches : RecordedHash::kDiffers;
-}
 
 // The error of a refused launch. The shell's own result code is what it reliably reports (Wine
 // leaves the thread's last error unreliable after a refusal); the last error is the fallback.
@@ -157,45 +145,22 @@ DWORD Bootstrapper::RunInstaller(const char* section, BOOL mainInstaller) {
     CopyCut(runFolder, outputFile);
     PathRemoveFileSpecA(runFolder);
   } else if (rule == InstallerFileRule::kOk) {
-    char folder[260] = {};
-    char name[260] = {};
-    if (!ResolveBesidePath(m_szSourceDir, fileName, outputFile) ||
-        !SplitFolderAndName(outputFile, folder, sizeof(folder), name, sizeof(name))) {
-      LogMessage(this, "RunInstaller - The path of the installer file %s is too long or climbs above its root; the "
-                 "section is refused.", fileName);
-      ShowError<IDS_OUTPUT_FILE_UNKNOWN>(this, section);
-      return notRun(kExitNotRun);
-    }
-    // From the package's folder down, or from the root for a file outside it; no link on the way.
-    DWORD error = installer.folders.Hold(folder, false, m_szSourceDir);
-    if (error == ERROR_SUCCESS)
-      error = installer.folders.OpenExisting(name, GENERIC_READ, FILE_SHARE_READ, false, installer.held);
-    if (error == kErrorLinkOnPath) {
-      LogMessage(this, "RunInstaller - The installer file %s is refused: %s is a link (a junction or a symbolic link).",
-                 outputFile, installer.folders.link());
-      return notRun(kExitNotRun);
-    }
-    if (error != ERROR_SUCCESS) {
-      LogMessage(this, "RunInstaller - Could not open the installer file %s beside the package. Error: %lu.", outputFile,
-                 error);
-      return notRun(error);
-    }
-    switch (CheckRecordedHash(resourceName, installer.held.get(), error)) {
-      case RecordedHash::kMatches:
-        LogMessage(this, "RunInstaller - The installer file %s is the one the package was built with.", outputFile);
-        break;
-      case RecordedHash::kNotRecorded:
-        LogMessage(this, "RunInstaller - The package recorded no hash of %s; it runs unverified.", outputFile);
-        break;
-      case RecordedHash::kDiffers:
-        LogMessage(this, "RunInstaller - The installer file %s is not the one the package was built with; the section %s is refused.",
-                   outputFile, section);
-        ShowError<IDS_INSTALLER_CHANGED>(this, section);
+    DWORD error = OpenBesidePackage(section, fileName, resourceName, installer.folders, installer.held, outputFile);
+    if (error != ERROR_SUCCESS) return notRun(error);
+    // What runs is the file that was checked: by the path its handle resolves to now, in the
+    // folder the package's handle resolves to; msiexec is given its package so too.
+    CopyCut(runFolder, m_szPackageFolder);
+    if (m_bMsiInstall) {
+      char arguments[sizeof(InstallerSection.Arguments)] = {};
+      if (!ReplaceMsiSwitchWord(InstallerSection.Arguments, outputFile, arguments, sizeof(arguments))) {
+        LogMessage(this, "RunInstaller - There is no room for the path %s in the command line of %s; the installer is "
+                   "not run.", outputFile, section);
         return notRun(kExitNotRun);
-      case RecordedHash::kUnreadable:
-        LogMessage(this, "RunInstaller - The installer file %s could not be read to check it. Error: %lu.", outputFile, error);
-        return notRun(error);
+      }
+      CopyCut(InstallerSection.Arguments, arguments);
     }
+  } else if (HoldPackageFolder() == ERROR_SUCCESS) {
+    CopyCut(runFolder, m_szPackageFolder);
   }
 
   int reinstall = 0;
@@ -363,16 +328,25 @@ DWORD Bootstrapper::Run(const char* file, const char* arguments, LONG toneSecond
   }
   KernelHandle process(launch.hProcess);
 
-  DWORD slice = INFINITE;
-  if (tone) {
-    ULONGLONG ms = static_cast<ULONGLONG>(toneSeconds) * 1000;
-    slice = ms < INFINITE ? static_cast<DWORD>(ms) : INFINITE - 1;
-  }
+  // The wait is cut into slices: for the tone, and for the Windows Installer log, which is copied
+  // as it grows so that a run killed meanwhile still leaves it.
+  const ULONGLONG toneMs = tone ? static_cast<ULONGLONG>(toneSeconds) * 1000 : 0;
+  ULONGLONG toneDue = GetTickCount64() + toneMs;
   DWORD exitCode = 0;
   for (;;) {
+    DWORD slice = m_MsiLogFile ? kMsiLogCopyMs : INFINITE;
+    if (tone) {
+      ULONGLONG now = GetTickCount64();
+      ULONGLONG left = toneDue > now ? toneDue - now : 0;
+      if (left < slice) slice = static_cast<DWORD>(left);
+    }
     DWORD waited = WaitForSingleObject(process.get(), slice);
     if (waited == WAIT_TIMEOUT) {
-      playTone();
+      CopyMsiLog();
+      if (tone && GetTickCount64() >= toneDue) {
+        playTone();
+        toneDue += toneMs;
+      }
       continue;
     }
     if (waited != WAIT_OBJECT_0) {

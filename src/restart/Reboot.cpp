@@ -85,7 +85,8 @@ bool Bootstrapper::ShowReboot(int mode, BOOL furtherWork) {
   if (m_hLanguageModule != nullptr) {
     const bool okCancel = mode == kRebootPromptDeferred || mode == kRebootPromptImmediate;
     buttons = okCancel ? MB_OKCANCEL : MB_OK;
-    const RebootPrompt& prompt = FindRebootPrompt(okCancel, furtherWork != FALSE);
+    // A package that will not resume promises no continuation.
+    const RebootPrompt& prompt = FindRebootPrompt(okCancel, furtherWork != FALSE && m_szNotResumed[0] == '\0');
     CopyCut(wave, prompt.wave, 259);
     LoadCaption(*this, caption);
     // A language DLL made before the texts that follow the recordings has the one text for all.
@@ -101,8 +102,9 @@ bool Bootstrapper::ShowReboot(int mode, BOOL furtherWork) {
   LogMessage(this, "ShowReboot - User decision: %d.", result);
   // A box with OK alone can only be agreed to: Windows answers Escape there with OK, and a box
   // implementation that answers it with Cancel must not turn it into a declined restart.
-  if (buttons == MB_OK) return result != 0;
-  return result == IDOK || result == IDYES;
+  const bool agreed = buttons == MB_OK ? result != 0 : result == IDOK || result == IDYES;
+  if (agreed && furtherWork) ShowStartAgain();
+  return agreed;
 }
 
 BOOL Bootstrapper::PlayRebootWave(BOOL play, DWORD soundFlags, const char* name) {
@@ -121,8 +123,8 @@ BOOL Bootstrapper::PlayRebootWave(BOOL play, DWORD soundFlags, const char* name)
 }
 
 void Bootstrapper::ShowRestartProduct() {
-  // Silent mode shows this notice; a run with /quiet shows nothing at all.
-  if ((ListSection.dwFlags & kRestartProductDlg) == 0 || m_pCommandLine->Has(kOptQuietRun)) return;
+  // Silent mode shows this notice; an unattended run shows nothing at all.
+  if ((ListSection.dwFlags & kRestartProductDlg) == 0 || m_bUnattended) return;
   char caption[100] = {};
   char text[500] = {};
   if (m_hLanguageModule != nullptr) {

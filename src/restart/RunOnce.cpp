@@ -41,20 +41,22 @@ bool Bootstrapper::AddToRunOnce() {
                "The package will not resume after a restart.", path);
     return false;
   }
+  // An elevated run resumes only a package that no other account can change meanwhile.
+  if (!PackageMayResume(path)) return false;
 
   // The resumed run starts in a folder of the system's choosing: its paths are the absolute ones
   // this run resolved at its start. The rest of the command line stays as received.
   std::string arguments;
   bool logDropped = false;
   if (!m_pCommandLine->WithStoredPaths(arguments, &logDropped)) {
-    LogMessage(this, "AddToRunOnce - The settings file %s cannot be passed on: its path holds a - or a /, which "
-               "would start another option. No entry is written: after a restart, start the package again.",
+    LogMessage(this, "AddToRunOnce - The settings file %s cannot be passed on: the command line cannot quote its "
+               "path. No entry is written: after a restart, start the package again.",
                m_pCommandLine->m_szReplaceSettingsPath);
     return false;
   }
   if (logDropped)
-    LogMessage(this, "AddToRunOnce - The log path %s holds a - or a /, which would start another option: the "
-               "resumed run logs to the default file beside the package, %s\\ZR_Setup_Package.log.",
+    LogMessage(this, "AddToRunOnce - The command line cannot quote the log path %s: the resumed run logs to the "
+               "default file beside the package, %s\\ZR_Setup_Package.log.",
                m_pCommandLine->m_szLogPath, m_szSourceDir);
   // Cut, the line would run the package otherwise than this run: another setup type, perhaps
   // not silent.
@@ -116,4 +118,11 @@ bool Bootstrapper::RemoveFromRunOnce() {
   if (error != ERROR_SUCCESS) LogMessage(this, "RemoveFromRunOnce - Failed to delete the RunOnce value. Error: %d", error);
   RegFlushKey(key.get());
   return error == ERROR_SUCCESS;
+}
+
+void Bootstrapper::ShowStartAgain() {
+  if (m_szNotResumed[0] == '\0') return;
+  LogMessage(this, "ShowStartAgain - Nothing resumes after the restart: the user is told to start %s again after it.",
+             m_szNotResumed);
+  ShowError<IDS_START_AGAIN_AFTER_RESTART>(this, m_szNotResumed);
 }

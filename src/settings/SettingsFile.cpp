@@ -1,11 +1,14 @@
 // The settings file: the embedded one, a replacement named with /ReplaceSettings, or, for a
 // package that carries none, the Settings.ini beside it. Whichever it is, the run reads one
 // copy in its working folder that it holds without write or delete sharing from its writing to
-// the end, so that every section is read from the same text.
+// the end, so that every section is read from the same text. An elevated run reads a file it did
+// not carry only when no other account can change it.
 #include "core/Bootstrapper.h"
 #include "core/BoundedString.h"
 #include "core/Trace.h"
 #include "settings/ProfileRead.h"
+#include "trust/OthersMayChange.h"
+#include "trust/Token.h"
 #include "trust/WorkFolderFiles.h"
 
 namespace {
@@ -13,22 +16,20 @@ namespace {
 // More than any settings file holds: a larger file is not read into memory.
 constexpr DWORD kMaxSettingsBytes = 16u << 20;
 
-// The whole of a file, read while nobody may write to it. 0 or a Windows error:
+// The whole of an open file, read while nobody may write to it. 0 or a Windows error:
 // ERROR_HANDLE_EOF for an empty file, ERROR_FILE_TOO_LARGE for one larger than any settings.
-DWORD ReadWholeFile(const char* path, HANDLE heap, BYTE*& bytes, DWORD& size) {
+DWORD ReadWholeFile(HANDLE file, HANDLE heap, BYTE*& bytes, DWORD& size) {
   bytes = nullptr;
   size = 0;
-  FileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return ErrorOr(GetLastError(), ERROR_OPEN_FAILED);
   LARGE_INTEGER length = {};
-  if (!GetFileSizeEx(file.get(), &length)) return ErrorOr(GetLastError(), ERROR_READ_FAULT);
+  if (!GetFileSizeEx(file, &length)) return ErrorOr(GetLastError(), ERROR_READ_FAULT);
   if (length.QuadPart == 0) return ERROR_HANDLE_EOF;
   if (length.QuadPart > kMaxSettingsBytes) return ERROR_FILE_TOO_LARGE;
   size = static_cast<DWORD>(length.QuadPart);
   bytes = static_cast<BYTE*>(HeapAlloc(heap, 0, size));
   if (bytes == nullptr) return ERROR_NOT_ENOUGH_MEMORY;
   DWORD read = 0;
-  if (!ReadFile(file.get(), bytes, size, &read, nullptr) || read != size) {
+  if (!ReadFile(file, bytes, size, &read, nullptr) || read != size) {
     DWORD error = ErrorOr(GetLastError(), ERROR_READ_FAULT);
     HeapFree(heap, 0, bytes);
     bytes = nullptr;
@@ -94,10 +95,28 @@ DWORD Bootstrapper::GetSettingsFile() {
   }
 
   if (source[0] != '\0') {
+    // Read through the handle that was judged, its folders held from their root.
+    HeldPath folders;
+    FileHandle file;
+    char name[MAX_PATH] = {};
+    DWORD result = folders.OpenResolved(source, GENERIC_READ, FILE_SHARE_READ, file, name);
+    // Elevated, settings that another account can change would let it name the programs that run.
+    if (result == ERROR_SUCCESS && RunsElevated()) {
+      ChangeVerdict verdict = JudgeHeldFile(folders, file.get(), name);
+      if (!verdict.judged)
+        LogMessage(this, "GetSettingsFile - The volume of %s keeps no access lists; who else can change it could not be "
+                   "judged.", source);
+      if (!verdict.who.empty()) {
+        LogMessage(this, "GetSettingsFile - %s can change %s, and so the Settings file %s; an elevated run does not read "
+                   "it.", verdict.who.c_str(), verdict.where.c_str(), source);
+        ShowError<IDS_SETTINGS_CHANGEABLE>(this, source, verdict.who.c_str());
+        return ERROR_ACCESS_DENIED;
+      }
+    }
     HANDLE heap = GetProcessHeap();
     BYTE* bytes = nullptr;
     DWORD size = 0;
-    DWORD result = ReadWholeFile(source, heap, bytes, size);
+    if (result == ERROR_SUCCESS) result = ReadWholeFile(file.get(), heap, bytes, size);
     if (result != ERROR_SUCCESS) {
       ReportUnreadableSettings(this, source, result);
       return result;

@@ -2,6 +2,8 @@
 
 #include <wincrypt.h>
 
+#include <cstring>
+
 namespace {
 
 constexpr DWORD kReadChunk = 1 << 20;
@@ -74,4 +76,15 @@ DWORD Sha256OfFile(HANDLE file, Sha256Digest& digest) {
   if (!CryptGetHashParam(hash.get(), HP_HASHVAL, digest.bytes, &size, 0) || size != sizeof(digest.bytes))
     return LastErrorOr(NTE_BAD_HASH);
   return ERROR_SUCCESS;
+}
+
+RecordedHash CheckRecordedHash(const char* resourceName, HANDLE file, DWORD& error) {
+  HRSRC found = FindResourceA(nullptr, resourceName, kInstallerHashResourceType);
+  if (found == nullptr) return RecordedHash::kNotRecorded;
+  const void* recorded = LockResource(LoadResource(nullptr, found));
+  if (recorded == nullptr || SizeofResource(nullptr, found) != kInstallerHashSize) return RecordedHash::kDiffers;
+  Sha256Digest digest = {};
+  error = Sha256OfFile(file, digest);
+  if (error != ERROR_SUCCESS) return RecordedHash::kUnreadable;
+  return memcmp(digest.bytes, recorded, kInstallerHashSize) == 0 ? RecordedHash::kMatches : RecordedHash::kDiffers;
 }

@@ -1,19 +1,23 @@
 #include "trust/HeldPath.h"
 
 #include <aclapi.h>
+#include <sddl.h>
 #include <winternl.h>
 
 #include <cstring>
 
+#include "core/AnsiPath.h"
 #include "core/BoundedString.h"
 #include "core/PathText.h"
+#include "trust/ReparseTags.h"
 #include "trust/Token.h"
+#include "trust/WorkFolderRules.h"
 
 namespace {
 
-// Folders are listed, passed through and judged; others may work in them, but nobody may
-// delete, rename or replace one while it is held.
-constexpr DWORD kFolderAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+// Folders are listed, passed through and judged (their owner and DACL too); others may work in
+// them, but nobody may delete, rename or replace one while it is held.
+constexpr DWORD kFolderAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | READ_CONTROL | SYNCHRONIZE;
 constexpr DWORD kFolderShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
 
 using NtCreateFileFn = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK, PLARGE_INTEGER,
@@ -75,6 +79,14 @@ bool HasTrustedOwner(HANDLE file) {
   return trusted;
 }
 
+// False where the volume keeps no owners or access lists (FAT); a volume that cannot be asked
+// is taken to keep them.
+bool KeepsOwners(HANDLE file) {
+  DWORD flags = 0;
+  return !GetVolumeInformationByHandleW(file, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) ||
+         (flags & FILE_PERSISTENT_ACLS) != 0;
+}
+
 DWORD ReadFileFacts(HANDLE file, FileFacts& facts) {
   const bool ownerWanted = facts.ownerWanted;
   facts = FileFacts();
@@ -88,9 +100,32 @@ DWORD ReadFileFacts(HANDLE file, FileFacts& facts) {
   facts.reparseTag = tag.ReparseTag;
   FILE_STANDARD_INFO standard = {};
   if (GetFileInformationByHandleEx(file, FileStandardInfo, &standard, sizeof(standard))) facts.links = standard.NumberOfLinks;
-  if (ownerWanted) facts.trustedOwner = HasTrustedOwner(file);
+  if (ownerWanted) facts.ownersKept = KeepsOwners(file);
+  if (ownerWanted && facts.ownersKept) facts.trustedOwner = HasTrustedOwner(file);
   return ERROR_SUCCESS;
 }
+
+// What an elevated run gives a folder it makes on the way to a log: SYSTEM's, the administrators'
+// and the running user's, so that a resumed run may log there too. Null for a run without
+// elevation, whose folders take what their parent hands down.
+class CreatedFolderSecurity {
+ public:
+  explicit CreatedFolderSecurity(bool wanted) {
+    if (!wanted || !RunsElevated()) return;
+    char sddl[200] = {};
+    if (CreatedFolderSddl(IsLocalSystem(), UserSidString().c_str(), sddl, sizeof(sddl)))
+      ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &m_descriptor, nullptr);
+  }
+  ~CreatedFolderSecurity() {
+    if (m_descriptor != nullptr) LocalFree(m_descriptor);
+  }
+  CreatedFolderSecurity(const CreatedFolderSecurity&) = delete;
+  CreatedFolderSecurity& operator=(const CreatedFolderSecurity&) = delete;
+  PSECURITY_DESCRIPTOR get() const { return m_descriptor; }
+
+ private:
+  PSECURITY_DESCRIPTOR m_descriptor = nullptr;
+};
 
 }  // namespace
 
@@ -110,7 +145,7 @@ const char* RefusalText(DWORD error) {
 }
 
 DWORD OpenInFolder(HANDLE folder, const char* name, DWORD access, DWORD share, ULONG disposition, ULONG options,
-                   FileHandle& file, bool* created) {
+                   FileHandle& file, bool* created, PSECURITY_DESCRIPTOR security) {
   file.reset();
   if (created != nullptr) *created = false;
   const NtCalls& nt = Nt();
@@ -121,7 +156,7 @@ DWORD OpenInFolder(HANDLE folder, const char* name, DWORD access, DWORD share, U
   if (length == 0) return ERROR_INVALID_NAME;
   UNICODE_STRING text = {static_cast<USHORT>(length * 2), static_cast<USHORT>(length * 2), wide};
   OBJECT_ATTRIBUTES attributes;
-  InitializeObjectAttributes(&attributes, &text, OBJ_CASE_INSENSITIVE, folder, nullptr);
+  InitializeObjectAttributes(&attributes, &text, OBJ_CASE_INSENSITIVE, folder, security);
   IO_STATUS_BLOCK io = {};
   HANDLE handle = nullptr;
   NTSTATUS status = nt.createFile(&handle, access | FILE_READ_ATTRIBUTES | SYNCHRONIZE, &attributes, &io, nullptr,
@@ -143,11 +178,44 @@ DWORD CheckOpenFile(HANDLE handle, const char* path, bool toWrite) {
   if (!reparse && path != nullptr && IsReparsePoint(GetFileAttributesA(path))) return kErrorLinkOnPath;
   if (!toWrite) return ERROR_SUCCESS;
   if (facts.links != 1) return kErrorSeveralNames;
-  if (!facts.trustedOwner && RunsElevated()) return kErrorForeignOwner;
+  if (!facts.trustedOwner && facts.ownersKept) return kErrorForeignOwner;
+  return ERROR_SUCCESS;
+}
+
+DWORD PathOfHandle(HANDLE handle, char (&path)[MAX_PATH]) {
+  path[0] = '\0';
+  wchar_t wide[MAX_PATH + 8] = {};  // the "\\?\UNC\" that goes
+  DWORD length = GetFinalPathNameByHandleW(handle, wide, MAX_PATH + 8, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  if (length == 0) {
+    DWORD error = GetLastError();
+    return error != ERROR_SUCCESS ? error : ERROR_INVALID_HANDLE;
+  }
+  if (length >= MAX_PATH + 8) return ERROR_FILENAME_EXCED_RANGE;
+  wchar_t* plain = wide;
+  if (wcsncmp(wide, L"\\\\?\\UNC\\", 8) == 0) {
+    plain = wide + 6;  // "\\server\share\..."
+    plain[0] = L'\\';
+  } else if (wcsncmp(wide, L"\\\\?\\", 4) == 0) {
+    plain = wide + 4;
+  }
+  if (wcslen(plain) >= MAX_PATH) return ERROR_FILENAME_EXCED_RANGE;
+  if (ToAnsiPath(plain, path, MAX_PATH) == AnsiPathForm::kUnspellable) {
+    path[0] = '\0';
+    return ERROR_NO_UNICODE_TRANSLATION;
+  }
   return ERROR_SUCCESS;
 }
 
 DWORD CheckNotLink(HANDLE handle, const char* path) { return CheckOpenFile(handle, path, false); }
+
+DWORD CheckRunnableFile(HANDLE file, DWORD& tag) {
+  FileFacts facts;
+  tag = 0;
+  if (DWORD error = g_ReadFileFacts(file, facts)) return error;
+  if (!IsReparsePoint(facts.attributes) || IsDataReparseTag(facts.reparseTag)) return ERROR_SUCCESS;
+  tag = facts.reparseTag;
+  return kErrorReparseTag;
+}
 
 DWORD DeleteThroughHandle(HANDLE file) {
   FILE_DISPOSITION_INFO disposition = {TRUE};
@@ -156,7 +224,7 @@ DWORD DeleteThroughHandle(HANDLE file) {
   return error != ERROR_SUCCESS ? error : ERROR_ACCESS_DENIED;
 }
 
-DWORD HeldPath::Hold(const char* folder, bool create, const char* anchor) {
+DWORD HeldPath::Hold(const char* folder, bool create) {
   Release();
   m_link[0] = '\0';
   if (folder == nullptr || strlen(folder) >= sizeof(m_folder)) return ERROR_FILENAME_EXCED_RANGE;
@@ -166,16 +234,9 @@ DWORD HeldPath::Hold(const char* folder, bool create, const char* anchor) {
   size_t length = strlen(m_folder);
   while (length > root && IsPathSeparator(m_folder[length - 1])) m_folder[--length] = '\0';
 
-  // Where the walk starts: the anchor, when the folder lies in it, or the root.
   char start[MAX_PATH] = {};
-  size_t anchorLength = anchor != nullptr ? strlen(anchor) : 0;
-  while (anchorLength > 0 && IsPathSeparator(anchor[anchorLength - 1])) anchorLength--;
-  size_t walked = root;
-  if (anchorLength > root && anchorLength <= length && _strnicmp(m_folder, anchor, anchorLength) == 0 &&
-      (m_folder[anchorLength] == '\0' || IsPathSeparator(m_folder[anchorLength])))
-    walked = anchorLength;
-  CopyCut(start, m_folder, walked);
-  if (walked == root && !IsPathSeparator(start[walked - 1])) AppendCut(start, "\\");  // a share's root
+  CopyCut(start, m_folder, root);
+  if (!IsPathSeparator(start[root - 1])) AppendCut(start, "\\");  // a share's root
   FileHandle first(CreateFileA(start, kFolderAccess, kFolderShare, nullptr, OPEN_EXISTING,
                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!first) {
@@ -183,9 +244,11 @@ DWORD HeldPath::Hold(const char* folder, bool create, const char* anchor) {
     return error != ERROR_SUCCESS ? error : ERROR_PATH_NOT_FOUND;
   }
   m_folders.push_back(std::move(first));
+  m_ends.push_back(root);
 
+  CreatedFolderSecurity security(create);
   char prefix[MAX_PATH] = {};
-  for (size_t position = walked; position < length;) {
+  for (size_t position = root; position < length;) {
     while (IsPathSeparator(m_folder[position])) position++;
     size_t end = position;
     while (end < length && !IsPathSeparator(m_folder[end])) end++;
@@ -195,7 +258,7 @@ DWORD HeldPath::Hold(const char* folder, bool create, const char* anchor) {
     position = end;
     FileHandle next;
     DWORD error = OpenInFolder(m_folders.back().get(), name, kFolderAccess, kFolderShare, create ? FILE_OPEN_IF : FILE_OPEN,
-                               FILE_DIRECTORY_FILE, next);
+                               FILE_DIRECTORY_FILE, next, nullptr, security.get());
     if (error == ERROR_FILE_NOT_FOUND) error = ERROR_PATH_NOT_FOUND;  // a folder of the path is missing
     if (error == ERROR_SUCCESS) error = CheckNotLink(next.get(), prefix);
     if (error != ERROR_SUCCESS) {
@@ -204,11 +267,58 @@ DWORD HeldPath::Hold(const char* folder, bool create, const char* anchor) {
       return error;
     }
     m_folders.push_back(std::move(next));
+    m_ends.push_back(end);
   }
   return ERROR_SUCCESS;
 }
 
-void HeldPath::Release() { m_folders.clear(); }
+DWORD HeldPath::HoldResolved(const char* path) {
+  Release();
+  FileHandle named(CreateFileA(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!named) {
+    DWORD error = GetLastError();
+    return error != ERROR_SUCCESS ? error : ERROR_PATH_NOT_FOUND;
+  }
+  char resolved[MAX_PATH] = {};
+  if (DWORD error = PathOfHandle(named.get(), resolved)) return error;
+  return Hold(resolved);
+}
+
+DWORD HeldPath::OpenResolved(const char* path, DWORD access, DWORD share, FileHandle& file, char (&name)[MAX_PATH]) {
+  file.reset();
+  Release();
+  name[0] = '\0';
+  FileHandle named(CreateFileA(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!named) {
+    DWORD error = GetLastError();
+    return error != ERROR_SUCCESS ? error : ERROR_FILE_NOT_FOUND;
+  }
+  char resolved[MAX_PATH] = {};
+  char folder[MAX_PATH] = {};
+  if (DWORD error = PathOfHandle(named.get(), resolved)) return error;
+  if (!SplitFolderAndName(resolved, folder, sizeof(folder), name, sizeof(name))) return ERROR_BAD_PATHNAME;
+  if (DWORD error = Hold(folder)) return error;
+  if (DWORD error = OpenExisting(name, access, share, false, file)) return error;
+  BY_HANDLE_FILE_INFORMATION first = {}, held = {};
+  if (!GetFileInformationByHandle(named.get(), &first) || !GetFileInformationByHandle(file.get(), &held) ||
+      first.dwVolumeSerialNumber != held.dwVolumeSerialNumber || first.nFileIndexHigh != held.nFileIndexHigh ||
+      first.nFileIndexLow != held.nFileIndexLow) {
+    file.reset();
+    return ERROR_FILE_INVALID;
+  }
+  return ERROR_SUCCESS;
+}
+
+void HeldPath::PathOf(size_t index, char (&path)[MAX_PATH]) const {
+  CopyCut(path, m_folder, index < m_ends.size() ? m_ends[index] : 0);
+}
+
+void HeldPath::Release() {
+  m_folders.clear();
+  m_ends.clear();
+}
 
 DWORD HeldPath::CreateNew(const char* name, DWORD access, DWORD share, ULONG options, FileHandle& file) const {
   file.reset();

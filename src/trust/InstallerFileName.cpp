@@ -41,7 +41,10 @@ bool IsPlainPart(const char* name, size_t length) {
     if (c < 32 || strchr("\\/:*?\"<>|", c) != nullptr) return false;
     if (c != '.' && c != ' ') onlyDotsAndBlanks = false;
   }
-  return !onlyDotsAndBlanks && !IsDeviceName(name, length);
+  // Windows drops a dot or a blank at a name's end when it opens a path, but not when a file is
+  // opened relative to its folder: the name checked and the name run would be two files.
+  const char last = name[length - 1];
+  return !onlyDotsAndBlanks && last != '.' && last != ' ' && !IsDeviceName(name, length);
 }
 
 }  // namespace

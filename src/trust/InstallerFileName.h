@@ -7,9 +7,10 @@
 constexpr size_t kInstallerFileNameSize = 260;
 
 // A name for one file in one folder: not empty; no "\", "/" or ":" (no folder, drive or
-// stream); no wildcard, quote, angle bracket, bar or control character; not made of dots and
-// blanks alone ("." and ".." name folders); and not a device name such as NUL, COM1, or COM
-// or LPT with a superscript 1, 2 or 3, which Windows reads as devices too.
+// stream); no wildcard, quote, angle bracket, bar or control character; not ending in a dot or a
+// blank, which Windows drops from a path (so "setup.exe." is run as "setup.exe"); not made of
+// dots and blanks alone ("." and ".." name folders); and not a device name such as NUL, COM1, or
+// COM or LPT with a superscript 1, 2 or 3, which Windows reads as devices too.
 bool IsPlainFileName(const char* name);
 
 // A path the engine can run a file beside the package by: plain names joined by "\" or "/",

@@ -87,7 +87,13 @@ void WorkFolderPath(const char* folderWithSlash, char (&folder)[MAX_PATH]) {
   if (length > 0 && folder[length - 1] == '\\') folder[length - 1] = '\0';
 }
 
+bool OnlyAdministratorsWrite(const std::string& security) {
+  return OnlyAdministratorsMayWrite(security.c_str()) && CreatesForAdministrators();
+}
+
 }  // namespace
+
+WorkFolderTrustFn g_WorkFolderTrusted = OnlyAdministratorsWrite;
 
 bool GenerateRandom(BYTE* bytes, DWORD size) {
   // The system's own generator, which the cryptographic providers draw on too: asking a provider
@@ -185,12 +191,14 @@ void Bootstrapper::CreateWorkFolder() {
   TraceMark("working folder: rights and DACL");
 
   // Elevated, the folder lies where only administrators can write: the Windows folder's
-  // SystemTemp where there is one (a Windows that lets only SYSTEM in falls back to Temp).
+  // SystemTemp where there is one (a Windows that lets only SYSTEM in falls back to Temp). The
+  // system's Windows folder, that is: on a Remote Desktop host, GetWindowsDirectory may name a
+  // folder of the user's own.
   char parents[2][MAX_PATH] = {};
   int parentCount = 0;
   if (elevated) {
     char windows[MAX_PATH] = {};
-    UINT length = GetWindowsDirectoryA(windows, MAX_PATH);
+    UINT length = GetSystemWindowsDirectoryA(windows, MAX_PATH);
     if (length > 0 && length < MAX_PATH) {
       FormatCut(parents[parentCount], "%s\\SystemTemp", windows);
       if (IsPlainFolder(parents[parentCount])) parentCount++;
@@ -242,8 +250,7 @@ void Bootstrapper::CreateWorkFolder() {
       // administrators', the files written are trusted as written: nobody else can change one
       // between its writing and its holding. Anywhere else (a run without elevation, a file system
       // without access lists, Wine) their bytes are read back.
-      m_bWorkFolderTrusted = elevated && OnlyAdministratorsMayWrite(m_WorkFolderSecurity.c_str()) &&
-                             CreatesForAdministrators();
+      m_bWorkFolderTrusted = elevated && g_WorkFolderTrusted(m_WorkFolderSecurity);
       if (m_bWorkFolderTrusted)
         LogMessage(this, "CreateWorkFolder - Only SYSTEM and the administrators can change the files of the working "
                    "folder: what is written there is not read back.");

@@ -6,6 +6,13 @@
 
 #include <string>
 
+// Whether what a new working folder holds needs no reading back, asked of an elevated run's
+// folder: only SYSTEM and the administrators can change it (its owner and DACL as read back, in
+// `security`), and what the process makes is theirs. The engine sets the real rule; tests stand
+// in for it, since Wine reads back neither.
+using WorkFolderTrustFn = bool (*)(const std::string& security);
+extern WorkFolderTrustFn g_WorkFolderTrusted;
+
 // Random bytes from Windows' cryptography.
 bool GenerateRandom(BYTE* bytes, DWORD size);
 

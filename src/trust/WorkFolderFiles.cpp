@@ -116,6 +116,8 @@ DWORD HoldUnchanged(const char* path, const BYTE* bytes, DWORD size, const BY_HA
 
 }  // namespace
 
+AfterWorkFileWrittenFn g_AfterWorkFileWritten = nullptr;
+
 std::string SpaceToFree(const char* folder) {
   char volume[MAX_PATH] = {};
   if (folder != nullptr && folder[0] != '\0' && GetVolumePathNameA(folder, volume, MAX_PATH)) return volume;
@@ -162,6 +164,7 @@ DWORD Bootstrapper::PlaceInWorkFolder(const char* fileName, const BYTE* bytes, D
     bool created = false;
     DWORD error = WriteNew(path, bytes, size, identity, created);
     TraceMark("write", fileName);
+    if (error == ERROR_SUCCESS && g_AfterWorkFileWritten != nullptr) g_AfterWorkFileWritten(path);
     if (error == ERROR_SUCCESS) error = HoldUnchanged(path, bytes, size, identity, m_bWorkFolderTrusted, held);
     TraceMark("check", fileName);
     if (error == ERROR_SUCCESS) return ERROR_SUCCESS;

@@ -18,6 +18,11 @@ DWORD WriteAll(HANDLE file, const BYTE* bytes, DWORD size);
 // True for the errors of a disk that is full.
 inline bool IsDiskFull(DWORD error) { return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL; }
 
+// Called, when set, with each file the engine has just written into the working folder and
+// before it holds it: the moment another program could change it. Tests stand in for that program.
+using AfterWorkFileWrittenFn = void (*)(const char* path);
+extern AfterWorkFileWrittenFn g_AfterWorkFileWritten;
+
 // Where a user frees space for a folder: its drive (the root of its volume, such as "C:\"), or
 // the folder that holds it when the volume cannot be told. Never the run's own folder, which is
 // gone when the user reads the message.

@@ -80,3 +80,14 @@ bool WorkFolderSddl(bool elevated, const char* userSid, char* sddl, size_t size)
   return bounded::Format(sddl, size, "O:%sD:P(A;OICI;FA;;;%s)(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", userSid, userSid) ==
          wanted;
 }
+
+bool CreatedFolderSddl(bool system, const char* userSid, char* sddl, size_t size) {
+  if (sddl == nullptr || size == 0) return false;
+  sddl[0] = '\0';
+  // 0x1301bf: read, write, run and delete, but not the DACL or the owner.
+  const char kAdministrators[] = "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
+  if (system) return bounded::Copy(sddl, size, kAdministrators) == sizeof(kAdministrators) - 1;
+  if (userSid == nullptr || userSid[0] == '\0') return false;
+  size_t wanted = sizeof(kAdministrators) - 1 + strlen("(A;OICI;0x1301bf;;;)") + strlen(userSid);
+  return bounded::Format(sddl, size, "%s(A;OICI;0x1301bf;;;%s)", kAdministrators, userSid) == wanted;
+}

@@ -21,6 +21,13 @@ bool IsWorkFolderName(const char* name);
 // it. Returns false when userSid is needed and empty, or the text does not fit.
 bool WorkFolderSddl(bool elevated, const char* userSid, char* sddl, size_t size);
 
+// The DACL of a folder that an elevated run makes on the way to a log: full control for SYSTEM
+// and the administrators, and modify for the running user (unless that is SYSTEM), so that the
+// resumed run may log there too; protected, so that nothing of the parent's (under C:\, every
+// user's right to modify) comes down. False when userSid is needed and empty, or the text does
+// not fit.
+bool CreatedFolderSddl(bool system, const char* userSid, char* sddl, size_t size);
+
 // True when an owner and DACL in SDDL form (as Windows reads them back from the folder) leave only
 // SYSTEM and the administrators able to change what is in the folder: one of them owns it, and its
 // DACL (not a null one) allows no one else anything, with no entries of other kinds. A text that

@@ -48,6 +48,11 @@ void ShowStartOfText(HWND textBox) {
 }  // namespace
 
 DWORD Bootstrapper::ShowHelp() {
+  // Nobody would close it: a deployment tool that sent /? with /quiet waits for its limit.
+  if (m_bUnattended) {
+    LogMessage(this, "ShowHelp - The run is unattended: the Help dialog is not shown.");
+    return ERROR_SUCCESS;
+  }
   if (m_hLanguageModule == nullptr) return ERROR_INVALID_HANDLE;
   LogMessage(this, "ShowHelp - Displaying help dialog.");
   INT_PTR result = DialogBoxParamA(m_hLanguageModule, MAKEINTRESOURCEA(IDD_HELP), nullptr, HelpDlgProc,

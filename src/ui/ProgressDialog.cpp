@@ -119,6 +119,10 @@ void ShowProgressDialog(ProgressShare& share) {
 }  // namespace
 
 void Bootstrapper::StartProgressDialog() {
+  if (m_bUnattended) {
+    LogMessage(this, "StartProgressDialog - The run is unattended: the progress dialog is not shown.");
+    return;
+  }
   if (m_hLanguageModule == nullptr) {
     LogMessage(this, "StartProgressDialog - No language module; the progress dialog is not shown.");
     return;

@@ -84,7 +84,7 @@ void Bootstrapper::SetWelcomeDlgRes(HINSTANCE hInstance, DWORD dwDlgID, DWORD dw
 
 bool Bootstrapper::RunWelcomeStep() {
   if ((ListSection.dwFlags & kWelcomeDlg) != 0 && !m_pCommandLine->Has(kOptNoWelcomeDlg) &&
-      !m_pCommandLine->Has(kOptQuietRun) && m_hLanguageModule != nullptr)
+      !m_bUnattended && m_hLanguageModule != nullptr)
     return ShowWelcome();
   // No dialog: the whole welcome is spoken before anything else happens.
   if ((ListSection.dwFlags & kWelcomeWave) != 0 && !m_pCommandLine->Has(kOptNoWelcomeWave))

@@ -4,6 +4,7 @@
 #include <doctest.h>
 
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,8 @@ TEST_CASE("the example package and its German build without a warning and instal
   std::vector<std::string> messages = test::LogMessages(logFolder + "VelloraSuite.log");
   INFO(test::JoinLines(messages));
   CHECK(test::HasLine(messages, "DoSettings_Install - Install main exit code: 0"));
+  CHECK(test::HasLine(messages, "RunBootstrapper - The package ends with exit code 0: the main installer's exit code; "
+                                "decided by the main installer WriterQuiet."));
   for (const std::string& log : logs) {
     CAPTURE(log);
     CHECK(test::FileExists(logFolder + log));  // the package's log and each MSI's verbose log beside it
@@ -86,7 +89,8 @@ TEST_CASE("each exit code of the README's table comes out of the run it describe
       "[default]\r\nName=Exit Suite\r\nPreInstall=Pre\r\nMainInstall=Main\r\n"
       "[ops_silent]\r\nPreInstall=Pre\r\nMainInstall=Main\r\n"
       "[old_silent]\r\nPreInstall=Pre\r\nMainInstall=Main\r\nReqOS=99.0\r\n"
-      "[Greeted]\r\nPreInstall=Pre\r\nMainInstall=Main\r\nWelcomeDlg=yes\r\nRestartProductDlg=yes\r\n";
+      "[Greeted]\r\nPreInstall=Pre\r\nMainInstall=Main\r\nWelcomeDlg=yes\r\nRestartProductDlg=yes\r\n"
+      "ShowProgressBar=yes\r\n";
   auto pre = [](const std::string& lines) { return "[Pre]\r\nName=Pre\r\nFile=pre.exe\r\nFailCodes=1603\r\n" + lines; };
   const std::string main = "[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=0\r\n";
   const std::string plain = types + pre("Arguments=exit=0\r\n") + main;
@@ -98,15 +102,21 @@ TEST_CASE("each exit code of the README's table comes out of the run it describe
     bool settingsBeside;
     DWORD exitCode;
     size_t installersRun;
-    const char* reason;  // as the log's last line before the finish banner gives it
+    const char* reason;  // as the log's last line before the finish banner begins it
     bool resumes = false;  // the RunOnce value stays for the next logon
+    bool unseen = false;   // run in a window station of its own, which nobody sees
   };
+  const char kRestartFirst[] = "a prerequisite needs a restart before the rest, which runs at the next logon after it";
   const char kInstalledRestartDue[] = "installed; a restart that a prerequisite needs has not been done";
   const Case cases[] = {
       {__LINE__, plain, "/Type ops_silent", true, 0, 2, "the main installer's exit code"},
-      // As deployment tools write it: a quoted value, /quiet (the Welcome dialog and the notice
-      // stay away too), and options meant for other installers.
+      // As deployment tools write it: a quoted value, /quiet (the Welcome dialog, the progress
+      // dialog and the notice stay away too), and options meant for other installers.
       {__LINE__, plain, "/Type \"Greeted\" /quiet /norestart", true, 0, 2, "the main installer's exit code"},
+      // Where nobody can see a window, habits that would wait for a click run as with /quiet.
+      {__LINE__, plain, "/Type Greeted /s", true, 0, 2, "the main installer's exit code", false, true},
+      {__LINE__, plain, "/?", true, kExitNotRun, 0, "help was asked for", false, true},
+      {__LINE__, plain, "/quiet /?", true, kExitNotRun, 0, "help was asked for"},
       // The main installer's own code, unjudged.
       {__LINE__,
        types + pre("Arguments=exit=0\r\n") + "[Main]\r\nName=Main\r\nFile=main.exe\r\nArguments=exit=3010\r\n",
@@ -114,13 +124,22 @@ TEST_CASE("each exit code of the README's table comes out of the run it describe
       // A prerequisite's fail code stops the package; the main installer does not run.
       {__LINE__, types + pre("Arguments=exit=1603\r\n") + main, "/Type ops_silent", true, 1603, 1,
        "a prerequisite failed"},
+      // "0x641" reads as 0: a failure that must not read as success.
+      {__LINE__, types + "[Pre]\r\nName=Pre\r\nFile=pre.exe\r\nArguments=exit=0\r\nFailCodes=0x641\r\n" + main,
+       "/Type ops_silent", true, kExitInstallFailed, 1, "a prerequisite failed"},
       // A restart that the prerequisite needs now, agreed to.
       {__LINE__, types + pre("Arguments=exit=0\r\nReboot=force\r\n") + main, "", true, kExitRestartInitiated, 1,
        "the computer is restarting", true},
       // The same declined, as a silent run always does: installed so far, the rest after the restart.
       {__LINE__, types + pre("Arguments=exit=0\r\nReboot=force\r\n") + main, "/Type ops_silent", true,
-       kExitRestartRequired, 1, "a prerequisite needs a restart before the rest, which runs at the next logon after it",
-       true},
+       kExitRestartRequired, 1, kRestartFirst, true},
+      // So does any code that reads as success: 3010, one of RebootCodes; 1641 has restarted.
+      {__LINE__, types + pre("Arguments=exit=3010\r\nReboot=force\r\n") + main, "/Type ops_silent", true,
+       kExitRestartRequired, 1, kRestartFirst, true},
+      {__LINE__, types + pre("Arguments=exit=5\r\nReboot=immediateforce\r\nRebootCodes=5\r\n") + main,
+       "/Type ops_silent", true, kExitRestartRequired, 1, kRestartFirst, true},
+      {__LINE__, types + pre("Arguments=exit=1641\r\nReboot=force\r\n") + main, "/Type ops_silent", true, 1641, 1,
+       "a prerequisite has started a restart itself; the rest runs at the next logon after it", true},
       // 3010 never replaces another code.
       {__LINE__, types + pre("Arguments=exit=7\r\nReboot=force\r\n") + main, "/Type ops_silent", true, 7, 1,
        "a restart that a prerequisite needs was declined"},
@@ -147,6 +166,7 @@ TEST_CASE("each exit code of the README's table comes out of the run it describe
     p.Payload("main.exe");
     p.Build(c.settings);
     if (!c.settingsBeside) DeleteFileA((p.folder + "\\Settings.ini").c_str());
+    std::unique_ptr<test::UnseenStation> unseen(c.unseen ? new test::UnseenStation : nullptr);
     test::ProcessResult result = p.Run("/Log " + Quote(p.log) + " " + c.arguments);  // OK to every window
     REQUIRE(result.finished);
     CHECK(result.exitCode == c.exitCode);
@@ -157,8 +177,16 @@ TEST_CASE("each exit code of the README's table comes out of the run it describe
            test::ReadRunOnceValue("Main_SetupPackage").exists) == c.resumes);
     std::vector<std::string> log = p.Log();
     REQUIRE(log.size() >= 2);
-    CHECK(log[log.size() - 2] ==
-          "RunBootstrapper - The package ends with exit code " + std::to_string(c.exitCode) + ": " + c.reason + ".");
+    const std::string ends = "RunBootstrapper - The package ends with exit code " + std::to_string(c.exitCode) + ": ";
+    CHECK(log[log.size() - 2].rfind(ends + c.reason, 0) == 0);
+    CHECK(test::HasLine(log, "InitPaths - Nobody can see this run's windows, as in a service's session or as the "
+                             "system account without a desktop. It runs as with /quiet: silent, without any dialog, "
+                             "message box or restart.") == c.unseen);
+    if (c.arguments.find("/?") != std::string::npos)
+      CHECK(test::HasLine(log, "ShowHelp - The run is unattended: the Help dialog is not shown."));
+    if (c.settings.find("0x641") != std::string::npos)
+      CHECK(test::HasLine(log, "DoSettings_Install - Prerequisite Pre: exit code 0 is in its FailCodes; the package "
+                               "stops with 1603, since a failure must not read as success."));
   }
 }
 

@@ -57,9 +57,9 @@ TEST_CASE("an installed MSI product: the same version is skipped, an older one r
   INFO(test::JoinLines(log));
   CHECK(test::HasLine(log, "DoWeAllowInstallerToRun - Skipping this installer because of version."));
   CHECK_FALSE(test::HasLine(log, "Run - Launching file \"msiexec.exe\" with arguments \"/i gamma-1.0.0.msi /qn /l*v \"" +
-                                p.dir.path() + "\\Same.log\"\"."));
+                                test::WorkFolderOf(log) + "Same.log\"\"."));
   CHECK(test::HasLine(log, "Run - Launching file \"msiexec.exe\" with arguments \"/i gamma-1.1.0.msi /qn REINSTALL=ALL "
-                      "REINSTALLMODE=vomus /l*v \"" + p.dir.path() + "\\Newer.log\"\"."));
+                      "REINSTALLMODE=vomus /l*v \"" + test::WorkFolderOf(log) + "Newer.log\"\"."));
   CHECK(test::HasLine(log, "DoWeAllowInstallerToRun - Installer is the same or newer but bypassing the skip."));
   CHECK(test::MsiProductVersion(test::kGammaProductCode) == "1.1.0");
   CHECK(test::ReadFile(test::ProgramFilesFolder() + "\\Pendrix Fixture Gamma\\gamma.txt") ==
@@ -67,9 +67,10 @@ TEST_CASE("an installed MSI product: the same version is skipped, an older one r
 
   std::vector<test::JournalLine> journal = test::ReadJournal(p.journal);
   REQUIRE(journal.size() == 3);
-  CHECK(journal[0].arguments == "/i gamma-forced.msi exit=0 /l*v \"" + p.dir.path() + "\\Forced.log\"");
+  const std::string work = test::WorkFolderOf(log);
+  CHECK(journal[0].arguments == "/i gamma-forced.msi exit=0 /l*v \"" + work + "Forced.log\"");
   CHECK(journal[1].arguments ==
-        "/i gamma-demanded.msi exit=0 REINSTALL=ALL REINSTALLMODE=vomus /l*v \"" + p.dir.path() + "\\Demanded.log\"");
+        "/i gamma-demanded.msi exit=0 REINSTALL=ALL REINSTALLMODE=vomus /l*v \"" + work + "Demanded.log\"");
   CHECK(journal[2].arguments == "exit=0");
   CHECK_FALSE(test::ReadRunOnceValue("Gamma Suite_SetupPackage").exists);
 }
@@ -111,6 +112,8 @@ TEST_CASE("a reinstall code asks, cleans the product up and runs the installer a
   CHECK(cleanup < runs[1]);
   CHECK(test::HasLine(log, "CheckExitCode - Already reinstalling."));
   CHECK(test::HasLine(log, "DoSettings_Install - Install prerequisite exit code: 1603; return action: 1"));
+  CHECK(test::HasLine(log, "DoSettings_Install - Prerequisite Runtime: exit code 1603 is in its ReinstallCodes; the "
+                           "package stops with 1603."));
   CHECK_FALSE(test::ReadRunOnceValue("Broken Suite_SetupPackage").exists);
 }
 
@@ -156,5 +159,9 @@ TEST_CASE("a fail code ends the package with that code: the main installer does 
   CHECK(test::HasLine(log, "AddToRunOnce - Writing value \"Failing Suite_SetupPackage\" with data \"" + Quote(p.exe) +
                           " /Log " + Quote(p.log) + "\"."));
   CHECK(test::HasLine(log, "RemoveFromRunOnce - Deleting RunOnce value \"Failing Suite_SetupPackage\"."));
+  CHECK(test::HasLine(log, "DoSettings_Install - Prerequisite Runtime: exit code 1603 is in its FailCodes; the package "
+                           "stops with 1603."));
+  CHECK(test::HasLine(log, "RunBootstrapper - The package ends with exit code 1603: a prerequisite failed; decided by "
+                           "the prerequisite Runtime."));
   CHECK_FALSE(test::ReadRunOnceValue("Failing Suite_SetupPackage").exists);
 }

@@ -185,7 +185,7 @@ TEST_CASE("the pass-through example of the help text: /i AI.msi /l for the msiex
   CHECK(test::HasLine(log, "RunInstaller - Output file name: " + work + "AI.msi."));
 }
 
-TEST_CASE("/Log asks an msiexec run for a verbose log beside the package's log") {
+TEST_CASE("/Log asks an msiexec run for a verbose log, written in the working folder and copied beside the package's log") {
   Package p;
   p.Payload("AI.msi", test::ReadFile(test::BinFile("fixtures\\alpha-1.2.3.msi")));
   p.Build("[default]\r\nMainInstall=M\r\n[M]\r\nName=Vellora Setup\r\nFile=" + p.msiexec +
@@ -194,7 +194,9 @@ TEST_CASE("/Log asks an msiexec run for a verbose log beside the package's log")
   REQUIRE(result.finished);
   std::vector<test::JournalLine> journal = test::ReadJournal(p.journal);
   REQUIRE(journal.size() == 1);
-  CHECK(journal[0].arguments == "/i AI.msi /l*v \"" + p.dir.path() + "\\Vellora Setup.log\"");
+  CHECK(journal[0].arguments == "/i AI.msi /l*v \"" + test::WorkFolderOf(p.Log()) + "Vellora Setup.log\"");
+  CHECK(test::HasLine(p.Log(), "RunInstaller - The Windows Installer log went to " + p.dir / "Vellora Setup.log" +
+                                   " (58 bytes)."));
 
   // Without /Log the arguments stay as written.
   DeleteFileA(p.journal.c_str());
@@ -305,7 +307,7 @@ TEST_CASE("a real MSI prerequisite is installed by msiexec /qn and found install
   CHECK(test::ReadFile(installed) == "Pendrix Fixture Alpha 1.2.3\r\n");
   std::vector<std::string> log = p.Log();
   CHECK(test::HasLine(log, "Run - Launching file \"msiexec.exe\" with arguments \"/i alpha-1.2.3.msi /qn /l*v \"" +
-                          p.dir.path() + "\\Alpha Runtime.log\"\"."));
+                          test::WorkFolderOf(log) + "Alpha Runtime.log\"\"."));
   CHECK_FALSE(test::ReadFile(p.dir / "Alpha Runtime.log").empty());  // msiexec's own verbose log
   CHECK(test::ReadJournal(p.journal).size() == 1);      // then the main installer
 

@@ -481,11 +481,12 @@ TEST_CASE("a relative /Log and a bare /ReplaceSettings name mean the folder the 
   CHECK(result.exitCode == 5);
   std::vector<test::JournalLine> journal = test::ReadJournal(p.journal);
   REQUIRE(journal.size() == 2);
-  CHECK(journal[0].arguments == "/i AI.msi exit=0 /l*v \"" + work + "\\AI.log\"");
   CHECK(journal[1].arguments == "exit=5");
-  // One log, whole, in the folder the package was started from.
+  // One log, whole, in the folder the package was started from, and the MSI log beside it.
   std::vector<std::string> log = test::LogMessages(work + "\\rel.log");
   REQUIRE_FALSE(log.empty());
+  CHECK(journal[0].arguments == "/i AI.msi exit=0 /l*v \"" + test::WorkFolderOf(log) + "AI.log\"");
+  CHECK(test::HasLine(log, "AddToArguments - Windows Installer log: " + work + "\\AI.log."));
   CHECK(log.front() == "*** Pendrix - Start. ***");
   CHECK(log.back() == "*** Pendrix - Finish. ***");
   CHECK(test::HasLine(log, "DoSettings_Install - Install main exit code: 5"));

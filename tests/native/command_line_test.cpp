@@ -55,6 +55,9 @@ TEST_CASE("options set exactly their flags") {
       {__LINE__, "/Help /MoreHelp", kOptHelp | kOptMoreHelp},
       {__LINE__, "/uilanguage de_DE", kOptUILanguage},
       {__LINE__, "/UILang de", 0},
+      // Inside a pair of quotes a "/" or "-" is text; a quote without a partner is text too.
+      {__LINE__, "/Type \"x /quiet -q\"", kOptType},
+      {__LINE__, "/Type \"x /quiet", kOptType | kOptQuietRun},
   };
   for (const FlagCase& c : cases) {
     CAPTURE(c.line);
@@ -123,6 +126,8 @@ TEST_CASE("option values: prefixes split inside values, blanks, quotes and repea
       {__LINE__, "/Log \"", "", "", "", ""},
       {__LINE__, "/Log \"c:\\half", "\"c:\\half", "", "", ""},
       {__LINE__, "/Help c:\\ignored", "", "", "", ""},
+      {__LINE__, "/Log \"C:\\logs\\Acme-Suite.log\"", "C:\\logs\\Acme-Suite.log", "", "", ""},
+      {__LINE__, "-ReplaceSettings \"\\\\srv\\x-y/z.ini\"-Type \"a-b\"", "", "a-b", "", "\\\\srv\\x-y/z.ini"},
   };
   for (const ValueCase& c : cases) {
     CAPTURE(c.line);
@@ -132,6 +137,7 @@ TEST_CASE("option values: prefixes split inside values, blanks, quotes and repea
     CHECK(std::string(parsed.m_szExtractSettingsPath) == c.extract);
     CHECK(std::string(parsed.m_szReplaceSettingsPath) == c.replace);
   }
+  CHECK(std::string(Parsed("/UILanguage \"de_DE\" ").m_szUILanguage) == "de_DE");
 }
 
 TEST_CASE("the command line with its paths as the run resolved them, the rest as typed") {
@@ -147,10 +153,11 @@ TEST_CASE("the command line with its paths as the run resolved them, the rest as
        "-LOG  \"C:\\my pkg\\run.log\"  -ReplaceSettings C:\\alt.ini /passthru A@#2l", false},
       {__LINE__, "/Log \"C:\\x\\y.log\" /Logs z /Log", nullptr, nullptr, "/Log \"C:\\x\\y.log\" /Logs z /Log", false},
       {__LINE__, "/Log a.log /Log b.log", "C:\\b.log", nullptr, "/Log C:\\b.log /Log C:\\b.log", false},
-      {__LINE__, "/ReplaceSettings alt.ini", nullptr, "C:\\my-pkg\\alt.ini", nullptr, false},
-      // A log whose absolute path holds a dash is left to the default file; the rest stays.
-      {__LINE__, "/log  setup.log  /Type \"x\"", "C:\\Anne-Marie\\setup.log", nullptr, "/log  /Type \"x\"", true},
-      {__LINE__, "/Log a.log /ReplaceSettings b.ini", "C:\\a-b\\a.log", "C:\\a-b\\b.ini", nullptr, true},
+      // A path that holds a dash or a slash is quoted.
+      {__LINE__, "/ReplaceSettings alt.ini", nullptr, "C:\\my-pkg\\alt.ini", "/ReplaceSettings \"C:\\my-pkg\\alt.ini\"",
+       false},
+      {__LINE__, "/log  setup.log  /Type \"x\"", "C:\\Anne-Marie\\setup.log", nullptr,
+       "/log  \"C:\\Anne-Marie\\setup.log\"  /Type \"x\"", false},
   };
   for (const Case& c : cases) {
     CAPTURE(c.line);
@@ -205,9 +212,11 @@ TEST_CASE("pass-through commands accumulate per installer in command-line order"
   CHECK(malformed.Has(kOptPassthru));
   CHECK(malformed.Commands("B") == std::vector<std::string>{"ok"});
 
-  // A dash in the command starts a new option: only what precedes it is stored.
+  // A dash in the command starts a new option: only what precedes it is stored; quoted, it stays.
   Parsed dash("/passthru A@x-y");
   CHECK(dash.Commands("A") == std::vector<std::string>{"x"});
+  Parsed quoted("/passthru A@\"/qn x-y\"#2l /q");
+  CHECK(quoted.Commands("A") == std::vector<std::string>{"\"/qn x-y\"#2l "});
 }
 
 TEST_CASE("path clean-up strips blanks and one pair of enclosing quotes") {

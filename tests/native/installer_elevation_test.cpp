@@ -47,3 +47,30 @@ TEST_CASE("an installer asks for elevation by its manifest, or by its name when 
     CHECK(reason.empty() == (c.reason[0] == '\0'));
   }
 }
+
+TEST_CASE("the package's manifest asks for the level it is built with, and keeps everything else") {
+  const std::string head = "<assembly><trustInfo><requestedExecutionLevel level=";
+  const struct {
+    int line;
+    std::string manifest;
+    const char* level;
+    std::string result;  // "" when there is no level to replace
+  } cases[] = {
+      {__LINE__, head + "\"highestAvailable\" uiAccess=\"false\"/></trustInfo></assembly>", "requireAdministrator",
+       head + "\"requireAdministrator\" uiAccess=\"false\"/></trustInfo></assembly>"},
+      {__LINE__, "<v3:requestedExecutionLevel uiAccess='false' level = 'asInvoker'/>", "highestAvailable",
+       "<v3:requestedExecutionLevel uiAccess='false' level = 'highestAvailable'/>"},
+      {__LINE__, "<assembly/>", "asInvoker", ""},
+      {__LINE__, "<requestedExecutionLevel/><x level=\"asInvoker\"/>", "asInvoker", ""},
+      {__LINE__, "\xFF\xFE<\0r\0", "asInvoker", ""},  // UTF-16: the engine's manifest is UTF-8
+  };
+  for (const auto& c : cases) {
+    CAPTURE(c.line);
+    std::vector<uint8_t> out;
+    CHECK(WithExecutionLevel(std::vector<uint8_t>(c.manifest.begin(), c.manifest.end()), c.level, out) ==
+          !c.result.empty());
+    if (c.result.empty()) continue;
+    CHECK(std::string(out.begin(), out.end()) == c.result);
+    CHECK(RequestedExecutionLevel(out) == c.level);
+  }
+}

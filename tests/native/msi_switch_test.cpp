@@ -71,3 +71,26 @@ TEST_CASE("the word is cut at the buffer and always terminated") {
   CHECK(FindMsiSwitchWord(nullptr, word, sizeof(word)) == -1);
   CHECK(word[0] == '\0');
 }
+
+TEST_CASE("msiexec is given its package by another path in place of the word after the switch") {
+  const struct {
+    int line;
+    const char* arguments;
+    size_t size;
+    const char* result;  // "" when refused
+  } cases[] = {
+      {__LINE__, "/i kit\\AI.msi /qn", 260, "/i \"C:\\p\\AI.msi\" /qn"},
+      {__LINE__, "/qn /I \"my file.msi\" PROP=1", 260, "/qn /I \"C:\\p\\AI.msi\" PROP=1"},
+      {__LINE__, "/package AI.msi /p fix.msp", 260, "/package \"C:\\p\\AI.msi\" /p fix.msp"},
+      {__LINE__, "/qn", 260, ""},
+      {__LINE__, "/i AI.msi", 17, "/i \"C:\\p\\AI.msi\""},  // 16 characters fit
+      {__LINE__, "/i AI.msi", 16, ""},
+  };
+  for (const auto& c : cases) {
+    CAPTURE(c.line);
+    char out[260];
+    memset(out, 'x', sizeof(out));
+    CHECK(ReplaceMsiSwitchWord(c.arguments, "C:\\p\\AI.msi", out, c.size) == (c.result[0] != '\0'));
+    CHECK(std::string(out) == c.result);
+  }
+}

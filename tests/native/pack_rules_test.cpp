@@ -39,6 +39,7 @@ struct OptionCase {
   bool strict = false;
   bool check = false;
   const char* list = "";
+  const char* level = "";
 };
 
 }  // namespace
@@ -98,6 +99,9 @@ TEST_CASE("the installer file is File or the MSI after the action switch; an ext
       {__LINE__, "console.exe", "", false, ok, "console.exe"},
       {__LINE__, "com10.exe", "", false, ok, "com10.exe"},
       {__LINE__, ".setup.exe", "", false, ok, ".setup.exe"},
+      // Windows drops a dot or a blank at a name's end from a path, not from a name opened in its folder.
+      {__LINE__, "setup.exe.", "", false, notName, "setup.exe."},
+      {__LINE__, "msiexec.exe", "/i \"AI.msi \"", false, notName, "AI.msi "},
       // One beside the package runs where its path leads, as installation media lay them out.
       {__LINE__, "kit\\setup.exe", "", true, ok, "kit\\setup.exe"},
       {__LINE__, "kit/x86/setup.exe", "", true, ok, "kit/x86/setup.exe"},
@@ -111,6 +115,9 @@ TEST_CASE("the installer file is File or the MSI after the action switch; an ext
       {__LINE__, "kit\\\\setup.exe", "", true, notPath, "kit\\\\setup.exe"},
       {__LINE__, "kit\\", "", true, notPath, "kit\\"},
       {__LINE__, "kit\\nul\\setup.exe", "", true, notPath, "kit\\nul\\setup.exe"},
+      {__LINE__, "kit.\\setup.exe", "", true, notPath, "kit.\\setup.exe"},
+      {__LINE__, "kit \\setup.exe", "", true, notPath, "kit \\setup.exe"},
+      {__LINE__, "..\\kit\\setup.exe.", "", true, notPath, "..\\kit\\setup.exe."},
       // msiexec beside the package may name a product, or nothing msiexec extracts.
       {__LINE__, "msiexec.exe", "/x {6F1D6E3A-2B7C-4C59-9A4E-3D5B8A7C1123} /qn", true, InstallerFileRule::kNoFile, ""},
       {__LINE__, "msiexec.exe", "/fa {6F1D6E3A-2B7C-4C59-9A4E-3D5B8A7C1123}", true, InstallerFileRule::kNoFile, ""},
@@ -259,6 +266,16 @@ TEST_CASE("PendrixPack's command line") {
       {__LINE__, {"--list", "p.exe", "--strict"}, "--list takes no --strict", "", "", "", "", false, false},
       {__LINE__, {"--list", "p.exe", "--settings", "s"}, "--list takes no --settings", "", "", "", "", false, false},
       {__LINE__, {"--list"}, "--list needs a value", "", "", "", "", false, false},
+      {__LINE__, {"--list", "p.exe", "--execution-level", "asInvoker"}, "--list takes no --execution-level", "", "", "",
+       "", false, false},
+      // The level as the manifest spells it, given in any letter case.
+      {__LINE__, {"--settings", "s", "--payload", "p", "--out", "o", "--execution-level", "REQUIREADMINISTRATOR"}, "",
+       "s", "p", "o", "", false, false, false, false, "", "requireAdministrator"},
+      {__LINE__, {"--check", "--settings", "s", "--execution-level", "asinvoker"}, "", "s", "", "", "", false, false,
+       false, true, "", "asInvoker"},
+      {__LINE__, {"--settings", "s", "--payload", "p", "--out", "o", "--execution-level", "admin"},
+       "--execution-level is \"admin\"; it takes asInvoker, highestAvailable or requireAdministrator", "", "", "", "",
+       false, false},
   };
   for (const OptionCase& c : cases) {
     CAPTURE(c.line);
@@ -277,6 +294,7 @@ TEST_CASE("PendrixPack's command line") {
     CHECK(options.strict == c.strict);
     CHECK(options.check == c.check);
     CHECK(options.list == c.list);
+    CHECK(options.executionLevel == c.level);
   }
 }
 

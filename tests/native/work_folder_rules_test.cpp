@@ -45,6 +45,16 @@ TEST_CASE("the working folder's access: administrators and SYSTEM, and the user 
   CHECK_FALSE(WorkFolderSddl(true, "", sddl, 20));
 }
 
+TEST_CASE("a folder made for a log: the administrators and SYSTEM in full, the user to modify, nothing handed down") {
+  char sddl[200];
+  REQUIRE(CreatedFolderSddl(false, "S-1-5-21-1-2-3-1001", sddl, sizeof(sddl)));
+  CHECK(std::string(sddl) == "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1301bf;;;S-1-5-21-1-2-3-1001)");
+  REQUIRE(CreatedFolderSddl(true, "", sddl, sizeof(sddl)));
+  CHECK(std::string(sddl) == "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)");
+  CHECK_FALSE(CreatedFolderSddl(false, "", sddl, sizeof(sddl)));
+  CHECK_FALSE(CreatedFolderSddl(false, "S-1-5-21-1-2-3-1001", sddl, 60));
+}
+
 TEST_CASE("only a folder that SYSTEM or the administrators own, and that lets no one else in, is theirs alone") {
   const char user[] = "S-1-5-21-1004336348-1177238915-682003330-1001";
   const struct {

@@ -39,7 +39,7 @@ struct Setup {
 struct Outcome {
   std::string arguments;
   std::vector<std::string> lines;  // AddToArguments lines only
-  std::string logFolder;
+  std::string logFolder;  // where msiexec writes its log: the working folder
   std::string sourceDir;
 };
 
@@ -55,7 +55,8 @@ Outcome Complete(const char* section, const Setup& setup) {
   f.b.m_bSpeechSuppressed = setup.speechSuppressed;
   size_t mark = f.Mark();
   f.b.AddToArguments(setup.reinstall);
-  Outcome outcome{f.b.InstallerSection.Arguments, {}, f.dir().path(), f.b.m_szSourceDir};
+  const std::string work = f.b.m_szTempFolder;
+  Outcome outcome{f.b.InstallerSection.Arguments, {}, work.substr(0, work.size() - 1), f.b.m_szSourceDir};
   // The Windows Installer log's name has a test of its own.
   for (const std::string& line : f.Since(mark))
     if (line.rfind("AddToArguments - ", 0) == 0 && line.rfind("AddToArguments - Windows Installer log: ", 0) != 0)

@@ -75,6 +75,7 @@ TEST_CASE("the reboot rules, then the fail codes, then the reinstall codes decid
     int mode;  // of the reboot prompt, 0 for none
     Box box;
     const char* checkLine;  // the line of CheckExitCode itself, or ""
+    bool restartFails = false;  // Windows starts no restart: the extended and the older call fail
   } cases[] = {
       // "force" asks whatever the code. Its box has OK only, so Escape agrees too: Windows answers
       // Escape there with OK, Wine with Cancel, and the engine takes either as agreement.
@@ -92,6 +93,9 @@ TEST_CASE("the reboot rules, then the fail codes, then the reinstall codes decid
       {__LINE__, "immediateforce", "R", false, kEscape, FALSE, kActionRestarting, 0, 1, kRebootPromptImmediateForce,
        kReboot, ""},
       {__LINE__, "immediateforce", "R", true, kNoBox, FALSE, kActionRestartDeclined, 0, 0, 0, kNone, ""},
+      // Agreed, but it cannot start: as declined, never a restart under way.
+      {__LINE__, "immediateforce", "R", false, kOk, FALSE, kActionRestartDeclined, 0, 2, kRebootPromptImmediateForce,
+       kReboot, "", true},
       // "none" and unknown words pass the reboot codes by.
       {__LINE__, "none", "RF", false, kOk, FALSE, kActionFailed, 0, 0, 0, kFailure, ""},
       {__LINE__, "later", "RI", false, kOk, FALSE, kActionReinstall, 0, 0, 0, kReinstall, ""},
@@ -100,7 +104,9 @@ TEST_CASE("the reboot rules, then the fail codes, then the reinstall codes decid
        "CheckExitCode - The user decided to cancel the installation."},
       {__LINE__, "none", "I", false, kEscape, FALSE, kActionFailed, 0, 0, 0, kReinstall,
        "CheckExitCode - The user decided to cancel the installation."},
-      {__LINE__, "none", "I", true, kNoBox, FALSE, kActionReinstall, 0, 0, 0, kNone, ""},
+      {__LINE__, "none", "I", true, kNoBox, FALSE, kActionReinstall, 0, 0, 0, kNone,
+       "CheckExitCode - S asks for a reinstall, which a silent run does without asking: cleaning up the product "
+       "{9C4E2A71-5D3B-4F86-A0E7-2B6D1C8F3A5F}, then installing it once more."},
       // The user who agreed to the reinstall is told that it cannot be done.
       {__LINE__, "none", "I", false, kOk, TRUE, kActionFailed, 0, 0, 0, kFailure, "CheckExitCode - Already reinstalling."},
       {__LINE__, "defer", "", false, kNoBox, FALSE, kActionContinue, 0, 0, 0, kNone, ""},
@@ -115,7 +121,8 @@ TEST_CASE("the reboot rules, then the fail codes, then the reinstall codes decid
     REQUIRE(f.b.SetInstallerSection("S") == 0);
     // A product that is not installed: the cleanup tool, which fails without one, has nothing to do.
     CopyCut(f.b.InstallerSection.ProductCode, kAbsentProduct);
-    test::FakeRestartCalls restart;
+    test::FakeRestartCalls restart({false, c.restartFails ? test::FakeInitiate::kFails : test::FakeInitiate::kSucceeds,
+                                    c.restartFails});
     size_t mark = f.Mark();
     test::InProcessAnswerer answerer([&](HWND box, const test::SeenWindow&) { return Answering(c.answer, box); },
                                      "exitcode");

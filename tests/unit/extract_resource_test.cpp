@@ -10,6 +10,8 @@
 #include "TestSupport.h"
 #include "core/HandleOwner.h"
 #include "install/InstallerResource.h"
+#include "trust/WorkFolder.h"
+#include "trust/WorkFolderFiles.h"
 
 namespace {
 
@@ -84,6 +86,43 @@ TEST_CASE("a file put into the working folder is new, held unchanged, and a take
   }
   // The teardown removes the folder with everything in it.
   CHECK(GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES);
+}
+
+// Wine reads back no folder as the administrators' alone, so the rule stands in for it; another
+// program changes the first file written before the engine holds it.
+TEST_CASE("what is written is read back, unless only SYSTEM and the administrators can change the working folder") {
+  const struct {
+    int line;
+    bool administratorsOnly;
+    const char* bytes;  // what the held file holds
+  } cases[] = {{__LINE__, false, kPayload}, {__LINE__, true, "Embedded payload\r\n"}};
+  const WorkFolderTrustFn real = g_WorkFolderTrusted;
+  for (const auto& c : cases) {
+    CAPTURE(c.line);
+    static int changes;
+    changes = 0;
+    g_WorkFolderTrusted = c.administratorsOnly ? [](const std::string&) { return true; }
+                                               : [](const std::string&) { return false; };
+    g_AfterWorkFileWritten = [](const char* path) {
+      HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+      DWORD written = 0;
+      if (changes++ == 0) WriteFile(file, "E", 1, &written, nullptr);
+      CloseHandle(file);
+    };
+    test::ScratchDir dir("trusted");
+    Bootstrapper bootstrapper("");
+    test::LogTo(bootstrapper, dir / "trusted.log");
+    bootstrapper.OpenWorkFolder();
+    char path[260] = {};
+    FileHandle held;
+    DWORD result = bootstrapper.ExtractToWorkFolder(nullptr, "PAYLOAD", "UNIT_PAYLOAD", "payload.bin", path, held);
+    g_WorkFolderTrusted = real;
+    g_AfterWorkFileWritten = nullptr;
+    REQUIRE(result == 0);
+    CHECK(test::ReadFile(path) == c.bytes);
+    CHECK(test::LinesStartingWith(test::LogMessages(dir / "trusted.log"), "ExtractResource - Another program made, changed")
+              .size() == (c.administratorsOnly ? 0u : 1u));
+  }
 }
 
 TEST_CASE("ExtractResource fails with the system's code and one log line per failure") {

@@ -52,12 +52,13 @@ class Journal {
   std::string m_path;
 };
 
-// The lines of the orchestration itself, without those of the operations it calls.
+// The lines of the orchestration itself, without those of the operations it calls, nor its
+// judgements in words.
 std::vector<std::string> OrchestrationLines(const std::vector<std::string>& log) {
   std::vector<std::string> lines;
   for (const std::string& line : log)
-    if (line.rfind("DoSettings_Install - ", 0) == 0 || line.rfind("InstallPrerequisite - ", 0) == 0 ||
-        line.rfind("InstallMain - ", 0) == 0)
+    if ((line.rfind("DoSettings_Install - ", 0) == 0 && line.rfind("DoSettings_Install - Prerequisite ", 0) != 0) ||
+        line.rfind("InstallPrerequisite - ", 0) == 0 || line.rfind("InstallMain - ", 0) == 0)
       lines.push_back(line);
   return lines;
 }
@@ -121,6 +122,8 @@ TEST_CASE("prerequisites run in the order written, then the main installer") {
     std::vector<std::string> expected = {"DoSettings_Install - Settings file: " + f.settingsPath() + "."};
     expected.insert(expected.end(), c.lines.begin(), c.lines.end());
     CHECK(test::JoinLines(OrchestrationLines(f.Log())) == test::JoinLines(expected));
+    CHECK(f.Logged("DoSettings_Install - Prerequisite A: exit code 1 is in none of its lists, so it is not judged; the "
+                   "package goes on."));
   }
 }
 
@@ -204,11 +207,14 @@ TEST_CASE("a restart deferred by the prerequisites is asked for once, after the 
     DWORD exitCode;
     int restarts;
     bool runOnceLeft;
+    bool restartFails = false;  // Windows starts no restart: the extended and the older call fail
   } cases[] = {
       {__LINE__, "defer", "defer", true, false, IDCANCEL, true, 5, 0, false},
       // Agreed with a main installer still to come: the package resumes after the restart.
       {__LINE__, "defer", "defer", true, false, IDOK, true, kExitRestartInitiated, 1, true},
       {__LINE__, "defer", "deferforce", true, false, IDOK, false, kExitRestartInitiated, 1, true},
+      // Agreed, but it cannot start: as declined, never 1641.
+      {__LINE__, "defer", "defer", true, false, IDOK, true, 5, 2, false, true},
       {__LINE__, "deferforce", "none", false, false, IDOK, false, kExitRestartInitiated, 1, false},
       {__LINE__, "defer", "deferforce", true, true, 0, false, 5, 0, false},
       {__LINE__, "none", "return", true, false, 0, false, 5, 0, false},
@@ -225,7 +231,8 @@ TEST_CASE("a restart deferred by the prerequisites is asked for once, after the 
                               Installer("Main", "exit=5"),
                           options);
     test::UseBuiltLanguage(f.b);
-    test::FakeRestartCalls restart;
+    test::FakeRestartCalls restart({false, c.restartFails ? test::FakeInitiate::kFails : test::FakeInitiate::kSucceeds,
+                                    c.restartFails});
     Journal journal(f.dir());
     test::InProcessAnswerer answerer([&](HWND, const test::SeenWindow&) { return c.answer; }, "deferred");
     CHECK(f.b.DoSettings_Install() == c.exitCode);

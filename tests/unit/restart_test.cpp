@@ -61,12 +61,15 @@ TEST_CASE("each reboot box shows the text and plays the recording of its buttons
     int answer;
     unsigned text;     // 0: an empty box with OK only
     const char* wave;
+    const char* notResumed = "";  // the package, when it will not resume by itself
   } cases[] = {
       {__LINE__, kRebootPromptDeferred, TRUE, true, IDOK, IDS_REBOOT_NOW_OR_LATER_RESUME, kRebootOkCancel1WaveName},
       {__LINE__, kRebootPromptDeferred, FALSE, true, IDCANCEL, IDS_REBOOT_NOW_OR_LATER, kRebootOkCancel2WaveName},
       {__LINE__, kRebootPromptImmediateForce, TRUE, true, IDOK, IDS_REBOOT_NOW_RESUME, kRebootOk1WaveName},
       {__LINE__, kRebootPromptDeferredForce, FALSE, true, IDOK, IDS_REBOOT_NOW, kRebootOk2WaveName},
       {__LINE__, kRebootPromptDeferred, FALSE, false, IDOK, 0, ""},
+      // Nothing resumes: the box promises nothing, and, agreed to, tells the user to start the package again.
+      {__LINE__, kRebootPromptImmediateForce, TRUE, true, IDOK, IDS_REBOOT_NOW, kRebootOk2WaveName, "C:\\kits\\Setup.exe"},
   };
   for (const Case& c : cases) {
     CAPTURE(c.line);
@@ -74,23 +77,30 @@ TEST_CASE("each reboot box shows the text and plays the recording of its buttons
     if (c.language) REQUIRE(test::UseBuiltLanguage(f.b) != nullptr);
     f.b.ListSection.dwFlags |= kRebootWave;
     CopyCut(f.b.m_szDisplayName, "Vellora");
+    CopyCut(f.b.m_szNotResumed, c.notResumed);
     size_t mark = f.Mark();
     test::InProcessAnswerer answerer([&](HWND, const test::SeenWindow&) { return c.answer; }, "reboot");
     CHECK(f.b.ShowReboot(c.mode, c.furtherWork) == (c.answer == IDOK));
     std::vector<test::SeenWindow> seen = answerer.Stop();
-    REQUIRE(seen.size() == 1);
+    REQUIRE(seen.size() == (c.notResumed[0] != '\0' ? 2u : 1u));
     std::string caption = test::LanguageString(IDS_SETUP_PACKAGE_CAPTION);
     caption.replace(caption.find("%s"), 2, "Vellora");
     CHECK(seen[0].caption == (c.language ? caption : ""));
     const std::string text = c.text != 0 ? test::LanguageString(c.text) : "";
     CHECK(test::MessageBoxText(seen[0]) == text);
     CHECK((seen[0].Text(IDCANCEL) != "") == (c.language && c.mode == kRebootPromptDeferred));
-    const std::vector<std::string> expected = {
+    std::vector<std::string> expected = {
         c.language ? "PlayRebootWave - Playing the reboot wave file " + std::string(c.wave) + "."
                    : "PlayRebootWave - Failed to find Reboot wave file .",
         "ShowReboot - Prompting user to reboot the system. Reboot mode: " + std::to_string(c.mode),
         "ShowReboot - User decision: " + std::to_string(c.answer) + ".",
     };
+    if (c.notResumed[0] != '\0') {
+      expected.push_back("ShowStartAgain - Nothing resumes after the restart: the user is told to start " +
+                         std::string(c.notResumed) + " again after it.");
+      std::string notice = test::LanguageString(IDS_START_AGAIN_AFTER_RESTART);
+      CHECK(test::MessageBoxText(seen[1]) == notice.replace(notice.find("%s"), 2, c.notResumed));
+    }
     CHECK(test::JoinLines(f.Since(mark)) == test::JoinLines(expected));
     if (!c.language) continue;
     // The recording played says that text, and the language DLL carries it under that name.

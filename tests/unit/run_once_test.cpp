@@ -85,12 +85,12 @@ TEST_CASE("the RunOnce line leaves out what a command line cannot carry, or is n
     bool written;
     std::string lastLine;  // "" when the value was written: then the writing line is last
   } cases[] = {
-      {__LINE__, "/Log setup.log", "C:\\Anne-Marie\\setup.log", nullptr, false, true,
-       "AddToRunOnce - The log path C:\\Anne-Marie\\setup.log holds a - or a /, which would start another option: the "
-       "resumed run logs to the default file beside the package, %d\\ZR_Setup_Package.log."},
-      {__LINE__, "/ReplaceSettings alt.ini", nullptr, "C:\\Anne-Marie\\alt.ini", false, false,
-       "AddToRunOnce - The settings file C:\\Anne-Marie\\alt.ini cannot be passed on: its path holds a - or a /, which "
-       "would start another option. No entry is written: after a restart, start the package again."},
+      {__LINE__, "/Type \"x /Log setup.log", "C:\\Anne-Marie\\setup.log", nullptr, false, true,
+       "AddToRunOnce - The command line cannot quote the log path C:\\Anne-Marie\\setup.log: the resumed run logs to "
+       "the default file beside the package, %d\\ZR_Setup_Package.log."},
+      {__LINE__, "/Type \"x /ReplaceSettings alt.ini", nullptr, "C:\\Anne-Marie\\alt.ini", false, false,
+       "AddToRunOnce - The settings file C:\\Anne-Marie\\alt.ini cannot be passed on: the command line cannot quote "
+       "its path. No entry is written: after a restart, start the package again."},
       {__LINE__, "", nullptr, nullptr, true, false,
        "AddToRunOnce - The package runs as the system account, which never logs on: its RunOnce entry would never "
        "run, so none is written. After a restart, run the package again."},

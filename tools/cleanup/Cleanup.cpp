@@ -66,6 +66,8 @@ int Fail(DWORD error, const char* format, ...) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // It runs elevated: a heap found corrupt ends it.
+  HeapSetInformation(nullptr, HeapEnableTerminationOnCorruption, nullptr, 0);
   const bool restricted = RestrictDllSearchToSystem();
 
   CleanupRequest request;

@@ -26,6 +26,23 @@ bool ReadAtRva(const ReadFileBytes& read, const pe::Image& image, uint32_t rva, 
   return read(offset, size, bytes) && bytes.size() == size;
 }
 
+// Where the value of the level attribute of requestedExecutionLevel lies in a manifest's text
+// (lower case), the element perhaps with a namespace prefix and the value in either quotes.
+bool FindLevelValue(const std::string& text, size_t& start, size_t& end) {
+  size_t element = text.find("requestedexecutionlevel");
+  if (element == std::string::npos) return false;
+  size_t elementEnd = text.find('>', element);
+  size_t attribute = text.find("level", element + 23);
+  if (attribute == std::string::npos || attribute > elementEnd) return false;
+  size_t quote = text.find_first_of("\"'", attribute);
+  if (quote == std::string::npos || quote > elementEnd) return false;
+  size_t close = text.find(text[quote], quote + 1);
+  if (close == std::string::npos) return false;
+  start = quote + 1;
+  end = close;
+  return true;
+}
+
 }  // namespace
 
 ProgramManifest ReadProgramManifest(const ReadFileBytes& read) {
@@ -52,6 +69,12 @@ ProgramManifest ReadProgramManifest(const ReadFileBytes& read) {
   return program;
 }
 
+std::string ExecutionLevelName(const std::string& level) {
+  for (const char* name : {"asInvoker", "highestAvailable", "requireAdministrator"})
+    if (Lower(level) == Lower(name)) return name;
+  return "";
+}
+
 std::string RequestedExecutionLevel(const std::vector<uint8_t>& manifest) {
   std::string text;
   if (manifest.size() >= 2 && manifest[0] == 0xFF && manifest[1] == 0xFE) {
@@ -60,23 +83,22 @@ std::string RequestedExecutionLevel(const std::vector<uint8_t>& manifest) {
   } else {
     text.assign(manifest.begin(), manifest.end());
   }
-  // The element, perhaps with a namespace prefix, and its level attribute in either quotes.
   text = Lower(text);
-  size_t element = text.find("requestedexecutionlevel");
-  if (element == std::string::npos) return "";
-  size_t end = text.find('>', element);
-  size_t attribute = text.find("level", element + 23);
-  if (attribute == std::string::npos || attribute > end) return "";
-  size_t quote = text.find_first_of("\"'", attribute);
-  if (quote == std::string::npos || quote > end) return "";
-  size_t close = text.find(text[quote], quote + 1);
-  if (close == std::string::npos) return "";
-  std::string level = text.substr(quote + 1, close - quote - 1);
-  if (level == "requireadministrator") return "requireAdministrator";
-  if (level == "highestavailable") return "highestAvailable";
-  if (level == "asinvoker") return "asInvoker";
-  return "";
+  size_t start = 0, end = 0;
+  return FindLevelValue(text, start, end) ? ExecutionLevelName(text.substr(start, end - start)) : "";
 }
+
+bool WithExecutionLevel(const std::vector<uint8_t>& manifest, const std::string& level, std::vector<uint8_t>& out) {
+  size_t start = 0, end = 0;
+  if (manifest.size() >= 2 && manifest[0] == 0xFF && manifest[1] == 0xFE) return false;
+  if (!FindLevelValue(Lower(std::string(manifest.begin(), manifest.end())), start, end)) return false;
+  out.assign(manifest.begin(), manifest.begin() + static_cast<std::ptrdiff_t>(start));
+  out.insert(out.end(), level.begin(), level.end());
+  out.insert(out.end(), manifest.begin() + static_cast<std::ptrdiff_t>(end), manifest.end());
+  return true;
+}
+
+
 
 std::string ElevationReason(const ProgramManifest& program, const std::string& fileName) {
   if (!program.isProgram) return "";

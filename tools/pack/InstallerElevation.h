@@ -31,3 +31,10 @@ std::string RequestedExecutionLevel(const std::vector<uint8_t>& manifest);
 // asks for no level and whose name holds "setup", "install", "update" or "patch", which Windows'
 // installer detection elevates.
 std::string ElevationReason(const ProgramManifest& program, const std::string& fileName);
+
+// The level as a manifest spells it, given in any letter case; "" for no level of the three.
+std::string ExecutionLevelName(const std::string& level);
+
+// The manifest with the level of its requestedExecutionLevel replaced by `level`; false when it
+// names none to replace (UTF-8 manifests only, as the engine carries).
+bool WithExecutionLevel(const std::vector<uint8_t>& manifest, const std::string& level, std::vector<uint8_t>& out);

@@ -66,12 +66,13 @@ std::vector<std::string> InstallerDetailLines(const std::string& settingsPath, c
 std::string UnattendedLine(const std::string& setupType, const std::string& packageFile) {
   if (!IsSilentSetupType(setupType.c_str())) return "";
   const std::string start = "  Unattended: ";
-  // Every "-" and "/" of the package's command line starts another option.
-  if (setupType.find_first_of("-/") != std::string::npos)
-    return start + "none: /Type cannot name a setup type whose name holds \"-\" or \"/\"";
+  // Every "-" and "/" of the package's command line outside double quotes starts another option.
+  const bool quoted = setupType.find_first_of(" -/") != std::string::npos;
+  if (quoted && setupType.find('"') != std::string::npos)
+    return start + "none: /Type cannot quote a setup type whose name holds a double quote and a blank, \"-\" or \"/\"";
   if (setupType.size() > kSetupTypeChars)
     return start + "none: /Type keeps " + std::to_string(kSetupTypeChars) + " characters of a name";
   // /quiet keeps away the two windows a silent setup type would still show: its Welcome dialog
   // and its restart-product notice.
-  return start + QuotedWhenBlank(packageFile) + " /Type " + QuotedWhenBlank(setupType) + " /quiet";
+  return start + QuotedWhenBlank(packageFile) + " /Type " + (quoted ? Quoted(setupType) : setupType) + " /quiet";
 }

@@ -28,6 +28,9 @@ constexpr PlaceholderMeaning kPlaceholders[] = {
     {IDS_SETTINGS_EMPTY, "a path"},
     {IDS_SETTINGS_UNREADABLE, "a path"},
     {IDS_SETTINGS_TOO_LARGE, "a path"},
+    {IDS_SETTINGS_CHANGEABLE, "a path, then the users or groups that can change the file (as Windows names them)"},
+    {IDS_INSTALLER_CHANGEABLE, "a path, then the users or groups that can change the file (as Windows names them)"},
+    {IDS_START_AGAIN_AFTER_RESTART, "the setup package's path"},
 };
 
 constexpr bool EveryPlaceholderExplained() {

@@ -238,6 +238,7 @@ int RunSettingsCheck(const PackOptions& options) {
     BuildLanguages(options.languages, EnginePath(options), displayNames, report, languages);
     std::string payload = options.payload.empty() ? "" : FullPath(options.payload);
     PackagePlan plan;
+    plan.executionLevel = options.executionLevel;
     std::vector<PlanProblem> problems;
     ReadPackagePlan(settings.readPath(), options.settings, payload, plan, problems);
     report.Plan(problems);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "ErrorText.h"
+#include "InstallerElevation.h"
 #include "InstallerListing.h"
 #include "PackCheck.h"
 #include "PackagePlan.h"
@@ -71,6 +72,19 @@ std::string EngineVersion(HMODULE module) {
   if (info.dwSignature != kFixedInfoSignature) return "no version resource";
   return "Pendrix " + std::to_string(HIWORD(info.dwFileVersionMS)) + "." +
          std::to_string(LOWORD(info.dwFileVersionMS)) + "." + std::to_string(HIWORD(info.dwFileVersionLS));
+}
+
+// What the package's manifest asks Windows for when it starts.
+std::string ExecutionLevel(HMODULE module) {
+  HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+  HGLOBAL loaded = resource ? LoadResource(module, resource) : nullptr;
+  const uint8_t* bytes = loaded ? static_cast<const uint8_t*>(LockResource(loaded)) : nullptr;
+  std::string level =
+      bytes != nullptr ? RequestedExecutionLevel(std::vector<uint8_t>(bytes, bytes + SizeofResource(module, resource))) : "";
+  if (level == "requireAdministrator") return level + " (always elevated; a standard user is asked for an administrator)";
+  if (level == "highestAvailable") return level + " (elevated when an administrator starts it, else with the user's rights)";
+  if (level == "asInvoker") return level + " (with the rights of whoever starts it)";
+  return "none named (Windows' installer detection decides)";
 }
 
 // The embedded settings written to a file of their own, so that the profile functions read them
@@ -205,6 +219,7 @@ int ListPackage(const std::string& packagePath) {
   for (const ResourceEntry& entry : enumeration.entries)
     PrintTo(stdout, "  %s %s, %lu bytes\n", entry.type.c_str(), AnsiToUtf8(entry.name).c_str(), entry.size);
   PrintLanguages(module);
+  PrintTo(stdout, "Execution level: %s\n", ExecutionLevel(module).c_str());
   FreeLibrary(module);
   fflush(stdout);
   return complete ? kCheckClean : kCheckRefused;

@@ -2,10 +2,13 @@
 
 #include <cstring>
 
+#include "InstallerElevation.h"
+
 const char kPackUsage[] =
     "usage: PendrixPack --settings FILE --payload DIR --out FILE [--engine FILE] [--embed-settings] [--strict]\n"
+    "                   [--execution-level LEVEL] [--language NAME=FOLDER ...]\n"
+    "       PendrixPack --check --settings FILE [--payload DIR] [--engine FILE] [--strict] [--execution-level LEVEL]\n"
     "                   [--language NAME=FOLDER ...]\n"
-    "       PendrixPack --check --settings FILE [--payload DIR] [--engine FILE] [--strict] [--language NAME=FOLDER ...]\n"
     "       PendrixPack --list PACKAGE\n"
     "       PendrixPack --language-template FOLDER [--engine FILE]\n"
     "  --settings FILE    the package's Settings.ini\n"
@@ -15,6 +18,10 @@ const char kPackUsage[] =
     "                     Pendrix.exe beside PendrixPack.exe)\n"
     "  --embed-settings   carry the settings file inside the package as well\n"
     "  --strict           refuse the package when there is any warning\n"
+    "  --execution-level asInvoker|highestAvailable|requireAdministrator\n"
+    "                     what the package asks Windows for when it starts: the caller's rights,\n"
+    "                     an administrator's where the caller is one (the default), or always an\n"
+    "                     administrator's, asking for them when the caller is a standard user\n"
     "  --check            check the settings (and the payload, when given) and build nothing;\n"
     "                     exit code 0: clean, 1: warnings, 2: refused\n"
     "  --list PACKAGE     show what a built package carries\n"
@@ -36,6 +43,7 @@ std::string ParsePackOptions(int argc, const char* const* argv, PackOptions& opt
                 {"--out", &options.out, false},
                 {"--engine", &options.engine, false},
                 {"--list", &options.list, false},
+                {"--execution-level", &options.executionLevel, false},
                 {"--language-template", &options.languageTemplate, false}};
   struct Flag {
     const char* name;
@@ -79,6 +87,13 @@ std::string ParsePackOptions(int argc, const char* const* argv, PackOptions& opt
     if (option->value->empty()) return std::string(option->name) + " needs a value";
   }
   if (options.help) return "";
+  if (!options.executionLevel.empty()) {
+    std::string level = ExecutionLevelName(options.executionLevel);
+    if (level.empty())
+      return "--execution-level is \"" + options.executionLevel +
+             "\"; it takes asInvoker, highestAvailable or requireAdministrator";
+    options.executionLevel = level;
+  }
   auto seen = [&](const char* name) {
     for (const Valued& v : valued)
       if (strcmp(v.name, name) == 0) return v.seen;

@@ -1,7 +1,8 @@
 // The package builder's command line:
 //   PendrixPack --settings FILE --payload DIR --out FILE [--engine FILE] [--embed-settings] [--strict]
+//               [--execution-level LEVEL] [--language NAME=FOLDER ...]
+//   PendrixPack --check --settings FILE [--payload DIR] [--engine FILE] [--strict] [--execution-level LEVEL]
 //               [--language NAME=FOLDER ...]
-//   PendrixPack --check --settings FILE [--payload DIR] [--engine FILE] [--strict] [--language NAME=FOLDER ...]
 //   PendrixPack --list PACKAGE
 //   PendrixPack --language-template FOLDER [--engine FILE]
 #pragma once
@@ -15,6 +16,7 @@ struct PackOptions {
   std::string engine;  // empty: the Pendrix.exe beside the builder
   std::string list;    // the package to list, for --list
   std::string languageTemplate;        // the folder to write the built-in language to
+  std::string executionLevel;          // what the manifest asks Windows for; "": the engine's own
   std::vector<std::string> languages;  // each --language NAME=FOLDER, in order
   bool embedSettings = false;
   bool strict = false;  // warnings refuse the package

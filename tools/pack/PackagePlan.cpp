@@ -147,15 +147,17 @@ class PlanBuilder {
     installer.main = main;
     type.installers.push_back(installer);
     // Without administrator rights the package runs unelevated for a standard user, in a working
-    // folder that the user's other programs can add files to.
-    if (!elevated && !installer.elevation.empty())
+    // folder that the user's other programs can add files to; a package that asks Windows for an
+    // administrator's rights always runs elevated.
+    if (!elevated && m_plan.executionLevel != "requireAdministrator" && !installer.elevation.empty())
       Warn(type.section, kSetupTypeKeys[kKeyReqPermission].name,
            "runs [" + Shown(section) + "] (" + Quoted(Shown(installer.payloadName)) +
                "), which asks Windows for elevation when it " + "starts: " + installer.elevation +
                ". Without ReqPermission=Admin the package runs unelevated for a " +
                "standard user, in a working folder that the user's other programs can add files to, and the " +
-               "elevated installer would load a DLL they put beside it. Set ReqPermission=Admin, so that the whole " +
-               "package runs elevated, in a folder only administrators can write");
+               "elevated installer would load a DLL they put beside it. Build the package with --execution-level " +
+               "requireAdministrator and set ReqPermission=Admin, so that the whole package runs elevated, in a " +
+               "folder only administrators can write");
   }
 
   ReadInstaller ReadSection(const PlannedSetupType& type, const std::string& section) {
@@ -205,7 +207,8 @@ class PlanBuilder {
                where + ", key " + key + ": " + Quoted(Shown(payload)) + " runs beside the package (DoNotExtract), " +
                    "so it must be a path to a file: relative to the package's folder (\"..\\common\\setup.exe\"), " +
                    "from a drive's root (\"C:\\tools\\x.exe\") or from a share (\"\\\\server\\share\\x.exe\"); " +
-                   "not \"\\x.exe\", \"C:x.exe\", a device name, or a name that ends in a folder separator");
+                   "not \"\\x.exe\", \"C:x.exe\", a device name, a name that ends in a dot or a blank, or one " +
+                   "that ends in a folder separator");
         return read;
     }
     char resourceName[kResourceNameSize] = {};
@@ -417,7 +420,9 @@ std::string BesideLine(const PlannedInstaller& installer, const uint8_t* digest)
 
 DWORD ReadPackagePlan(const std::string& readPath, const std::string& shownPath, const std::string& payloadDir,
                       PackagePlan& plan, std::vector<PlanProblem>& problems) {
+  const std::string level = plan.executionLevel;
   plan = PackagePlan();
+  plan.executionLevel = level;
   return PlanBuilder(readPath, shownPath, payloadDir, plan, problems).Build();
 }
 
@@ -431,6 +436,30 @@ DWORD AddSettingsResource(const SettingsFile& settings, PackagePlan& plan, std::
   PlannedBlob blob;
   blob.bytes = bytes;
   blob.size = static_cast<uint32_t>(bytes.size());
+  plan.blobs.push_back(blob);
+  return 0;
+}
+
+DWORD AddManifestResource(const std::string& enginePath, const std::string& level, PackagePlan& plan,
+                          std::string& error) {
+  ModuleHandle engine(LoadLibraryExW(Utf8ToWide(enginePath).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  HRSRC found = engine ? FindResourceA(engine.get(), MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)) : nullptr;
+  HGLOBAL loaded = found != nullptr ? LoadResource(engine.get(), found) : nullptr;
+  const uint8_t* bytes = loaded != nullptr ? static_cast<const uint8_t*>(LockResource(loaded)) : nullptr;
+  PlannedBlob blob;
+  if (bytes == nullptr ||
+      !WithExecutionLevel(std::vector<uint8_t>(bytes, bytes + SizeofResource(engine.get(), found)), level, blob.bytes)) {
+    error = "the engine " + Quoted(enginePath) + " carries no manifest whose requested execution level could be set";
+    return ERROR_RESOURCE_DATA_NOT_FOUND;
+  }
+  // Windows reads the manifest of language-neutral English, as the engine's own is.
+  PlannedResource resource;
+  resource.blob = plan.blobs.size();
+  resource.typeNumber = 24;
+  resource.nameNumber = 1;
+  resource.language = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+  plan.resources.push_back(resource);
+  blob.size = static_cast<uint32_t>(blob.bytes.size());
   plan.blobs.push_back(blob);
   return 0;
 }

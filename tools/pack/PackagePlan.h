@@ -39,9 +39,16 @@ struct PlannedResource {
   std::string name;     // upper case, as the loader compares it
   std::string section;  // the installer section that first asked for it, or "" for the settings
   size_t blob = 0;
+  // A resource known by numbers instead (the manifest: type 24, name 1), and its language.
+  uint16_t typeNumber = 0;
+  uint16_t nameNumber = 0;
+  uint16_t language = 0;
 };
 
 struct PackagePlan {
+  // The execution level the package's manifest asks for, set before the plan is read; "" for
+  // the engine's own.
+  std::string executionLevel;
   std::vector<PlannedSetupType> setupTypes;
   std::vector<PlannedResource> resources;
   std::vector<PlannedBlob> blobs;
@@ -71,3 +78,7 @@ std::string FullPath(const std::string& path);
 class SettingsFile;
 // Adds the settings as the package carries them, "SETTINGS_INI" of type "TEXT".
 DWORD AddSettingsResource(const SettingsFile& settings, PackagePlan& plan, std::string& error);
+
+// Adds the engine's manifest with its requested execution level replaced by `level`.
+DWORD AddManifestResource(const std::string& enginePath, const std::string& level, PackagePlan& plan,
+                          std::string& error);

@@ -229,8 +229,9 @@ DWORD WritePackage(const std::string& enginePath, const std::string& outPath, co
   std::vector<pe::AddedResource> added;
   for (const PlannedResource& resource : plan.resources) {
     pe::AddedResource add;
-    add.type = LoaderId(resource.type);
-    add.name = LoaderId(resource.name);
+    add.type = resource.typeNumber != 0 ? pe::ResourceId::Number(resource.typeNumber) : LoaderId(resource.type);
+    add.name = resource.nameNumber != 0 ? pe::ResourceId::Number(resource.nameNumber) : LoaderId(resource.name);
+    add.language = resource.language;
     add.blob = resource.blob;
     added.push_back(add);
   }

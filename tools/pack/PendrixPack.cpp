@@ -89,6 +89,7 @@ void PrintSummary(const PackagePlan& plan, const SettingsFile& settings, const s
     PrintTo(stdout,
             "Settings: not embedded; the package reads Settings.ini from its own folder, so ship it beside "
             "the package\n");
+  if (!plan.executionLevel.empty()) PrintTo(stdout, "Execution level: %s\n", plan.executionLevel.c_str());
   for (const BuiltLanguage& language : languages)
     PrintTo(stdout, "Language %s (%u): %lu texts and %lu recordings of its own from \"%s\", %lu bytes\n",
             language.index.name, language.index.id, static_cast<unsigned long>(language.ownTexts),
@@ -168,6 +169,7 @@ int main() {
   std::vector<BuiltLanguage> languages;
   if (engineFound) BuildLanguages(options.languages, engine, displayNames, report, languages);
   PackagePlan plan;
+  plan.executionLevel = options.executionLevel;
   if (payloadFound) {
     std::vector<PlanProblem> problems;
     ReadPackagePlan(settings.readPath(), options.settings, payload, plan, problems);
@@ -181,6 +183,8 @@ int main() {
   }
 
   if (options.embedSettings) result = AddSettingsResource(settings, plan, error);
+  if (result == 0 && !options.executionLevel.empty())
+    result = AddManifestResource(engine, options.executionLevel, plan, error);
   AddLanguageResources(languages, plan);
   if (result == 0) result = RefuseOutputOverInput(out, engine, settingsPath, plan, error);
   if (result == 0) result = RemovePartialPackage(out, error);

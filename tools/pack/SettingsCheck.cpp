@@ -440,9 +440,11 @@ class Checker {
            "the name holds \"" + name.substr(Lower(name).find(kSilentMark), strlen(kSilentMark)) +
                "\", not \"silent\": the engine's test is case-sensitive, so this setup type is not silent and its " +
                "prompts wait for a user");
-    if (!EqualsIgnoreCase(name.c_str(), "default") && name.find_first_of("-/") != std::string::npos)
+    if (!EqualsIgnoreCase(name.c_str(), "default") && name.find_first_of("-/") != std::string::npos &&
+        name.find('"') != std::string::npos)
       Warn(section.name, "",
-           "cannot be chosen with /Type: every \"-\" and \"/\" on the package's command line starts a new option");
+           "cannot be chosen with /Type: every \"-\" and \"/\" on the package's command line starts a new option "
+           "unless it stands in double quotes, and the name holds a double quote of its own");
     if (name.size() > kSetupTypeChars)
       Warn(section.name, "",
            "cannot be chosen with /Type, which keeps " + std::to_string(kSetupTypeChars) + " characters");

@@ -9,15 +9,17 @@ const char* const kSetupTypeMeanings[kSetupTypeKeyCount] = {
     "The main installer, run after the prerequisites. Its exit code becomes the package's exit code, unjudged.",
     "The name in every caption and message; when empty, the MainInstall value is shown.",
     "Shows the Welcome dialog: Talking Install, Silent Install, or Escape, which ends the package with exit code 0. "
-    "Shown in a silent setup type too; not with /NoWelcomeDlg or /quiet, nor while a screen reader of the maker runs.",
+    "Shown in a silent setup type too; not with /NoWelcomeDlg or /quiet, nor where nobody can see the package's "
+    "windows, nor while a screen reader of the maker runs.",
     "Speaks the welcome prompt: in the Welcome dialog, or on its own before the install. Not with /NoWelcomeWave, "
     "nor in a silent setup type.",
     "`Admin`: the user must be an administrator; `PowerUser`: a power user or an administrator. Refused with exit "
     "code 5. Any other word is no requirement.",
     "Speaks the restart prompts.",
     "When there are prerequisites: a System Restore point before them, and a progress dialog that advances once per "
-    "prerequisite.",
-    "After the install, tells the user to restart the maker's product; shown in silent mode too, but not with /quiet.",
+    "prerequisite (not with /quiet, nor where nobody can see it).",
+    "After the install, tells the user to restart the maker's product; shown in silent mode too, but not with /quiet, "
+    "nor where nobody can see it.",
     "Passes `REMOVESHARED=1` to Windows Installer runs.",
     "The lowest Windows version, as Windows reports it: 5.1 is XP, 6.0 Vista, 6.1 Windows 7; only major and minor "
     "count. Refused with exit code 5. Text that is no number reads as 0.0, which every Windows meets.",

@@ -61,6 +61,9 @@
 #define IDS_SETTINGS_UNREADABLE 84          // the settings file
 #define IDS_SETTINGS_TOO_LARGE 85           // the settings file
 #define IDS_HELP_UI_LANGUAGE 86
+#define IDS_SETTINGS_CHANGEABLE 87          // the settings file, then who can change it
+#define IDS_INSTALLER_CHANGEABLE 88         // the installer file, then who can change it
+#define IDS_START_AGAIN_AFTER_RESTART 89    // the package
 // The reboot boxes, each saying what its recording says: OK and Cancel, or OK alone (the
 // restart cannot be put off); and whether setup goes on after the restart.
 #define IDS_REBOOT_NOW_OR_LATER_RESUME 73
@@ -196,6 +199,9 @@ inline constexpr MessageArguments kMessageArguments[] = {
     {IDS_SETTINGS_UNREADABLE, 1},
     {IDS_SETTINGS_TOO_LARGE, 1},
     {IDS_HELP_UI_LANGUAGE, 0},
+    {IDS_SETTINGS_CHANGEABLE, 2},
+    {IDS_INSTALLER_CHANGEABLE, 2},
+    {IDS_START_AGAIN_AFTER_RESTART, 1},
     {IDS_REBOOT_NOW_OR_LATER_RESUME, 0},
     {IDS_REBOOT_NOW_OR_LATER, 0},
     {IDS_REBOOT_NOW_RESUME, 0},

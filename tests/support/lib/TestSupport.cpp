@@ -418,12 +418,30 @@ ProcessResult Watch(PROCESS_INFORMATION& process, const Answerer& answer, DWORD 
   return result;
 }
 
+std::string g_childDesktop;  // of the UnseenStation in scope, or ""
+
 }  // namespace
+
+UnseenStation::UnseenStation() {
+  static const bool made = [] {  // once per process, and kept
+    HWINSTA own = GetProcessWindowStation();
+    HWINSTA station = CreateWindowStationA("PendrixUnseen", 0, WINSTA_ALL_ACCESS, nullptr);
+    // A desktop is made in the window station the process is attached to.
+    if (station == nullptr || !SetProcessWindowStation(station)) return false;
+    CreateDesktopA("Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+    return SetProcessWindowStation(own) != FALSE;
+  }();
+  if (made) g_childDesktop = "PendrixUnseen\\Default";
+}
+
+UnseenStation::~UnseenStation() { g_childDesktop.clear(); }
 
 ProcessResult RunProcess(const std::string& commandLine, const std::string& currentFolder, Answerer answer,
                          DWORD timeoutMs, const char* shotTag, HANDLE token) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof(startup);
+  std::string desktop = g_childDesktop;
+  if (!desktop.empty()) startup.lpDesktop = &desktop[0];
   PROCESS_INFORMATION process = {};
   std::string mutableLine = commandLine;
   const char* folder = currentFolder.empty() ? nullptr : currentFolder.c_str();

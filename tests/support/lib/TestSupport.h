@@ -84,6 +84,13 @@ struct ProcessResult {
   std::vector<SeenWindow> windows;  // dialogs and message boxes in the order they appeared
 };
 
+// Within its scope RunProcess starts programs on a desktop of a window station of their own, which
+// nobody sees (as a service's session): a window shown there waits for ever, unseen.
+struct UnseenStation {
+  UnseenStation();
+  ~UnseenStation();
+};
+
 // Runs a command line (program and arguments), answering the dialogs of its process with
 // `answer` (by default each is closed with IDCANCEL after it was read) until it exits. With a
 // primary token the process runs as that token's user (CreateProcessAsUserA).
