@@ -6,7 +6,7 @@ WIN := $(BUILD_ABS)/win
 NATIVE := $(BUILD_ABS)/native
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build check demo bench clean
+.PHONY: all deps build check demo bench pictures clean
 
 all: build
 
@@ -29,6 +29,10 @@ demo: build
 
 bench: build
 	@bash scripts/bench.sh $(WIN)
+
+# The pictures of docs/languages.md and the README, taken from the real programs.
+pictures: build
+	@bash scripts/pictures.sh $(WIN) docs/pictures
 
 clean:
 	rm -rf $(BUILD_ABS)
