@@ -265,6 +265,10 @@ TEST_CASE("--check: 0 when clean, 1 with warnings, 2 when something would be ref
        "1 warning(s), 0 refusal(s)"},  // measured on the language DLL's dialog
       {__LINE__, Default("Name=" + LongName(92) + "\r\nWelcomeDlg=yes\r\n"), " --engine " + Quote(dir / "none.exe"),
        0, "0 warning(s), 0 refusal(s)"},  // not measured, and a note says so
+      // The built-in English is measured as a translation is: this name breaks the progress
+      // window's text into five lines where it shows three.
+      {__LINE__, Default("Name=" + Repeat("WWWW ", 19) + "WWW\r\nShowProgressBar=yes\r\n"), "", 1,
+       "1 warning(s), 0 refusal(s)"},
       {__LINE__, WithPre("DoNotExtract=yes\r\n"), " --payload " + Quote(payload), 0, "0 warning(s), 0 refusal(s)"},
       // The 64-bit forms are rules the engine knows; an MSI prerequisite that judges every failure
       // code and restarts nothing by itself, and an MSI main installer, whose code is not judged.

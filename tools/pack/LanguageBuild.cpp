@@ -473,8 +473,9 @@ void ReportBuiltInMisfits(const BuiltInLanguage& builtIn, const std::string& eng
     }
     for (const auto& misfit : misfits)
       report.Warn(enginePath + ": built-in " + kBuiltInLanguageName + " " + KeyName(builtIn.texts[misfit.first]) +
-                  ": " + MisfitText(misfit.second, displayName) + "; put words of your own in its place with " +
-                  "--language " + kBuiltInLanguageName + "=FOLDER");
+                  ": " + MisfitText(misfit.second, displayName) + "; " +
+                  (misfit.second.named ? "a shorter display name fits, or " : "") + "put words of your own in its " +
+                  "place with --language " + kBuiltInLanguageName + "=FOLDER");
   }
 }
 

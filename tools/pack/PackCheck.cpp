@@ -203,8 +203,7 @@ void ReportSettingsFindings(const std::string& shownName, const SettingsFile& se
   CheckSpelling(written, findings);
   for (const SettingsFinding& finding : CheckSettings(snapshot)) findings.push_back(finding);
   std::vector<WelcomeGreeting> greetings = WelcomeGreetings(snapshot);
-  if (displayNames != nullptr)
-    for (const WelcomeGreeting& greeting : greetings) displayNames->push_back(greeting.displayName);
+  if (displayNames != nullptr) *displayNames = DisplayNames(snapshot);
   std::string unmeasured = enginePath.empty() ? "" : CheckWelcomeFit(enginePath, greetings, findings);
   for (const SettingsFinding& finding : findings) report.Finding(shownName, finding);
   if (!unmeasured.empty())

@@ -55,7 +55,7 @@ enum class SettingsPlace { kEmbedded, kMaybeBeside };
 
 // Reports every finding of the settings file: SettingsCheck's, the names the code page cannot
 // spell, an encoding that a package reading the file beside it would misread, and a display name
-// the engine's Welcome dialog cuts. `displayNames` gets the names the Welcome dialog greets with.
+// the engine's Welcome dialog cuts. `displayNames` gets the names the dialogs show.
 void ReportSettingsFindings(const std::string& shownName, const SettingsFile& settings, SettingsPlace place,
                             const std::string& enginePath, PackReport& report,
                             std::vector<std::string>* displayNames = nullptr);

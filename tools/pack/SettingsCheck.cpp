@@ -538,6 +538,19 @@ std::vector<WelcomeGreeting> WelcomeGreetings(const SettingsSnapshot& settings) 
   return greetings;
 }
 
+std::vector<std::string> DisplayNames(const SettingsSnapshot& settings) {
+  std::vector<std::string> names;
+  for (size_t i = 0; i < settings.sections.size(); i++) {
+    const SettingsSection& section = settings.sections[i];
+    if (!IsSetupType(settings, i) || (!IsYesValue(Kept(section, kSetupTypeKeys[kKeyWelcomeDlg]).c_str()) &&
+                                      !IsYesValue(Kept(section, kSetupTypeKeys[kKeyShowProgressBar]).c_str())))
+      continue;
+    const std::string name = Kept(section, kSetupTypeKeys[kKeyDisplayName]);
+    names.push_back(!name.empty() ? name : Kept(section, kSetupTypeKeys[kKeyMainInstall]));
+  }
+  return names;
+}
+
 std::string FindingLine(const std::string& file, const SettingsFinding& finding) {
   std::string line = file + ": [" + finding.section + "]";
   if (!finding.key.empty()) line += " " + finding.key;

@@ -47,6 +47,9 @@ struct WelcomeGreeting {
   std::string displayName;
 };
 std::vector<WelcomeGreeting> WelcomeGreetings(const SettingsSnapshot& settings);
+// The display name of every setup type that shows it in a dialog: its Welcome dialog or its
+// progress window.
+std::vector<std::string> DisplayNames(const SettingsSnapshot& settings);
 
 // One line for a finding: "<file>: [<section>] <key>: <text>".
 std::string FindingLine(const std::string& file, const SettingsFinding& finding);
