@@ -14,6 +14,8 @@ set(PENDRIX_PORTABLE_SOURCES
   src/install/RebootModes.cpp
   src/install/ExitCodeRules.cpp
   src/settings/CodeList.cpp
+  src/settings/Crc32c.cpp
+  src/settings/ChecksumTable.cpp
   src/settings/YesNo.cpp
   src/settings/SettingsKeys.cpp
   src/settings/ExistenceVotes.cpp
@@ -26,6 +28,7 @@ set(PENDRIX_PORTABLE_SOURCES
   src/ui/LanguageChoice.cpp
   tools/pack/PeResources.cpp
   tools/pack/PackOptions.cpp
+  tools/pack/VersionResource.cpp
   tools/pack/InstallerElevation.cpp
   tools/pack/SettingsCheck.cpp
   tools/pack/WindowsInstallerCheck.cpp

@@ -149,6 +149,7 @@ awk -v c="$(printf '%s\n' "${cold_runs[@]}" | median)" -v w="$(column_median 1 h
   printf "  the bare engine, Wine starting its desktop %6.0f ms   (+%.0f ms, once a session; held up for every other figure)\n", c, c - w }'
 echo "Install of one installer, extract, run and delete, against a plain copy (medians of $rounds runs)"
 for mb in $sizes; do
+  bench checksum "$(win "$bench_dir/payload/$mb/big.exe")" > "$bench_dir/checksum-$mb.txt"
   size_mb=$(awk -v b="$(stat -c %s "$bench_dir/payload/$mb/big.exe")" 'BEGIN { printf "%.1f", b / 1048576 }')
   awk -v s="$size_mb" -v i="$(column_median 1 "install-$mb.txt")" -v k="$(column_median 2 "install-$mb.txt")" \
       -v c="$(column_median 1 "copy-$mb.txt")" -v r="$(ratio_median 1 "install-$mb.txt" "copy-$mb.txt")" \
@@ -156,7 +157,9 @@ for mb in $sizes; do
       -v l="$([ -f "$bench_dir/floor-$mb.txt" ] && column_median 1 "floor-$mb.txt")" \
       -v lr="$([ -f "$bench_dir/floor-$mb.txt" ] && ratio_median 1 "floor-$mb.txt" "copy-$mb.txt")" \
       -v e="$(median < "$bench_dir/extract-$mb.txt")" -v f="$(median < "$bench_dir/copyfile-$mb.txt")" \
-      -v t="$( [ "$mb" -ge 1024 ] && echo 1.0 || echo 1.2)" 'BEGIN {
+      -v t="$( [ "$mb" -ge 1024 ] && echo 1.0 || echo 1.2)" \
+      -v cs="$(value checksum_ms < "$bench_dir/checksum-$mb.txt")" -v ct="$(value checksum_table_ms < "$bench_dir/checksum-$mb.txt")" \
+      -v ci="$(value checksum_instruction < "$bench_dir/checksum-$mb.txt")" 'BEGIN {
     printf "  %s MB installer\n", s
     printf "    the package, start to exit               %8.0f ms   peak memory %7.1f MB\n", i, k / 1024
     printf "    cmd /c copy of the same bytes             %8.0f ms\n", c
@@ -167,6 +170,9 @@ for mb in $sizes; do
     }
     printf "    ExtractResource alone (from the log)      %8.0f ms   %7.1f MB/s\n", e, s * 1000 / (e ? e : 1)
     printf "    CopyFileA of the same bytes, in-process   %8.0f ms   %7.1f MB/s\n", f, s * 1000 / (f ? f : 1)
+    printf "    the check of its bytes (CRC-32C, %s), alone\n", (ci == 1 ? "crc32 instruction" : "table")
+    printf "      over the bytes in memory                  %8.1f ms   %5.1f%% of the install\n", cs, 100 * cs / (i ? i : 1)
+    if (ci == 1) printf "      on a processor without the instruction    %8.1f ms   %5.1f%%\n", ct, 100 * ct / (i ? i : 1)
   }'
 done
 
@@ -224,6 +230,10 @@ pack "$bench_dir/extract.ini" "$bench_dir/payload/200" "$bench_dir/Trace200.exe"
 trace_package "$bench_dir/Trace200.exe" "$bench_dir/trace200"
 echo "Where the time of one install goes: the 200 MB package with /Log (medians of $trace_runs runs of the traced engine)"
 trace_table sequence "$bench_dir/trace200"
+# The check of the installer's bytes runs beside their writing: what the run waits for after it.
+awk -F '\t' '$1 == "checksum: waited for big.exe" { print $2 }' "$bench_dir"/trace200.[0-9]* | median |
+  awk -v i="$(column_median 1 install-200.txt)" '{
+    printf "  the check of the installer'"'"'s bytes, waited for after their writing %6.2f ms   %4.1f%% of the install (target: at most 5%%)\n", $1, 100 * $1 / (i ? i : 1) }'
 rm -rf "$bench_dir/payload/"*
 
 # --- the engine's own time per installer ------------------------------------------------------

@@ -48,10 +48,20 @@ add_fonts() {
   done
 }
 
+# The build tree as a drive of its own (Q:), so that the programs and packages in it lie below a
+# root that only this user can write, as a package does that is run from an administrator's
+# folder on Windows. Wine reads a folder's access from its Unix mode: a clone under /tmp would put
+# every test package below a folder that everybody may change, which an elevated run rightly
+# refuses to trust.
+map_build_drive() {
+  ln -sfn "$WINE_BUILD_DIR" "$WINEPREFIX/dosdevices/q:"
+}
+
 # Makes the prefix ready and starts its wineserver and services outside of ctest's pipes.
 prefix_up() {
   make_prefix
   add_fonts
+  map_build_drive
   wineserver -p >/dev/null 2>&1 </dev/null
   wine wineboot >/dev/null 2>&1 </dev/null
 }

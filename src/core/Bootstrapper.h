@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <msiquery.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <type_traits>
@@ -148,7 +149,10 @@ class Bootstrapper {
   // path gets where it was written.
   DWORD ExtractToWorkFolder(HMODULE module, const char* type, const char* name, const char* fileName,
                             char (&path)[260], FileHandle& held);
-  DWORD PlaceInWorkFolder(const char* fileName, const BYTE* bytes, DWORD size, char (&path)[260], FileHandle& held);
+  // With `recordedCrc`, the bytes are checked against it as they are written: ERROR_CRC when
+  // they differ, and nothing is left in the folder.
+  DWORD PlaceInWorkFolder(const char* fileName, const BYTE* bytes, DWORD size, char (&path)[260], FileHandle& held,
+                          const uint32_t* recordedCrc = nullptr);
   DWORD GetSettingsFile();
   DWORD ReplaceSettings();
   DWORD OutputSettings();
@@ -318,6 +322,9 @@ class Bootstrapper {
   BOOL m_bSystemAccount = FALSE;
   BOOL m_bProductRunningAtStart = FALSE;
   BOOL m_bSpeechSuppressed = FALSE;
+  // The hidden window that gives the package its taskbar entry, retitled in the language once
+  // that is loaded; null where no window was made (the tests' Bootstrappers).
+  HWND m_hHiddenWindow = nullptr;
 
  private:
   void InitPaths();

@@ -106,10 +106,12 @@ void ShowError(Bootstrapper* bootstrapper, UINT messageId, ...) {
     }
   }
   if (caption[0] == '\0') FormatCut(caption, "%s Setup Package Error", bootstrapper->m_szDisplayName);
-  // Without the language module (a full disk is one reason), at least the cause is told.
+  // Without the language module (a full disk is one reason, a damaged package another), at
+  // least the cause is told, in the few words the executable holds.
   if (message[0] == '\0')
-    CopyCut(message, messageId == IDS_DISK_FULL ? "There is not enough disk space for the setup files."
-                                                : "There was an error during the installation process.");
+    CopyCut(message, messageId == IDS_DISK_FULL         ? "There is not enough disk space for the setup files."
+                     : messageId == IDS_PACKAGE_DAMAGED ? "The setup package is damaged. Download it again."
+                                                        : "There was an error during the installation process.");
 
   SystemUtility::ShowMessageBox(nullptr, message, caption, MB_OK | MB_ICONEXCLAMATION);
 }

@@ -26,6 +26,7 @@ enum class RunOutcome {
   kMainInstallerRan,
   kMainInstallerNotRun,  // could not be extracted, checked or started
   kPrerequisitesRan,  // no main installer: the last prerequisite's code
+  kPackageDamaged,    // its settings or its language are not as they were packed
 };
 
 // Short, for the end of a log line.
@@ -58,6 +59,7 @@ constexpr const char* RunOutcomeReason(RunOutcome outcome) {
     case RunOutcome::kMainInstallerRan: return "the main installer's exit code";
     case RunOutcome::kMainInstallerNotRun: return "the main installer could not be run";
     case RunOutcome::kPrerequisitesRan: return "no main installer; the last prerequisite's exit code";
+    case RunOutcome::kPackageDamaged: return "the package is damaged; download it again";
   }
   return "unknown";
 }

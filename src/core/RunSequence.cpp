@@ -36,11 +36,15 @@ bool Bootstrapper::PrepareRun() {
   // Only a run that goes on writes files, beginning with the language DLL.
   OpenWorkFolder();
 
-  LoadResources();  // on failure the user has been told; the run goes on without the module
+  // On failure the user has been told, and the run goes on without the module; unless the
+  // package is damaged, which ends it before anything is installed.
+  const bool damaged = LoadResources() == ERROR_CRC;
 
   const BootstrapperCommandLine& commandLine = *m_pCommandLine;
   bool endsRun = true;
-  if (commandLine.Has(kOptHelp) || commandLine.Has(kOptMoreHelp)) {
+  if (damaged) {
+    m_RunOutcome = RunOutcome::kPackageDamaged;
+  } else if (commandLine.Has(kOptHelp) || commandLine.Has(kOptMoreHelp)) {
     if (commandLine.Has(kOptHelp))
       ShowHelp();
     else
@@ -52,8 +56,9 @@ bool Bootstrapper::PrepareRun() {
     // The package's folder as it is reached now: a link above it that is re-pointed during the
     // run changes nothing that is read or run beside the package.
     HoldPackageFolder();
-    endsRun = GetSettingsFile() != 0;
-    if (endsRun) m_RunOutcome = RunOutcome::kNoSettings;
+    const DWORD result = GetSettingsFile();
+    endsRun = result != ERROR_SUCCESS;
+    if (endsRun) m_RunOutcome = result == ERROR_CRC ? RunOutcome::kPackageDamaged : RunOutcome::kNoSettings;
   }
 
   if (endsRun) g_bPrepareRunGuard = false;

@@ -8,6 +8,8 @@
 namespace {
 
 const char kHiddenWindowClass[] = "BootstrapperHiddenWindow";
+// The window is made before any language is loaded, which then gives it its own title.
+const char kHiddenWindowTitle[] = "Installing Vellora";
 
 }  // namespace
 
@@ -19,7 +21,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     Bootstrapper bootstrapper(commandLine);
     TraceMark("start-up: command line, folders, log");
 
-    HWND hiddenWindow = ShowHiddenWindow(instance, kHiddenWindowClass, "Installing Vellora");
+    HWND hiddenWindow = ShowHiddenWindow(instance, kHiddenWindowClass, kHiddenWindowTitle);
+    bootstrapper.m_hHiddenWindow = hiddenWindow;
     TraceMark("hidden window");
 
     if (SystemUtility::IsZRProductRunning())
@@ -31,6 +34,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     exitCode = bootstrapper.RunBootstrapper();
 
     TraceMark("the run's last lines");
+    bootstrapper.m_hHiddenWindow = nullptr;
     RemoveHiddenWindow(hiddenWindow, kHiddenWindowClass);
     TraceMark("hidden window: destroyed");
   }

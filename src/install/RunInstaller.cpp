@@ -135,6 +135,8 @@ DWORD Bootstrapper::RunInstaller(const char* section, BOOL mainInstaller) {
       LogMessage(this, "RunInstaller - Failed to extract the installer.");
       if (IsDiskFull(result))
         ShowError<IDS_DISK_FULL>(this, SpaceToFree(m_szTempFolder).c_str());
+      else if (result == ERROR_CRC)
+        ShowError<IDS_INSTALLER_DAMAGED>(this, section);
       else
         ShowError<IDS_INSTALLER_EXTRACT_FAILED>(this, section);
       return notRun(kExitNotRun);

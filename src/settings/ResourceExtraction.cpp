@@ -2,12 +2,15 @@
 // mapped resource memory, a bounded piece at a time. Into the run's working folder, the file is
 // new and held unchanged (trust/WorkFolderFiles.cpp); to a file the user named
 // (/ExtractSettings), it is written new beside that name, through the folder held from its root,
-// and then moved over the name.
+// and then moved over the name. A file of a package that records checksums is checked against
+// its own as it is written (settings/ChecksumTable.h): a damaged download is caught before any
+// of it runs.
 #include "core/Bootstrapper.h"
 #include "core/BoundedString.h"
 #include "core/HandleOwner.h"
 #include "core/PathText.h"
 #include "core/Trace.h"
+#include "settings/ChecksumTable.h"
 #include "trust/HeldPath.h"
 #include "trust/WorkFolder.h"
 #include "trust/WorkFolderFiles.h"
@@ -74,6 +77,34 @@ DWORD FindResourceBytes(Bootstrapper* bootstrapper, HMODULE module, const char* 
   return ERROR_SUCCESS;
 }
 
+// Whether the package records a checksum of these bytes of the executable, and which. A module
+// other than the executable (the bare engine, or a language DLL) records none.
+enum class Recorded { kNone, kChecksum, kDamaged };
+
+Recorded ChecksumOf(Bootstrapper* bootstrapper, HMODULE module, const char* name, const BYTE* bytes, DWORD size,
+                    uint32_t& crc) {
+  const HMODULE image = GetModuleHandleA(nullptr);
+  if (module != nullptr && module != image) return Recorded::kNone;
+  HRSRC found = FindResourceA(nullptr, kChecksumResource, kChecksumResourceType);
+  HGLOBAL loaded = found != nullptr ? LoadResource(nullptr, found) : nullptr;
+  const BYTE* table = loaded != nullptr ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
+  if (table == nullptr) return Recorded::kNone;
+  const auto address = static_cast<uint32_t>(bytes - reinterpret_cast<const BYTE*>(image));
+  switch (FindRecordedChecksum(table, SizeofResource(nullptr, found), address, size, crc)) {
+    case ChecksumLookup::kFound:
+      return Recorded::kChecksum;
+    case ChecksumLookup::kNotRecorded:
+      LogMessage(bootstrapper, "ExtractResource - The package is damaged: it records no checksum of the resource "
+                 "\"%s\" as it lies now.", name);
+      break;
+    case ChecksumLookup::kTableDamaged:
+      LogMessage(bootstrapper,
+                 "ExtractResource - The package is damaged: its table of checksums is cut short or changed.");
+      break;
+  }
+  return Recorded::kDamaged;
+}
+
 }  // namespace
 
 DWORD Bootstrapper::ExtractResource(HMODULE module, const char* type, const char* name, const char* outputPath) {
@@ -85,6 +116,9 @@ DWORD Bootstrapper::ExtractResource(HMODULE module, const char* type, const char
   const BYTE* bytes = nullptr;
   DWORD size = 0;
   if (DWORD error = FindResourceBytes(this, module, type, name, bytes, size)) return error;
+  uint32_t recorded = 0;
+  const Recorded checked = ChecksumOf(this, module, name, bytes, size, recorded);
+  if (checked == Recorded::kDamaged) return ERROR_CRC;
 
   // A link on the way is refused; one at the name itself is replaced by the move, never followed.
   char folder[MAX_PATH] = {};
@@ -102,7 +136,13 @@ DWORD Bootstrapper::ExtractResource(HMODULE module, const char* type, const char
     LogMessage(this, "ExtractResource - Failed to create the resource output file. Error: %lu", error);
     return error;
   }
-  DWORD writeError = WriteAll(output.get(), bytes, size);
+  uint32_t crc = 0;
+  DWORD writeError = WriteAll(output.get(), bytes, size, checked == Recorded::kChecksum ? &crc : nullptr);
+  if (writeError == ERROR_SUCCESS && checked == Recorded::kChecksum && crc != recorded) {
+    LogMessage(this, "ExtractResource - The bytes of the resource are damaged: their CRC-32C is %08lX, and the package "
+               "recorded %08lX.", static_cast<unsigned long>(crc), static_cast<unsigned long>(recorded));
+    writeError = ERROR_CRC;
+  }
   if (writeError == ERROR_SUCCESS) writeError = held.MoveOver(output.get(), fileName);
   if (writeError != ERROR_SUCCESS) {
     DeleteThroughHandle(output.get());  // only the file this run made; no cut-off file passes for the whole one
@@ -127,6 +167,9 @@ DWORD Bootstrapper::ExtractToWorkFolder(HMODULE module, const char* type, const 
   const BYTE* bytes = nullptr;
   DWORD size = 0;
   if (DWORD error = FindResourceBytes(this, module, type, name, bytes, size)) return error;
+  uint32_t recorded = 0;
+  const Recorded checked = ChecksumOf(this, module, name, bytes, size, recorded);
+  if (checked == Recorded::kDamaged) return ERROR_CRC;
   TraceMark("find", fileName);
-  return PlaceInWorkFolder(fileName, bytes, size, path, held);
+  return PlaceInWorkFolder(fileName, bytes, size, path, held, checked == Recorded::kChecksum ? &recorded : nullptr);
 }

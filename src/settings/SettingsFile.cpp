@@ -77,6 +77,8 @@ DWORD Bootstrapper::GetSettingsFile() {
       if (result != ERROR_RESOURCE_TYPE_NOT_FOUND && result != ERROR_RESOURCE_NAME_NOT_FOUND) {
         if (IsDiskFull(result))
           ShowError<IDS_DISK_FULL>(this, SpaceToFree(m_szTempFolder).c_str());
+        else if (result == ERROR_CRC)
+          ShowError<IDS_PACKAGE_DAMAGED>(this);
         else
           ShowError<IDS_SETTINGS_EXTRACT_FAILED>(this);
         return result;
@@ -170,7 +172,10 @@ DWORD Bootstrapper::OutputSettings() {
   DWORD result = ExtractResource(nullptr, kSettingsResourceType, kSettingsResource, path);
   if (result != ERROR_SUCCESS) {
     LogMessage(this, "OutputSettings - Failed to extract the Settings file for output. Error: %lu", result);
-    ShowError<IDS_EXTRACT_SETTINGS_FAILED>(this, path);
+    if (result == ERROR_CRC)
+      ShowError<IDS_PACKAGE_DAMAGED>(this);
+    else
+      ShowError<IDS_EXTRACT_SETTINGS_FAILED>(this, path);
     return result;
   }
   return ERROR_SUCCESS;

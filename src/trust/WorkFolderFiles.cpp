@@ -1,11 +1,13 @@
 #include "trust/WorkFolderFiles.h"
 
 #include <cstring>
+#include <memory>
 
 #include "core/Bootstrapper.h"
 #include "core/BoundedString.h"
 #include "core/HandleOwner.h"
 #include "core/Trace.h"
+#include "settings/Crc32c.h"
 #include "trust/WorkFolder.h"
 #include "trust/WorkFolderRules.h"
 
@@ -46,6 +48,45 @@ DWORD WriteNew(const char* path, const BYTE* bytes, DWORD size, BY_HANDLE_FILE_I
   if (!GetFileInformationByHandle(file.get(), &identity)) return ErrorOr(GetLastError(), ERROR_INVALID_HANDLE);
   return ERROR_SUCCESS;
 }
+
+// The CRC-32C of the bytes, computed on a second processor while the first writes them, so that
+// the check adds next to nothing to the write. A file smaller than a thread is worth, or one
+// where no thread can be made, is checked here after its writing.
+constexpr DWORD kBackgroundChecksumBytes = 8u << 20;
+
+class BackgroundChecksum {
+ public:
+  BackgroundChecksum(const BYTE* bytes, DWORD size) : m_bytes(bytes), m_size(size) {
+    if (size >= kBackgroundChecksumBytes) m_thread.reset(CreateThread(nullptr, 0, Compute, this, 0, nullptr));
+  }
+  ~BackgroundChecksum() { Result(); }
+  BackgroundChecksum(const BackgroundChecksum&) = delete;
+  BackgroundChecksum& operator=(const BackgroundChecksum&) = delete;
+
+  uint32_t Result() {
+    if (m_thread) {
+      WaitForSingleObject(m_thread.get(), INFINITE);
+      m_thread.reset();
+    } else if (!m_done) {
+      m_crc = Crc32c(m_bytes, m_size);
+    }
+    m_done = true;
+    return m_crc;
+  }
+
+ private:
+  static DWORD WINAPI Compute(void* self) {
+    auto* checksum = static_cast<BackgroundChecksum*>(self);
+    checksum->m_crc = Crc32c(checksum->m_bytes, checksum->m_size);
+    return 0;
+  }
+
+  const BYTE* m_bytes;
+  DWORD m_size;
+  uint32_t m_crc = 0;
+  bool m_done = false;
+  KernelHandle m_thread;
+};
 
 // Views of the file set against the bytes they must hold: every `stride`-th view from `first`, until
 // one differs or cannot be read, here or in the other half of the comparison.
@@ -127,13 +168,14 @@ std::string SpaceToFree(const char* folder) {
   return separator == std::string::npos ? parent : parent.substr(0, separator + 1);
 }
 
-DWORD WriteAll(HANDLE file, const BYTE* bytes, DWORD size) {
+DWORD WriteAll(HANDLE file, const BYTE* bytes, DWORD size, uint32_t* crc) {
   for (DWORD done = 0; done < size;) {
     const BYTE* piece = bytes + done;
     DWORD want = size - done < kChunk ? size - done : kChunk;
     DWORD written = 0;
     BOOL wrote = WriteFile(file, piece, want, &written, nullptr);
     DWORD error = GetLastError();
+    if (wrote && crc != nullptr) *crc = Crc32c(piece, written, *crc);
     VirtualUnlock(const_cast<BYTE*>(piece), want);  // Windows then drops the pages from the working set
     if (!wrote) return ErrorOr(error, ERROR_WRITE_FAULT);
     // A short write (a disk that has just filled up) goes on with the rest, which then tells
@@ -145,7 +187,7 @@ DWORD WriteAll(HANDLE file, const BYTE* bytes, DWORD size) {
 }
 
 DWORD Bootstrapper::PlaceInWorkFolder(const char* fileName, const BYTE* bytes, DWORD size, char (&path)[260],
-                                      FileHandle& held) {
+                                      FileHandle& held, const uint32_t* recordedCrc) {
   held.reset();
   path[0] = '\0';
   if (!m_WorkFolderHold) {
@@ -154,6 +196,8 @@ DWORD Bootstrapper::PlaceInWorkFolder(const char* fileName, const BYTE* bytes, D
   }
   char folder[260] = {};
   CopyCut(folder, m_szTempFolder);
+  std::unique_ptr<BackgroundChecksum> checksum;
+  if (recordedCrc != nullptr) checksum.reset(new BackgroundChecksum(bytes, size));
   for (int attempt = 1;; attempt++) {
     if (FormatCut(path, "%s%s", folder, fileName) >= sizeof(path) - 1) {
       LogMessage(this, "ExtractResource - The path of %s in %s is too long.", fileName, folder);
@@ -164,6 +208,16 @@ DWORD Bootstrapper::PlaceInWorkFolder(const char* fileName, const BYTE* bytes, D
     bool created = false;
     DWORD error = WriteNew(path, bytes, size, identity, created);
     TraceMark("write", fileName);
+    const uint32_t crc = error == ERROR_SUCCESS && checksum ? checksum->Result() : 0;
+    if (checksum) TraceMark("checksum: waited for", fileName);
+    if (error == ERROR_SUCCESS && checksum && crc != *recordedCrc) {
+      DeleteFileA(path);  // nothing of a damaged file is run or loaded
+      LogMessage(this, "ExtractResource - The bytes of %s are damaged: their CRC-32C is %08lX, and the package "
+                 "recorded %08lX.",
+                 fileName, static_cast<unsigned long>(crc), static_cast<unsigned long>(*recordedCrc));
+      path[0] = '\0';
+      return ERROR_CRC;
+    }
     if (error == ERROR_SUCCESS && g_AfterWorkFileWritten != nullptr) g_AfterWorkFileWritten(path);
     if (error == ERROR_SUCCESS) error = HoldUnchanged(path, bytes, size, identity, m_bWorkFolderTrusted, held);
     TraceMark("check", fileName);

@@ -6,14 +6,16 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 // A failing call that leaves no error must still fail.
 inline DWORD ErrorOr(DWORD error, DWORD fallback) { return error != ERROR_SUCCESS ? error : fallback; }
 
 // Writes all of bytes to the file, a bounded piece at a time; 0 or the Windows error. A short
-// write without an error is a failure too.
-DWORD WriteAll(HANDLE file, const BYTE* bytes, DWORD size);
+// write without an error is a failure too. With `crc`, each piece written goes through its
+// CRC-32C while it is still in the processor's cache.
+DWORD WriteAll(HANDLE file, const BYTE* bytes, DWORD size, uint32_t* crc = nullptr);
 
 // True for the errors of a disk that is full.
 inline bool IsDiskFull(DWORD error) { return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL; }

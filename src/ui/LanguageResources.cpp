@@ -6,6 +6,9 @@
 // mapped it (a mapped image cannot be changed either), so that the code loaded is the code the
 // package carries.
 #include "core/Bootstrapper.h"
+
+#include <cstring>
+
 #include "core/BoundedString.h"
 #include "core/HandleOwner.h"
 #include "core/Trace.h"
@@ -100,33 +103,65 @@ void Bootstrapper::ChooseLanguageResource(char (&resource)[32]) {
   if (!builtIn) LanguageResourceName(languages[choice.chosen].id, resource);
 }
 
+namespace {
+
+// A language's DLL written to the working folder and loaded; 0 or the error, logged. `extracted`
+// tells a DLL that could not be loaded from one that could not be written.
+DWORD LoadLanguage(Bootstrapper* bootstrapper, const char* resource, bool& extracted) {
+  extracted = false;
+  FileHandle held;
+  char path[260] = {};
+  DWORD result =
+      bootstrapper->ExtractToWorkFolder(nullptr, kLanguageResourceType, resource, "PendrixLang.dll", path, held);
+  if (result != ERROR_SUCCESS) {
+    LogMessage(bootstrapper, "LoadResources - Failed to extract language resource file.");
+    return result;
+  }
+  extracted = true;
+  CopyCut(bootstrapper->m_szLanguageDllPath, path);
+  LogMessage(bootstrapper, "LoadResources - Language resource file: %s.", bootstrapper->m_szLanguageDllPath);
+
+  bootstrapper->m_hLanguageModule = LoadLibraryA(bootstrapper->m_szLanguageDllPath);
+  DWORD error = GetLastError();
+  held.reset();  // mapped now, or not loaded at all
+  TraceMark("language: load");
+  if (bootstrapper->m_hLanguageModule == nullptr) {
+    if (error == ERROR_SUCCESS) error = ERROR_MOD_NOT_FOUND;  // a failed load never reads as success
+    LogMessage(bootstrapper, "LoadResources - Failed to load the language resource file. Error: %lu", error);
+    return error;
+  }
+  return ERROR_SUCCESS;
+}
+
+}  // namespace
+
 DWORD Bootstrapper::LoadResources() {
   char language[32] = {};
   ChooseLanguageResource(language);
   TraceMark("language: choice");
-  FileHandle held;
-  char path[260] = {};
-  DWORD result = ExtractToWorkFolder(nullptr, kLanguageResourceType, language, "PendrixLang.dll", path, held);
-  if (result != ERROR_SUCCESS) {
-    LogMessage(this, "LoadResources - Failed to extract language resource file.");
-    if (IsDiskFull(result))
-      ShowError<IDS_DISK_FULL>(this, SpaceToFree(m_szTempFolder).c_str());
-    else
-      ShowError<IDS_LANGUAGE_EXTRACT_FAILED>(this);
+  bool extracted = false;
+  DWORD result = LoadLanguage(this, language, extracted);
+  if (result == ERROR_CRC) {
+    // The user is told in the built-in language, when that one is whole; otherwise in the few
+    // words the executable holds. The run ends either way.
+    if (strcmp(language, kLanguageResource) != 0) {
+      LogMessage(this, "LoadResources - The built-in language tells the user that the package is damaged.");
+      LoadLanguage(this, kLanguageResource, extracted);
+    }
+    ShowError<IDS_PACKAGE_DAMAGED>(this);
     return result;
   }
-  CopyCut(m_szLanguageDllPath, path);
-  LogMessage(this, "LoadResources - Language resource file: %s.", m_szLanguageDllPath);
-
-  m_hLanguageModule = LoadLibraryA(m_szLanguageDllPath);
-  DWORD error = GetLastError();
-  held.reset();  // mapped now, or not loaded at all
-  TraceMark("language: load");
-  if (m_hLanguageModule == nullptr) {
-    if (error == ERROR_SUCCESS) error = ERROR_MOD_NOT_FOUND;  // a failed load never reads as success
-    LogMessage(this, "LoadResources - Failed to load the language resource file. Error: %lu", error);
+  if (result == ERROR_SUCCESS) {
+    // The window was made before there was a language: it takes the language's title now.
+    char title[100] = {};
+    if (m_hHiddenWindow != nullptr && LoadMessage<IDS_WINDOW_TITLE>(m_hLanguageModule, title, sizeof(title)) > 0)
+      SetWindowTextA(m_hHiddenWindow, title);
+  } else if (extracted) {
     ShowError<IDS_LANGUAGE_LOAD_FAILED>(this);
-    return error;
+  } else if (IsDiskFull(result)) {
+    ShowError<IDS_DISK_FULL>(this, SpaceToFree(m_szTempFolder).c_str());
+  } else {
+    ShowError<IDS_LANGUAGE_EXTRACT_FAILED>(this);
   }
-  return ERROR_SUCCESS;
+  return result;
 }

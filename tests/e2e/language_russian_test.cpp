@@ -18,7 +18,7 @@ namespace {
 const char kEnglish[] = "C.UTF-8";  // what Wine takes for US English, with UTF-8 file names
 
 // The translation, in UTF-8; the folder holds it in code page 1251. Its Talking Install button
-// is too long for its button.
+// is too long for its button; the package's window takes its title from it.
 const char kRussianTexts[] =
     "[Dialog 107]\r\n"
     "Caption=\xD0\xA3\xD1\x81\xD1\x82\xD0\xB0\xD0\xBD\xD0\xBE\xD0\xB2\xD0\xBA\xD0\xB0 %s\r\n"
@@ -26,7 +26,11 @@ const char kRussianTexts[] =
     "\x82\xD1\x8C \xD0\xB2 %s.\r\n"
     "1=&\xD0\xA3\xD1\x81\xD1\x82\xD0\xB0\xD0\xBD\xD0\xBE\xD0\xB2\xD0\xBA\xD0\xB0 \xD1\x81 \xD0\xBE\xD0\xB7\xD0\xB2\xD1"
     "\x83\xD1\x87\xD0\xB8\xD0\xB2\xD0\xB0\xD0\xBD\xD0\xB8\xD0\xB5\xD0\xBC\r\n"
-    "7=&\xD0\x91\xD0\xB5\xD0\xB7 \xD0\xB7\xD0\xB2\xD1\x83\xD0\xBA\xD0\xB0\r\n";
+    "7=&\xD0\x91\xD0\xB5\xD0\xB7 \xD0\xB7\xD0\xB2\xD1\x83\xD0\xBA\xD0\xB0\r\n"
+    "[Messages]\r\n"
+    "95=\xD0\xA3\xD1\x81\xD1\x82\xD0\xB0\xD0\xBD\xD0\xBE\xD0\xB2\xD0\xBA\xD0\xB0 Vellora\r\n";
+const char kWindowTitle[] =  // "Установка Vellora"
+    "\xD0\xA3\xD1\x81\xD1\x82\xD0\xB0\xD0\xBD\xD0\xBE\xD0\xB2\xD0\xBA\xD0\xB0 Vellora";
 const char kTalkingInstall[] =  // "&Установка с озвучиванием"
     "&\xD0\xA3\xD1\x81\xD1\x82\xD0\xB0\xD0\xBD\xD0\xBE\xD0\xB2\xD0\xBA\xD0\xB0 \xD1\x81 \xD0\xBE\xD0\xB7\xD0\xB2\xD1"
     "\x83\xD1\x87\xD0\xB8\xD0\xB2\xD0\xB0\xD0\xBD\xD0\xB8\xD0\xB5\xD0\xBC";
@@ -110,26 +114,30 @@ TEST_CASE("a Russian folder built on an English Windows: the check sees what the
                  language});
   INFO(built.err);
   REQUIRE(built.exitCode == 0);
-  CHECK(built.out.find("Language ru-RU (1049): 4 texts and 0 recordings of its own from \"" + folder + "\"") !=
+  CHECK(built.out.find("Language ru-RU (1049): 5 texts and 0 recordings of its own from \"" + folder + "\"") !=
         std::string::npos);
   test::ConsoleResult templated = test::RunPackInLocale(kEnglish, {"--language-template", p.dir / kNewFolder});
   CHECK(templated.exitCode == 0);
   CHECK(templated.out.find(p.dir / kNewFolder) != std::string::npos);
   CHECK(GetFileAttributesW(test::Utf8ToWide(p.dir / kNewFolder + "\\texts.ini").c_str()) != INVALID_FILE_ATTRIBUTES);
 
-  // The Russian user meets the package in Russian, its button as wide as the report says.
+  // The Russian user meets the package in Russian, its button as wide as the report says, and
+  // its window (Alt+Tab, the taskbar) titled in Russian.
   LONG room = 0;
+  wchar_t title[100] = {};
   test::ProcessResult run = p.Run("/Log " + Quote(p.log), [&](const test::SeenWindow& window) {
     HWND dialog = FindWindowA("#32770", window.caption.c_str());
     RECT client = {};
     GetClientRect(GetDlgItem(dialog, IDOK), &client);
     room = client.right - 2 * (GetSystemMetrics(SM_CXEDGE) + 2);
+    GetWindowTextW(FindWindowA("BootstrapperHiddenWindow", nullptr), title, 100);
     return IDOK;
   });
   REQUIRE(run.windows.size() == 1);
   CHECK(run.windows[0].Text(IDOK) == InCodePage(CP_ACP, kTalkingInstall));
   CHECK(run.windows[0].Text(IDC_PACKAGE_WELCOME_TITLE) == InCodePage(CP_ACP, kWelcome));
   CHECK(room == 97);
+  CHECK(std::wstring(title) == test::Utf8ToWide(kWindowTitle));
   CHECK(run.exitCode == 0);
   std::vector<std::string> log = p.Log();
   INFO(test::JoinLines(log));

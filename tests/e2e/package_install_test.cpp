@@ -8,16 +8,23 @@
 #include <string>
 #include <vector>
 
+#include "LanguageStrings.h"
 #include "LogLines.h"
 #include "PackageSupport.h"
 #include "TestSupport.h"
 #include "core/PackageExitCodes.h"
+#include "ui/language/resource.h"
 
 namespace {
 
 using test::FakeInstaller;
 using test::Package;
 using test::Quote;
+
+// A message with its "%s" filled.
+std::string Replace(std::string format, const std::string& value) {
+  return format.replace(format.find("%s"), 2, value);
+}
 
 std::string WithoutTrailingSlash(std::string folder) {
   if (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
@@ -345,4 +352,68 @@ TEST_CASE("a package of a gigabyte packs, runs, and extracts each installer whol
   CHECK(test::SamePath(journal[1].module, work + "big2.exe"));
   CHECK_FALSE(test::HasLine(p.Log(), "RunInstaller - Failed to extract the installer."));
   DeleteFileA(p.exe.c_str());
+}
+
+// A download damaged on its way: one byte flipped in what the package carries is caught as the
+// engine writes that file out, before anything of it runs.
+TEST_CASE("a package with one byte flipped in an installer, its settings or its language runs nothing of that") {
+  // Large enough to be checked beside its writing, as a large installer is.
+  const std::string installer = FakeInstaller() + std::string(9u << 20, 'x') + "the prerequisite's own bytes";
+  // Texts of the built-in language's string table, and of the German one, as they hold them.
+  auto utf16 = [](const std::string& text) {
+    std::string bytes;
+    for (char c : text) bytes += std::string(1, c) + '\0';
+    return bytes;
+  };
+  const std::string language = utf16("Uninstallation is complete."), german = utf16("Vellora wird installiert");
+  const struct {
+    int line;
+    std::string flipped;  // bytes of the package, one of them changed
+    std::string caption;
+    std::string text;
+    std::string logged;
+    size_t windows;  // an installer's failure is told once more, as for any that could not run
+    std::string arguments = "";
+    size_t ran = 0;  // installers that ran
+  } cases[] = {
+      {__LINE__, "prerequisite's own", test::LanguageString(IDS_ERROR_CAPTION),
+       Replace(test::LanguageString(IDS_INSTALLER_DAMAGED), "Pre"), "ExtractResource - The bytes of pre.exe are damaged",
+       2},
+      // The large prerequisite, checked beside its writing, runs; the damaged main installer does not.
+      {__LINE__, "main installer's own", test::LanguageString(IDS_ERROR_CAPTION),
+       Replace(test::LanguageString(IDS_INSTALLER_DAMAGED), "Main"), "ExtractResource - The bytes of main.exe are damaged",
+       2, "", 1},
+      {__LINE__, "; carried along", test::LanguageString(IDS_ERROR_CAPTION), test::LanguageString(IDS_PACKAGE_DAMAGED),
+       "ExtractResource - The bytes of Settings.ini are damaged", 1},
+      {__LINE__, language, " Setup Package Error", "The setup package is damaged. Download it again.",
+       "ExtractResource - The bytes of PendrixLang.dll are damaged", 1},
+      // A damaged translation: the built-in English tells the user.
+      {__LINE__, german, test::LanguageString(IDS_ERROR_CAPTION), test::LanguageString(IDS_PACKAGE_DAMAGED),
+       "ExtractResource - The bytes of PendrixLang.dll are damaged", 1, "/UILanguage de_DE "},
+  };
+  for (const auto& c : cases) {
+    CAPTURE(c.line);
+    Package p;
+    p.Payload("pre.exe", installer);
+    p.Payload("main.exe", FakeInstaller() + "the main installer's own bytes");
+    if (!c.arguments.empty()) p.packOptions = "--language de-DE=" + Quote(test::BinFile("examples\\suite\\de-DE"));
+    p.Build("[default]\r\nPreInstall=Pre\r\nMainInstall=Main\r\n; carried along\r\n"
+            "[Pre]\r\nName=Pre\r\nFile=pre.exe\r\nFailCodes=1\r\n[Main]\r\nName=Main\r\nFile=main.exe\r\n",
+            true);
+    std::string bytes = test::ReadFile(p.exe);
+    const size_t at = bytes.find(c.flipped);
+    REQUIRE(at != std::string::npos);
+    REQUIRE(bytes.find(c.flipped, at + 1) == std::string::npos);
+    bytes[at + 2] ^= 0x20;
+    test::WriteFile(p.exe, bytes);
+
+    test::ProcessResult result = p.Run(c.arguments + "/Log " + Quote(p.log));
+    REQUIRE(result.finished);
+    CHECK(result.exitCode == kExitNotRun);
+    CHECK(test::ReadJournal(p.journal).size() == c.ran);
+    REQUIRE(result.windows.size() == c.windows);
+    CHECK(result.windows[0].caption == c.caption);
+    CHECK(result.windows[0].Text(0xFFFF) == c.text);
+    CHECK(test::LinesStartingWith(p.Log(), c.logged).size() == 1);
+  }
 }

@@ -7,6 +7,7 @@
 #include "../../tools/pack/PackOptions.h"
 #include "../../tools/pack/PackRules.h"
 #include "../../tools/pack/SettingsEncoding.h"
+#include "../../tools/pack/VersionResource.h"
 #include "../../tools/pack/WindowsInstallerCheck.h"
 
 namespace {
@@ -40,6 +41,7 @@ struct OptionCase {
   bool check = false;
   const char* list = "";
   const char* level = "";
+  const char* extract = "";
 };
 
 }  // namespace
@@ -276,6 +278,21 @@ TEST_CASE("PendrixPack's command line") {
       {__LINE__, {"--settings", "s", "--payload", "p", "--out", "o", "--execution-level", "admin"},
        "--execution-level is \"admin\"; it takes asInvoker, highestAvailable or requireAdministrator", "", "", "", "",
        false, false},
+      // --extract takes the package and a folder, and nothing else.
+      {__LINE__, {"--extract", "p.exe", "C:\\out\""}, "", "", "", "", "", false, false, false, false, "", "", "p.exe"},
+      {__LINE__, {"--extract", "p.exe"}, "--extract needs a package and a folder", "", "", "", "", false, false},
+      {__LINE__, {"--extract", "p.exe", "f", "--strict"}, "--extract takes no --strict", "", "", "", "", false, false},
+      {__LINE__, {"--list", "p.exe", "--extract", "p.exe", "f"}, "--extract takes no --list", "", "", "", "", false,
+       false},
+      // What the package says it is: only for a package that is built.
+      {__LINE__, {"--settings", "s", "--payload", "p", "--out", "o", "--company", "Acme", "--product-version", "2.5"}, "",
+       "s", "p", "o", "", false, false},
+      {__LINE__, {"--check", "--settings", "s", "--company", "Acme"}, "--check builds nothing and takes no --company", "",
+       "", "", "", false, false},
+      {__LINE__, {"--settings", "s", "--payload", "p", "--out", "o", "--product-version", "2.5 beta"},
+       "--product-version \"2.5 beta\" is no version: write up to four numbers from 0 to 65535 joined by dots, such "
+       "as 2.5.1",
+       "", "", "", "", false, false},
   };
   for (const OptionCase& c : cases) {
     CAPTURE(c.line);
@@ -295,6 +312,48 @@ TEST_CASE("PendrixPack's command line") {
     CHECK(options.check == c.check);
     CHECK(options.list == c.list);
     CHECK(options.executionLevel == c.level);
+    CHECK(options.extract == c.extract);
+  }
+  const struct {
+    int line;
+    const char* text;
+    bool version;
+    unsigned short parts[4];
+  } versions[] = {
+      {__LINE__, "2.5", true, {2, 5, 0, 0}},          {__LINE__, "10.0.19041.1", true, {10, 0, 19041, 1}},
+      {__LINE__, "65535", true, {65535, 0, 0, 0}},    {__LINE__, "007.1", true, {7, 1, 0, 0}},
+      {__LINE__, "65536", false, {}},                 {__LINE__, "1.2.3.4.5", false, {}},
+      {__LINE__, "1..2", false, {}},                  {__LINE__, "1.2.", false, {}},
+      {__LINE__, "", false, {}},                      {__LINE__, "v1", false, {}},
+      {__LINE__, "0000001", false, {}},
+  };
+  for (const auto& c : versions) {
+    CAPTURE(c.line);
+    unsigned short parts[4] = {9, 9, 9, 9};
+    REQUIRE(ParseProductVersion(c.text, parts) == c.version);
+    if (c.version)
+      for (int i = 0; i < 4; i++) CHECK(parts[i] == c.parts[i]);
+  }
+}
+
+TEST_CASE("a version resource reads back as written, and one cut short never reads past its end") {
+  VersionInfo written;
+  const uint16_t version[4] = {2, 5, 1, 0};
+  for (int i = 0; i < 4; i++) written.fileVersion[i] = written.productVersion[i] = version[i];
+  written.strings = {{u"CompanyName", u"Acme \u00C9criture"}, {u"FileDescription", u"Vellora Writer Setup"},
+                     {u"PendrixVersion", u"1.0.0"}, {u"Comments", u""}};
+  const std::vector<uint8_t> bytes = WriteVersionResource(written);
+  CHECK(bytes.size() % 4 == 0);
+  VersionInfo read;
+  REQUIRE(ReadVersionResource(bytes.data(), bytes.size(), read) == nullptr);
+  CHECK(read.strings == written.strings);
+  CHECK(read.String("PendrixVersion") == u"1.0.0");
+  CHECK(VersionText(read.fileVersion) == "2.5.1.0");
+  CHECK(VersionText(read.productVersion, true) == "2.5.1");
+  for (size_t size = 0; size < bytes.size(); size++) {
+    CAPTURE(size);
+    std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + static_cast<long>(size));
+    ReadVersionResource(cut.data(), cut.size(), read);  // any answer, within the bytes given
   }
 }
 
@@ -319,30 +378,83 @@ TEST_CASE("Windows Installer runs, and the arguments that keep Windows Installer
     CAPTURE(c.line);
     CHECK(SuppressesMsiRestart(c.arguments) == c.suppressed);
   }
-}
-
-TEST_CASE("an MSI prerequisite's failure codes are judged only by the lists the engine reads") {
-  const std::string all = "1601|1602|1603|1618|1619|1620|1624|1625|1627|1633|1639";
-  const std::string but1603 = all.substr(0, 10) + all.substr(15);
   const struct {
     int line;
+    const char* arguments;
+    bool quiet;
+  } switches[] = {
+      {__LINE__, "/i a.msi /QN", true},
+      {__LINE__, "-quiet /i a.msi", true},
+      {__LINE__, "/i a.msi /qb!-", true},
+      {__LINE__, "/i a.msi /q", true},
+      {__LINE__, "/i a.msi /qb", false},   // a basic window, with a last box that waits
+      {__LINE__, "/i a.msi /qn+", false},  // the same
+      {__LINE__, "/i a.msi /qnx", false},
+      {__LINE__, "/i quiet.msi", false},
+  };
+  for (const auto& c : switches) {
+    CAPTURE(c.line);
+    CHECK(KeepsMsiexecFromWaiting(c.arguments) == c.quiet);
+  }
+  const struct {
+    int line;
+    const char* item;
+    const char* decimal;
+  } codes[] = {
+      {__LINE__, " 1603 ", "1603"}, {__LINE__, "0x641", "1601"},          {__LINE__, "0XBC2", "3010"},
+      {__LINE__, "3010a", ""},      {__LINE__, "0x", ""},                   {__LINE__, "0xFFFFFFFF", "4294967295"},
+      {__LINE__, "0x1000000000", ""}, {__LINE__, "0x64g", ""},
+  };
+  for (const auto& c : codes) {
+    CAPTURE(c.line);
+    CHECK(DecimalCode(c.item) == c.decimal);
+  }
+}
+
+TEST_CASE("an MSI prerequisite's failure and restart codes are judged only by the lists the engine reads") {
+  const std::string all = "1601|1602|1603|1618|1619|1620|1624|1625|1627|1633|1639";
+  const std::string but1603 = all.substr(0, 10) + all.substr(15);
+  const std::string but1601 = all.substr(5);
+  const auto failures = CheckMsiFailureCodes;
+  const auto restarts = CheckMsiRestartCodes;
+  const struct {
+    int line;
+    bool (*check)(const MsiPrerequisite&, MsiCodesFinding&);
     MsiPrerequisite prerequisite;
     const char* key;      // nullptr: every code is judged
     std::string ending;   // how the text ends
   } cases[] = {
-      {__LINE__, {"defer", "3010|1603", but1603, true, ""}, nullptr, ""},
-      {__LINE__, {"none", "1603", but1603, true, ""}, "FailCodes", "write FailCodes=" + but1603 + "|1603"},
-      {__LINE__, {"return", "", all, true, ""}, "Reboot", "write Reboot=none and FailCodes=" + all},
-      {__LINE__, {"defer", "", "1|2|3|4|5|6|7|8|9|10|11|12|13|14|15|16|17|18|19|20|21", false, ""}, "FailCodes",
+      {__LINE__, failures, {"defer", "3010|1603", but1603, true, "", "", true}, nullptr, ""},
+      {__LINE__, failures, {"none", "1603", but1603, true, "", "", true}, "FailCodes",
+       "write FailCodes=" + but1603 + "|1603"},
+      {__LINE__, failures, {"return", "", all, true, "", "", false}, "Reboot", "write Reboot=none and FailCodes=" + all},
+      {__LINE__, failures, {"defer", "", "1|2|3|4|5|6|7|8|9|10|11|12|13|14|15|16|17|18|19|20|21", false, "", "", false},
+       "FailCodes",
        "|1639, which is longer than the 98 characters the engine keeps: leave out codes this installer never "
        "returns, or judge some in ReinstallCodes"},
+      // The line suggested never repeats an entry the engine reads as another number.
+      {__LINE__, failures, {"defer", "3010", "0x641|" + but1601, true, "", "", true}, "FailCodes",
+       "write FailCodes=" + but1601 + "|1601"},
+      // The restart that REBOOT=ReallySuppress puts off is lost without RebootCodes=3010.
+      {__LINE__, restarts, {"defer", "", all, true, "", "/i a.msi /qn REBOOT=ReallySuppress", false}, "RebootCodes",
+       "add the line RebootCodes=3010"},
+      {__LINE__, restarts, {"deferforce", "3010", all, true, "", "/i a.msi /qn", true}, "RebootCodes",
+       "write RebootCodes=3010|1641"},
+      {__LINE__, restarts, {"defer", "0xBC2", all, true, "", "/i a.msi /norestart", true}, "RebootCodes",
+       "write RebootCodes=3010"},
+      {__LINE__, restarts, {"Immediate", "3010|1641", all, true, "", "/i a.msi /qn", true}, nullptr, ""},
+      {__LINE__, restarts, {"defer", "3010", all, true, "", "/i a.msi REBOOT=ReallySuppress", true}, nullptr, ""},
+      {__LINE__, restarts, {"none", "", all, true, "", "/i a.msi", false}, nullptr, ""},
+      {__LINE__, restarts, {"force", "", all, true, "", "/i a.msi", false}, nullptr, ""},
   };
   for (const auto& c : cases) {
     CAPTURE(c.line);
     MsiCodesFinding finding;
-    REQUIRE(CheckMsiFailureCodes(c.prerequisite, finding) == (c.key != nullptr));
+    REQUIRE(c.check(c.prerequisite, finding) == (c.key != nullptr));
     if (c.key == nullptr) continue;
     CHECK(std::string(finding.key) == c.key);
-    CHECK(finding.text.find(c.ending) != std::string::npos);
+    CHECK(finding.text.size() >= c.ending.size());
+    CHECK(finding.text.compare(finding.text.size() - std::min(c.ending.size(), finding.text.size()), std::string::npos,
+                               c.ending) == 0);
   }
 }

@@ -82,12 +82,18 @@ std::string ReadBuiltInLanguage(const std::string& enginePath, BuiltInLanguage& 
   std::vector<uint8_t> dll;
   if (!ResourceBytes(engine.get(), kLanguageResourceType, kLanguageResource, dll))
     return "the engine " + Quoted(enginePath) + " carries no language DLL";
+  std::string problem = ReadLanguageDll(dll, language);
+  return problem.empty() ? "" : "the engine's language DLL " + problem;
+}
+
+std::string ReadLanguageDll(const std::vector<uint8_t>& dll, BuiltInLanguage& language) {
+  language = BuiltInLanguage();
+  language.dll = dll;
   TemporaryFile copy;
   DWORD result = copy.Write(dll.data(), static_cast<DWORD>(dll.size()));
-  if (result != 0)
-    return "the engine's language DLL cannot be written to the temporary folder (" + SystemMessage(result) + ")";
+  if (result != 0) return "cannot be written to the temporary folder (" + SystemMessage(result) + ")";
   ModuleHandle module(LoadLibraryExA(copy.path().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
-  if (!module) return "the engine's language DLL cannot be read (" + SystemMessage(GetLastError()) + ")";
+  if (!module) return "cannot be read (" + SystemMessage(GetLastError()) + ")";
 
   const LPCSTR stringType = reinterpret_cast<LPCSTR>(RT_STRING);
   for (unsigned block : ResourceNames(module.get(), stringType).numbers) {
@@ -95,7 +101,7 @@ std::string ReadBuiltInLanguage(const std::string& enginePath, BuiltInLanguage& 
     std::vector<std::u16string> strings;
     if (!ResourceBytes(module.get(), stringType, MAKEINTRESOURCEA(block), bytes) ||
         langres::ReadStringBlock(bytes.data(), bytes.size(), strings) != nullptr)
-      return "block " + std::to_string(block) + " of the engine's string table cannot be read";
+      return "has a block " + std::to_string(block) + " of its string table that cannot be read";
     language.blocks[block] = strings;
   }
   for (const auto& block : language.blocks)
@@ -112,7 +118,7 @@ std::string ReadBuiltInLanguage(const std::string& enginePath, BuiltInLanguage& 
     const char* problem = ResourceBytes(module.get(), dialogType, MAKEINTRESOURCEA(id), bytes)
                               ? langres::ReadDialogTemplate(bytes.data(), bytes.size(), dialog)
                               : "it cannot be loaded";
-    if (problem != nullptr) return "dialog " + std::to_string(id) + " of the engine's language DLL: " + problem;
+    if (problem != nullptr) return "has a dialog " + std::to_string(id) + " that cannot be read: " + problem;
     language.dialogs[id] = dialog;
   }
   for (const auto& dialog : language.dialogs) AddDialogTexts(dialog.first, dialog.second, language.texts);
@@ -120,7 +126,7 @@ std::string ReadBuiltInLanguage(const std::string& enginePath, BuiltInLanguage& 
   for (const std::string& name : ResourceNames(module.get(), kWaveResourceType).texts) {
     BuiltInRecording recording{name, {}};
     if (!ResourceBytes(module.get(), kWaveResourceType, name.c_str(), recording.bytes))
-      return "the recording " + name + " of the engine's language DLL cannot be read";
+      return "has a recording " + name + " that cannot be read";
     language.recordings.push_back(recording);
   }
   return "";

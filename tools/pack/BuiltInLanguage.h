@@ -33,10 +33,14 @@ struct BuiltInLanguage {
   std::map<unsigned, std::vector<std::u16string>> blocks;  // the string table, by block
   std::map<unsigned, langres::DialogTemplate> dialogs;
   std::vector<BuiltInRecording> recordings;
+  std::vector<uint8_t> dll;  // the DLL it was read from
 };
 
 // "" when read, otherwise why the engine's language cannot be read.
 std::string ReadBuiltInLanguage(const std::string& enginePath, BuiltInLanguage& language);
+// The same from the bytes of a language DLL, the built-in one or a package's other; "" or, to
+// follow "the language DLL", why not.
+std::string ReadLanguageDll(const std::vector<uint8_t>& dll, BuiltInLanguage& language);
 
 // The key of a dialog's section in texts.ini: "Dialog 107".
 std::string DialogSection(unsigned dialog);

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "ErrorText.h"
+#include "WindowsInstallerCheck.h"
 #include "core/SetupTypeName.h"
 #include "install/ExitCodeRules.h"
 #include "settings/CodeList.h"
@@ -52,7 +53,7 @@ std::vector<std::string> InstallerDetailLines(const std::string& settingsPath, c
     for (InstallerKeyIndex key : {kKeyRebootCodes, kKeyFailCodes, kKeyReinstallCodes}) {
       std::string codes = CodesKept(kept(key));
       if (codes != "none" && noList)
-        codes += " (not consulted under Reboot " + reboot + ")";
+        codes += " (not consulted: " + UnconsultedListsReason(mode) + ")";
       else if (codes != "none" && key == kKeyRebootCodes && !UsesRebootCodes(mode))
         codes += " (not used: no restart is asked for)";
       lines.push_back(std::string(kInstallerKeys[key].name) + ": " + codes);
@@ -61,6 +62,20 @@ std::vector<std::string> InstallerDetailLines(const std::string& settingsPath, c
   lines.push_back("CheckExistence: " + OrNone(kept(kKeyCheckExistence)));
   for (std::string& line : lines) line = "    " + line;
   return lines;
+}
+
+std::string SetupTypeLine(const std::string& settingsPath, const std::string& section) {
+  std::string line;
+  for (size_t key = kKeyDisplayName; key < kSetupTypeKeyCount; key++) {
+    const SettingsKey& setting = kSetupTypeKeys[key];
+    std::string value = Kept(settingsPath, section, setting);
+    if (setting.kind == SettingsValueKind::kYesNo)
+      value = IsYesValue(value.c_str()) ? "yes" : "no";
+    else
+      value = value.empty() ? "none" : QuotedWhenBlank(value);
+    line += (line.empty() ? "  " : ", ") + std::string(setting.name) + " " + value;
+  }
+  return line;
 }
 
 std::string UnattendedLine(const std::string& setupType, const std::string& packageFile) {
@@ -74,5 +89,8 @@ std::string UnattendedLine(const std::string& setupType, const std::string& pack
     return start + "none: /Type keeps " + std::to_string(kSetupTypeChars) + " characters of a name";
   // /quiet keeps away the two windows a silent setup type would still show: its Welcome dialog
   // and its restart-product notice.
-  return start + QuotedWhenBlank(packageFile) + " /Type " + (quoted ? Quoted(setupType) : setupType) + " /quiet";
+  // The log goes where only administrators and the system account write, under the package's name.
+  const std::string log = "C:\\Windows\\Temp\\" + packageFile.substr(0, packageFile.find_last_of('.')) + ".log";
+  return start + QuotedWhenBlank(packageFile) + " /Type " + (quoted ? Quoted(setupType) : setupType) + " /quiet /Log " +
+         (log.find_first_of(" -/") != std::string::npos ? Quoted(log) : log);
 }

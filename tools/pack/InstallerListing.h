@@ -9,6 +9,9 @@
 // installer, that its exit code is passed on unjudged), and its existence rules.
 std::vector<std::string> InstallerDetailLines(const std::string& settingsPath, const std::string& section, bool main);
 
+// The line under a setup type: each of its own keys as the engine reads it (its installers aside).
+std::string SetupTypeLine(const std::string& settingsPath, const std::string& section);
+
 // For a silent setup type, the command line that runs it unattended from the package's folder,
-// or why none can; "" for a setup type that is not silent.
+// logging into the Windows folder's Temp, or why none can; "" for a setup type that is not silent.
 std::string UnattendedLine(const std::string& setupType, const std::string& packageFile);

@@ -336,9 +336,9 @@ class LanguageFolder {
     }
     std::vector<TextsProblem> problems;
     std::vector<LanguageText> texts = ReadLanguageTexts(utf8, problems);
-    for (const TextsProblem& each : problems) Warn(path + ", line " + std::to_string(each.line), each.text);
+    for (const TextsProblem& each : problems) Warn(path + ":" + std::to_string(each.line), each.text);
     for (const LanguageText& text : texts) {
-      const std::string where = path + ": [" + text.section + "] " + text.key;
+      const std::string where = path + ":" + std::to_string(text.line) + ": [" + text.section + "] " + text.key;
       size_t i = 0;
       while (i < m_builtIn.texts.size() && !(EqualsIgnoreCase(m_builtIn.texts[i].section.c_str(), text.section.c_str()) &&
                                              EqualsIgnoreCase(m_builtIn.texts[i].key.c_str(), text.key.c_str())))
@@ -509,9 +509,12 @@ std::string ResolveLanguageName(const std::string& name, PackageLanguage& langua
 }
 
 void BuildLanguages(const std::vector<std::string>& options, const std::string& enginePath,
-                    const std::vector<std::string>& displayNames, PackReport& report, std::vector<BuiltLanguage>& built) {
+                    const std::vector<std::string>& displayNames, PackReport& report, std::vector<BuiltLanguage>& built,
+                    const MakerNames& names) {
   BuiltInLanguage builtIn;
   std::string problem = ReadBuiltInLanguage(enginePath, builtIn);
+  // What a language leaves out is the built-in English, as this package shows it.
+  PutMakerNames(names, builtIn);
   if (problem.empty() && builtIn.recordings.empty()) problem = "the engine's language DLL carries no recordings";
   if (!problem.empty()) {
     if (!options.empty()) report.Refuse(ERROR_BAD_EXE_FORMAT, "no language can be built: " + problem);
@@ -562,16 +565,8 @@ void AddLanguageResources(const std::vector<BuiltLanguage>& languages, PackagePl
   for (const BuiltLanguage& language : languages) {
     char name[32] = {};
     LanguageResourceName(language.index.id, name);
-    plan.resources.push_back({kLanguageResourceType, name, "", plan.blobs.size()});
-    PlannedBlob blob;
-    blob.bytes = language.dll;
-    blob.size = static_cast<uint32_t>(blob.bytes.size());
-    plan.blobs.push_back(std::move(blob));
+    AddResource(kLanguageResourceType, name, language.dll, plan);
     index += FormatLanguageIndexLine(language.index) + "\r\n";
   }
-  plan.resources.push_back({kLanguageResourceType, kLanguageIndexResource, "", plan.blobs.size()});
-  PlannedBlob blob;
-  blob.bytes.assign(index.begin(), index.end());
-  blob.size = static_cast<uint32_t>(blob.bytes.size());
-  plan.blobs.push_back(std::move(blob));
+  AddResource(kLanguageResourceType, kLanguageIndexResource, std::vector<uint8_t>(index.begin(), index.end()), plan);
 }

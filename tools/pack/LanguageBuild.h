@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "MakerNames.h"
 #include "PackCheck.h"
 #include "PackagePlan.h"
 #include "ui/LanguageChoice.h"
@@ -24,11 +25,12 @@ struct BuiltLanguage {
 // as Windows knows it. "" or why not.
 std::string ResolveLanguageName(const std::string& name, PackageLanguage& language);
 
-// Reads, checks and builds each --language NAME=FOLDER against the engine's built-in language.
-// A text of a dialog is measured on that dialog, its "%s" filled with the longest of
-// `displayNames`. A language with a refusal is not built.
+// Reads, checks and builds each --language NAME=FOLDER against the engine's built-in language,
+// with the maker's names in the engine's places. A text of a dialog is measured on that dialog,
+// its "%s" filled with the longest of `displayNames`. A language with a refusal is not built.
 void BuildLanguages(const std::vector<std::string>& options, const std::string& enginePath,
-                    const std::vector<std::string>& displayNames, PackReport& report, std::vector<BuiltLanguage>& built);
+                    const std::vector<std::string>& displayNames, PackReport& report, std::vector<BuiltLanguage>& built,
+                    const MakerNames& names = MakerNames());
 
 // Adds each language's DLL and the index that lists them.
 void AddLanguageResources(const std::vector<BuiltLanguage>& languages, PackagePlan& plan);

@@ -31,6 +31,7 @@ constexpr PlaceholderMeaning kPlaceholders[] = {
     {IDS_SETTINGS_CHANGEABLE, "a path, then the users or groups that can change the file (as Windows names them)"},
     {IDS_INSTALLER_CHANGEABLE, "a path, then the users or groups that can change the file (as Windows names them)"},
     {IDS_START_AGAIN_AFTER_RESTART, "the setup package's path"},
+    {IDS_INSTALLER_DAMAGED, "a component's name (its section in the settings file)"},
 };
 
 constexpr bool EveryPlaceholderExplained() {
@@ -54,6 +55,8 @@ constexpr Place kPlaces[] = {
     {IDS_SETUP_PACKAGE_CAPTION, "The title of the boxes that speak, and of the restart boxes."},
     {IDS_SETUP_PACKAGE_ERROR_CAPTION, "The title of the boxes that refuse, or ask to repair a component."},
     {IDS_RESTORE_POINT, "The name of the System Restore point, in Windows' list of them."},
+    {IDS_WINDOW_TITLE,
+     "The title of the package's window, which the taskbar and Alt+Tab show and a screen reader says."},
 };
 
 const char kProductName[] = "the product's name (the package's display name, such as \"Vellora Writer\")";

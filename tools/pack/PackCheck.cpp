@@ -163,10 +163,13 @@ void PackReport::Refuse(DWORD code, const std::string& line) {
 
 void PackReport::Note(const std::string& line) { Print("note: ", line); }
 
-void PackReport::Finding(const std::string& shownName, const SettingsFinding& finding) {
+void PackReport::Finding(const std::string& shownName, const SettingsLines& lines, const SettingsFinding& finding) {
   // What the settings hold is in the ANSI code page, as the engine reads it.
-  const std::string line = FindingLine(
-      shownName, {finding.level, AnsiToUtf8(finding.section), AnsiToUtf8(finding.key), AnsiToUtf8(finding.text)});
+  SettingsFinding shown = finding;
+  shown.section = AnsiToUtf8(finding.section);
+  shown.key = AnsiToUtf8(finding.key);
+  shown.text = AnsiToUtf8(finding.text);
+  const std::string line = FindingLine(shownName, lines, shown);
   if (finding.level == FindingLevel::kWarning) {
     Warn(line);
     return;
@@ -190,14 +193,16 @@ std::string PackReport::RefusalLine() const {
   if (m_strict && m_warnings != 0 && m_refusals == m_findingRefusals)
     return "refused with --strict: " + std::to_string(refusals()) + " finding(s) above";
   if (m_findingRefusals != 0)
-    return "refused: the settings above would make the engine run other installers than the ones named";
+    return "refused: the engine would not do what the settings above say";
   return "";
 }
 
 void ReportSettingsFindings(const std::string& shownName, const SettingsFile& settings, SettingsPlace place,
-                            const std::string& enginePath, PackReport& report, std::vector<std::string>* displayNames) {
+                            const std::string& enginePath, PackReport& report, std::vector<std::string>* displayNames,
+                            RequirementsUsed* used) {
   std::vector<WrittenText> written;
   SettingsSnapshot snapshot = ReadSettingsSnapshot(settings.readPath(), written);
+  if (used != nullptr) *used = UsedRequirements(snapshot);
   std::vector<SettingsFinding> findings;
   if (place == SettingsPlace::kMaybeBeside) CheckBesideEncoding(settings, written, findings);
   CheckSpelling(written, findings);
@@ -205,7 +210,9 @@ void ReportSettingsFindings(const std::string& shownName, const SettingsFile& se
   std::vector<WelcomeGreeting> greetings = WelcomeGreetings(snapshot);
   if (displayNames != nullptr) *displayNames = DisplayNames(snapshot);
   std::string unmeasured = enginePath.empty() ? "" : CheckWelcomeFit(enginePath, greetings, findings);
-  for (const SettingsFinding& finding : findings) report.Finding(shownName, finding);
+  // In UTF-8, as the findings are printed.
+  const SettingsLines lines(AnsiToUtf8(ReadSettingsText(settings.readPath())));
+  for (const SettingsFinding& finding : findings) report.Finding(shownName, lines, finding);
   if (!unmeasured.empty())
     report.Note("whether the Welcome dialog shows the display name of [" + greetings[0].section + "]" +
                 (greetings.size() > 1 ? " and the other setup types" : "") + " whole is not checked: " + unmeasured);
@@ -242,10 +249,13 @@ int RunSettingsCheck(const PackOptions& options) {
     ReadPackagePlan(settings.readPath(), options.settings, payload, plan, problems);
     report.Plan(problems);
   }
-  PrintTo(stdout, "Checked %s%s: %lu warning(s), %lu refusal(s)\n", Quoted(options.settings).c_str(),
+  PrintTo(stdout, "Checked %s%s: %lu warning(s), %lu refusal(s)%s\n", Quoted(options.settings).c_str(),
           options.payload.empty() ? "" : (" against " + Quoted(options.payload)).c_str(),
-          static_cast<unsigned long>(report.warnings()), static_cast<unsigned long>(report.refusals()));
+          static_cast<unsigned long>(report.warnings()), static_cast<unsigned long>(report.refusals()),
+          options.payload.empty() ? "; the installers were not checked: give --payload with their folder to check "
+                                    "that each is there and what it asks of Windows"
+                                  : "");
   fflush(stdout);
-  if (report.refusals() != 0) return kCheckRefused;
-  return report.warnings() != 0 ? kCheckWarnings : kCheckClean;
+  if (report.refusals() != 0) return kPackRefused;
+  return report.warnings() != 0 ? kPackWarnings : kPackSucceeded;
 }

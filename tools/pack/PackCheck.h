@@ -12,11 +12,6 @@
 #include "SettingsCheck.h"
 #include "SettingsFile.h"
 
-// --check's exit codes, which --list shares for a package that could not work.
-constexpr int kCheckClean = 0;
-constexpr int kCheckWarnings = 1;
-constexpr int kCheckRefused = 2;
-
 // Every finding of one run, printed on stderr as it is found.
 class PackReport {
  public:
@@ -27,8 +22,8 @@ class PackReport {
   void Refuse(DWORD code, const std::string& line);
   // Said, and not counted: something PendrixPack could not check here.
   void Note(const std::string& line);
-  // A settings finding that the engine would act on: refused as a whole by RefusalLine().
-  void Finding(const std::string& shownName, const SettingsFinding& finding);
+  // A finding about the settings, on the line it names.
+  void Finding(const std::string& shownName, const SettingsLines& lines, const SettingsFinding& finding);
   void Plan(const std::vector<PlanProblem>& problems);
 
   // With strict, warnings count as refusals.
@@ -55,10 +50,11 @@ enum class SettingsPlace { kEmbedded, kMaybeBeside };
 
 // Reports every finding of the settings file: SettingsCheck's, the names the code page cannot
 // spell, an encoding that a package reading the file beside it would misread, and a display name
-// the engine's Welcome dialog cuts. `displayNames` gets the names the dialogs show.
+// the engine's Welcome dialog cuts. `displayNames` gets the names the dialogs show, `used`
+// the requirements the setup types set.
 void ReportSettingsFindings(const std::string& shownName, const SettingsFile& settings, SettingsPlace place,
                             const std::string& enginePath, PackReport& report,
-                            std::vector<std::string>* displayNames = nullptr);
+                            std::vector<std::string>* displayNames = nullptr, RequirementsUsed* used = nullptr);
 
 // The engine named with --engine, or the Pendrix.exe beside PendrixPack.
 std::string EnginePath(const PackOptions& options);

@@ -8,8 +8,13 @@
 #include "InstallerListing.h"
 #include "PackCheck.h"
 #include "PackagePlan.h"
+#include "PackageVersion.h"
 #include "TemporaryFile.h"
 #include "Utf8Text.h"
+#include "core/HandleOwner.h"
+#include "core/PathText.h"
+#include "trust/FileHash.h"
+#include "trust/InstallerFileName.h"
 #include "install/InstallerResource.h"
 #include "ui/LanguageChoice.h"
 #include "ui/language/resource.h"
@@ -57,23 +62,6 @@ BOOL CALLBACK CollectType(HMODULE module, LPSTR type, LONG_PTR parameter) {
   return TRUE;
 }
 
-// The file version in the fixed part of the version resource: after the block's three words,
-// its key "VS_VERSION_INFO" in UTF-16 and the padding to a 32-bit boundary.
-std::string EngineVersion(HMODULE module) {
-  constexpr DWORD kFixedInfoOffset = 40;
-  constexpr DWORD kFixedInfoSignature = 0xFEEF04BD;
-  HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(1), reinterpret_cast<LPCSTR>(RT_VERSION));
-  HGLOBAL loaded = resource ? LoadResource(module, resource) : nullptr;
-  const BYTE* bytes = loaded ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
-  if (bytes == nullptr || SizeofResource(module, resource) < kFixedInfoOffset + sizeof(VS_FIXEDFILEINFO))
-    return "no version resource";
-  VS_FIXEDFILEINFO info;
-  memcpy(&info, bytes + kFixedInfoOffset, sizeof(info));
-  if (info.dwSignature != kFixedInfoSignature) return "no version resource";
-  return "Pendrix " + std::to_string(HIWORD(info.dwFileVersionMS)) + "." +
-         std::to_string(LOWORD(info.dwFileVersionMS)) + "." + std::to_string(HIWORD(info.dwFileVersionLS));
-}
-
 // What the package's manifest asks Windows for when it starts.
 std::string ExecutionLevel(HMODULE module) {
   HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
@@ -109,10 +97,40 @@ void PrintLines(const std::vector<std::string>& lines) {
   for (const std::string& line : lines) PrintTo(stdout, "%s\n", AnsiToUtf8(line).c_str());
 }
 
+// An installer beside the package as it lies in the package's folder now: there and the file the
+// package was built with, or missing, or another. False when the engine would not run it.
+bool CheckBeside(const PlannedInstaller& installer, const uint8_t* recorded, const std::string& packageFolder,
+                 std::string& line) {
+  char path[MAX_PATH] = {};
+  if (!ResolveBesidePath(packageFolder.c_str(), AnsiToUtf8(installer.payloadName).c_str(), path)) {
+    line += "; its path climbs above the package folder's root";
+    return false;
+  }
+  FileHandle file(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) {
+    line += "; missing: there is no " + Quoted(path);
+    return false;
+  }
+  if (recorded == nullptr) return true;
+  Sha256Digest digest;
+  if (Sha256OfFile(file.get(), digest) != 0) {
+    line += "; " + Quoted(path) + " cannot be read";
+    return false;
+  }
+  if (memcmp(digest.bytes, recorded, kInstallerHashSize) == 0) {
+    line += "; the file there is this one";
+    return true;
+  }
+  line += "; " + Quoted(path) + " differs from it, and the engine refuses to run it";
+  return false;
+}
+
 // Prints each setup type with its installers, what each runs with and how it is judged, and for
 // a silent one its unattended command line; false when the package could not work: the
-// settings are refused, or an installer they name is missing from it.
-bool PrintSetupTypes(HMODULE module, const std::string& settings, const std::string& packageFile) {
+// settings are refused, or an installer they name is missing from it or differs beside it.
+bool PrintSetupTypes(HMODULE module, const std::string& settings, const std::string& packageFile,
+                     const std::string& packageFolder) {
   PackagePlan plan;
   std::vector<PlanProblem> problems;
   bool complete = ReadPackagePlan(settings, "Settings.ini", "", plan, problems) == 0;
@@ -120,7 +138,8 @@ bool PrintSetupTypes(HMODULE module, const std::string& settings, const std::str
     if (problem.refusal) PrintTo(stdout, "The settings cannot be packed as they are: %s\n", problem.line.c_str());
   for (const PlannedSetupType& type : plan.setupTypes) {
     // The settings' names are in the ANSI code page, as the engine reads them.
-    PrintTo(stdout, "Setup type [%s]\n", AnsiToUtf8(type.section).c_str());
+    PrintTo(stdout, "Setup type [%s]\n%s\n", AnsiToUtf8(type.section).c_str(),
+            AnsiToUtf8(SetupTypeLine(settings, type.section)).c_str());
     for (const PlannedInstaller& installer : type.installers) {
       const char* role = installer.main ? "main" : "prerequisite";
       const std::string section = AnsiToUtf8(installer.section);
@@ -128,9 +147,10 @@ bool PrintSetupTypes(HMODULE module, const std::string& settings, const std::str
       InstallerResourceName(installer.name.c_str(), name);
       CharUpperA(name);  // as the loader stores and compares it
       if (installer.doNotExtract) {
-        PrintTo(stdout, "  %s [%s]: %s\n", role, section.c_str(),
-                AnsiToUtf8(BesideLine(installer, installer.payloadName.empty() ? nullptr : FindDigest(module, name)))
-                    .c_str());
+        const uint8_t* digest = installer.payloadName.empty() ? nullptr : FindDigest(module, name);
+        std::string line = AnsiToUtf8(BesideLine(installer, digest));
+        if (!installer.payloadName.empty() && !CheckBeside(installer, digest, packageFolder, line)) complete = false;
+        PrintTo(stdout, "  %s [%s]: %s\n", role, section.c_str(), line.c_str());
         PrintLines(InstallerDetailLines(settings, installer.section, installer.main));
         continue;
       }
@@ -196,21 +216,25 @@ int ListPackage(const std::string& packagePath) {
   }
 
   PrintTo(stdout, "Package %s\n", Quoted(path).c_str());
-  PrintTo(stdout, "Engine: %s\n", EngineVersion(module).c_str());
+  const std::string engine = EngineVersion(module);
+  PrintTo(stdout, "Engine: %s\n", engine.empty() ? "no version resource" : ("Pendrix " + engine).c_str());
+  // The maker's own version resource, which keeps the engine's version in a string of its own.
+  if (HasMakerVersion(module)) PrintTo(stdout, "Version: %s\n", VersionLine(module).c_str());
   DWORD settingsSize = 0;
   TemporaryFile embedded;
   bool complete = true;
   const std::string packageFile = path.substr(path.find_last_of('\\') + 1);
+  const std::string folder = path.substr(0, path.find_last_of('\\'));
   if (ExtractEmbeddedSettings(module, embedded, settingsSize)) {
     PrintTo(stdout, "Settings: embedded as SETTINGS_INI, %lu bytes\n", settingsSize);
-    complete = PrintSetupTypes(module, embedded.path(), packageFile);
+    complete = PrintSetupTypes(module, embedded.path(), packageFile, folder);
   } else {
     std::string beside = path.substr(0, path.find_last_of('\\') + 1) + "Settings.ini";
     bool there = GetFileAttributesW(Utf8ToWide(beside).c_str()) != INVALID_FILE_ATTRIBUTES;
     PrintTo(stdout, "Settings: not embedded; the package reads Settings.ini from its own folder (%s, %s)\n",
             Quoted(beside).c_str(), there ? "there now" : "not there now");
     TemporaryFile besideCopy;
-    if (there) complete = PrintSetupTypes(module, AnsiReadablePath(beside, besideCopy), packageFile);
+    if (there) complete = PrintSetupTypes(module, AnsiReadablePath(beside, besideCopy), packageFile, folder);
   }
 
   Enumeration enumeration{module, {}};
@@ -222,5 +246,5 @@ int ListPackage(const std::string& packagePath) {
   PrintTo(stdout, "Execution level: %s\n", ExecutionLevel(module).c_str());
   FreeLibrary(module);
   fflush(stdout);
-  return complete ? kCheckClean : kCheckRefused;
+  return complete ? kPackSucceeded : kPackRefused;
 }

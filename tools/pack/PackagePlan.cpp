@@ -86,7 +86,12 @@ class PlanBuilder {
  public:
   PlanBuilder(const std::string& readPath, const std::string& shownPath, const std::string& payloadDir,
               PackagePlan& plan, std::vector<PlanProblem>& problems)
-      : m_settings(readPath), m_shownPath(shownPath), m_payloadDir(payloadDir), m_plan(plan), m_problems(problems) {}
+      : m_settings(readPath),
+        m_lines(AnsiToUtf8(ReadSettingsText(readPath))),
+        m_shownPath(shownPath),
+        m_payloadDir(payloadDir),
+        m_plan(plan),
+        m_problems(problems) {}
 
   DWORD Build() {
     for (const std::string& section : m_settings.SectionNames()) {
@@ -104,17 +109,25 @@ class PlanBuilder {
   }
 
  private:
+  // A refusal on the line of the section and key being read.
   void Refuse(DWORD code, const std::string& line) {
     if (m_firstRefusal == 0) m_firstRefusal = code;
-    m_problems.push_back({true, code, line});
+    m_problems.push_back(
+        {true, code, m_shownPath + ":" + std::to_string(m_lines.Of(Shown(m_atSection), m_atKey)) + ": " + line});
+  }
+  void ReadingAt(const std::string& section, const char* key) {
+    m_atSection = section;
+    m_atKey = key;
   }
   void Warn(const std::string& section, const char* key, const std::string& text) {
-    m_problems.push_back({false, 0, FindingLine(m_shownPath, {FindingLevel::kWarning, Shown(section), key, text})});
+    m_problems.push_back(
+        {false, 0, FindingLine(m_shownPath, m_lines, {FindingLevel::kWarning, Shown(section), key, text})});
   }
 
   void AddSetupType(const std::string& section, const char* preInstall, const char* mainInstall) {
     PlannedSetupType type;
     type.section = section;
+    ReadingAt(section, kSetupTypeKeys[kKeyPreInstall].name);
     std::vector<std::string> prerequisites;
     SplitString(preInstall, "|", prerequisites);
     if (prerequisites.empty() && mainInstall[0] == '\0') {
@@ -131,6 +144,7 @@ class PlanBuilder {
   }
 
   void AddInstaller(PlannedSetupType& type, const std::string& section, bool main, bool elevated) {
+    ReadingAt(type.section, kSetupTypeKeys[main ? kKeyMainInstall : kKeyPreInstall].name);
     if (!m_settings.SectionExists(section)) {
       Refuse(ERROR_INVALID_DATA, "setup type [" + Shown(type.section) + "] names the installer section [" +
                                      Shown(section) + "], which does not exist in " + Quoted(m_shownPath));
@@ -166,13 +180,16 @@ class PlanBuilder {
     ReadInstaller read;
     PlannedInstaller& installer = read.installer;
     installer.section = section;
+    ReadingAt(section, kInstallerKeys[kKeyFile].name);
     char name[100] = {};
     char file[260] = {};
     char arguments[1000] = {};
     char doNotExtract[4] = {};
     m_settings.Read(section, kInstallerKeys[kKeyInstallerName], name);
     m_settings.Read(section, kInstallerKeys[kKeyFile], file);
+    ReadingAt(section, kInstallerKeys[kKeyInstallerName].name);
     if (name[0] == '\0') Refuse(ERROR_BAD_PATHNAME, where + " has no Name key");
+    ReadingAt(section, kInstallerKeys[kKeyFile].name);
     if (file[0] == '\0') Refuse(ERROR_BAD_PATHNAME, where + " has no File key");
     if (name[0] == '\0' || file[0] == '\0') return read;
     CharLowerA(file);
@@ -185,6 +202,7 @@ class PlanBuilder {
     char payload[kPayloadNameSize] = {};
     const InstallerFileRule rule = InstallerFileName(file, arguments, installer.doNotExtract, payload);
     const char* key = kInstallerKeys[IsMsiexecRun(file) ? kKeyArguments : kKeyFile].name;
+    ReadingAt(section, key);
     installer.payloadName = payload;
     switch (rule) {
       case InstallerFileRule::kOk:
@@ -382,6 +400,8 @@ class PlanBuilder {
   };
 
   SettingsReader m_settings;
+  SettingsLines m_lines;
+  std::string m_atSection, m_atKey;  // what is being read, for the line of a refusal
   std::string m_shownPath;
   std::string m_payloadDir;
   PackagePlan& m_plan;
@@ -432,11 +452,7 @@ DWORD AddSettingsResource(const SettingsFile& settings, PackagePlan& plan, std::
     error = "the settings file " + Quoted(settings.path()) + " cannot be embedded: it is empty";
     return ERROR_INVALID_DATA;
   }
-  plan.resources.push_back({kSettingsResourceType, kSettingsResource, "", plan.blobs.size()});
-  PlannedBlob blob;
-  blob.bytes = bytes;
-  blob.size = static_cast<uint32_t>(bytes.size());
-  plan.blobs.push_back(blob);
+  AddResource(kSettingsResourceType, kSettingsResource, bytes, plan);
   return 0;
 }
 
@@ -453,13 +469,21 @@ DWORD AddManifestResource(const std::string& enginePath, const std::string& leve
     return ERROR_RESOURCE_DATA_NOT_FOUND;
   }
   // Windows reads the manifest of language-neutral English, as the engine's own is.
-  PlannedResource resource;
-  resource.blob = plan.blobs.size();
-  resource.typeNumber = 24;
-  resource.nameNumber = 1;
-  resource.language = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
-  plan.resources.push_back(resource);
-  blob.size = static_cast<uint32_t>(blob.bytes.size());
-  plan.blobs.push_back(blob);
+  AddNumberedResource(24, 1, std::move(blob.bytes), plan);
   return 0;
+}
+
+void AddResource(const std::string& type, const std::string& name, std::vector<uint8_t> bytes, PackagePlan& plan) {
+  plan.resources.push_back({type, name, "", plan.blobs.size()});
+  PlannedBlob blob;
+  blob.size = static_cast<uint32_t>(bytes.size());
+  blob.bytes = std::move(bytes);
+  plan.blobs.push_back(std::move(blob));
+}
+
+void AddNumberedResource(uint16_t type, uint16_t name, std::vector<uint8_t> bytes, PackagePlan& plan) {
+  AddResource("", "", std::move(bytes), plan);
+  plan.resources.back().typeNumber = type;
+  plan.resources.back().nameNumber = name;
+  plan.resources.back().language = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
 }

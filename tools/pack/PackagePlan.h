@@ -82,3 +82,8 @@ DWORD AddSettingsResource(const SettingsFile& settings, PackagePlan& plan, std::
 // Adds the engine's manifest with its requested execution level replaced by `level`.
 DWORD AddManifestResource(const std::string& enginePath, const std::string& level, PackagePlan& plan,
                           std::string& error);
+
+// Adds a resource of these bytes; one the engine carries under the same type and name is replaced.
+void AddResource(const std::string& type, const std::string& name, std::vector<uint8_t> bytes, PackagePlan& plan);
+// Adds a resource known by numbers (the version resource: type 16, name 1), in US English.
+void AddNumberedResource(uint16_t type, uint16_t name, std::vector<uint8_t> bytes, PackagePlan& plan);

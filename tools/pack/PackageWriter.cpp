@@ -9,6 +9,9 @@
 #include "Utf8Text.h"
 #include "core/HandleOwner.h"
 #include "install/InstallerResource.h"
+#include "settings/ChecksumTable.h"
+#include "settings/Crc32c.h"
+#include "ui/LanguageChoice.h"
 #include "ui/language/resource.h"
 
 volatile LONG g_packCancelled = 0;
@@ -66,8 +69,8 @@ class PackageStream {
     return 0;
   }
 
-  // Copies exactly `size` bytes of `source` from `offset` on.
-  DWORD Copy(HANDLE source, uint64_t offset, uint64_t size) {
+  // Copies exactly `size` bytes of `source` from `offset` on; with `crc`, their CRC-32C.
+  DWORD Copy(HANDLE source, uint64_t offset, uint64_t size, uint32_t* crc = nullptr) {
     LARGE_INTEGER at;
     at.QuadPart = static_cast<LONGLONG>(offset);
     if (!SetFilePointerEx(source, at, nullptr, FILE_BEGIN)) return GetLastError();
@@ -77,6 +80,7 @@ class PackageStream {
       DWORD got = 0;
       if (!ReadFile(source, m_buffer.get(), want, &got, nullptr)) return GetLastError();
       if (got == 0) return ERROR_HANDLE_EOF;  // the file shrank after it was measured
+      if (crc != nullptr) *crc = Crc32c(m_buffer.get(), got, *crc);
       DWORD result = Write(m_buffer.get(), got);
       if (result != 0) return result;
       size -= got;
@@ -113,20 +117,10 @@ struct EngineImage {
   std::vector<pe::ResourceEntry> resources;
 };
 
-DWORD ReadEngine(const std::string& path, EngineImage& engine, std::string& error) {
-  engine.file.reset(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!engine.file) {
-    DWORD code = GetLastError();
-    error = "the engine " + Quoted(path) + " cannot be read (" + SystemMessage(code) + ")";
-    return code;
-  }
+// The headers and the resource directory of the file that `engine.file` holds; nullptr or why not.
+const char* ReadImageResources(EngineImage& engine) {
   LARGE_INTEGER size;
-  if (!GetFileSizeEx(engine.file.get(), &size)) {
-    DWORD code = GetLastError();
-    error = "the engine " + Quoted(path) + " cannot be measured (" + SystemMessage(code) + ")";
-    return code;
-  }
+  if (!GetFileSizeEx(engine.file.get(), &size)) return "it cannot be measured";
   engine.size = static_cast<uint64_t>(size.QuadPart);
   engine.headers.resize(static_cast<size_t>(std::min<uint64_t>(engine.size, kHeaderBytes)));
   const char* problem = nullptr;
@@ -149,7 +143,18 @@ DWORD ReadEngine(const std::string& path, EngineImage& engine, std::string& erro
         problem = pe::ReadResourceTree(directory.data(), directory.size(), engine.resources);
     }
   }
-  if (problem != nullptr) {
+  return problem;
+}
+
+DWORD ReadEngine(const std::string& path, EngineImage& engine, std::string& error) {
+  engine.file.reset(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!engine.file) {
+    DWORD code = GetLastError();
+    error = "the engine " + Quoted(path) + " cannot be read (" + SystemMessage(code) + ")";
+    return code;
+  }
+  if (const char* problem = ReadImageResources(engine)) {
     error = "the engine " + Quoted(path) + " cannot take resources: " + problem;
     return ERROR_BAD_EXE_FORMAT;
   }
@@ -173,10 +178,12 @@ std::string PackageResources(const std::vector<pe::ResourceEntry>& entries) {
   static const pe::ResourceId kSettings = pe::ResourceId::Text(kSettingsResource);
   static const pe::ResourceId kLanguage = pe::ResourceId::Text(kLanguageResourceType);
   static const pe::ResourceId kBuiltIn = pe::ResourceId::Text(kLanguageResource);
+  static const pe::ResourceId kChecksums = pe::ResourceId::Text(kChecksumResourceType);
   std::string names;
   const pe::ResourceId* last = nullptr;
   for (const pe::ResourceEntry& entry : entries) {
     bool carried = pe::SameId(entry.type, kInstaller) || pe::SameId(entry.type, kHash) ||
+                   pe::SameId(entry.type, kChecksums) ||
                    (pe::SameId(entry.type, kText) && pe::SameId(entry.name, kSettings)) ||
                    (pe::SameId(entry.type, kLanguage) && !pe::SameId(entry.name, kBuiltIn));
     if (!carried || (last != nullptr && pe::SameId(*last, entry.name))) continue;  // one name, several languages
@@ -184,6 +191,31 @@ std::string PackageResources(const std::vector<pe::ResourceEntry>& entries) {
     last = &entry.name;
   }
   return names;
+}
+
+// The resources the engine writes out to files, whose checksums the package records: the
+// installers, the settings, the languages' DLLs and the cleanup tool.
+bool IsExtracted(const pe::ResourceId& type, const pe::ResourceId& name) {
+  static const pe::ResourceId kInstaller = pe::ResourceId::Text(kInstallerResourceType);
+  static const pe::ResourceId kText = pe::ResourceId::Text(kSettingsResourceType);
+  static const pe::ResourceId kSettings = pe::ResourceId::Text(kSettingsResource);
+  static const pe::ResourceId kLanguage = pe::ResourceId::Text(kLanguageResourceType);
+  static const pe::ResourceId kIndex = pe::ResourceId::Text(kLanguageIndexResource);
+  static const pe::ResourceId kTool = pe::ResourceId::Text(kCleanupToolType);
+  return pe::SameId(type, kInstaller) || pe::SameId(type, kTool) ||
+         (pe::SameId(type, kText) && pe::SameId(name, kSettings)) ||
+         (pe::SameId(type, kLanguage) && !pe::SameId(name, kIndex));
+}
+
+// The checksum of an engine's own resource, read from the engine file.
+DWORD EngineResourceCrc(const EngineImage& engine, const pe::ResourceEntry& entry, uint32_t& crc) {
+  uint32_t offset = 0, available = 0;
+  if (!pe::RvaToOffset(engine.image, entry.dataRva, offset, available) || available < entry.size)
+    return ERROR_BAD_EXE_FORMAT;
+  std::vector<uint8_t> bytes(entry.size);
+  if (!bytes.empty() && !ReadAt(engine.file.get(), offset, bytes.data(), entry.size)) return ERROR_READ_FAULT;
+  crc = Crc32c(bytes.data(), bytes.size());
+  return 0;
 }
 
 LPCWSTR LoaderName(const pe::ResourceId& id, std::wstring& storage) {
@@ -214,6 +246,16 @@ DWORD VerifyPackage(const std::string& path, const std::vector<pe::ResourceEntry
 
 }  // namespace
 
+std::string ReadProgramResources(const std::string& path, std::vector<pe::ResourceEntry>& entries) {
+  EngineImage image;
+  image.file.reset(
+      CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!image.file) return "it cannot be read (" + SystemMessage(GetLastError()) + ")";
+  if (const char* problem = ReadImageResources(image)) return problem;
+  entries = std::move(image.resources);
+  return "";
+}
+
 DWORD WritePackage(const std::string& enginePath, const std::string& outPath, const PackagePlan& plan,
                    std::string& error, uint64_t& outSize) {
   EngineImage engine;
@@ -237,6 +279,18 @@ DWORD WritePackage(const std::string& enginePath, const std::string& outPath, co
   }
   std::vector<uint32_t> blobSizes;
   for (const PlannedBlob& blob : plan.blobs) blobSizes.push_back(blob.size);
+  // The checksums of every file the engine writes out, a table written after them as the last blob.
+  size_t checked = 0;
+  for (const pe::AddedResource& add : added) checked += IsExtracted(add.type, add.name) ? 1 : 0;
+  for (const pe::ResourceEntry& entry : engine.resources) {
+    bool replaced = false;
+    for (const pe::AddedResource& add : added)
+      replaced = replaced || (pe::SameId(entry.type, add.type) && pe::SameId(entry.name, add.name));
+    checked += IsExtracted(entry.type, entry.name) && !replaced ? 1 : 0;
+  }
+  const size_t tableBlob = blobSizes.size();
+  blobSizes.push_back(static_cast<uint32_t>(ChecksumTableSize(checked)));
+  added.push_back({LoaderId(kChecksumResourceType), LoaderId(kChecksumResource), 0, tableBlob});
 
   uint32_t rva = 0, rawOffset = 0;
   pe::SectionPlan section;
@@ -279,10 +333,12 @@ DWORD WritePackage(const std::string& enginePath, const std::string& outPath, co
   if (result == 0) result = stream.Copy(engine.file.get(), engine.headers.size(), engine.size - engine.headers.size());
   if (result == 0) result = stream.PadTo(rawOffset);
   if (result == 0) result = stream.Write(section.directory.data(), section.directory.size());
+  std::vector<uint32_t> blobCrcs(plan.blobs.size(), 0);
   for (size_t i = 0; result == 0 && i < plan.blobs.size(); i++) {
     result = stream.PadTo(rawOffset + uint64_t(section.blobOffsets[i]));
     if (result != 0) break;
     if (plan.blobs[i].path.empty()) {
+      blobCrcs[i] = Crc32c(plan.blobs[i].bytes.data(), plan.blobs[i].bytes.size());
       result = stream.Write(plan.blobs[i].bytes.data(), plan.blobs[i].bytes.size());
       continue;
     }
@@ -293,8 +349,30 @@ DWORD WritePackage(const std::string& enginePath, const std::string& outPath, co
       failedOn = Quoted(plan.blobs[i].path);
       break;
     }
-    result = stream.Copy(source.get(), 0, plan.blobs[i].size);
+    result = stream.Copy(source.get(), 0, plan.blobs[i].size, &blobCrcs[i]);
     if (result != 0) failedOn = Quoted(plan.blobs[i].path);
+  }
+  if (result == 0) {
+    std::vector<RecordedChecksum> checksums;
+    for (const pe::ResourceEntry& entry : section.entries) {
+      if (!IsExtracted(entry.type, entry.name)) continue;
+      uint32_t crc = 0;
+      bool ours = false;
+      for (size_t i = 0; i < plan.blobs.size() && !ours; i++)
+        if (entry.dataRva == rva + section.blobOffsets[i]) {
+          crc = blobCrcs[i];
+          ours = true;
+        }
+      if (!ours && (result = EngineResourceCrc(engine, entry, crc)) != 0) {
+        failedOn = Quoted(enginePath);
+        break;
+      }
+      checksums.push_back({entry.dataRva, entry.size, crc});
+    }
+    const std::vector<uint8_t> table = FormatChecksumTable(checksums);
+    if (result == 0 && table.size() != blobSizes[tableBlob]) result = ERROR_INVALID_DATA;
+    if (result == 0) result = stream.PadTo(rawOffset + uint64_t(section.blobOffsets[tableBlob]));
+    if (result == 0) result = stream.Write(table.data(), table.size());
   }
   if (result == 0) result = stream.PadTo(end);
   if (result == 0) {

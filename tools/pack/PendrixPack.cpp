@@ -1,6 +1,6 @@
 // PendrixPack: turns an engine, a Settings.ini and a folder of installer files into one setup
-// package, and refuses a package that could not work. Exit code 0 on success, otherwise the
-// Windows error code of the refusal; every refusal is one line on stderr.
+// package, and refuses a package that could not work. Its exit codes are those of PackOptions.h,
+// the same for every mode; every refusal is one line on stderr.
 #include <windows.h>
 #include <psapi.h>
 
@@ -9,25 +9,33 @@
 #include "ErrorText.h"
 #include "LanguageBuild.h"
 #include "LanguageTemplate.h"
+#include "MakerNames.h"
 #include "OutputGuard.h"
 #include "PackCheck.h"
 #include "PackList.h"
 #include "PackOptions.h"
-#include "PackageWriter.h"
+#include "PackageExtract.h"
 #include "PackagePlan.h"
+#include "PackageVersion.h"
+#include "PackageWriter.h"
 #include "SettingsFile.h"
 #include "Utf8Text.h"
+#include "core/HandleOwner.h"
 #include "core/SystemFolder.h"
+#include "ui/LanguageChoice.h"
 #include "ui/language/resource.h"
 
 namespace {
 
-int Refuse(DWORD code, const std::string& line) {
+int Refuse(const std::string& line) {
   PrintTo(stderr, "PendrixPack: %s\n", line.c_str());
   fflush(stdout);
   fflush(stderr);
-  return static_cast<int>(code);
+  return kPackRefused;
 }
+
+// A mode that ends with 0 or a Windows error code, in PendrixPack's exit codes.
+int Outcome(int code) { return code == 0 ? kPackSucceeded : kPackRefused; }
 
 // A file that must exist and open for reading; returns 0 or the error with its line.
 DWORD CheckReadableFile(const char* what, const std::string& path, std::string& error) {
@@ -57,7 +65,8 @@ BOOL WINAPI OnConsoleBreak(DWORD) {
   return TRUE;
 }
 
-void PrintSummary(const PackagePlan& plan, const SettingsFile& settings, const std::vector<BuiltLanguage>& languages) {
+void PrintSummary(const PackagePlan& plan, const SettingsFile& settings, const std::vector<BuiltLanguage>& languages,
+                  const MakerNames& names) {
   for (const PlannedSetupType& type : plan.setupTypes) {
     PrintTo(stdout, "Setup type [%s]\n", AnsiToUtf8(type.section).c_str());
     for (const PlannedInstaller& installer : type.installers) {
@@ -90,6 +99,12 @@ void PrintSummary(const PackagePlan& plan, const SettingsFile& settings, const s
             "Settings: not embedded; the package reads Settings.ini from its own folder, so ship it beside "
             "the package\n");
   if (!plan.executionLevel.empty()) PrintTo(stdout, "Execution level: %s\n", plan.executionLevel.c_str());
+  if (names.Any())
+    PrintTo(stdout, "Language %s (%u): built in, with %s\n", kBuiltInLanguageName, kBuiltInLanguageId,
+            (names.company.empty()   ? "the product's name " + Quoted(names.product)
+             : names.product.empty() ? "the company's name " + Quoted(names.company)
+                                     : "the names " + Quoted(names.company) + " and " + Quoted(names.product))
+                .c_str());
   for (const BuiltLanguage& language : languages)
     PrintTo(stdout, "Language %s (%u): %lu texts and %lu recordings of its own from \"%s\", %lu bytes\n",
             language.index.name, language.index.id, static_cast<unsigned long>(language.ownTexts),
@@ -121,14 +136,16 @@ int main() {
   std::string problem = ParsePackOptions(static_cast<int>(argv.size()), argv.data(), options);
   if (!problem.empty()) {
     PrintTo(stderr, "PendrixPack: %s\n%s", problem.c_str(), kPackUsage);
-    return ERROR_INVALID_PARAMETER;
+    return kPackBadCommandLine;
   }
   if (options.help) {
     PrintTo(stdout, "%s", kPackUsage);
-    return 0;
+    return kPackSucceeded;
   }
-  if (!options.list.empty()) return ListPackage(options.list);
-  if (!options.languageTemplate.empty()) return WriteLanguageTemplate(options.languageTemplate, EnginePath(options));
+  if (!options.list.empty()) return Outcome(ListPackage(options.list));
+  if (!options.extract.empty()) return Outcome(ExtractPackage(options.extract, options.extractTo));
+  if (!options.languageTemplate.empty())
+    return Outcome(WriteLanguageTemplate(options.languageTemplate, EnginePath(options)));
   if (options.check) return RunSettingsCheck(options);
   SetConsoleCtrlHandler(OnConsoleBreak, TRUE);
 
@@ -143,7 +160,7 @@ int main() {
   DWORD result = CheckReadableFile("settings file", settingsPath, error);
   SettingsFile settings;
   if (result == 0) result = settings.Load(settingsPath, options.settings, error);
-  if (result != 0) return Refuse(result, error);
+  if (result != 0) return Refuse(error);
   PackReport report(options.strict);
   DWORD attributes = GetFileAttributesW(Utf8ToWide(payload).c_str());
   bool payloadFound = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -163,11 +180,21 @@ int main() {
     report.Refuse(ERROR_PATH_NOT_FOUND, "the output folder " + Quoted(outFolder) + " does not exist");
 
   std::vector<std::string> displayNames;
+  RequirementsUsed used;
   ReportSettingsFindings(options.settings, settings,
                          options.embedSettings ? SettingsPlace::kEmbedded : SettingsPlace::kMaybeBeside,
-                         engineFound ? engine : "", report, &displayNames);
+                         engineFound ? engine : "", report, &displayNames, &used);
+  const MakerNames names{options.company, options.productName};
   std::vector<BuiltLanguage> languages;
-  if (engineFound) BuildLanguages(options.languages, engine, displayNames, report, languages);
+  std::vector<uint8_t> english, version;
+  if (engineFound) {
+    BuildLanguages(options.languages, engine, displayNames, report, languages, names);
+    bool ownEnglish = false;
+    for (const BuiltLanguage& language : languages) ownEnglish = ownEnglish || language.index.id == kBuiltInLanguageId;
+    BuildMakerEnglish(names, engine, ownEnglish, used, report, english);
+    std::string problem = StampsVersion(options) ? MakeVersionResource(options, engine, version) : "";
+    if (!problem.empty()) report.Refuse(ERROR_INVALID_DATA, problem);
+  }
   PackagePlan plan;
   plan.executionLevel = options.executionLevel;
   if (payloadFound) {
@@ -179,23 +206,29 @@ int main() {
     std::string closing = report.RefusalLine();
     if (!closing.empty()) PrintTo(stderr, "PendrixPack: %s\n", closing.c_str());
     fflush(stderr);
-    return static_cast<int>(report.code());
+    return kPackRefused;
   }
 
   if (options.embedSettings) result = AddSettingsResource(settings, plan, error);
   if (result == 0 && !options.executionLevel.empty())
     result = AddManifestResource(engine, options.executionLevel, plan, error);
   AddLanguageResources(languages, plan);
+  if (!english.empty()) AddResource(kLanguageResourceType, kLanguageResource, english, plan);
+  if (!version.empty()) AddNumberedResource(16, 1, version, plan);  // RT_VERSION
   if (result == 0) result = RefuseOutputOverInput(out, engine, settingsPath, plan, error);
   if (result == 0) result = RemovePartialPackage(out, error);
-  if (result != 0) return Refuse(result, error);
+  if (result != 0) return Refuse(error);
 
   uint64_t size = 0;
   result = WritePackage(engine, out, plan, error, size);
-  if (result != 0) return Refuse(result, error);
-  PrintSummary(plan, settings, languages);
+  if (result != 0) return Refuse(error);
+  PrintSummary(plan, settings, languages, names);
+  if (!version.empty()) {
+    ModuleHandle written(LoadLibraryExW(Utf8ToWide(out).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    if (written) PrintTo(stdout, "Version: %s\n", VersionLine(written.get()).c_str());
+  }
   PrintTo(stdout, "Wrote \"%s\", %llu bytes\n", out.c_str(), static_cast<unsigned long long>(size));
   PrintStatistics(startTicks);
   fflush(stdout);
-  return 0;
+  return kPackSucceeded;
 }

@@ -112,24 +112,25 @@ struct Roles {
 
 class Checker {
  public:
-  explicit Checker(const SettingsSnapshot& settings) : m_settings(settings), m_roles(settings.sections.size()) {}
+  explicit Checker(const SettingsSnapshot& settings)
+      : m_settings(settings), m_roles(settings.sections.size()), m_silentChecked(settings.sections.size()) {}
 
   std::vector<SettingsFinding> Run() {
     FindRoles();
-    std::map<std::string, bool> seen;
+    std::map<std::string, size_t> seen;  // how often each name was written so far
     bool hasDefault = false;
     for (size_t i = 0; i < m_settings.sections.size(); i++) {
       const SettingsSection& section = m_settings.sections[i];
       std::string name = Lower(Trim(section.name));
       if (seen.count(name) != 0) {
-        if (!seen[name])
+        if (seen[name]++ == 1)
           Warn(section.name, "",
                "is written more than once; the engine reads only the first " + Bracketed(section.name) +
-                   " and none of the lines of the others");
-        seen[name] = true;
+                   " and none of the lines of the others",
+               1);
         continue;
       }
-      seen[name] = false;
+      seen[name] = 1;
       hasDefault = hasDefault || (m_roles[i].setupType && name == "default");
       CheckSection(i);
     }
@@ -138,8 +139,8 @@ class Checker {
   }
 
  private:
-  void Warn(const std::string& section, const std::string& key, const std::string& text) {
-    m_findings.push_back({FindingLevel::kWarning, section, key, text});
+  void Warn(const std::string& section, const std::string& key, const std::string& text, size_t occurrence = 0) {
+    m_findings.push_back({FindingLevel::kWarning, section, key, text, occurrence});
   }
   void Refuse(const std::string& section, const std::string& key, const std::string& text) {
     m_findings.push_back({FindingLevel::kRefusal, section, key, text});
@@ -189,11 +190,13 @@ class Checker {
     std::vector<std::string> keysSeen;
     for (const SettingsLine& line : section.lines) {
       if (line.key.empty() || line.key[0] == ';') continue;
-      bool repeated = std::any_of(keysSeen.begin(), keysSeen.end(),
-                                  [&](const std::string& seen) { return SameName(seen, line.key); });
-      if (repeated) {
+      const size_t repeated = static_cast<size_t>(std::count_if(
+          keysSeen.begin(), keysSeen.end(), [&](const std::string& seen) { return SameName(seen, line.key); }));
+      if (repeated != 0) {
+        keysSeen.push_back(line.key);
         Warn(section.name, line.key,
-             "is written more than once in the section; the engine reads only the first, " + Quoted(line.value));
+             "is written more than once in the section; the engine reads only the first, " + Quoted(line.value),
+             repeated);
         continue;
       }
       keysSeen.push_back(line.key);
@@ -344,11 +347,19 @@ class Checker {
         text += ", the last of them cut to " + Quoted(read.back());
       Warn(section.name, key.name, text);
     }
-    std::vector<std::string> odd;
-    for (const std::string& item : written)
+    // Another number than the one written changes which codes count: refused, with the line
+    // that says in decimal what was meant, and without what means nothing.
+    std::vector<std::string> odd, meant;
+    for (const std::string& item : written) {
       if (!IsPlainCode(item)) odd.push_back(Quoted(item) + " as " + std::to_string(ParseUnsigned32(item.c_str())));
+      const std::string code = DecimalCode(item);
+      if (!code.empty() && std::find(meant.begin(), meant.end(), code) == meant.end()) meant.push_back(code);
+    }
     if (!odd.empty())
-      Warn(section.name, key.name, "holds what is no decimal exit code: the engine reads " + Join(odd, ", "));
+      Refuse(section.name, key.name,
+             "holds what is no decimal exit code, and the engine reads " + Join(odd, ", ") +
+                 ", which changes which codes count; write " +
+                 (meant.empty() ? "the codes in decimal" : std::string(key.name) + "=" + Join(meant, "|")));
   }
 
   void CheckRules(const SettingsSection& section, const SettingsKey& key, const std::string& kept) {
@@ -449,24 +460,28 @@ class Checker {
       Warn(section.name, "",
            "cannot be chosen with /Type, which keeps " + std::to_string(kSetupTypeChars) + " characters");
 
-    std::vector<std::string> unjudged, restarting;
-    for (const std::string& prerequisite : Items(Kept(section, kSetupTypeKeys[kKeyPreInstall]), "|")) {
+    std::vector<std::string> unjudged;
+    std::vector<std::string> installers = Items(Kept(section, kSetupTypeKeys[kKeyPreInstall]), "|");
+    for (const std::string& prerequisite : installers) {
       int index = Find(prerequisite);
       if (index < 0) continue;
       const SettingsSection& installer = m_settings.sections[index];
       if (CodeCount(installer, kKeyFailCodes) == 0 && CodeCount(installer, kKeyReinstallCodes) == 0)
         unjudged.push_back(Bracketed(Trim(prerequisite)));
-      if (silent && RunsWindowsInstaller(Lower(Kept(installer, kInstallerKeys[kKeyFile]))) &&
-          !SuppressesMsiRestart(Kept(installer, kInstallerKeys[kKeyArguments])))
-        restarting.push_back(Bracketed(Trim(prerequisite)));
     }
-    if (!restarting.empty())
-      Warn(section.name, kSetupTypeKeys[kKeyPreInstall].name,
-           Join(restarting, ", ") + (restarting.size() == 1 ? " runs" : " run") +
-               " Windows Installer without REBOOT=ReallySuppress or /norestart in " +
-               (restarting.size() == 1 ? "its" : "their") +
-               " Arguments: in a silent install Windows Installer restarts the computer by itself when it needs to, "
-               "in the middle of the package; add REBOOT=ReallySuppress, and let RebootCodes=3010 record the restart");
+    // Unattended, Windows Installer must neither wait for a click nor restart the computer.
+    installers.push_back(Kept(section, kSetupTypeKeys[kKeyMainInstall]));
+    for (const std::string& name : installers) {
+      const int index = Trim(name).empty() ? -1 : Find(name);
+      if (!silent || index < 0 || m_silentChecked[static_cast<size_t>(index)]) continue;
+      const SettingsSection& installer = m_settings.sections[static_cast<size_t>(index)];
+      const std::string arguments = Kept(installer, kInstallerKeys[kKeyArguments]);
+      const std::string problem = SilentMsiArgumentsProblem(arguments);
+      if (!RunsWindowsInstaller(Lower(Kept(installer, kInstallerKeys[kKeyFile]))) || problem.empty()) continue;
+      m_silentChecked[static_cast<size_t>(index)] = true;
+      Warn(installer.name, kInstallerKeys[kKeyArguments].name,
+           "the silent setup type " + Bracketed(Trim(section.name)) + " runs it: " + problem);
+    }
     if (!unjudged.empty())
       Warn(section.name, kSetupTypeKeys[kKeyPreInstall].name,
            "a failure of " + Join(unjudged, ", ") + " never stops the package: " +
@@ -493,38 +508,59 @@ class Checker {
       return;
     }
     const RebootMode reboot = ReadRebootMode(Kept(section, kInstallerKeys[kKeyReboot]).c_str());
-    if (reboot == RebootMode::kReturn) {
+    // The codes as they are meant: an entry that the engine reads as another is refused on its own.
+    const auto meant = [&](InstallerKeyIndex key) {
+      std::vector<std::string> codes;
+      for (const std::string& item : Items(Kept(section, kInstallerKeys[key]), "|"))
+        if (!DecimalCode(item).empty()) codes.push_back(DecimalCode(item));
+      return Join(codes, "|");
+    };
+    const MsiPrerequisite msi = {Kept(section, kInstallerKeys[kKeyReboot]),
+                                 meant(kKeyRebootCodes),
+                                 meant(kKeyFailCodes),
+                                 Line(section, kInstallerKeys[kKeyFailCodes].name) != nullptr,
+                                 meant(kKeyReinstallCodes),
+                                 Kept(section, kInstallerKeys[kKeyArguments]),
+                                 Line(section, kInstallerKeys[kKeyRebootCodes].name) != nullptr};
+    const bool windowsInstaller = RunsWindowsInstaller(Lower(Kept(section, fileKey)));
+    MsiCodesFinding finding;
+    // Under "force" and "return" no list counts; for Windows Installer, the finding on its
+    // failure codes says so with the lines to write instead.
+    if (!UnconsultedListsReason(reboot).empty() && !(windowsInstaller && CheckMsiFailureCodes(msi, finding))) {
       std::vector<std::string> unused;
       for (InstallerKeyIndex key : {kKeyRebootCodes, kKeyFailCodes, kKeyReinstallCodes})
         if (CodeCount(section, key) > 0) unused.push_back(kInstallerKeys[key].name);
       if (!unused.empty())
         Warn(section.name, kInstallerKeys[kKeyReboot].name,
-             "\"return\" consults no code list: the engine never uses " + Join(unused, ", "));
-    } else if ((reboot == RebootMode::kNone || reboot == RebootMode::kForce) &&
-               CodeCount(section, kKeyRebootCodes) > 0) {
+             UnconsultedListsReason(reboot) + ": the engine never uses " + Join(unused, ", "));
+    } else if (reboot == RebootMode::kNone && CodeCount(section, kKeyRebootCodes) > 0) {
       Warn(section.name, kInstallerKeys[kKeyRebootCodes].name,
-           reboot == RebootMode::kNone
-               ? "are never used: with Reboot \"none\" the engine asks for no restart"
-               : "are never used: Reboot \"force\" asks for a restart after every run, whatever the exit code");
+           "are never used: with Reboot \"none\" the engine asks for no restart");
     }
-    MsiCodesFinding msi;
-    if (RunsWindowsInstaller(Lower(Kept(section, fileKey))) &&
-        CheckMsiFailureCodes({Kept(section, kInstallerKeys[kKeyReboot]), Kept(section, kInstallerKeys[kKeyRebootCodes]),
-                              Kept(section, kInstallerKeys[kKeyFailCodes]),
-                              Line(section, kInstallerKeys[kKeyFailCodes].name) != nullptr,
-                              Kept(section, kInstallerKeys[kKeyReinstallCodes])},
-                             msi))
-      Warn(section.name, msi.key, msi.text);
+    if (!windowsInstaller) return;
+    if (CheckMsiFailureCodes(msi, finding)) Warn(section.name, finding.key, finding.text);
+    if (CheckMsiRestartCodes(msi, finding)) Warn(section.name, finding.key, finding.text);
   }
 
   const SettingsSnapshot& m_settings;
   std::vector<Roles> m_roles;
+  std::vector<bool> m_silentChecked;  // an installer's arguments are judged once, for the first silent setup type
   std::vector<SettingsFinding> m_findings;
 };
 
 }  // namespace
 
 std::vector<SettingsFinding> CheckSettings(const SettingsSnapshot& settings) { return Checker(settings).Run(); }
+
+RequirementsUsed UsedRequirements(const SettingsSnapshot& settings) {
+  RequirementsUsed used;
+  for (size_t i = 0; i < settings.sections.size(); i++) {
+    if (!IsSetupType(settings, i)) continue;
+    used.os = used.os || !Trim(Kept(settings.sections[i], kSetupTypeKeys[kKeyReqOS])).empty();
+    used.platform = used.platform || !Trim(Kept(settings.sections[i], kSetupTypeKeys[kKeyReqPlatform])).empty();
+  }
+  return used;
+}
 
 std::vector<WelcomeGreeting> WelcomeGreetings(const SettingsSnapshot& settings) {
   std::vector<WelcomeGreeting> greetings;
@@ -551,8 +587,39 @@ std::vector<std::string> DisplayNames(const SettingsSnapshot& settings) {
   return names;
 }
 
-std::string FindingLine(const std::string& file, const SettingsFinding& finding) {
-  std::string line = file + ": [" + finding.section + "]";
+SettingsLines::SettingsLines(const std::string& text) {
+  size_t number = 0;
+  for (size_t start = 0; start < text.size();) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = Trim(text.substr(start, end - start));
+    if (!line.empty() && line.back() == '\r') line = Trim(line.substr(0, line.size() - 1));
+    start = end + 1;
+    number++;
+    if (line.empty()) continue;
+    if (line[0] == '[') {
+      m_headers.push_back({number, Trim(line.substr(1, line.find(']') - 1))});
+    } else if (!m_headers.empty()) {
+      m_lines.push_back({number, m_headers.size() - 1, Trim(line.substr(0, line.find('=')))});
+    }
+  }
+}
+
+size_t SettingsLines::Of(const std::string& section, const std::string& key, size_t occurrence) const {
+  size_t header = m_headers.size(), seen = 0;
+  for (size_t i = 0; i < m_headers.size() && header == m_headers.size(); i++)
+    if (SameName(m_headers[i].name, section) && seen++ == (key.empty() ? occurrence : 0)) header = i;
+  if (header == m_headers.size()) return 1;
+  seen = 0;
+  if (!key.empty())
+    for (const Line& line : m_lines)
+      if (line.header == header && SameName(line.key, key) && seen++ == occurrence) return line.number;
+  return m_headers[header].number;
+}
+
+std::string FindingLine(const std::string& file, const SettingsLines& lines, const SettingsFinding& finding) {
+  std::string line = file + ":" + std::to_string(lines.Of(finding.section, finding.key, finding.occurrence)) + ": [" +
+                     finding.section + "]";
   if (!finding.key.empty()) line += " " + finding.key;
   return line + ": " + finding.text;
 }

@@ -1,6 +1,7 @@
 // What PendrixPack tells a package maker about a settings file before packing it: every
 // mistake the engine would pass over in silence, as a warning, and the few that would make the
-// engine run other installers than the ones named, as refusals. The rules are the engine's own
+// engine run other installers than the ones named or judge other exit codes than the ones
+// written, as refusals. The rules are the engine's own
 // (settings/SettingsKeys.h and the rules it names), so a warning says what the engine will do.
 // Portable: on Windows the snapshot is read through the profile functions, in tests it is
 // written by hand.
@@ -34,6 +35,9 @@ struct SettingsFinding {
   std::string section;
   std::string key;  // empty when the finding is about the section as a whole
   std::string text;
+  // Which of the sections of this name, or of the lines of this key in it, the finding is about:
+  // 0 for the first, which is the one the engine reads; more for one written again.
+  size_t occurrence = 0;
 };
 
 // Every finding, section by section in file order.
@@ -51,5 +55,36 @@ std::vector<WelcomeGreeting> WelcomeGreetings(const SettingsSnapshot& settings);
 // progress window.
 std::vector<std::string> DisplayNames(const SettingsSnapshot& settings);
 
-// One line for a finding: "<file>: [<section>] <key>: <text>".
-std::string FindingLine(const std::string& file, const SettingsFinding& finding);
+// The requirements that some setup type sets, whose refusals the package may then show and speak.
+struct RequirementsUsed {
+  bool os = false;
+  bool platform = false;
+};
+RequirementsUsed UsedRequirements(const SettingsSnapshot& settings);
+
+// Where each section header and key line of a settings file lies, by the file's own text (in
+// the code page its names are compared in), so that a finding can name its line.
+class SettingsLines {
+ public:
+  explicit SettingsLines(const std::string& text);
+  // The line of a finding: of its key in the first section of its name (or, for a key written
+  // again, of that line), else of its section's header; 1, the top of the file, for a section
+  // that is not written at all.
+  size_t Of(const std::string& section, const std::string& key, size_t occurrence = 0) const;
+
+ private:
+  struct Line {
+    size_t number;
+    size_t header;  // the index of its section's header in m_headers
+    std::string key;
+  };
+  struct Header {
+    size_t number;
+    std::string name;
+  };
+  std::vector<Header> m_headers;
+  std::vector<Line> m_lines;
+};
+
+// One line for a finding, as compilers write theirs: "<file>:<line>: [<section>] <key>: <text>".
+std::string FindingLine(const std::string& file, const SettingsLines& lines, const SettingsFinding& finding);

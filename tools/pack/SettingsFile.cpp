@@ -113,3 +113,16 @@ DWORD SettingsFile::WriteCopy(const std::string& shown, std::string& error) {
             ", and its copy for reading cannot be written to the temporary folder (" + SystemMessage(result) + ")";
   return result;
 }
+
+std::string ReadSettingsText(const std::string& path) {
+  std::vector<uint8_t> bytes;
+  if (ReadWhole(AnsiToUtf8(path), bytes) != 0) return "";
+  if (bytes.size() < sizeof(kUtf16LeMark) || bytes[0] != kUtf16LeMark[0] || bytes[1] != kUtf16LeMark[1])
+    return std::string(bytes.begin(), bytes.end());
+  std::wstring wide;
+  for (size_t i = 2; i + 1 < bytes.size(); i += 2) wide += static_cast<wchar_t>(bytes[i] | bytes[i + 1] << 8);
+  int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+  std::string text(static_cast<size_t>(n > 0 ? n : 0), '\0');
+  if (n > 0) WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), &text[0], n, nullptr, nullptr);
+  return text;
+}

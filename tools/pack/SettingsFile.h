@@ -43,3 +43,8 @@ class SettingsFile {
 
   DWORD WriteCopy(const std::string& shown, std::string& error);
 };
+
+// The text of a settings file (named in the ANSI code page, as readPath() is) as the profile
+// functions compare its names: a file beginning with
+// the UTF-16 LE byte-order mark in the ANSI code page, any other as its bytes.
+std::string ReadSettingsText(const std::string& path);

@@ -52,8 +52,9 @@ const char* const kInstallerMeanings[kInstallerKeyCount] = {
 // What each Reboot keyword does, in the order of RebootMode.
 const char* const kRebootMeanings[] = {
     "No restart handling; RebootCodes are not used.",
-    "After every run, whatever the exit code: asks to restart now (OK only). Declined, or in a silent setup type, "
-    "the package ends with this prerequisite's exit code, or with 3010 for a 0, when the rest runs after the restart.",
+    ("After every run, whatever the exit code, and without consulting any code list: asks to restart now (OK "
+     "only). Declined, or in a silent setup type, the package ends with this prerequisite's exit code, or with 3010 "
+     "for a 0, when the rest runs after the restart."),
     "No restart, and no code list is consulted: the package goes on.",
     "An exit code in RebootCodes records a restart; after the last prerequisite the user is asked once, OK or Cancel.",
     "As `defer`, but the user is only told (OK), and the computer restarts.",

@@ -57,6 +57,89 @@ bool SuppressesMsiRestart(const std::string& arguments) {
   return suppressed;
 }
 
+bool KeepsMsiexecFromWaiting(const std::string& arguments) {
+  static const char* const kQuiet[] = {"q", "qn", "qb-", "qb!", "qb-!", "qb!-", "passive", "quiet"};
+  std::vector<std::string> words;
+  SplitString(arguments.c_str(), " \t", words);
+  for (const std::string& word : words) {
+    if (word.size() < 2 || (word[0] != '/' && word[0] != '-')) continue;
+    for (const char* quiet : kQuiet)
+      if (EqualsIgnoreCase(word.c_str() + 1, quiet)) return true;
+  }
+  return false;
+}
+
+std::string SilentMsiArgumentsProblem(const std::string& arguments) {
+  std::vector<std::string> lacks, words;
+  SplitString(arguments.c_str(), " \t", words);
+  std::string line;
+  for (const std::string& word : words)
+    if (SuppressesMsiRestart(arguments) || word.compare(0, 7, "REBOOT=") != 0) line += " " + word;
+  if (!KeepsMsiexecFromWaiting(arguments)) {
+    lacks.push_back("shows its windows and waits for a click, for want of /qn (or /quiet, /passive, /qb-, /qb!)");
+    line += " /qn";
+  }
+  if (!SuppressesMsiRestart(arguments)) {
+    lacks.push_back("restarts the computer by itself when it needs to, in the middle of the package, for want of "
+                    "REBOOT=ReallySuppress (or /norestart)");
+    line += " REBOOT=ReallySuppress";
+  }
+  if (lacks.empty()) return "";
+  return "in a silent install Windows Installer " + Join(lacks, ", and ") + "; write " +
+         kInstallerKeys[kKeyArguments].name + "=" + Trimmed(line);
+}
+
+std::string DecimalCode(const std::string& item) {
+  const std::string code = Trimmed(item);
+  if (IsPlainCode(code)) return code;
+  if (code.size() < 3 || code.size() > 10 || code[0] != '0' || (code[1] != 'x' && code[1] != 'X')) return "";
+  uint32_t value = 0;
+  for (size_t i = 2; i < code.size(); i++) {
+    const char c = LowerAsciiChar(code[i]);
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return "";
+    value = value * 16 + static_cast<uint32_t>(c <= '9' ? c - '0' : c - 'a' + 10);
+  }
+  return std::to_string(value);
+}
+
+std::string UnconsultedListsReason(RebootMode reboot) {
+  if (reboot == RebootMode::kForce)
+    return "\"force\" asks for a restart after every run, whatever its exit code, and consults no code list";
+  if (reboot == RebootMode::kReturn)
+    return "\"return\" goes on after every run, whatever its exit code, and consults no code list";
+  return "";
+}
+
+bool CheckMsiRestartCodes(const MsiPrerequisite& prerequisite, MsiCodesFinding& finding) {
+  const RebootMode reboot = ReadRebootMode(prerequisite.reboot.c_str());
+  if (!UsesRebootCodes(reboot)) return false;
+  const std::vector<uint32_t> rebootCodes = Codes(prerequisite.rebootCodes), failCodes = Codes(prerequisite.failCodes),
+                              reinstallCodes = Codes(prerequisite.reinstallCodes);
+  // 1641: Windows Installer has begun the restart, which REBOOT=ReallySuppress rules out.
+  std::vector<uint32_t> restarts = {3010};
+  if (!SuppressesMsiRestart(prerequisite.arguments)) restarts.push_back(1641);
+  std::vector<std::string> lost;
+  for (uint32_t code : restarts)
+    if (DecideExitCode(reboot, Holds(rebootCodes, code), Holds(failCodes, code), Holds(reinstallCodes, code)) !=
+        DecidingRule::kRebootCodes)
+      lost.push_back(std::to_string(code));
+  if (lost.empty()) return false;
+  std::vector<std::string> items;
+  SplitString(prerequisite.rebootCodes.c_str(), "|", items);
+  std::vector<std::string> kept;
+  for (const std::string& item : items)
+    if (!DecimalCode(item).empty() && std::find(lost.begin(), lost.end(), DecimalCode(item)) == lost.end())
+      kept.push_back(DecimalCode(item));
+  kept.insert(kept.end(), lost.begin(), lost.end());
+  finding.key = kInstallerKeys[kKeyRebootCodes].name;
+  finding.text = "Windows Installer's restart " + std::string(lost.size() == 1 ? "code " : "codes ") + Join(lost, " and ") +
+                 (lost.size() == 1 ? " stands" : " stand") + " in no RebootCodes, which Reboot \"" +
+                 prerequisite.reboot + "\" reads: the restart the installer needs is lost; " +
+                 (prerequisite.rebootCodesWritten ? "write " : "add the line ") + kInstallerKeys[kKeyRebootCodes].name +
+                 "=" + Join(kept, "|");
+  return true;
+}
+
 bool CheckMsiFailureCodes(const MsiPrerequisite& prerequisite, MsiCodesFinding& finding) {
   const RebootMode reboot = ReadRebootMode(prerequisite.reboot.c_str());
   const std::vector<uint32_t> rebootCodes = Codes(prerequisite.rebootCodes), failCodes = Codes(prerequisite.failCodes),
@@ -73,20 +156,24 @@ bool CheckMsiFailureCodes(const MsiPrerequisite& prerequisite, MsiCodesFinding& 
   const std::string all = Join(unjudged, "|");
   if (reboot == RebootMode::kForce) {
     finding.key = kInstallerKeys[kKeyReboot].name;
-    finding.text = "\"force\" asks for a restart after every run and consults no code list, so " + codes +
+    finding.text = UnconsultedListsReason(reboot) + ", so " + codes +
                    " ask for a restart as a success does; to stop the package on them, write Reboot=immediateforce, "
                    "RebootCodes=0|1641|3010 and FailCodes=" + all;
     return true;
   }
   if (reboot == RebootMode::kReturn) {
     finding.key = kInstallerKeys[kKeyReboot].name;
-    finding.text = "\"return\" consults no code list, so after " + codes +
+    finding.text = UnconsultedListsReason(reboot) + ", so after " + codes +
                    " the package goes on as after a success; write Reboot=none and FailCodes=" + all;
     return true;
   }
-  std::vector<std::string> items;
-  SplitString(prerequisite.failCodes.c_str(), "|", items);
-  for (std::string& item : items) item = Trimmed(item);
+  // The codes written, as the engine should read them: never an entry that it reads as another.
+  std::vector<std::string> written, items;
+  SplitString(prerequisite.failCodes.c_str(), "|", written);
+  for (const std::string& item : written)
+    if (!DecimalCode(item).empty() &&
+        std::find(unjudged.begin(), unjudged.end(), DecimalCode(item)) == unjudged.end())
+      items.push_back(DecimalCode(item));
   items.insert(items.end(), unjudged.begin(), unjudged.end());
   const std::string line = kInstallerKeys[kKeyFailCodes].name + std::string("=") + Join(items, "|");
   finding.key = kInstallerKeys[kKeyFailCodes].name;

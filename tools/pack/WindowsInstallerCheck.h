@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "install/RebootModes.h"
+
 // Windows Installer's failure codes that every MSI prerequisite's lists must judge: the
 // service unreachable, cancelled, fatal error, another install running, a package that cannot
 // be opened or is invalid, a transform that fails, a policy that forbids it, a function that
@@ -21,6 +23,20 @@ bool RunsWindowsInstaller(const std::string& file);
 // letter of its value, in any case; the property name is upper case) or the switch /norestart.
 bool SuppressesMsiRestart(const std::string& arguments);
 
+// True when the arguments hold a switch that keeps Windows Installer from showing a window that
+// waits for a click: /q, /qn, /qb-, /qb!, /qb-!, /qb!-, /passive or /quiet, in any case, written
+// with "/" or "-".
+bool KeepsMsiexecFromWaiting(const std::string& arguments);
+
+// What a silent setup type needs of a Windows Installer run's arguments: a switch that keeps it
+// from waiting, and that it restart nothing by itself. "" when they have both, otherwise what
+// they lack, with the Arguments line that adds it.
+std::string SilentMsiArgumentsProblem(const std::string& arguments);
+
+// An item of a code list as the engine should read it: the item itself, trimmed, when it is a
+// plain decimal code; a hexadecimal one ("0x641") written in decimal; "" for anything else.
+std::string DecimalCode(const std::string& item);
+
 // A prerequisite's values as the engine keeps them.
 struct MsiPrerequisite {
   std::string reboot;          // the Reboot value, or its default when the key is missing
@@ -28,6 +44,8 @@ struct MsiPrerequisite {
   std::string failCodes;
   bool failCodesWritten;       // the section has a FailCodes line
   std::string reinstallCodes;
+  std::string arguments;
+  bool rebootCodesWritten = false;
 };
 
 // A warning about the codes of kMsiFailureCodes that no rule of the section judges, in the
@@ -37,3 +55,12 @@ struct MsiCodesFinding {
   std::string text;
 };
 bool CheckMsiFailureCodes(const MsiPrerequisite& prerequisite, MsiCodesFinding& finding);
+
+// A warning about the restart that Windows Installer asks for with 3010, or has begun with 1641
+// where its arguments do not suppress it: under a Reboot mode that reads RebootCodes, a code not
+// in them is no restart to the engine, and the restart is lost. False when both are recorded.
+bool CheckMsiRestartCodes(const MsiPrerequisite& prerequisite, MsiCodesFinding& finding);
+
+// Why a Reboot mode consults no code list, or "" for a mode that does: one text for PendrixPack's
+// warning and --list's note on the lists that it passes over.
+std::string UnconsultedListsReason(RebootMode reboot);

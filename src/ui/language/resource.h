@@ -64,6 +64,9 @@
 #define IDS_SETTINGS_CHANGEABLE 87          // the settings file, then who can change it
 #define IDS_INSTALLER_CHANGEABLE 88         // the installer file, then who can change it
 #define IDS_START_AGAIN_AFTER_RESTART 89    // the package
+#define IDS_WINDOW_TITLE 95                 // the package's one window, in the taskbar and Alt+Tab
+#define IDS_INSTALLER_DAMAGED 96            // the installer section
+#define IDS_PACKAGE_DAMAGED 97              // the settings or the language
 // The reboot boxes, each saying what its recording says: OK and Cancel, or OK alone (the
 // restart cannot be put off); and whether setup goes on after the restart.
 #define IDS_REBOOT_NOW_OR_LATER_RESUME 73
@@ -202,6 +205,9 @@ inline constexpr MessageArguments kMessageArguments[] = {
     {IDS_SETTINGS_CHANGEABLE, 2},
     {IDS_INSTALLER_CHANGEABLE, 2},
     {IDS_START_AGAIN_AFTER_RESTART, 1},
+    {IDS_WINDOW_TITLE, 0},
+    {IDS_INSTALLER_DAMAGED, 1},
+    {IDS_PACKAGE_DAMAGED, 0},
     {IDS_REBOOT_NOW_OR_LATER_RESUME, 0},
     {IDS_REBOOT_NOW_OR_LATER, 0},
     {IDS_REBOOT_NOW_RESUME, 0},

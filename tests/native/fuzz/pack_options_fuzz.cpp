@@ -21,13 +21,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const std::string& part : parts) argv.push_back(part.c_str());
   PackOptions options;
   std::string error = ParsePackOptions(static_cast<int>(argv.size()), argv.data(), options);
-  // A build needs its three values; --check the settings; --list only the package;
-  // --language-template only its folder (and perhaps the engine).
-  bool build = !options.help && !options.check && options.list.empty() && options.languageTemplate.empty();
+  // A build needs its three values; --check the settings; --list only the package; --extract
+  // only the package and a folder; --language-template only its folder (and perhaps the engine).
+  bool build = !options.help && !options.check && options.list.empty() && options.languageTemplate.empty() &&
+               options.extract.empty();
   if (error.empty() && build && (options.settings.empty() || options.payload.empty() || options.out.empty()))
     __builtin_trap();
   if (error.empty() && !options.help && options.check &&
       (options.settings.empty() || !options.out.empty() || !options.list.empty()))
+    __builtin_trap();
+  if (error.empty() && !options.help && !options.extract.empty() &&
+      (options.extractTo.empty() || !options.settings.empty() || !options.list.empty() || options.check))
     __builtin_trap();
   if (error.empty() && !options.help && !options.languageTemplate.empty() &&
       (!options.settings.empty() || !options.languages.empty() || options.check))

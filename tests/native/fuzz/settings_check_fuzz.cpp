@@ -1,7 +1,9 @@
 // PendrixPack's settings checks on arbitrary settings: lines "[name]" open a section, lines
-// "key=value" add to it. Every finding names a section and says something, and only a cut list
-// of installers is ever refused. The same bytes go through the encoding detector, whose UTF-8
-// must be exactly what a decoder and encoder give back unchanged.
+// "key=value" add to it. Every finding names a section, a line of the text and says something,
+// and only a cut list of installers or a code that reads as another is ever refused. The same
+// bytes go through the encoding detector, whose UTF-8 must be exactly what a decoder and encoder
+// give back unchanged.
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -51,9 +53,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           {line.substr(0, equals), equals == std::string::npos ? "" : line.substr(equals + 1)});
     }
   }
+  const SettingsLines lines(text);
+  const size_t lastLine = static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
   for (const SettingsFinding& finding : CheckSettings(settings)) {
-    if (finding.text.empty() || FindingLine("Settings.ini", finding).empty()) __builtin_trap();
-    if (finding.level == FindingLevel::kRefusal && finding.key != "PreInstall" && finding.key != "MainInstall")
+    if (finding.text.empty() || FindingLine("Settings.ini", lines, finding).empty()) __builtin_trap();
+    const size_t line = lines.Of(finding.section, finding.key, finding.occurrence);
+    if (line < 1 || line > lastLine) __builtin_trap();
+    if (finding.level == FindingLevel::kRefusal && finding.key != "PreInstall" && finding.key != "MainInstall" &&
+        finding.key != "RebootCodes" && finding.key != "FailCodes" && finding.key != "ReinstallCodes")
       __builtin_trap();
   }
   return 0;
