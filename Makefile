@@ -6,7 +6,7 @@ WIN := $(BUILD_ABS)/win
 NATIVE := $(BUILD_ABS)/native
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build check demo bench fuzz clean
+.PHONY: all deps build check demo bench fuzz pictures clean
 
 all: build
 
@@ -38,6 +38,10 @@ fuzz: deps
 	@cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 	@cmake --build $(NATIVE) -j $(JOBS) -- --no-print-directory
 	@bash scripts/fuzz.sh $(NATIVE) $(FUZZ_SECONDS) $(FUZZ)
+
+# The pictures of docs/languages.md and the README, taken from the real programs.
+pictures: build
+	@bash scripts/pictures.sh $(WIN) docs/pictures
 
 clean:
 	rm -rf $(BUILD_ABS)

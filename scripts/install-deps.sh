@@ -6,7 +6,8 @@ packages=(
   make cmake time
   g++-mingw-w64-i686 binutils-mingw-w64-i686
   wine wine32:i386 wine64 fonts-wine
-  xvfb xauth x11-utils xdotool imagemagick
+  xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core
+  locales
   wixl msitools
   doctest-dev
   flite espeak-ng sox pulseaudio pulseaudio-utils pocketsphinx pocketsphinx-en-us

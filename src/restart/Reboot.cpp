@@ -54,11 +54,11 @@ constexpr RebootPrompt kRebootPrompts[] = {
 
 constexpr bool TakeNoStrings(const RebootPrompt* prompts, size_t count) {
   for (size_t i = 0; i < count; i++)
-    if (MessageStrings(prompts[i].text) != 0) return false;
+    if (MessageStrings(prompts[i].text) != 0 || !SaysMessage(prompts[i].wave, prompts[i].text)) return false;
   return true;
 }
 static_assert(TakeNoStrings(kRebootPrompts, sizeof(kRebootPrompts) / sizeof(kRebootPrompts[0])),
-              "the reboot texts are shown as they stand");
+              "the reboot texts are shown as they stand, each with the recording that says it");
 
 const RebootPrompt& FindRebootPrompt(bool okCancel, bool furtherWork) {
   for (const RebootPrompt& prompt : kRebootPrompts)

@@ -34,6 +34,20 @@ LANGID UserUILanguage() {
   return get != nullptr ? get() : GetUserDefaultLangID();
 }
 
+// "3079 (de-AT)": the user's language as the log names it, its number and its locale name.
+void DescribeLanguage(LANGID id, char (&text)[64]) {
+  const LCID locale = MAKELCID(id, SORT_DEFAULT);
+  char name[LOCALE_NAME_MAX_LENGTH] = {};
+  // Locale names come with Vista; before it, the language's and the country's ISO codes.
+  if (GetLocaleInfoA(locale, LOCALE_SNAME, name, sizeof(name)) == 0) {
+    char language[9] = {}, country[9] = {};
+    if (GetLocaleInfoA(locale, LOCALE_SISO639LANGNAME, language, sizeof(language)) != 0 &&
+        GetLocaleInfoA(locale, LOCALE_SISO3166CTRYNAME, country, sizeof(country)) != 0)
+      bounded::Format(name, sizeof(name), "%s-%s", language, country);
+  }
+  bounded::Format(text, sizeof(text), name[0] != '\0' ? "%u (%s)" : "%u", id, name);
+}
+
 }  // namespace
 
 // Chooses the language and logs why; the resource to extract goes to `resource`.
@@ -47,6 +61,8 @@ void Bootstrapper::ChooseLanguageResource(char (&resource)[32]) {
   if (languages.empty() && !requested) return;
 
   const LANGID user = UserUILanguage();
+  char userLanguage[64] = {};
+  DescribeLanguage(user, userLanguage);
   const UINT codePage = GetACP();
   const char* asked = commandLine.m_szUILanguage;
   const LanguageRequest request = ParseLanguageRequest(asked);
@@ -76,12 +92,12 @@ void Bootstrapper::ChooseLanguageResource(char (&resource)[32]) {
       LogMessage(this, "LoadResources - Language %s (%u)%s: the user's UI language.", name, id, which);
       break;
     case LanguageReason::kUserPrimary:
-      LogMessage(this, "LoadResources - Language %s (%u)%s: the same language as the user's UI language %u.", name, id,
-                 which, user);
+      LogMessage(this, "LoadResources - Language %s (%u)%s: the same language as the user's UI language %s.", name, id,
+                 which, userLanguage);
       break;
     case LanguageReason::kEnglish:
-      LogMessage(this, "LoadResources - Language %s (%u)%s: the package has no language for the user's UI language %u.",
-                 name, id, which, user);
+      LogMessage(this, "LoadResources - Language %s (%u)%s: the package has no language for the user's UI language %s.",
+                 name, id, which, userLanguage);
       break;
   }
   if (!builtIn) LanguageResourceName(languages[choice.chosen].id, resource);

@@ -95,23 +95,23 @@ bool Bootstrapper::RunWelcomeStep() {
 bool Bootstrapper::ShowWelcome() {
   if (m_hLanguageModule == nullptr || (ListSection.dwFlags & kWelcomeDlg) == 0) return false;
   HMODULE module = m_hLanguageModule;
-  const char* dialogTemplate = MAKEINTRESOURCEA(IDD_WELCOME);
+  DWORD dialog = IDD_WELCOME;
   // The record's dialog in the language module, which carries its words; then in an executable
   // built with a dialog of its own; then the language module's default.
   if (WelcomeDlgRes.dwDlgID != 0) {
+    LogMessage(this, "ShowWelcome - Searching for Welcome dialog in executable.");
     const char* own = MAKEINTRESOURCEA(WelcomeDlgRes.dwDlgID);
     const char* dialogType = reinterpret_cast<const char*>(RT_DIALOG);
     if (FindResourceA(m_hLanguageModule, own, dialogType) != nullptr) {
-      dialogTemplate = own;
-    } else {
-      LogMessage(this, "ShowWelcome - Searching for Welcome dialog in executable.");
-      if (FindResourceA(nullptr, own, dialogType) != nullptr) {
-        module = nullptr;
-        dialogTemplate = own;
-      }
+      dialog = WelcomeDlgRes.dwDlgID;
+    } else if (FindResourceA(nullptr, own, dialogType) != nullptr) {
+      module = nullptr;
+      dialog = WelcomeDlgRes.dwDlgID;
     }
   }
-  LogMessage(this, "ShowWelcome - hModule: 0x%x, dlg ID: %d", reinterpret_cast<DWORD>(module), WelcomeDlgRes.dwDlgID);
+  LogMessage(this, "ShowWelcome - hModule: 0x%x, dlg ID: %d: dialog %lu of the %s.", reinterpret_cast<DWORD>(module),
+             WelcomeDlgRes.dwDlgID, dialog, module != nullptr ? "language module" : "executable");
+  const char* dialogTemplate = MAKEINTRESOURCEA(dialog);
   INT_PTR result = DialogBoxParamA(module, dialogTemplate, nullptr, WelcomeDlgProc, reinterpret_cast<LPARAM>(this));
   if (result == -1) {
     DWORD error = GetLastError();

@@ -137,8 +137,8 @@ TEST_CASE("each mistake is one warning naming the file, section and key; --stric
        "there is no setup type [default]: the package must be started with /Type"},
       {__LINE__, Default("Name=Vellora \xC3\x89" "criture Suite\r\n"), false, "4: [default] Name",
        "the file is saved as UTF-8, which Windows reads in the ANSI code page: a package that reads Settings.ini from "
-       "its own folder reads \"Vellora \xC3\x89" "criture Suite\" where \"Vellora \xC9" "criture Suite\" is written; pack "
-       "it with --embed-settings"},
+       "its own folder reads \"Vellora \xC3\x83\xE2\x80\xB0" "criture Suite\" where \"Vellora \xC3\x89" "criture "
+       "Suite\" is written; pack it with --embed-settings"},
       {__LINE__, "\xEF\xBB\xBF" + Default(""), false, "1: [default]",
        "the file begins with a UTF-8 byte-order mark on this section's line"},
       {__LINE__, Utf16Le(Default("Name=Vellora \xE6\x9D\xB1\xE4\xBA\xAC\r\n")), false, "4: [default] Name",
@@ -296,6 +296,10 @@ TEST_CASE("--check: 0 when clean, 1 with warnings, 2 when something would be ref
        "1 warning(s), 0 refusal(s)"},  // measured on the language DLL's dialog
       {__LINE__, Default("Name=" + LongName(92) + "\r\nWelcomeDlg=yes\r\n"), " --engine " + Quote(dir / "none.exe"),
        0, "0 warning(s), 0 refusal(s)"},  // not measured, and a note says so
+      // The built-in English is measured as a translation is: this name breaks the progress
+      // window's text into five lines where it shows three.
+      {__LINE__, Default("Name=" + Repeat("WWWW ", 19) + "WWW\r\nShowProgressBar=yes\r\n"), "", 1,
+       "1 warning(s), 0 refusal(s)"},
       {__LINE__, WithPre("DoNotExtract=yes\r\n"), " --payload " + Quote(payload), 0, "0 warning(s), 0 refusal(s)"},
       // The 64-bit forms are rules the engine knows; an MSI prerequisite that judges every failure
       // code and restarts nothing by itself, and an MSI main installer, whose code is not judged.
@@ -463,7 +467,7 @@ TEST_CASE("--list shows the engine, the settings, how each installer runs and is
   CHECK(notAPackage.err.find("is no Pendrix package") != std::string::npos);
 }
 
-TEST_CASE("a language built from the template: each mistake in its folder is one finding naming the file and key") {
+TEST_CASE("a translator's folder: each mistake in it is one finding naming the file and key") {
   test::ScratchDir dir("language");
   const std::string settings = dir / "Settings.ini";
   test::WriteFile(settings, Default(""));
@@ -473,7 +477,10 @@ TEST_CASE("a language built from the template: each mistake in its folder is one
   CHECK(written.out.find("Wrote the built-in language to") == 0);
   // A second template would overwrite a translation: nothing is written.
   CHECK(test::RunPack("--language-template " + Quote(source)).exitCode == 2);
-  const std::string texts = test::ReadFile(source + "\\texts.ini");
+  // Each case changes one thing of the German of examples/suite.
+  const std::string german = test::BinFile("examples\\suite\\de-DE");
+  const std::string texts = test::ReadFile(german + "\\texts.ini");
+  const std::string englishPrompt = test::ReadFile(source + "\\IDR_REINSTALL_WAV.wav");
 
   struct Case {
     int line;
@@ -486,30 +493,49 @@ TEST_CASE("a language built from the template: each mistake in its folder is one
   };
   const Case cases[] = {
       {__LINE__, "", "", "", 0, "", ""},
-      {__LINE__, "5=Failed to extract the settings file to \"%s\".", "5=Nicht nach %d entpackt.", "", 2,
-       "\\texts.ini:#: [Messages] 5: ", "its placeholders are %d where the built-in text has %s"},
-      {__LINE__, "104=Welcome to the %s setup package.", "104=Willkommen!", "", 2, "\\texts.ini:#: [Dialog 107] 104: ",
+      {__LINE__, "5=Die Einstellungsdatei konnte nicht nach \"%s\" entpackt werden.", "5=Nicht nach %d entpackt.", "",
+       2, "\\texts.ini:#: [Messages] 5: ", "its placeholders are %d where the built-in text has %s"},
+      {__LINE__, "104=Willkommen beim Setup-Paket %s.", "104=Willkommen!", "", 2, "\\texts.ini:#: [Dialog 107] 104: ",
        "its placeholders are none where the built-in text has %s"},
       {__LINE__, "", "ID3\x03\x00 an MP3 file", "IDR_OS_WAV.wav", 2, "\\IDR_OS_WAV.wav: ",
-       "it is no RIFF WAVE file, which Windows' PlaySound cannot play"},
+       "it is no RIFF WAVE file, which Windows' PlaySound does not play on every Windows the package runs on: save "
+       "the recording as WAV, 16-bit PCM, mono"},
       {__LINE__, "[Dialog 101]", "[Dialog 101]\r\nTitle=Hilfe", "", 1, "\\texts.ini:#: [Dialog 101] Title: ",
        "no built-in text has this key"},
       {__LINE__, "", "the translator's notes", "notes.txt", 1, "\\notes.txt: ", "is neither texts.ini nor a WAVE file"},
-      {__LINE__, "7=&Silent Install", "7=&Ohne Sprachausgabe installieren", "", 1, "\\texts.ini:#: ",
+      {__LINE__, "7=&Ohne Sprache", "7=&Ohne Sprachausgabe installieren", "", 1, "\\texts.ini:#: ",
        "[Dialog 107] 7: \"&Ohne Sprachausgabe installieren\" is "},
-      {__LINE__, "1=Tarrowind Installation Error", "1=\xD0\x9E\xD1\x88\xD0\xB8\xD0\xB1\xD0\xBA\xD0\xB0", "", 1, ": ",
-       "code page 1252, the ANSI code page of de-DE, cannot spell [Messages] 1; the engine uses this language only "
-       "where the ANSI code page is one that spells them all: 932, 936, 949, 1251"},
+      // A line saved in another encoding: the file is refused, naming it.
+      {__LINE__, "7=&Ohne Sprache", "7=&Ohne Spr\xE4" "che", "", 2, "\\texts.ini:#: ",
+       "this line is no UTF-8, while line 17 is: the file mixes encodings"},
+      {__LINE__, "; Vellora Suite", "\xEF\xBB\xBF; Vellora \xC9" "criture", "", 2, "\\texts.ini:1: ",
+       "the file begins with a UTF-8 byte-order mark, but this line is no UTF-8"},
+      // A letter that the language's own code page lacks: its Windows would show English instead.
+      {__LINE__, "1=Tarrowind-Installationsfehler", "1=Fehler \xCE\xA9", "", 2, "\\texts.ini:8: [Messages] 1: ",
+       "\"\xCE\xA9\" (U+03A9) is no character of code page 1252, the ANSI code page of de-DE"},
       {__LINE__, "", "", "IDR_OS_WAV.wav", 1, ": ", "leaves out 1 of its texts and recordings, which stay as the "
        "built-in English has them: IDR_OS_WAV.wav"},
+      // What the template wrote, left as it is, unless it is marked as kept or the user never meets it.
+      {__LINE__, "2=Die Sprachressourcen konnten nicht entpackt werden.", "2=Failed to extract the language resources.",
+       "", 1, ": ", "gives 1 of its texts and recordings as the built-in English has them, so the user meets them in "
+       "English: [Messages] 2; translate them, and mark a text that is right as it stands with a line \"; keep\""},
+      {__LINE__, "2=Die Sprachressourcen konnten nicht entpackt werden.",
+       "; keep\r\n2=Failed to extract the language resources.", "", 0, "", ""},
+      {__LINE__, "17=Beim Neustart des Systems ist ein Fehler aufgetreten.  Die Installation wird jetzt beendet.",
+       "17=There was an error attempting to reboot the system.  The installation process will now exit.", "", 0, "",
+       ""},
+      {__LINE__, "", englishPrompt, "IDR_REINSTALL_WAV.wav", 1, ": ",
+       "gives 1 of its texts and recordings as the built-in English has them, so the user meets them in English: "
+       "IDR_REINSTALL_WAV.wav;"},
+      {__LINE__, "", englishPrompt, "IDR_FINISH_WAV.wav", 0, "", ""},  // played by no screen
       {__LINE__, "", "", "", 2, "", "--language xx-QQ=", "xx-QQ"},
   };
   for (const Case& c : cases) {
     CAPTURE(c.line);
     const std::string folder = dir / ("row" + std::to_string(c.line));
     CreateDirectoryA(folder.c_str(), nullptr);
-    for (const std::string& name : test::ListFiles(source))
-      REQUIRE(CopyFileA((source + "\\" + name).c_str(), (folder + "\\" + name).c_str(), FALSE));
+    for (const std::string& name : test::ListFiles(german))
+      REQUIRE(CopyFileA((german + "\\" + name).c_str(), (folder + "\\" + name).c_str(), FALSE));
     std::string changed = texts;
     if (!c.from.empty()) changed.replace(changed.find(c.from), c.from.size(), c.to);
     test::WriteFile(folder + "\\texts.ini", changed);
@@ -532,4 +558,18 @@ TEST_CASE("a language built from the template: each mistake in its folder is one
     CHECK(lines[0].find(c.name == "de-DE" ? start + where : "PendrixPack: " + where) == 0);
     CHECK(lines[0].find(c.says) != std::string::npos);
   }
+
+  // The template as it was written: --check names every text and recording the user would meet in
+  // English, a build the first few.
+  const std::string english = ", IDR_REINSTALL_WAV.wav, IDR_WELCOME_WAV.wav; translate them";
+  test::ConsoleResult checked = Check(settings, " --language fr-FR=" + Quote(source));
+  CHECK(checked.err.find(", [Dialog 110] 1001, IDR_OS_WAV.wav, ") != std::string::npos);
+  CHECK(checked.err.find(english) != std::string::npos);
+  CHECK(checked.err.find(" more ") == std::string::npos);
+  for (const char* name : {"pre.exe", "main.exe"}) test::WriteFile(dir / name, test::FakeInstaller());
+  test::ConsoleResult built = test::RunPack("--settings " + Quote(settings) + " --payload " + Quote(dir.path()) +
+                                            " --out " + Quote(dir / "Setup.exe") + " --language fr-FR=" + Quote(source));
+  CHECK(built.exitCode == 0);
+  CHECK(built.err.find("[Messages] 12 and ") != std::string::npos);
+  CHECK(built.err.find(" more (--check lists them all); translate them") != std::string::npos);
 }

@@ -233,17 +233,27 @@ TEST_CASE("without the dialog the whole welcome is spoken before the install sta
     const char* welcomeDialog;
     const char* arguments;
     bool spoken;
+    bool packed;  // built by PendrixPack, with its built-in language only
   } cases[] = {
-      {__LINE__, "no", "", true},
-      {__LINE__, "yes", "/NoWelcomeDlg", true},
-      {__LINE__, "no", "/NoWelcomeWave", false},
+      {__LINE__, "no", "", true, false},
+      {__LINE__, "yes", "/NoWelcomeDlg", true, false},
+      {__LINE__, "no", "/NoWelcomeWave", false, false},
+      {__LINE__, "no", "", true, true},
   };
   for (const Case& c : cases) {
     CAPTURE(c.line);
     WelcomePackage package(Settings(c.welcomeDialog));
+    test::Package packed;
+    if (c.packed) {
+      packed.Payload("main.exe");
+      packed.Build("[default]\r\nName=Vellora\r\nMainInstall=Main\r\nWelcomeWave=yes\r\n[Main]\r\nName=Main\r\n"
+                   "File=main.exe\r\nArguments=exit=7\r\n",
+                   true);
+    }
+    const std::string logPath = c.packed ? packed.log : package.log;
     test::SoundCapture capture("welcome-without-dialog");
     REQUIRE(capture.Live());
-    test::ProcessResult result = package.Run(c.arguments);
+    test::ProcessResult result = c.packed ? packed.Run("/Log " + test::Quote(logPath)) : package.Run(c.arguments);
     REQUIRE(capture.Stop());
     std::vector<test::AudibleSpan> spans = capture.Audible();
     INFO("audible: ", test::Describe(spans));
@@ -252,8 +262,8 @@ TEST_CASE("without the dialog the whole welcome is spoken before the install sta
     CHECK(result.windows.empty());
 
     // The main installer starts only after the time the recording takes.
-    std::vector<std::string> log = package.Log();
-    std::vector<long> times = LogTimes(package.log);
+    std::vector<std::string> log = test::LogMessages(logPath);
+    std::vector<long> times = LogTimes(logPath);
     REQUIRE(times.size() == log.size());
     size_t install = static_cast<size_t>(
         std::find(log.begin(), log.end(), "InstallMain - Installing the main product Main.") - log.begin());

@@ -208,6 +208,26 @@ TEST_CASE("a settings file's encoding, told from its bytes; UTF-8 only when ever
   }
 }
 
+TEST_CASE("a UTF-8 file with a line in another encoding is told from one that is ANSI throughout") {
+  const struct {
+    int line;
+    std::string bytes;
+    size_t otherLine, utf8Line;  // 0 and 0: not mixed
+  } cases[] = {
+      {__LINE__, "[Dialog 107]\r\n104=ENTR\xC3\x89" "E\r\n1=ENTR\xC9" "E\r\n", 3, 2},
+      {__LINE__, "1=ENTR\xC9" "E\n\n2=ENTR\xC3\x89" "E", 1, 3},
+      {__LINE__, "1=ENTR\xC9" "E\r\n2=\xE9t\xE9\r\n", 0, 0},  // ANSI throughout
+      {__LINE__, "1=ENTR\xC3\x89" "E\r\n2=plain\r\n", 0, 0},   // UTF-8 throughout
+      {__LINE__, "1=\xC3\x89 and \xC9\r\n2=plain", 0, 0},        // one line, no UTF-8 as a whole
+  };
+  for (const auto& c : cases) {
+    CAPTURE(c.line);
+    EncodingMix mix = FindEncodingMix(reinterpret_cast<const uint8_t*>(c.bytes.data()), c.bytes.size());
+    CHECK(mix.otherLine == c.otherLine);
+    CHECK(mix.utf8Line == c.utf8Line);
+  }
+}
+
 TEST_CASE("PendrixPack's command line") {
   const OptionCase cases[] = {
       {__LINE__, {"--settings", "s.ini", "--payload", "p", "--out", "o.exe"}, "", "s.ini", "p", "o.exe", "", false, false},

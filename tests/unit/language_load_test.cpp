@@ -89,7 +89,7 @@ TEST_CASE("LoadResources reports a language DLL that cannot be extracted, and th
 
 TEST_CASE("ShowHelp shows dialog 101 of the language module with its icon, caption and help text") {
   std::string expectedText;
-  for (UINT id : kHelpTextMessages) expectedText += test::LanguageString(id);
+  for (UINT id : {51u, 67u, 53u, 54u, 64u, 66u, 82u, 86u, 14u}) expectedText += test::LanguageString(id);
   struct Case {
     int line;
     int button;  // both end the dialog

@@ -345,8 +345,8 @@ const ControlRow kLanguageControls[] = {
     {__LINE__, 107, 52, "Static", "", 94, 0, 237, 179, kStaticType, SS_LEFT, 0, WS_EX_TRANSPARENT},
     {__LINE__, 107, 104, "Static", kWelcome, 127, 19, 185, 20, kStaticType, SS_LEFT, 0, 0},
     {__LINE__, 107, 105, "Static", kTalkingSilent, 127, 50, 185, 122, kStaticType, SS_LEFT, SS_NOPREFIX, 0},
-    {__LINE__, 107, 1, "Button", "&Talking Install", 215, 190, 50, 14, kButtonType, BS_DEFPUSHBUTTON, WS_TABSTOP, 0},
-    {__LINE__, 107, 7, "Button", "&Silent Install", 272, 190, 50, 14, kButtonType, BS_PUSHBUTTON, WS_TABSTOP, 0},
+    {__LINE__, 107, 1, "Button", "&Talking Install", 195, 190, 60, 14, kButtonType, BS_DEFPUSHBUTTON, WS_TABSTOP, 0},
+    {__LINE__, 107, 7, "Button", "&Silent Install", 262, 190, 60, 14, kButtonType, BS_PUSHBUTTON, WS_TABSTOP, 0},
     {__LINE__, 107, 1300, "Static", "", 0, 180, 331, 1, kStaticType, SS_BLACKFRAME, 0, 0},
     {__LINE__, 107, 106, "Static", nullptr, 0, 0, 95, 181, kStaticType, SS_BITMAP, SS_CENTERIMAGE, 0},
 };
@@ -527,7 +527,7 @@ TEST_CASE("the Help dialog's whole text fits its buffer") {
   ModuleHandle module = LoadLanguageDll();
   REQUIRE(module);
   size_t total = 0;
-  for (UINT id : {51u, 67u, 53u, 54u, 64u, 66u, 82u, 14u}) total += LoadText(module.get(), id).size();
+  for (UINT id : {51u, 67u, 53u, 54u, 64u, 66u, 82u, 86u, 14u}) total += LoadText(module.get(), id).size();
   CHECK(total < static_cast<size_t>(kHelpTextLimit));
 }
 

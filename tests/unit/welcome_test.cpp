@@ -103,12 +103,20 @@ TEST_CASE("once a dialog has opened, Insert+B, Insert+NumPad 2 and Ctrl are the 
   }
 }
 
-TEST_CASE("the Welcome dialog comes from the language module, which carries its words") {
+TEST_CASE("the Welcome dialog comes from the language module, which carries its words; dialog 104 stands in") {
   struct Case {
     int line;
+    DWORD recordDialog;  // the dialog the record names (0: none)
     int answer;
     bool installs;
-  } cases[] = {{__LINE__, IDOK, true}, {__LINE__, IDCANCEL, false}};
+    DWORD shown;         // the language module's dialog the user meets
+  } cases[] = {
+      {__LINE__, IDD_PACKAGE_WELCOME, IDOK, true, IDD_PACKAGE_WELCOME},
+      {__LINE__, IDD_PACKAGE_WELCOME, IDCANCEL, false, IDD_PACKAGE_WELCOME},
+      // A record that names no dialog, or one that neither module has: the default dialog 104.
+      {__LINE__, 0, IDOK, true, IDD_WELCOME},
+      {__LINE__, 999, IDOK, true, IDD_WELCOME},
+  };
   for (const Case& c : cases) {
     CAPTURE(c.line);
     test::BootstrapperFixture f("", {"", true, false});
@@ -118,24 +126,26 @@ TEST_CASE("the Welcome dialog comes from the language module, which carries its 
     CopyCut(f.b.m_szDisplayName, "Vellora");
     f.b.ListSection.dwFlags = kWelcomeDlg;
     // This test program has neither the package's Welcome dialog nor its bitmap.
-    f.b.SetWelcomeDlgRes(GetModuleHandleA(nullptr), IDD_PACKAGE_WELCOME, IDC_PACKAGE_WELCOME_TITLE,
+    f.b.SetWelcomeDlgRes(GetModuleHandleA(nullptr), c.recordDialog, IDC_PACKAGE_WELCOME_TITLE,
                          IDC_PACKAGE_WELCOME_TEXT, IDC_SIDE_PANEL, IDB_PACKAGE_SIDE_PANEL);
+    const bool own = c.shown == IDD_PACKAGE_WELCOME;
+    const int titleControl = own ? IDC_PACKAGE_WELCOME_TITLE : IDC_WELCOME_TITLE;
     Looks title, text;
     test::InProcessAnswerer watcher(
         [&](HWND dialog, const test::SeenWindow&) {
-          title = LooksOf(GetDlgItem(dialog, IDC_PACKAGE_WELCOME_TITLE));
-          text = LooksOf(GetDlgItem(dialog, IDC_PACKAGE_WELCOME_TEXT));
+          title = LooksOf(GetDlgItem(dialog, titleControl));
+          text = LooksOf(GetDlgItem(dialog, own ? IDC_PACKAGE_WELCOME_TEXT : IDC_WELCOME_TEXT));
           return c.answer;
         },
-        "welcome107");
+        own ? "welcome107" : "welcome104");
     CHECK(f.b.ShowWelcome() == c.installs);
     std::vector<test::SeenWindow> seen = watcher.Stop();
 
     REQUIRE(seen.size() == 1);
     CHECK(seen[0].caption == "Vellora Setup Package");
-    CHECK(seen[0].Text(IDC_PACKAGE_WELCOME_TITLE) == "Welcome to the Vellora setup package.");
-    CHECK(seen[0].Text(IDOK) == "&Talking Install");
-    CHECK(seen[0].Text(IDC_SILENT_INSTALL) == "&Silent Install");
+    CHECK(seen[0].Text(titleControl) == "Welcome to the Vellora setup package.");
+    CHECK(seen[0].Text(IDOK) == (own ? "&Talking Install" : "&Next"));
+    CHECK(seen[0].Text(own ? IDC_SILENT_INSTALL : IDCANCEL) == (own ? "&Silent Install" : "&Cancel"));
     // Both texts are drawn, on white.
     CHECK(title.dark > 50);
     CHECK(text.dark > 200);
@@ -143,9 +153,10 @@ TEST_CASE("the Welcome dialog comes from the language module, which carries its 
     CHECK(text.whiteCorner);
     std::vector<std::string> log = f.Log();
     CAPTURE(test::JoinLines(log));
-    char chosen[64];
-    snprintf(chosen, sizeof(chosen), "ShowWelcome - hModule: 0x%x, dlg ID: 107", reinterpret_cast<unsigned>(language));
-    CHECK_FALSE(f.Logged("ShowWelcome - Searching for Welcome dialog in executable."));
+    char chosen[128];
+    snprintf(chosen, sizeof(chosen), "ShowWelcome - hModule: 0x%x, dlg ID: %lu: dialog %lu of the language module.",
+             reinterpret_cast<unsigned>(language), c.recordDialog, c.shown);
+    CHECK(f.Logged("ShowWelcome - Searching for Welcome dialog in executable.") == (c.recordDialog != 0));
     CHECK(f.Logged(chosen));
     CHECK(f.Logged("WelcomeDlgProc - Bitmap for side panel could not be loaded."));
   }

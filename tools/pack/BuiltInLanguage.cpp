@@ -3,6 +3,7 @@
 #include "ErrorText.h"
 #include "LanguageTexts.h"
 #include "TemporaryFile.h"
+#include "Utf8Text.h"
 #include "core/HandleOwner.h"
 #include "ui/language/resource.h"
 
@@ -74,25 +75,9 @@ std::u16string Utf16(const std::string& utf8) {
   return text;
 }
 
-std::u16string Utf16FromAnsi(const std::string& ansi) {
-  int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-  std::u16string wide(static_cast<size_t>(n > 0 ? n : 0), u'\0');
-  if (n > 0)
-    MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), reinterpret_cast<wchar_t*>(&wide[0]), n);
-  return wide;
-}
-
-std::string AnsiFromUtf16(const std::u16string& text) {
-  const wchar_t* wide = reinterpret_cast<const wchar_t*>(text.data());
-  int n = WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string ansi(static_cast<size_t>(n > 0 ? n : 0), '\0');
-  if (n > 0) WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(text.size()), &ansi[0], n, nullptr, nullptr);
-  return ansi;
-}
-
 std::string ReadBuiltInLanguage(const std::string& enginePath, BuiltInLanguage& language) {
   language = BuiltInLanguage();
-  ModuleHandle engine(LoadLibraryExA(enginePath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  ModuleHandle engine(LoadLibraryExW(Utf8ToWide(enginePath).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
   if (!engine) return "the engine " + Quoted(enginePath) + " cannot be read (" + SystemMessage(GetLastError()) + ")";
   std::vector<uint8_t> dll;
   if (!ResourceBytes(engine.get(), kLanguageResourceType, kLanguageResource, dll))

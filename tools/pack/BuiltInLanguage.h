@@ -48,6 +48,3 @@ std::string DialogSection(unsigned dialog);
 // UTF-16 and UTF-8, as the resources and texts.ini hold them.
 std::string Utf8(const std::u16string& text);
 std::u16string Utf16(const std::string& utf8);
-// UTF-16 and the ANSI code page, in which the command line gives its values.
-std::u16string Utf16FromAnsi(const std::string& ansi);
-std::string AnsiFromUtf16(const std::u16string& text);

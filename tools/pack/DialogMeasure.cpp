@@ -1,6 +1,7 @@
 #include "DialogMeasure.h"
 
 #include "ErrorText.h"
+#include "Utf8Text.h"
 
 namespace {
 
@@ -15,7 +16,7 @@ std::string ClassOf(HWND control) {
 }  // namespace
 
 HiddenDialog::HiddenDialog(HMODULE module, const void* dialogTemplate) {
-  m_window = CreateDialogIndirectParamA(module, static_cast<LPCDLGTEMPLATEA>(dialogTemplate), nullptr, NoHandling, 0);
+  m_window = CreateDialogIndirectParamW(module, static_cast<LPCDLGTEMPLATEW>(dialogTemplate), nullptr, NoHandling, 0);
   if (m_window == nullptr) m_problem = SystemMessage(GetLastError()) + "; is there a display?";
 }
 
@@ -37,14 +38,24 @@ bool IsMeasurableControl(HWND control) {
   return false;
 }
 
-TextMeasure::TextMeasure(HWND control) : m_control(control), m_dc(GetDC(control)) {
+TextMeasure::TextMeasure(HWND control, UINT codePage) : m_control(control), m_dc(GetDC(control)) {
   GetClientRect(control, &m_client);
-  char text[4096] = {};
-  GetWindowTextA(control, text, sizeof(text));
-  m_text = text;
-  m_old = SelectObject(m_dc, reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)));
-  TEXTMETRICA metrics = {};
-  GetTextMetricsA(m_dc, &metrics);
+  wchar_t text[4096] = {};
+  int length = GetWindowTextW(control, text, 4096);
+  m_text = WideToUtf8(text, static_cast<size_t>(length > 0 ? length : 0));
+  // The dialog's font as the language's own Windows makes it: in the character set of its code
+  // page, where this Windows would take its own.
+  LOGFONTW font = {};
+  CHARSETINFO charset = {};
+  HGDIOBJ dialogFont = reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0));
+  if (dialogFont != nullptr && GetObjectW(dialogFont, sizeof(font), &font) != 0 &&
+      TranslateCharsetInfo(reinterpret_cast<DWORD*>(static_cast<ULONG_PTR>(codePage)), &charset, TCI_SRCCODEPAGE)) {
+    font.lfCharSet = static_cast<BYTE>(charset.ciCharset);
+    m_font = CreateFontIndirectW(&font);
+  }
+  m_old = SelectObject(m_dc, m_font != nullptr ? m_font : dialogFont);
+  TEXTMETRICW metrics = {};
+  GetTextMetricsW(m_dc, &metrics);
   m_lineHeight = metrics.tmHeight > 0 ? metrics.tmHeight : 1;
   LONG style = GetWindowLongA(control, GWL_STYLE);
   const bool button = lstrcmpiA(ClassOf(control).c_str(), "Button") == 0;
@@ -59,11 +70,13 @@ TextMeasure::TextMeasure(HWND control) : m_control(control), m_dc(GetDC(control)
 
 TextMeasure::~TextMeasure() {
   SelectObject(m_dc, m_old);
+  if (m_font != nullptr) DeleteObject(m_font);
   ReleaseDC(m_control, m_dc);
 }
 
 LONG TextMeasure::Needed(const std::string& text) const {
   RECT rect = {0, 0, m_multiline ? m_client.right : 0, 0};
-  DrawTextA(m_dc, text.c_str(), -1, &rect, m_flags);
+  std::wstring wide = Utf8ToWide(text);
+  DrawTextW(m_dc, wide.c_str(), static_cast<int>(wide.size()), &rect, m_flags);
   return m_multiline ? rect.bottom : rect.right;
 }

@@ -1,12 +1,15 @@
 // A dialog template created hidden, as the engine would show it, and its controls' texts measured
 // in their own fonts and sizes as the user's screen has them: the Welcome fit of a display name
-// and the fit of a translation's texts are judged the same way.
+// and the fit of a language's texts are judged the same way. Texts are UTF-8, and are measured in
+// the character set of the language's code page, as on the language's own Windows, whatever the
+// code page of the Windows that measures them.
 #pragma once
 #include <windows.h>
 
 #include <string>
 
-// The dialog, created without WS_VISIBLE (nothing shows) and destroyed with the owner.
+// The dialog, created without WS_VISIBLE (nothing shows) and destroyed with the owner. Its texts
+// stay in UTF-16, as the template holds them.
 class HiddenDialog {
  public:
   HiddenDialog(HMODULE module, const void* dialogTemplate);
@@ -26,23 +29,28 @@ class HiddenDialog {
 // breaks its words over lines, a button and a single-line static keep one line.
 class TextMeasure {
  public:
-  explicit TextMeasure(HWND control);
+  // `codePage`: the ANSI code page of the language whose words the control shows.
+  TextMeasure(HWND control, UINT codePage);
   ~TextMeasure();
   TextMeasure(const TextMeasure&) = delete;
   TextMeasure& operator=(const TextMeasure&) = delete;
 
-  // The control's own text, as the template gives it.
+  // The control's own text, as the template gives it, in UTF-8.
   const std::string& text() const { return m_text; }
   bool multiline() const { return m_multiline; }
-  // The height a text takes at the control's width (several lines), or the width it takes (one line).
+  // The height a text (UTF-8) takes at the control's width (several lines), or the width it takes
+  // (one line).
   LONG Needed(const std::string& text) const;
   // The control's room: its height or its width.
   LONG Room() const { return m_multiline ? m_client.bottom : m_client.right - m_margin; }
   LONG LineHeight() const { return m_lineHeight; }
+  // The width a line of the control's text has.
+  LONG Width() const { return m_client.right - m_margin; }
 
  private:
   HWND m_control;
   HDC m_dc;
+  HFONT m_font = nullptr;  // the control's font in the language's character set
   HGDIOBJ m_old = nullptr;
   RECT m_client = {};
   std::string m_text;

@@ -4,7 +4,7 @@
 
 #include <string>
 
-// The system's text for an error code, without its closing full stop and line break.
+// The system's text for an error code (UTF-8), without its closing full stop and line break.
 std::string SystemMessage(DWORD code);
 // The text in double quotes.
 std::string Quoted(const std::string& text);

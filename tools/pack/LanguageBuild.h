@@ -26,8 +26,10 @@ struct BuiltLanguage {
 std::string ResolveLanguageName(const std::string& name, PackageLanguage& language);
 
 // Reads, checks and builds each --language NAME=FOLDER against the engine's built-in language,
-// with the maker's names in the engine's places. A text of a dialog is measured on that dialog,
-// its "%s" filled with the longest of `displayNames`. A language with a refusal is not built.
+// with the maker's names in the engine's places. Every text of a dialog is measured on that
+// dialog, its "%s" filled with the longest of `displayNames` (ANSI, as the settings hold them);
+// so is the built-in English, unless a folder gives en-US. A language with a refusal is not
+// built.
 void BuildLanguages(const std::vector<std::string>& options, const std::string& enginePath,
                     const std::vector<std::string>& displayNames, PackReport& report, std::vector<BuiltLanguage>& built,
                     const MakerNames& names = MakerNames());

@@ -7,7 +7,7 @@
 #include "core/BoundedString.h"
 
 std::string FindMisfits(const std::vector<uint8_t>& dialogTemplate, size_t itemCount, const std::vector<int>& items,
-                        const std::string& displayName, std::vector<Misfit>& misfits) {
+                        const std::string& displayName, unsigned codePage, std::vector<Misfit>& misfits) {
   if (items.empty()) return "";
   HiddenDialog dialog(GetModuleHandleA(nullptr), dialogTemplate.data());  // a vector's bytes start 32-bit aligned
   if (dialog.get() == nullptr) return dialog.problem();
@@ -19,7 +19,7 @@ std::string FindMisfits(const std::vector<uint8_t>& dialogTemplate, size_t itemC
   for (int item : items) {
     HWND control = controls[static_cast<size_t>(item)];
     if (!IsMeasurableControl(control)) continue;
-    TextMeasure measure(control);
+    TextMeasure measure(control, codePage);
     std::string text = measure.text();
     const bool named = Placeholders(text) == std::vector<std::string>{"%s"};
     if (named) {
@@ -37,6 +37,30 @@ std::string FindMisfits(const std::vector<uint8_t>& dialogTemplate, size_t itemC
                            : "is " + std::to_string(needed) + " pixels wide where the control has " +
                                  std::to_string(measure.Room()),
                        named});
+  }
+  return "";
+}
+
+std::string DescribeRooms(const std::vector<uint8_t>& dialogTemplate, size_t itemCount,
+                          std::vector<std::string>& rooms) {
+  rooms.assign(itemCount, "");
+  HiddenDialog dialog(GetModuleHandleA(nullptr), dialogTemplate.data());
+  if (dialog.get() == nullptr) return dialog.problem();
+  size_t item = 0;
+  for (HWND child = GetWindow(dialog.get(), GW_CHILD); child != nullptr && item < itemCount;
+       child = GetWindow(child, GW_HWNDNEXT), item++) {
+    if (!IsMeasurableControl(child)) continue;
+    TextMeasure measure(child, CP_ACP);
+    const std::string pixels = std::to_string(measure.Room()) + " pixels";
+    char name[16] = {};
+    GetClassNameA(child, name, sizeof(name));
+    if (lstrcmpiA(name, "Button") == 0)
+      rooms[item] = "A button: its text may take " + pixels + ".";
+    else if (measure.multiline())
+      rooms[item] = "Room for " + std::to_string(measure.Room() / measure.LineHeight()) + " lines of " +
+                    std::to_string(measure.Width()) + " pixels.";
+    else
+      rooms[item] = "Room for " + pixels + ", on one line.";
   }
   return "";
 }

@@ -27,7 +27,9 @@ bool IsOneOf(char c, const char* set) { return c != '\0' && strchr(set, c) != nu
 
 }  // namespace
 
-std::string TextsAsUtf8(const std::vector<uint8_t>& bytes, const TextConversions& convert, std::string& utf8) {
+std::string TextsAsUtf8(const std::vector<uint8_t>& bytes, const TextConversions& convert, unsigned ansiCodePage,
+                        std::string& utf8, size_t& line) {
+  line = 0;
   const TextEncoding encoding = DetectTextEncoding(bytes.data(), bytes.size());
   std::u16string wide;
   switch (encoding) {
@@ -35,20 +37,35 @@ std::string TextsAsUtf8(const std::vector<uint8_t>& bytes, const TextConversions
     case TextEncoding::kUtf8:
       utf8.assign(bytes.begin(), bytes.end());
       return "";
-    case TextEncoding::kUtf8Bom:
-      if (Utf8ErrorOffset(bytes.data() + sizeof(kUtf8Bom), bytes.size() - sizeof(kUtf8Bom)) !=
-          bytes.size() - sizeof(kUtf8Bom))
-        return "it begins with a UTF-8 byte-order mark, but is no UTF-8: save it again as UTF-8";
+    case TextEncoding::kUtf8Bom: {
+      const size_t rest = bytes.size() - sizeof(kUtf8Bom);
+      const size_t bad = Utf8ErrorOffset(bytes.data() + sizeof(kUtf8Bom), rest);
+      if (bad != rest) {
+        line = LineAt(bytes.data(), bad + sizeof(kUtf8Bom));
+        return "the file begins with a UTF-8 byte-order mark, but this line is no UTF-8: it was saved or pasted in "
+               "another encoding; save the whole file again as UTF-8";
+      }
       utf8.assign(bytes.begin() + sizeof(kUtf8Bom), bytes.end());
       return "";
+    }
     case TextEncoding::kUtf16Le:
     case TextEncoding::kUtf16Be:
       utf8 = convert.utf8(Utf16FromBytes(bytes.data(), bytes.size(), 2, encoding == TextEncoding::kUtf16Be));
       return "";
-    case TextEncoding::kAnsi:
-      convert.widen(kAnsiCodePage, bytes.data(), bytes.size(), false, wide);
+    case TextEncoding::kAnsi: {
+      // Read as ANSI, a UTF-8 file with one line in another encoding would show every other
+      // line's letters as two or three wrong ones.
+      const EncodingMix mix = FindEncodingMix(bytes.data(), bytes.size());
+      if (mix.otherLine != 0) {
+        line = mix.otherLine;
+        return "this line is no UTF-8, while line " + std::to_string(mix.utf8Line) +
+               " is: the file mixes encodings, as when a line is saved or pasted in another one; save the whole "
+               "file as UTF-8";
+      }
+      convert.widen(ansiCodePage, bytes.data(), bytes.size(), false, wide);
       utf8 = convert.utf8(wide);
       return "";
+    }
     case TextEncoding::kNotText:
       break;
   }
@@ -98,6 +115,7 @@ std::vector<LanguageText> ReadLanguageTexts(const std::string& utf8, std::vector
   std::unordered_set<std::string> seen;
   std::string section;
   int number = 0;
+  bool keep = false;  // a "; keep" above the key to come
   for (size_t at = 0; at <= utf8.size();) {
     size_t end = utf8.find('\n', at);
     if (end == std::string::npos) end = utf8.size();
@@ -106,7 +124,11 @@ std::vector<LanguageText> ReadLanguageTexts(const std::string& utf8, std::vector
     number++;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     std::string trimmed = Trim(line);
+    if (!trimmed.empty() && trimmed[0] == ';')
+      keep = keep || EqualsIgnoreCase(Trim(trimmed.substr(1)).c_str(), kKeepMark);
     if (trimmed.empty() || trimmed[0] == ';' || trimmed[0] == '#') continue;
+    const bool kept = keep;
+    keep = false;
     if (trimmed[0] == '[') {
       if (trimmed.back() != ']') {
         problems.push_back({number, "a section name without its closing \"]\""});
@@ -130,7 +152,7 @@ std::vector<LanguageText> ReadLanguageTexts(const std::string& utf8, std::vector
       problems.push_back({number, "[" + section + "] " + key + " is written again: only the first counts"});
       continue;
     }
-    texts.push_back({section, key, UnescapeText(Trim(trimmed.substr(equals + 1))), number});
+    texts.push_back({section, key, UnescapeText(Trim(trimmed.substr(equals + 1))), number, kept, ""});
   }
   return texts;
 }
@@ -147,7 +169,16 @@ std::string WriteLanguageTexts(const std::vector<LanguageText>& texts, const std
   std::string out = header;
   for (const std::vector<const LanguageText*>& section : sections) {
     out += "\r\n[" + section.front()->section + "]\r\n";
-    for (const LanguageText* text : section) out += text->key + "=" + EscapeText(text->text) + "\r\n";
+    for (const LanguageText* each : section) {
+      for (size_t start = 0; start < each->note.size();) {
+        size_t end = each->note.find('\n', start);
+        if (end == std::string::npos) end = each->note.size();
+        out += "; " + each->note.substr(start, end - start) + "\r\n";
+        start = end + 1;
+      }
+      if (each->kept) out += std::string("; ") + kKeepMark + "\r\n";
+      out += each->key + "=" + EscapeText(each->text) + "\r\n";
+    }
   }
   return out;
 }

@@ -53,7 +53,7 @@ std::string TextsNaming(const BuiltInLanguage& language, const std::vector<std::
 void PutMakerNames(const MakerNames& names, BuiltInLanguage& language) {
   for (const auto& replacement : Replacements(names)) {
     if (replacement.second.empty()) continue;
-    const std::u16string from = Utf16(replacement.first), to = Utf16FromAnsi(replacement.second);
+    const std::u16string from = Utf16(replacement.first), to = Utf16(replacement.second);
     for (auto& block : language.blocks)
       for (std::u16string& text : block.second) ReplaceAll(text, from, to);
     for (BuiltInText& text : language.texts)

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "ErrorText.h"
+#include "Utf8Text.h"
 #include "core/HandleOwner.h"
 
 namespace {
@@ -18,8 +19,8 @@ struct FileIdentity {
 
 // The volume and file index of an existing file; false where the file system gives none.
 bool ReadIdentity(const std::string& path, FileIdentity& identity) {
-  FileHandle file(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  FileHandle file(CreateFileW(Utf8ToWide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   BY_HANDLE_FILE_INFORMATION info = {};
   if (!file || !GetFileInformationByHandle(file.get(), &info)) return false;
   if (info.nFileIndexHigh == 0 && info.nFileIndexLow == 0) return false;
@@ -29,21 +30,14 @@ bool ReadIdentity(const std::string& path, FileIdentity& identity) {
 
 // The path with its short (8.3) names spelt out, where the file exists.
 std::string LongPath(const std::string& path) {
-  char buffer[MAX_PATH] = {};
-  DWORD n = GetLongPathNameA(path.c_str(), buffer, sizeof(buffer));
-  return (n > 0 && n < sizeof(buffer)) ? std::string(buffer) : path;
-}
-
-std::wstring Wide(const std::string& text) {
-  int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-  if (n > 0) MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), &wide[0], n);
-  return wide;
+  wchar_t buffer[MAX_PATH] = {};
+  DWORD n = GetLongPathNameW(Utf8ToWide(path).c_str(), buffer, MAX_PATH);
+  return (n > 0 && n < MAX_PATH) ? WideToUtf8(buffer, n) : path;
 }
 
 // Two full paths name the same file as Windows compares names: ordinally, ignoring case.
 bool SameName(const std::string& a, const std::string& b) {
-  std::wstring wa = Wide(a), wb = Wide(b);
+  std::wstring wa = Utf8ToWide(a), wb = Utf8ToWide(b);
   return CompareStringOrdinal(wa.c_str(), static_cast<int>(wa.size()), wb.c_str(), static_cast<int>(wb.size()),
                               TRUE) == CSTR_EQUAL;
 }
@@ -54,7 +48,7 @@ std::string PartialPackagePath(const std::string& outPath) { return outPath + ".
 
 DWORD RemovePartialPackage(const std::string& outPath, std::string& error) {
   std::string partial = PartialPackagePath(outPath);
-  if (DeleteFileA(partial.c_str())) return 0;
+  if (DeleteFileW(Utf8ToWide(partial).c_str())) return 0;
   DWORD code = GetLastError();
   if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return 0;
   // A run in progress holds its partial file open without sharing.

@@ -1,10 +1,9 @@
 #include "PackCheck.h"
 
-#include <cstdio>
-
 #include "ErrorText.h"
 #include "LanguageBuild.h"
 #include "SettingsSnapshot.h"
+#include "Utf8Text.h"
 #include "WelcomeFit.h"
 
 namespace {
@@ -132,7 +131,7 @@ void CheckBesideEncoding(const SettingsFile& settings, const std::vector<Written
 }  // namespace
 
 void PackReport::Print(const char* kind, const std::string& line) {
-  fprintf(stderr, "PendrixPack: %s%s\n", kind, line.c_str());
+  PrintTo(stderr, "PendrixPack: %s%s\n", kind, line.c_str());
   fflush(stderr);
 }
 
@@ -150,11 +149,17 @@ void PackReport::Refuse(DWORD code, const std::string& line) {
 void PackReport::Note(const std::string& line) { Print("note: ", line); }
 
 void PackReport::Finding(const std::string& shownName, const SettingsLines& lines, const SettingsFinding& finding) {
+  // What the settings hold is in the ANSI code page, as the engine reads it.
+  SettingsFinding shown = finding;
+  shown.section = AnsiToUtf8(finding.section);
+  shown.key = AnsiToUtf8(finding.key);
+  shown.text = AnsiToUtf8(finding.text);
+  const std::string line = FindingLine(shownName, lines, shown);
   if (finding.level == FindingLevel::kWarning) {
-    Warn(FindingLine(shownName, lines, finding));
+    Warn(line);
     return;
   }
-  Print("", FindingLine(shownName, lines, finding));
+  Print("", line);
   if (m_code == 0) m_code = ERROR_INVALID_DATA;
   m_refusals++;
   m_findingRefusals++;
@@ -189,10 +194,10 @@ void ReportSettingsFindings(const std::string& shownName, const SettingsFile& se
   CheckSpelling(written, findings);
   for (const SettingsFinding& finding : CheckSettings(snapshot)) findings.push_back(finding);
   std::vector<WelcomeGreeting> greetings = WelcomeGreetings(snapshot);
-  if (displayNames != nullptr)
-    for (const WelcomeGreeting& greeting : greetings) displayNames->push_back(greeting.displayName);
+  if (displayNames != nullptr) *displayNames = DisplayNames(snapshot);
   std::string unmeasured = enginePath.empty() ? "" : CheckWelcomeFit(enginePath, greetings, findings);
-  const SettingsLines lines(SettingsTextOfNames(settings.readPath()));
+  // In UTF-8, as the findings are printed.
+  const SettingsLines lines(AnsiToUtf8(SettingsTextOfNames(settings.readPath())));
   for (const SettingsFinding& finding : findings) report.Finding(shownName, lines, finding);
   if (!unmeasured.empty())
     report.Note("whether the Welcome dialog shows the display name of [" + greetings[0].section + "]" +
@@ -201,18 +206,18 @@ void ReportSettingsFindings(const std::string& shownName, const SettingsFile& se
 
 std::string EnginePath(const PackOptions& options) {
   if (!options.engine.empty()) return FullPath(options.engine);
-  char module[MAX_PATH] = {};
-  DWORD n = GetModuleFileNameA(nullptr, module, sizeof(module));
-  std::string path(module, n < sizeof(module) ? n : 0);
+  wchar_t module[MAX_PATH] = {};
+  DWORD n = GetModuleFileNameW(nullptr, module, MAX_PATH);
+  std::string path = WideToUtf8(module, n < MAX_PATH ? n : 0);
   return path.substr(0, path.find_last_of('\\') + 1) + "Pendrix.exe";
 }
 
 int RunSettingsCheck(const PackOptions& options) {
   std::string settingsPath = FullPath(options.settings);
-  PackReport report(options.strict);
+  PackReport report(options.strict, true);
   SettingsFile settings;
   std::string error;
-  DWORD attributes = GetFileAttributesA(settingsPath.c_str());
+  DWORD attributes = GetFileAttributesW(Utf8ToWide(settingsPath).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
     report.Refuse(ERROR_FILE_NOT_FOUND, "the settings file " + Quoted(settingsPath) + " does not exist");
   } else if (settings.Load(settingsPath, options.settings, error) != 0) {
@@ -230,12 +235,12 @@ int RunSettingsCheck(const PackOptions& options) {
     ReadPackagePlan(settings.readPath(), options.settings, payload, plan, problems);
     report.Plan(problems);
   }
-  printf("Checked %s%s: %lu warning(s), %lu refusal(s)%s\n", Quoted(options.settings).c_str(),
-         options.payload.empty() ? "" : (" against " + Quoted(options.payload)).c_str(),
-         static_cast<unsigned long>(report.warnings()), static_cast<unsigned long>(report.refusals()),
-         options.payload.empty() ? "; the installers were not checked: give --payload with their folder to check "
-                                   "that each is there and what it asks of Windows"
-                                 : "");
+  PrintTo(stdout, "Checked %s%s: %lu warning(s), %lu refusal(s)%s\n", Quoted(options.settings).c_str(),
+          options.payload.empty() ? "" : (" against " + Quoted(options.payload)).c_str(),
+          static_cast<unsigned long>(report.warnings()), static_cast<unsigned long>(report.refusals()),
+          options.payload.empty() ? "; the installers were not checked: give --payload with their folder to check "
+                                    "that each is there and what it asks of Windows"
+                                  : "");
   fflush(stdout);
   if (report.refusals() != 0) return kPackRefused;
   return report.warnings() != 0 ? kPackWarnings : kPackSucceeded;

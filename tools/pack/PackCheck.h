@@ -15,7 +15,9 @@
 // Every finding of one run, printed on stderr as it is found.
 class PackReport {
  public:
-  explicit PackReport(bool strict) : m_strict(strict) {}
+  // `listAll`: a finding lists every item of its list, as --check does; a build names the first few.
+  explicit PackReport(bool strict, bool listAll = false) : m_strict(strict), m_listAll(listAll) {}
+  bool listAll() const { return m_listAll; }
   void Warn(const std::string& line);
   void Refuse(DWORD code, const std::string& line);
   // Said, and not counted: something PendrixPack could not check here.
@@ -36,6 +38,7 @@ class PackReport {
   static void Print(const char* kind, const std::string& line);
 
   bool m_strict;
+  bool m_listAll;
   size_t m_warnings = 0;
   size_t m_refusals = 0;         // every refusal
   size_t m_findingRefusals = 0;  // of them, the settings findings that the engine would act on
@@ -47,8 +50,8 @@ enum class SettingsPlace { kEmbedded, kMaybeBeside };
 
 // Reports every finding of the settings file: SettingsCheck's, the names the code page cannot
 // spell, an encoding that a package reading the file beside it would misread, and a display name
-// the engine's Welcome dialog cuts. `displayNames` gets the names the Welcome dialog greets with,
-// `used` the requirements the setup types set.
+// the engine's Welcome dialog cuts. `displayNames` gets the names the dialogs show, `used`
+// the requirements the setup types set.
 void ReportSettingsFindings(const std::string& shownName, const SettingsFile& settings, SettingsPlace place,
                             const std::string& enginePath, PackReport& report,
                             std::vector<std::string>* displayNames = nullptr, RequirementsUsed* used = nullptr);

@@ -1,6 +1,5 @@
 #include "PackList.h"
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -11,6 +10,7 @@
 #include "PackagePlan.h"
 #include "PackageVersion.h"
 #include "TemporaryFile.h"
+#include "Utf8Text.h"
 #include "core/HandleOwner.h"
 #include "core/PathText.h"
 #include "trust/FileHash.h"
@@ -94,7 +94,7 @@ const uint8_t* FindDigest(HMODULE module, const char* name) {
 }
 
 void PrintLines(const std::vector<std::string>& lines) {
-  for (const std::string& line : lines) printf("%s\n", line.c_str());
+  for (const std::string& line : lines) PrintTo(stdout, "%s\n", AnsiToUtf8(line).c_str());
 }
 
 // An installer beside the package as it lies in the package's folder now: there and the file the
@@ -102,12 +102,12 @@ void PrintLines(const std::vector<std::string>& lines) {
 bool CheckBeside(const PlannedInstaller& installer, const uint8_t* recorded, const std::string& packageFolder,
                  std::string& line) {
   char path[MAX_PATH] = {};
-  if (!ResolveBesidePath(packageFolder.c_str(), installer.payloadName.c_str(), path)) {
+  if (!ResolveBesidePath(packageFolder.c_str(), AnsiToUtf8(installer.payloadName).c_str(), path)) {
     line += "; its path climbs above the package folder's root";
     return false;
   }
-  FileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
-                              nullptr));
+  FileHandle file(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file) {
     line += "; missing: there is no " + Quoted(path);
     return false;
@@ -135,34 +135,38 @@ bool PrintSetupTypes(HMODULE module, const std::string& settings, const std::str
   std::vector<PlanProblem> problems;
   bool complete = ReadPackagePlan(settings, "Settings.ini", "", plan, problems) == 0;
   for (const PlanProblem& problem : problems)
-    if (problem.refusal) printf("The settings cannot be packed as they are: %s\n", problem.line.c_str());
+    if (problem.refusal) PrintTo(stdout, "The settings cannot be packed as they are: %s\n", problem.line.c_str());
   for (const PlannedSetupType& type : plan.setupTypes) {
-    printf("Setup type [%s]\n%s\n", type.section.c_str(), SetupTypeLine(settings, type.section).c_str());
+    // The settings' names are in the ANSI code page, as the engine reads them.
+    PrintTo(stdout, "Setup type [%s]\n%s\n", AnsiToUtf8(type.section).c_str(),
+            AnsiToUtf8(SetupTypeLine(settings, type.section)).c_str());
     for (const PlannedInstaller& installer : type.installers) {
       const char* role = installer.main ? "main" : "prerequisite";
+      const std::string section = AnsiToUtf8(installer.section);
       char name[kResourceNameSize] = {};
       InstallerResourceName(installer.name.c_str(), name);
       CharUpperA(name);  // as the loader stores and compares it
       if (installer.doNotExtract) {
         const uint8_t* digest = installer.payloadName.empty() ? nullptr : FindDigest(module, name);
-        std::string line = BesideLine(installer, digest);
+        std::string line = AnsiToUtf8(BesideLine(installer, digest));
         if (!installer.payloadName.empty() && !CheckBeside(installer, digest, packageFolder, line)) complete = false;
-        printf("  %s [%s]: %s\n", role, installer.section.c_str(), line.c_str());
+        PrintTo(stdout, "  %s [%s]: %s\n", role, section.c_str(), line.c_str());
         PrintLines(InstallerDetailLines(settings, installer.section, installer.main));
         continue;
       }
       HRSRC resource = FindResourceA(module, name, kInstallerResourceType);
       if (resource == nullptr) {
-        printf("  %s [%s]: resource %s, missing from the package\n", role, installer.section.c_str(), name);
+        PrintTo(stdout, "  %s [%s]: resource %s, missing from the package\n", role, section.c_str(),
+                AnsiToUtf8(name).c_str());
         complete = false;
       } else {
-        printf("  %s [%s]: resource %s, %lu bytes, extracted as \"%s\"\n", role, installer.section.c_str(), name,
-               SizeofResource(module, resource), installer.payloadName.c_str());
+        PrintTo(stdout, "  %s [%s]: resource %s, %lu bytes, extracted as \"%s\"\n", role, section.c_str(),
+                AnsiToUtf8(name).c_str(), SizeofResource(module, resource), AnsiToUtf8(installer.payloadName).c_str());
       }
       PrintLines(InstallerDetailLines(settings, installer.section, installer.main));
     }
-    std::string unattended = UnattendedLine(type.section, packageFile);
-    if (!unattended.empty()) printf("%s\n", unattended.c_str());
+    std::string unattended = AnsiToUtf8(UnattendedLine(type.section, Utf8ToAnsi(packageFile)));
+    if (!unattended.empty()) PrintTo(stdout, "%s\n", unattended.c_str());
   }
   return complete;
 }
@@ -174,9 +178,9 @@ DWORD ResourceSize(HMODULE module, const char* type, const char* name) {
 
 // The built-in language and those of the index, each with the resource that holds it.
 void PrintLanguages(HMODULE module) {
-  printf("Languages:\n");
-  printf("  %s (%u): built in, resource %s, %lu bytes\n", kBuiltInLanguageName, kBuiltInLanguageId, kLanguageResource,
-         ResourceSize(module, kLanguageResourceType, kLanguageResource));
+  PrintTo(stdout, "Languages:\n");
+  PrintTo(stdout, "  %s (%u): built in, resource %s, %lu bytes\n", kBuiltInLanguageName, kBuiltInLanguageId,
+          kLanguageResource, ResourceSize(module, kLanguageResourceType, kLanguageResource));
   HRSRC index = FindResourceA(module, kLanguageIndexResource, kLanguageResourceType);
   HGLOBAL loaded = index != nullptr ? LoadResource(module, index) : nullptr;
   const char* text = loaded != nullptr ? static_cast<const char*>(LockResource(loaded)) : nullptr;
@@ -188,58 +192,58 @@ void PrintLanguages(HMODULE module) {
     LanguageResourceName(language.id, name);
     std::string pages;
     for (size_t i = 0; i < language.codePageCount; i++) pages += " " + std::to_string(language.codePages[i]);
-    printf("  %s (%u): resource %s, %lu bytes, shown where the ANSI code page is one of:%s\n", language.name,
-           language.id, name, ResourceSize(module, kLanguageResourceType, name), pages.empty() ? " none" : pages.c_str());
+    PrintTo(stdout, "  %s (%u): resource %s, %lu bytes, shown where the ANSI code page is one of:%s\n", language.name,
+            language.id, name, ResourceSize(module, kLanguageResourceType, name),
+            pages.empty() ? " none" : pages.c_str());
   }
 }
 
 }  // namespace
 
 int ListPackage(const std::string& packagePath) {
-  char full[MAX_PATH] = {};
-  DWORD n = GetFullPathNameA(packagePath.c_str(), sizeof(full), full, nullptr);
-  std::string path = (n > 0 && n < sizeof(full)) ? full : packagePath;
-  HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  std::string path = FullPath(packagePath);
+  HMODULE module = LoadLibraryExW(Utf8ToWide(path).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   if (module == nullptr) {
     DWORD code = GetLastError();
-    fprintf(stderr, "PendrixPack: the package %s cannot be read (%s)\n", Quoted(path).c_str(),
+    PrintTo(stderr, "PendrixPack: the package %s cannot be read (%s)\n", Quoted(path).c_str(),
             SystemMessage(code).c_str());
     return code != 0 ? static_cast<int>(code) : ERROR_FILE_NOT_FOUND;
   }
   if (FindResourceA(module, kLanguageResource, kLanguageResourceType) == nullptr) {
     FreeLibrary(module);
-    fprintf(stderr, "PendrixPack: %s is no Pendrix package: it carries no language DLL\n", Quoted(path).c_str());
+    PrintTo(stderr, "PendrixPack: %s is no Pendrix package: it carries no language DLL\n", Quoted(path).c_str());
     return ERROR_BAD_FORMAT;
   }
 
-  printf("Package %s\n", Quoted(path).c_str());
+  PrintTo(stdout, "Package %s\n", Quoted(path).c_str());
   const std::string engine = EngineVersion(module);
-  printf("Engine: %s\n", engine.empty() ? "no version resource" : ("Pendrix " + engine).c_str());
+  PrintTo(stdout, "Engine: %s\n", engine.empty() ? "no version resource" : ("Pendrix " + engine).c_str());
   // The maker's own version resource, which keeps the engine's version in a string of its own.
-  if (HasMakerVersion(module)) printf("Version: %s\n", VersionLine(module).c_str());
+  if (HasMakerVersion(module)) PrintTo(stdout, "Version: %s\n", VersionLine(module).c_str());
   DWORD settingsSize = 0;
   TemporaryFile embedded;
   bool complete = true;
   const std::string packageFile = path.substr(path.find_last_of('\\') + 1);
   const std::string folder = path.substr(0, path.find_last_of('\\'));
   if (ExtractEmbeddedSettings(module, embedded, settingsSize)) {
-    printf("Settings: embedded as SETTINGS_INI, %lu bytes\n", settingsSize);
+    PrintTo(stdout, "Settings: embedded as SETTINGS_INI, %lu bytes\n", settingsSize);
     complete = PrintSetupTypes(module, embedded.path(), packageFile, folder);
   } else {
     std::string beside = path.substr(0, path.find_last_of('\\') + 1) + "Settings.ini";
-    bool there = GetFileAttributesA(beside.c_str()) != INVALID_FILE_ATTRIBUTES;
-    printf("Settings: not embedded; the package reads Settings.ini from its own folder (%s, %s)\n",
-           Quoted(beside).c_str(), there ? "there now" : "not there now");
-    if (there) complete = PrintSetupTypes(module, beside, packageFile, folder);
+    bool there = GetFileAttributesW(Utf8ToWide(beside).c_str()) != INVALID_FILE_ATTRIBUTES;
+    PrintTo(stdout, "Settings: not embedded; the package reads Settings.ini from its own folder (%s, %s)\n",
+            Quoted(beside).c_str(), there ? "there now" : "not there now");
+    TemporaryFile besideCopy;
+    if (there) complete = PrintSetupTypes(module, AnsiReadablePath(beside, besideCopy), packageFile, folder);
   }
 
   Enumeration enumeration{module, {}};
   EnumResourceTypesA(module, CollectType, reinterpret_cast<LONG_PTR>(&enumeration));
-  printf("Resources:\n");
+  PrintTo(stdout, "Resources:\n");
   for (const ResourceEntry& entry : enumeration.entries)
-    printf("  %s %s, %lu bytes\n", entry.type.c_str(), entry.name.c_str(), entry.size);
+    PrintTo(stdout, "  %s %s, %lu bytes\n", entry.type.c_str(), AnsiToUtf8(entry.name).c_str(), entry.size);
   PrintLanguages(module);
-  printf("Execution level: %s\n", ExecutionLevel(module).c_str());
+  PrintTo(stdout, "Execution level: %s\n", ExecutionLevel(module).c_str());
   FreeLibrary(module);
   fflush(stdout);
   return complete ? kPackSucceeded : kPackRefused;

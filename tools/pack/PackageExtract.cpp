@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <map>
 #include <set>
 #include <vector>
@@ -12,6 +11,8 @@
 #include "LanguageTemplate.h"
 #include "PackagePlan.h"
 #include "PackageWriter.h"
+#include "TemporaryFile.h"
+#include "Utf8Text.h"
 #include "core/HandleOwner.h"
 #include "install/InstallerResource.h"
 #include "settings/ChecksumTable.h"
@@ -38,14 +39,14 @@ std::string Upper(std::string text) {
 }
 
 bool IsEmptyFolder(const std::string& folder) {
-  WIN32_FIND_DATAA found = {};
-  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  WIN32_FIND_DATAW found = {};
+  HANDLE search = FindFirstFileW(Utf8ToWide(folder + "\\*").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return true;
   bool empty = true;
   do {
-    const std::string name = found.cFileName;
-    empty = empty && (name == "." || name == "..");
-  } while (empty && FindNextFileA(search, &found));
+    const std::wstring name = found.cFileName;
+    empty = empty && (name == L"." || name == L"..");
+  } while (empty && FindNextFileW(search, &found));
   FindClose(search);
   return empty;
 }
@@ -95,14 +96,14 @@ class Extractor {
   // A new file of these bytes, and its line in the listing.
   bool Write(const std::string& relative, const BYTE* bytes, DWORD size, const std::string& what) {
     const std::string path = m_folder + "\\" + relative;
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    FileHandle file(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0, result = 0;
     if (!file || !WriteFile(file.get(), bytes, size, &written, nullptr)) result = GetLastError();
     if (result == 0 && written != size) result = ERROR_WRITE_FAULT;
     if (result == 0) return List(file.get(), relative, what);
     file.reset();
-    if (result != ERROR_FILE_EXISTS) DeleteFileA(path.c_str());
+    if (result != ERROR_FILE_EXISTS) DeleteFileW(Utf8ToWide(path).c_str());
     Fail("cannot write " + Quoted(path) + " (" + SystemMessage(result) + ")");
     return false;
   }
@@ -122,7 +123,7 @@ class Extractor {
   void Note(const std::string& line) { m_listing.push_back("; " + line); }
 
   void Fail(const std::string& line) {
-    fprintf(stderr, "PendrixPack: %s\n", line.c_str());
+    PrintTo(stderr, "PendrixPack: %s\n", line.c_str());
     m_failed = true;
   }
 
@@ -137,6 +138,8 @@ class Extractor {
     std::map<std::string, std::string> resourceOfFile;
     for (const PlannedSetupType& type : plan.setupTypes)
       for (const PlannedInstaller& installer : type.installers) {
+        // The settings' names are in the ANSI code page, as the engine reads them.
+        const std::string section = "[" + AnsiToUtf8(installer.section) + "]";
         char name[kResourceNameSize] = {};
         InstallerResourceName(installer.name.c_str(), name);
         const std::string resource = Upper(name);
@@ -144,15 +147,15 @@ class Extractor {
           const BYTE* digest = nullptr;
           DWORD size = 0;
           Bytes(kInstallerHashResourceType, name, digest, size);
-          Note("[" + installer.section + "] " + BesideLine(installer, size == kInstallerHashSize ? digest : nullptr));
+          Note(section + " " + AnsiToUtf8(BesideLine(installer, size == kInstallerHashSize ? digest : nullptr)));
           continue;
         }
         if (fileOfResource.count(resource) != 0) continue;  // one file for every section that names it
-        const std::string file = installer.payloadName;
+        const std::string file = AnsiToUtf8(installer.payloadName);
         fileOfResource[resource] = file;
         const auto taken = resourceOfFile.find(Upper(file));
         if (taken != resourceOfFile.end()) {
-          Fail("[" + installer.section + "] is not extracted: its file name " + Quoted(file) + " is " + taken->second +
+          Fail(section + " is not extracted: its file name " + Quoted(file) + " is " + AnsiToUtf8(taken->second) +
                "'s too; the engine writes each in its turn, but one folder holds only one of them");
           continue;
         }
@@ -160,11 +163,11 @@ class Extractor {
         const BYTE* bytes = nullptr;
         DWORD size = 0;
         if (!Bytes(kInstallerResourceType, name, bytes, size)) {
-          Fail("[" + installer.section + "] is not extracted: the package does not carry " + resource);
+          Fail(section + " is not extracted: the package does not carry " + AnsiToUtf8(resource));
           continue;
         }
         if (Whole(kInstallerResourceType, name, bytes, size))
-          Write(file, bytes, size, "[" + installer.section + "], resource " + resource);
+          Write(file, bytes, size, section + ", resource " + AnsiToUtf8(resource));
       }
     m_named = fileOfResource;
   }
@@ -203,8 +206,8 @@ class Extractor {
       }
       for (const std::string& file : files) {
         const std::string relative = language.first + "\\" + file;
-        FileHandle handle(CreateFileA((m_folder + "\\" + relative).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                      OPEN_EXISTING, 0, nullptr));
+        FileHandle handle(CreateFileW(Utf8ToWide(m_folder + "\\" + relative).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                      nullptr, OPEN_EXISTING, 0, nullptr));
         if (handle) List(handle.get(), relative, file == files.front() ? "resource " + language.second : "");
       }
     }
@@ -228,13 +231,14 @@ class Extractor {
                           "SHA-256 and its name in this folder\r\n";
     for (const std::string& line : m_listing) listing += line + "\r\n";
     const std::string path = m_folder + "\\" + kListingFileName;
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle file(
+        CreateFileW(Utf8ToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
     if (!file || !WriteFile(file.get(), listing.data(), static_cast<DWORD>(listing.size()), &written, nullptr))
       Fail("cannot write " + Quoted(path) + " (" + SystemMessage(GetLastError()) + ")");
-    for (const std::string& line : m_listing) printf("%s\n", line.c_str());
-    printf("Wrote %s into %s%s\n", kListingFileName, Quoted(m_folder).c_str(),
-           m_failed ? ", without what could not be extracted" : "");
+    for (const std::string& line : m_listing) PrintTo(stdout, "%s\n", line.c_str());
+    PrintTo(stdout, "Wrote %s into %s%s\n", kListingFileName, Quoted(m_folder).c_str(),
+            m_failed ? ", without what could not be extracted" : "");
     fflush(stdout);
     fflush(stderr);
     return m_failed ? ERROR_INVALID_DATA : 0;
@@ -252,7 +256,7 @@ class Extractor {
 };
 
 int Refuse(DWORD code, const std::string& line) {
-  fprintf(stderr, "PendrixPack: %s\n", line.c_str());
+  PrintTo(stderr, "PendrixPack: %s\n", line.c_str());
   fflush(stderr);
   return static_cast<int>(code);
 }
@@ -263,7 +267,7 @@ int ExtractPackage(const std::string& packageName, const std::string& folderName
   const std::string package = FullPath(packageName);
   std::string folder = FullPath(folderName);
   while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
-  ModuleHandle module(LoadLibraryExA(package.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  ModuleHandle module(LoadLibraryExW(Utf8ToWide(package).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
   if (!module) {
     DWORD code = GetLastError();
     return Refuse(code, "the package " + Quoted(package) + " cannot be read (" + SystemMessage(code) + ")");
@@ -275,12 +279,12 @@ int ExtractPackage(const std::string& packageName, const std::string& folderName
   if (!problem.empty()) return Refuse(ERROR_INVALID_DATA, "the package " + Quoted(package) + " is damaged: " + problem);
 
   // Nothing is mixed with, or written over, what a folder already holds.
-  DWORD attributes = GetFileAttributesA(folder.c_str());
+  DWORD attributes = GetFileAttributesW(Utf8ToWide(folder).c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
     return Refuse(ERROR_DIRECTORY, Quoted(folder) + " is a file: name a new or empty folder to extract into");
   if (attributes != INVALID_FILE_ATTRIBUTES && !IsEmptyFolder(folder))
     return Refuse(ERROR_DIR_NOT_EMPTY, Quoted(folder) + " is not empty: name a new or empty folder to extract into");
-  if (attributes == INVALID_FILE_ATTRIBUTES && !CreateDirectoryA(folder.c_str(), nullptr)) {
+  if (attributes == INVALID_FILE_ATTRIBUTES && !CreateDirectoryW(Utf8ToWide(folder).c_str(), nullptr)) {
     DWORD code = GetLastError();
     return Refuse(code, "the folder " + Quoted(folder) + " cannot be made (" + SystemMessage(code) + ")");
   }
@@ -296,7 +300,8 @@ int ExtractPackage(const std::string& packageName, const std::string& folderName
   } else {
     const std::string beside = package.substr(0, package.find_last_of('\\') + 1) + "Settings.ini";
     std::string text;
-    FileHandle file(CreateFileA(beside.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    FileHandle file(
+        CreateFileW(Utf8ToWide(beside).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     LARGE_INTEGER length = {};
     if (file && GetFileSizeEx(file.get(), &length) && length.QuadPart < (16 << 20)) {
       text.resize(static_cast<size_t>(length.QuadPart));
@@ -310,7 +315,9 @@ int ExtractPackage(const std::string& packageName, const std::string& folderName
     else
       extractor.Note("the package carries no settings, and there is no Settings.ini beside it to name its installers");
   }
-  if (!settings.empty()) extractor.Installers(settings);
+  // The profile functions read the settings by an ANSI path.
+  TemporaryFile readable;
+  if (!settings.empty()) extractor.Installers(AnsiReadablePath(settings, readable));
   extractor.Unnamed(!settings.empty());
   extractor.Languages();
   return extractor.Finish(package);

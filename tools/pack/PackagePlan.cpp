@@ -7,6 +7,7 @@
 #include "PackRules.h"
 #include "SettingsCheck.h"
 #include "SettingsFile.h"
+#include "Utf8Text.h"
 #include "core/HandleOwner.h"
 #include "core/PathText.h"
 #include "core/SplitString.h"
@@ -25,6 +26,16 @@ std::string Upper(std::string text) {
   if (!text.empty()) CharUpperBuffA(&text[0], static_cast<DWORD>(text.size()));
   return text;
 }
+
+// A path as Windows compares names, ignoring case, in any script.
+std::string UpperPath(const std::string& utf8) {
+  std::wstring wide = Utf8ToWide(utf8);
+  if (!wide.empty()) CharUpperBuffW(&wide[0], static_cast<DWORD>(wide.size()));
+  return WideToUtf8(wide);
+}
+
+// A name from the settings, which the engine reads in the ANSI code page, as the lines show it.
+std::string Shown(const std::string& ansi) { return AnsiToUtf8(ansi); }
 
 // The settings as the engine reads them: one profile call per key, with the engine's buffer.
 class SettingsReader {
@@ -76,7 +87,7 @@ class PlanBuilder {
   PlanBuilder(const std::string& readPath, const std::string& shownPath, const std::string& payloadDir,
               PackagePlan& plan, std::vector<PlanProblem>& problems)
       : m_settings(readPath),
-        m_lines(SettingsTextOfNames(readPath)),
+        m_lines(AnsiToUtf8(SettingsTextOfNames(readPath))),
         m_shownPath(shownPath),
         m_payloadDir(payloadDir),
         m_plan(plan),
@@ -102,14 +113,15 @@ class PlanBuilder {
   void Refuse(DWORD code, const std::string& line) {
     if (m_firstRefusal == 0) m_firstRefusal = code;
     m_problems.push_back(
-        {true, code, m_shownPath + ":" + std::to_string(m_lines.Of(m_atSection, m_atKey)) + ": " + line});
+        {true, code, m_shownPath + ":" + std::to_string(m_lines.Of(Shown(m_atSection), m_atKey)) + ": " + line});
   }
   void ReadingAt(const std::string& section, const char* key) {
     m_atSection = section;
     m_atKey = key;
   }
   void Warn(const std::string& section, const char* key, const std::string& text) {
-    m_problems.push_back({false, 0, FindingLine(m_shownPath, m_lines, {FindingLevel::kWarning, section, key, text})});
+    m_problems.push_back(
+        {false, 0, FindingLine(m_shownPath, m_lines, {FindingLevel::kWarning, Shown(section), key, text})});
   }
 
   void AddSetupType(const std::string& section, const char* preInstall, const char* mainInstall) {
@@ -119,8 +131,8 @@ class PlanBuilder {
     std::vector<std::string> prerequisites;
     SplitString(preInstall, "|", prerequisites);
     if (prerequisites.empty() && mainInstall[0] == '\0') {
-      Refuse(ERROR_INVALID_DATA,
-             "setup type [" + section + "] names no installer: its PreInstall and MainInstall keys list no section");
+      Refuse(ERROR_INVALID_DATA, "setup type [" + Shown(section) +
+                                     "] names no installer: its PreInstall and MainInstall keys list no section");
       return;
     }
     char permission[25] = {};
@@ -134,8 +146,8 @@ class PlanBuilder {
   void AddInstaller(PlannedSetupType& type, const std::string& section, bool main, bool elevated) {
     ReadingAt(type.section, kSetupTypeKeys[main ? kKeyMainInstall : kKeyPreInstall].name);
     if (!m_settings.SectionExists(section)) {
-      Refuse(ERROR_INVALID_DATA, "setup type [" + type.section + "] names the installer section [" + section +
-                                     "], which does not exist in " + Quoted(m_shownPath));
+      Refuse(ERROR_INVALID_DATA, "setup type [" + Shown(type.section) + "] names the installer section [" +
+                                     Shown(section) + "], which does not exist in " + Quoted(m_shownPath));
       return;
     }
     // A section that several setup types name is read, and reported on, once; the profile
@@ -153,8 +165,9 @@ class PlanBuilder {
     // administrator's rights always runs elevated.
     if (!elevated && m_plan.executionLevel != "requireAdministrator" && !installer.elevation.empty())
       Warn(type.section, kSetupTypeKeys[kKeyReqPermission].name,
-           "runs [" + section + "] (" + Quoted(installer.payloadName) + "), which asks Windows for elevation when it " +
-               "starts: " + installer.elevation + ". Without ReqPermission=Admin the package runs unelevated for a " +
+           "runs [" + Shown(section) + "] (" + Quoted(Shown(installer.payloadName)) +
+               "), which asks Windows for elevation when it " + "starts: " + installer.elevation +
+               ". Without ReqPermission=Admin the package runs unelevated for a " +
                "standard user, in a working folder that the user's other programs can add files to, and the " +
                "elevated installer would load a DLL they put beside it. Build the package with --execution-level " +
                "requireAdministrator and set ReqPermission=Admin, so that the whole package runs elevated, in a " +
@@ -162,7 +175,8 @@ class PlanBuilder {
   }
 
   ReadInstaller ReadSection(const PlannedSetupType& type, const std::string& section) {
-    std::string where = "installer section [" + section + "] (named by setup type [" + type.section + "])";
+    std::string where =
+        "installer section [" + Shown(section) + "] (named by setup type [" + Shown(type.section) + "])";
     ReadInstaller read;
     PlannedInstaller& installer = read.installer;
     installer.section = section;
@@ -202,13 +216,13 @@ class PlanBuilder {
         return read;
       case InstallerFileRule::kNotAFileName:
         Refuse(ERROR_INVALID_DATA,
-               where + ", key " + key + ": " + Quoted(payload) + " is not a plain file name, and the engine " +
+               where + ", key " + key + ": " + Quoted(Shown(payload)) + " is not a plain file name, and the engine " +
                    "extracts the installer into its working folder under that name; an installer that runs beside " +
                    "the package (DoNotExtract=yes) may name a file in a subfolder of the package's folder");
         return read;
       case InstallerFileRule::kNotRunnable:
         Refuse(ERROR_INVALID_DATA,
-               where + ", key " + key + ": " + Quoted(payload) + " runs beside the package (DoNotExtract), " +
+               where + ", key " + key + ": " + Quoted(Shown(payload)) + " runs beside the package (DoNotExtract), " +
                    "so it must be a path to a file: relative to the package's folder (\"..\\common\\setup.exe\"), " +
                    "from a drive's root (\"C:\\tools\\x.exe\") or from a share (\"\\\\server\\share\\x.exe\"); " +
                    "not \"\\x.exe\", \"C:x.exe\", a device name, a name that ends in a dot or a blank, or one " +
@@ -230,12 +244,12 @@ class PlanBuilder {
     size_t blob = 0;
     if (!FindPayload(where, installer.payloadName, blob)) return false;
     if (!IsMsiexecRun(installer.file.c_str()))
-      installer.elevation = ProgramElevation(m_plan.blobs[blob].path, installer.payloadName);
+      installer.elevation = ProgramElevation(m_plan.blobs[blob].path, Shown(installer.payloadName));
     auto known = m_resourceByName.find(resource);
     if (known != m_resourceByName.end()) {
       const PlannedResource& other = m_plan.resources[known->second];
       if (other.blob != blob) {
-        Refuse(ERROR_INVALID_DATA, "installer sections [" + other.section + "] and [" + section +
+        Refuse(ERROR_INVALID_DATA, "installer sections [" + Shown(other.section) + "] and [" + Shown(section) +
                                        "] would both write the resource " + resource + ", from different files " +
                                        Quoted(m_plan.blobs[other.blob].path) + " and " +
                                        Quoted(m_plan.blobs[blob].path));
@@ -253,7 +267,8 @@ class PlanBuilder {
   // Why an extracted program asks Windows for elevation when it starts, read from its file.
   static std::string ProgramElevation(const std::string& path, const std::string& name) {
     if (name.size() < 4 || lstrcmpiA(name.c_str() + name.size() - 4, ".exe") != 0) return "";
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    FileHandle file(
+        CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!file) return "";
     ProgramManifest program = ReadProgramManifest([&file](uint64_t offset, uint32_t size, std::vector<uint8_t>& bytes) {
       LARGE_INTEGER at;
@@ -274,17 +289,18 @@ class PlanBuilder {
   bool AddHash(const std::string& where, const std::string& section, const char* key, const std::string& resource,
                PlannedInstaller& installer) {
     char resolved[kPayloadNameSize] = {};
-    const bool found = !m_payloadDir.empty() && ResolveBesidePath(m_payloadDir.c_str(), installer.payloadName.c_str(), resolved);
-    std::string path = found ? resolved : installer.payloadName;
-    std::string file = Upper(path);
+    const std::string payloadName = Shown(installer.payloadName);
+    const bool found = !m_payloadDir.empty() && ResolveBesidePath(m_payloadDir.c_str(), payloadName.c_str(), resolved);
+    std::string path = found ? resolved : payloadName;
+    std::string file = UpperPath(path);
     for (char& c : file)
       if (c == '/') c = '\\';
     auto known = m_hashByName.find(resource);
     if (known != m_hashByName.end()) {
       if (known->second.file != file) {
-        Refuse(ERROR_INVALID_DATA, "installer sections [" + known->second.section + "] and [" + section +
+        Refuse(ERROR_INVALID_DATA, "installer sections [" + Shown(known->second.section) + "] and [" + Shown(section) +
                                        "] run different files beside the package, " + Quoted(known->second.shown) +
-                                       " and " + Quoted(installer.payloadName) +
+                                       " and " + Quoted(payloadName) +
                                        ", and the engine would check both against the one SHA-256 of " + resource);
         return false;
       }
@@ -293,8 +309,8 @@ class PlanBuilder {
       return true;
     }
     HashedFile& hashed = m_hashByName[resource];
-    hashed = {section, file, installer.payloadName, false, 0};
-    const std::string unverified = Quoted(installer.payloadName) +
+    hashed = {section, file, payloadName, false, 0};
+    const std::string unverified = Quoted(payloadName) +
                                    " runs beside the package (DoNotExtract) without a recorded SHA-256, so the engine "
                                    "will run whatever file lies there, unverified: ";
     if (m_payloadDir.empty()) {
@@ -305,7 +321,7 @@ class PlanBuilder {
       Warn(section, key, unverified + "from the payload folder " + Quoted(m_payloadDir) + " its path climbs above the root");
       return true;
     }
-    FileHandle handle(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    FileHandle handle(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!handle) {
       DWORD code = GetLastError();
@@ -336,19 +352,19 @@ class PlanBuilder {
 
   // The payload file's blob, shared by every installer that embeds the same file.
   bool FindPayload(const std::string& where, const std::string& payloadName, size_t& blob) {
-    std::string path = FullPath(m_payloadDir + "\\" + payloadName);
-    std::string key = Upper(path);
+    std::string path = FullPath(m_payloadDir + "\\" + Shown(payloadName));
+    std::string key = UpperPath(path);
     auto known = m_blobByPath.find(key);
     if (known != m_blobByPath.end()) {
       blob = known->second;
       return true;
     }
     WIN32_FILE_ATTRIBUTE_DATA data = {};
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
+    if (!GetFileAttributesExW(Utf8ToWide(path).c_str(), GetFileExInfoStandard, &data)) {
       DWORD code = GetLastError();
       Refuse(code == ERROR_PATH_NOT_FOUND ? ERROR_FILE_NOT_FOUND : (code != 0 ? code : ERROR_FILE_NOT_FOUND),
-             where + ": the payload file " + Quoted(payloadName) + " was not found in " + Quoted(m_payloadDir) + " (" +
-                 SystemMessage(code) + ")");
+             where + ": the payload file " + Quoted(Shown(payloadName)) + " was not found in " + Quoted(m_payloadDir) +
+                 " (" + SystemMessage(code) + ")");
       return false;
     }
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
@@ -400,9 +416,9 @@ class PlanBuilder {
 }  // namespace
 
 std::string FullPath(const std::string& path) {
-  char full[MAX_PATH] = {};
-  DWORD n = GetFullPathNameA(path.c_str(), sizeof(full), full, nullptr);
-  return (n > 0 && n < sizeof(full)) ? std::string(full) : path;
+  wchar_t full[MAX_PATH] = {};
+  DWORD n = GetFullPathNameW(Utf8ToWide(path).c_str(), MAX_PATH, full, nullptr);
+  return (n > 0 && n < MAX_PATH) ? WideToUtf8(full, n) : path;
 }
 
 std::string BesideLine(const PlannedInstaller& installer, const uint8_t* digest) {
@@ -442,7 +458,7 @@ DWORD AddSettingsResource(const SettingsFile& settings, PackagePlan& plan, std::
 
 DWORD AddManifestResource(const std::string& enginePath, const std::string& level, PackagePlan& plan,
                           std::string& error) {
-  ModuleHandle engine(LoadLibraryExA(enginePath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  ModuleHandle engine(LoadLibraryExW(Utf8ToWide(enginePath).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
   HRSRC found = engine ? FindResourceA(engine.get(), MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)) : nullptr;
   HGLOBAL loaded = found != nullptr ? LoadResource(engine.get(), found) : nullptr;
   const uint8_t* bytes = loaded != nullptr ? static_cast<const uint8_t*>(LockResource(loaded)) : nullptr;

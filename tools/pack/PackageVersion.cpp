@@ -2,6 +2,7 @@
 
 #include "BuiltInLanguage.h"
 #include "ErrorText.h"
+#include "Utf8Text.h"
 #include "VersionResource.h"
 #include "core/HandleOwner.h"
 
@@ -31,7 +32,7 @@ bool StampsVersion(const PackOptions& options) {
 
 std::string MakeVersionResource(const PackOptions& options, const std::string& enginePath,
                                 std::vector<uint8_t>& bytes) {
-  ModuleHandle engine(LoadLibraryExA(enginePath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  ModuleHandle engine(LoadLibraryExW(Utf8ToWide(enginePath).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
   if (!engine) return "the engine " + Quoted(enginePath) + " cannot be read (" + SystemMessage(GetLastError()) + ")";
   const std::string engineVersion = EngineVersion(engine.get());
   VersionInfo info;
@@ -52,7 +53,7 @@ std::string MakeVersionResource(const PackOptions& options, const std::string& e
                  {kProductVersion, options.productVersion},
                  {kEngineVersionString, engineVersion}};
   for (const auto& string : strings)
-    if (!string.value.empty()) info.strings.emplace_back(Utf16(string.name), Utf16FromAnsi(string.value));
+    if (!string.value.empty()) info.strings.emplace_back(Utf16(string.name), Utf16(string.value));
   bytes = WriteVersionResource(info);
   if (bytes.size() > 0xFFFF) return "the version resource would be too long: shorten the texts given for it";
   return "";
@@ -65,7 +66,7 @@ std::string VersionLine(HMODULE module) {
                      VersionText(info.productVersion);
   for (const auto& string : info.strings)
     if (string.first != Utf16(kEngineVersionString))
-      line += ", " + AnsiFromUtf16(string.first) + " " + Quoted(AnsiFromUtf16(string.second));
+      line += ", " + Utf8(string.first) + " " + Quoted(Utf8(string.second));
   return line;
 }
 
@@ -73,7 +74,7 @@ std::string EngineVersion(HMODULE module) {
   VersionInfo info;
   if (!ReadVersion(module, info)) return "";
   std::u16string own = info.String(kEngineVersionString);
-  if (!own.empty()) return AnsiFromUtf16(own);
+  if (!own.empty()) return Utf8(own);
   return std::to_string(info.fileVersion[0]) + "." + std::to_string(info.fileVersion[1]) + "." +
          std::to_string(info.fileVersion[2]);
 }

@@ -6,6 +6,7 @@
 #include "ErrorText.h"
 #include "OutputGuard.h"
 #include "PeResources.h"
+#include "Utf8Text.h"
 #include "core/HandleOwner.h"
 #include "install/InstallerResource.h"
 #include "settings/ChecksumTable.h"
@@ -101,7 +102,7 @@ class PartialFile {
  public:
   ~PartialFile() {
     m_handle.reset();
-    if (!m_path.empty()) DeleteFileA(m_path.c_str());
+    if (!m_path.empty()) DeleteFileW(Utf8ToWide(m_path).c_str());
   }
   std::string m_path;
   FileHandle m_handle;
@@ -132,7 +133,7 @@ const char* ReadImage(EngineImage& engine) {
 }
 
 DWORD ReadEngine(const std::string& path, EngineImage& engine, std::string& error) {
-  engine.file.reset(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  engine.file.reset(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!engine.file) {
     DWORD code = GetLastError();
@@ -211,7 +212,7 @@ LPCWSTR LoaderName(const pe::ResourceId& id, std::wstring& storage) {
 
 // Asks the loader for every resource of the finished file, the engine's own and the added ones.
 DWORD VerifyPackage(const std::string& path, const std::vector<pe::ResourceEntry>& entries, std::string& error) {
-  ModuleHandle module(LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  ModuleHandle module(LoadLibraryExW(Utf8ToWide(path).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
   if (!module) {
     DWORD code = GetLastError();
     error = "the package just written cannot be opened for checking (" + SystemMessage(code) + ")";
@@ -233,7 +234,8 @@ DWORD VerifyPackage(const std::string& path, const std::vector<pe::ResourceEntry
 
 std::string ReadProgramResources(const std::string& path, std::vector<pe::ResourceEntry>& entries) {
   EngineImage image;
-  image.file.reset(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  image.file.reset(
+      CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
   if (!image.file) return "it cannot be read (" + SystemMessage(GetLastError()) + ")";
   if (const char* problem = ReadImage(image)) return problem;
   entries = std::move(image.resources);
@@ -302,7 +304,7 @@ DWORD WritePackage(const std::string& enginePath, const std::string& outPath, co
   std::string partial = PartialPackagePath(outPath);
   const char* temporary = partial.c_str();
   PartialFile output;
-  output.m_handle.reset(CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+  output.m_handle.reset(CreateFileW(Utf8ToWide(temporary).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!output.m_handle) {
     DWORD code = GetLastError();
@@ -326,8 +328,8 @@ DWORD WritePackage(const std::string& enginePath, const std::string& outPath, co
       result = stream.Write(plan.blobs[i].bytes.data(), plan.blobs[i].bytes.size());
       continue;
     }
-    FileHandle source(CreateFileA(plan.blobs[i].path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    FileHandle source(CreateFileW(Utf8ToWide(plan.blobs[i].path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!source) {
       result = GetLastError();
       failedOn = Quoted(plan.blobs[i].path);
@@ -379,7 +381,8 @@ DWORD WritePackage(const std::string& enginePath, const std::string& outPath, co
 
   result = VerifyPackage(temporary, section.entries, error);
   if (result != 0) return result;
-  if (!MoveFileExA(temporary, outPath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (!MoveFileExW(Utf8ToWide(temporary).c_str(), Utf8ToWide(outPath).c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     DWORD code = GetLastError();
     error = "cannot replace " + Quoted(outPath) + " (" + SystemMessage(code) + ")";
     return code;

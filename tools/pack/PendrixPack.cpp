@@ -4,7 +4,6 @@
 #include <windows.h>
 #include <psapi.h>
 
-#include <cstdio>
 #include <string>
 
 #include "ErrorText.h"
@@ -20,6 +19,7 @@
 #include "PackageVersion.h"
 #include "PackageWriter.h"
 #include "SettingsFile.h"
+#include "Utf8Text.h"
 #include "core/HandleOwner.h"
 #include "core/SystemFolder.h"
 #include "ui/LanguageChoice.h"
@@ -28,7 +28,7 @@
 namespace {
 
 int Refuse(const std::string& line) {
-  fprintf(stderr, "PendrixPack: %s\n", line.c_str());
+  PrintTo(stderr, "PendrixPack: %s\n", line.c_str());
   fflush(stdout);
   fflush(stderr);
   return kPackRefused;
@@ -39,7 +39,7 @@ int Outcome(int code) { return code == 0 ? kPackSucceeded : kPackRefused; }
 
 // A file that must exist and open for reading; returns 0 or the error with its line.
 DWORD CheckReadableFile(const char* what, const std::string& path, std::string& error) {
-  DWORD attributes = GetFileAttributesA(path.c_str());
+  DWORD attributes = GetFileAttributesW(Utf8ToWide(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     DWORD code = GetLastError();
     error = std::string("the ") + what + " " + Quoted(path) + " does not exist (" + SystemMessage(code) + ")";
@@ -49,8 +49,8 @@ DWORD CheckReadableFile(const char* what, const std::string& path, std::string& 
     error = std::string("the ") + what + " " + Quoted(path) + " is a folder, not a file";
     return ERROR_FILE_NOT_FOUND;
   }
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     DWORD code = GetLastError();
     error = std::string("the ") + what + " " + Quoted(path) + " cannot be read (" + SystemMessage(code) + ")";
@@ -68,46 +68,48 @@ BOOL WINAPI OnConsoleBreak(DWORD) {
 void PrintSummary(const PackagePlan& plan, const SettingsFile& settings, const std::vector<BuiltLanguage>& languages,
                   const MakerNames& names) {
   for (const PlannedSetupType& type : plan.setupTypes) {
-    printf("Setup type [%s]\n", type.section.c_str());
+    PrintTo(stdout, "Setup type [%s]\n", AnsiToUtf8(type.section).c_str());
     for (const PlannedInstaller& installer : type.installers) {
       const char* role = installer.main ? "main" : "prerequisite";
+      const std::string section = AnsiToUtf8(installer.section);
       if (installer.doNotExtract) {
         const std::vector<uint8_t>* digest =
             installer.hashed ? &plan.blobs[plan.resources[installer.resource].blob].bytes : nullptr;
-        printf("  %s [%s]: %s\n", role, installer.section.c_str(),
-               BesideLine(installer, digest != nullptr ? digest->data() : nullptr).c_str());
+        PrintTo(stdout, "  %s [%s]: %s\n", role, section.c_str(),
+                AnsiToUtf8(BesideLine(installer, digest != nullptr ? digest->data() : nullptr)).c_str());
         continue;
       }
       const PlannedResource& resource = plan.resources[installer.resource];
-      printf("  %s [%s]: resource %s, %lu bytes, from \"%s\"\n", role, installer.section.c_str(),
-             resource.name.c_str(), static_cast<unsigned long>(plan.blobs[resource.blob].size),
-             installer.payloadName.c_str());
+      PrintTo(stdout, "  %s [%s]: resource %s, %lu bytes, from \"%s\"\n", role, section.c_str(),
+              AnsiToUtf8(resource.name).c_str(), static_cast<unsigned long>(plan.blobs[resource.blob].size),
+              AnsiToUtf8(installer.payloadName).c_str());
     }
   }
   bool embedded = false;
   for (const PlannedResource& resource : plan.resources)
     if (resource.type == kSettingsResourceType) {
       embedded = true;
-      printf("Settings: resource %s of type %s, %lu bytes%s\n", resource.name.c_str(), resource.type.c_str(),
-             static_cast<unsigned long>(plan.blobs[resource.blob].size),
-             settings.converted() ? (std::string(", UTF-16 LE from ") + TextEncodingName(settings.encoding())).c_str()
-                                  : "");
+      PrintTo(stdout, "Settings: resource %s of type %s, %lu bytes%s\n", resource.name.c_str(), resource.type.c_str(),
+              static_cast<unsigned long>(plan.blobs[resource.blob].size),
+              settings.converted() ? (std::string(", UTF-16 LE from ") + TextEncodingName(settings.encoding())).c_str()
+                                   : "");
     }
   if (!embedded)
-    printf("Settings: not embedded; the package reads Settings.ini from its own folder, so ship it beside the "
-           "package\n");
-  if (!plan.executionLevel.empty()) printf("Execution level: %s\n", plan.executionLevel.c_str());
+    PrintTo(stdout,
+            "Settings: not embedded; the package reads Settings.ini from its own folder, so ship it beside "
+            "the package\n");
+  if (!plan.executionLevel.empty()) PrintTo(stdout, "Execution level: %s\n", plan.executionLevel.c_str());
   if (names.Any())
-    printf("Language %s (%u): built in, with %s\n", kBuiltInLanguageName, kBuiltInLanguageId,
-           (names.company.empty()   ? "the product's name " + Quoted(names.product)
-            : names.product.empty() ? "the company's name " + Quoted(names.company)
-                                    : "the names " + Quoted(names.company) + " and " + Quoted(names.product))
-               .c_str());
+    PrintTo(stdout, "Language %s (%u): built in, with %s\n", kBuiltInLanguageName, kBuiltInLanguageId,
+            (names.company.empty()   ? "the product's name " + Quoted(names.product)
+             : names.product.empty() ? "the company's name " + Quoted(names.company)
+                                     : "the names " + Quoted(names.company) + " and " + Quoted(names.product))
+                .c_str());
   for (const BuiltLanguage& language : languages)
-    printf("Language %s (%u): %lu texts and %lu recordings of its own from \"%s\", %lu bytes\n",
-           language.index.name, language.index.id, static_cast<unsigned long>(language.ownTexts),
-           static_cast<unsigned long>(language.ownRecordings), language.folder.c_str(),
-           static_cast<unsigned long>(language.dll.size()));
+    PrintTo(stdout, "Language %s (%u): %lu texts and %lu recordings of its own from \"%s\", %lu bytes\n",
+            language.index.name, language.index.id, static_cast<unsigned long>(language.ownTexts),
+            static_cast<unsigned long>(language.ownRecordings), language.folder.c_str(),
+            static_cast<unsigned long>(language.dll.size()));
 }
 
 // Asked for by the benchmark: the builder's own time and peak memory.
@@ -116,24 +118,28 @@ void PrintStatistics(DWORD startTicks) {
   PROCESS_MEMORY_COUNTERS counters = {};
   counters.cb = sizeof(counters);
   GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
-  fprintf(stderr, "PendrixPack statistics: %lu ms, peak working set %lu KB, peak private bytes %lu KB\n",
+  PrintTo(stderr, "PendrixPack statistics: %lu ms, peak working set %lu KB, peak private bytes %lu KB\n",
           GetTickCount() - startTicks, static_cast<unsigned long>(counters.PeakWorkingSetSize / 1024),
           static_cast<unsigned long>(counters.PeakPagefileUsage / 1024));
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main() {
   RestrictDllSearch();  // before anything can load a DLL
   DWORD startTicks = GetTickCount();
+  // Names in any script: the arguments as Windows holds them, not in the ANSI code page.
+  std::vector<std::string> arguments = Utf8Arguments();
+  std::vector<const char*> argv;
+  for (const std::string& argument : arguments) argv.push_back(argument.c_str());
   PackOptions options;
-  std::string problem = ParsePackOptions(argc, argv, options);
+  std::string problem = ParsePackOptions(static_cast<int>(argv.size()), argv.data(), options);
   if (!problem.empty()) {
-    fprintf(stderr, "PendrixPack: %s\n%s", problem.c_str(), kPackUsage);
+    PrintTo(stderr, "PendrixPack: %s\n%s", problem.c_str(), kPackUsage);
     return kPackBadCommandLine;
   }
   if (options.help) {
-    fputs(kPackUsage, stdout);
+    PrintTo(stdout, "%s", kPackUsage);
     return kPackSucceeded;
   }
   if (!options.list.empty()) return Outcome(ListPackage(options.list));
@@ -156,7 +162,7 @@ int main(int argc, char** argv) {
   if (result == 0) result = settings.Load(settingsPath, options.settings, error);
   if (result != 0) return Refuse(error);
   PackReport report(options.strict);
-  DWORD attributes = GetFileAttributesA(payload.c_str());
+  DWORD attributes = GetFileAttributesW(Utf8ToWide(payload).c_str());
   bool payloadFound = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   if (attributes == INVALID_FILE_ATTRIBUTES)
     report.Refuse(ERROR_PATH_NOT_FOUND, "the payload folder " + Quoted(payload) + " does not exist");
@@ -165,9 +171,9 @@ int main(int argc, char** argv) {
   result = CheckReadableFile("engine", engine, error);
   bool engineFound = result == 0;
   if (!engineFound) report.Refuse(result, error);
-  attributes = GetFileAttributesA(out.c_str());
+  attributes = GetFileAttributesW(Utf8ToWide(out).c_str());
   std::string outFolder = out.substr(0, out.find_last_of('\\') + 1);
-  DWORD folderAttributes = GetFileAttributesA(outFolder.c_str());
+  DWORD folderAttributes = GetFileAttributesW(Utf8ToWide(outFolder).c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
     report.Refuse(ERROR_DIRECTORY, "the output " + Quoted(out) + " is a folder; name the package file to write");
   else if (folderAttributes == INVALID_FILE_ATTRIBUTES || !(folderAttributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -198,7 +204,7 @@ int main(int argc, char** argv) {
   }
   if (report.refusals() != 0) {
     std::string closing = report.RefusalLine();
-    if (!closing.empty()) fprintf(stderr, "PendrixPack: %s\n", closing.c_str());
+    if (!closing.empty()) PrintTo(stderr, "PendrixPack: %s\n", closing.c_str());
     fflush(stderr);
     return kPackRefused;
   }
@@ -218,10 +224,10 @@ int main(int argc, char** argv) {
   if (result != 0) return Refuse(error);
   PrintSummary(plan, settings, languages, names);
   if (!version.empty()) {
-    ModuleHandle written(LoadLibraryExA(out.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
-    if (written) printf("Version: %s\n", VersionLine(written.get()).c_str());
+    ModuleHandle written(LoadLibraryExW(Utf8ToWide(out).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    if (written) PrintTo(stdout, "Version: %s\n", VersionLine(written.get()).c_str());
   }
-  printf("Wrote \"%s\", %llu bytes\n", out.c_str(), static_cast<unsigned long long>(size));
+  PrintTo(stdout, "Wrote \"%s\", %llu bytes\n", out.c_str(), static_cast<unsigned long long>(size));
   PrintStatistics(startTicks);
   fflush(stdout);
   return kPackSucceeded;

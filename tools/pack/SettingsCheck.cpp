@@ -603,6 +603,20 @@ std::vector<WelcomeGreeting> WelcomeGreetings(const SettingsSnapshot& settings) 
   return greetings;
 }
 
+std::vector<std::string> DisplayNames(const SettingsSnapshot& settings) {
+  std::vector<std::string> names;
+  const IndexedSettings index(settings);
+  for (size_t i = 0; i < settings.sections.size(); i++) {
+    const SettingsSection& section = settings.sections[i];
+    if (!index.IsSetupType(i) || (!IsYesValue(index.Kept(section, kSetupTypeKeys[kKeyWelcomeDlg]).c_str()) &&
+                                  !IsYesValue(index.Kept(section, kSetupTypeKeys[kKeyShowProgressBar]).c_str())))
+      continue;
+    const std::string name = index.Kept(section, kSetupTypeKeys[kKeyDisplayName]);
+    names.push_back(!name.empty() ? name : index.Kept(section, kSetupTypeKeys[kKeyMainInstall]));
+  }
+  return names;
+}
+
 SettingsLines::SettingsLines(const std::string& text) {
   size_t number = 0;
   std::string section;     // the folded name of the section the lines belong to

@@ -52,6 +52,9 @@ struct WelcomeGreeting {
   std::string displayName;
 };
 std::vector<WelcomeGreeting> WelcomeGreetings(const SettingsSnapshot& settings);
+// The display name of every setup type that shows it in a dialog: its Welcome dialog or its
+// progress window.
+std::vector<std::string> DisplayNames(const SettingsSnapshot& settings);
 
 // The requirements that some setup type sets, whose refusals the package may then show and speak.
 struct RequirementsUsed {

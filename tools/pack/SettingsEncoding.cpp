@@ -60,6 +60,30 @@ TextEncoding DetectTextEncoding(const uint8_t* bytes, size_t size) {
   return Utf8ErrorOffset(bytes, size) == size ? TextEncoding::kUtf8 : TextEncoding::kAnsi;
 }
 
+EncodingMix FindEncodingMix(const uint8_t* bytes, size_t size) {
+  EncodingMix mix;
+  size_t line = 1;
+  for (size_t start = 0; start < size; line++) {
+    const uint8_t* end = static_cast<const uint8_t*>(memchr(bytes + start, '\n', size - start));
+    size_t length = end != nullptr ? static_cast<size_t>(end - bytes) - start : size - start;
+    bool beyondAscii = false;
+    for (size_t i = start; i < start + length && !beyondAscii; i++) beyondAscii = bytes[i] >= 0x80;
+    if (beyondAscii) {
+      size_t& first = Utf8ErrorOffset(bytes + start, length) == length ? mix.utf8Line : mix.otherLine;
+      if (first == 0) first = line;
+    }
+    start += length + 1;
+  }
+  if (mix.otherLine == 0 || mix.utf8Line == 0) mix = EncodingMix();
+  return mix;
+}
+
+size_t LineAt(const uint8_t* bytes, size_t offset) {
+  size_t line = 1;
+  for (size_t i = 0; i < offset; i++) line += bytes[i] == '\n' ? 1 : 0;
+  return line;
+}
+
 const char* TextEncodingName(TextEncoding encoding) {
   switch (encoding) {
     case TextEncoding::kAscii:

@@ -25,6 +25,19 @@ size_t Utf8ErrorOffset(const uint8_t* bytes, size_t size);
 
 TextEncoding DetectTextEncoding(const uint8_t* bytes, size_t size);
 
+// A text without a byte-order mark in which one line holds UTF-8 beyond ASCII and another is no
+// UTF-8: a UTF-8 file with a line saved or pasted in another encoding. The first line that is no
+// UTF-8 and the first that holds such UTF-8, counted from 1; both 0 when the text is not mixed
+// (UTF-8 throughout, or no line of it UTF-8 beyond ASCII, as an ANSI file).
+struct EncodingMix {
+  size_t otherLine = 0;
+  size_t utf8Line = 0;
+};
+EncodingMix FindEncodingMix(const uint8_t* bytes, size_t size);
+
+// The line, counted from 1, that holds the byte at `offset`.
+size_t LineAt(const uint8_t* bytes, size_t offset);
+
 // The encoding's name as Notepad's Save As dialog offers it.
 const char* TextEncodingName(TextEncoding encoding);
 

@@ -2,6 +2,7 @@
 
 #include "CodePages.h"
 #include "ErrorText.h"
+#include "Utf8Text.h"
 #include "core/HandleOwner.h"
 
 namespace {
@@ -10,8 +11,8 @@ namespace {
 constexpr DWORD kLargestSettings = 16u << 20;
 
 DWORD ReadWhole(const std::string& path, std::vector<uint8_t>& bytes) {
-  FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  FileHandle file(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return GetLastError();
   LARGE_INTEGER size;
   if (!GetFileSizeEx(file.get(), &size)) return GetLastError();
@@ -28,6 +29,7 @@ DWORD ReadWhole(const std::string& path, std::vector<uint8_t>& bytes) {
 
 DWORD SettingsFile::Load(const std::string& path, const std::string& shown, std::string& error) {
   m_path = path;
+  m_ansiPath = Utf8ToAnsi(path);
   std::vector<uint8_t> bytes;
   DWORD result = ReadWhole(path, bytes);
   if (result == ERROR_FILE_TOO_LARGE) {
@@ -59,20 +61,23 @@ DWORD SettingsFile::Load(const std::string& path, const std::string& shown, std:
             SystemMessage(text.conversionError) + "): save it as UTF-8 or UTF-16 LE";
     return ERROR_INVALID_DATA;
   }
-  if (!text.converted) return 0;
-  result = m_copy.Write(m_embedded.data(), static_cast<DWORD>(m_embedded.size()));
-  if (result != 0) {
+  m_converted = text.converted;
+  // The profile functions take an ANSI path: a name the code page cannot spell is read through a copy.
+  if (!m_converted && SpelledIn(CP_ACP, Utf8ToWide(path))) return 0;
+  return WriteCopy(shown, error);
+}
+
+DWORD SettingsFile::WriteCopy(const std::string& shown, std::string& error) {
+  DWORD result = m_copy.Write(m_embedded.data(), static_cast<DWORD>(m_embedded.size()));
+  if (result != 0)
     error = "the settings file " + Quoted(shown) + " is " + TextEncodingName(m_encoding) +
-            ", and its UTF-16 copy for reading cannot be written to the temporary folder (" + SystemMessage(result) +
-            ")";
-    return result;
-  }
-  return 0;
+            ", and its copy for reading cannot be written to the temporary folder (" + SystemMessage(result) + ")";
+  return result;
 }
 
 std::string SettingsTextOfNames(const std::string& path) {
   std::vector<uint8_t> bytes;
-  if (ReadWhole(path, bytes) != 0) return "";
+  if (ReadWhole(AnsiToUtf8(path), bytes) != 0) return "";
   if (bytes.size() < 2 || bytes[0] != 0xFF || bytes[1] != 0xFE) return std::string(bytes.begin(), bytes.end());
   const std::u16string wide = Utf16FromBytes(bytes.data(), bytes.size(), 2, false);
   const wchar_t* chars = reinterpret_cast<const wchar_t*>(wide.data());

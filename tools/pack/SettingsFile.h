@@ -20,10 +20,12 @@ class SettingsFile {
   DWORD Load(const std::string& path, const std::string& shown, std::string& error);
 
   const std::string& path() const { return m_path; }
-  // The file the profile functions read: the settings file, or the UTF-16 copy of its text.
-  const std::string& readPath() const { return m_copy.path().empty() ? m_path : m_copy.path(); }
+  // The file the profile functions read: the settings file, or the UTF-16 copy of its text (a
+  // copy too where the code page cannot spell the file's name).
+  // In the ANSI code page, as the profile functions' ANSI calls take it.
+  const std::string& readPath() const { return m_copy.path().empty() ? m_ansiPath : m_copy.path(); }
   TextEncoding encoding() const { return m_encoding; }
-  bool converted() const { return !m_copy.path().empty(); }
+  bool converted() const { return m_converted; }
   // What the package carries as its settings.
   const std::vector<uint8_t>& embedded() const { return m_embedded; }
   // A UTF-8 byte-order mark on the line of the first section header: Windows reads it as part
@@ -31,13 +33,18 @@ class SettingsFile {
   bool markHidesFirstSection() const { return m_markHidesFirstSection; }
 
  private:
-  std::string m_path;
+  std::string m_path;      // UTF-8, as PendrixPack names files
+  std::string m_ansiPath;  // the same in the ANSI code page
   TextEncoding m_encoding = TextEncoding::kAscii;
   std::vector<uint8_t> m_embedded;
   TemporaryFile m_copy;
   bool m_markHidesFirstSection = false;
+  bool m_converted = false;
+
+  DWORD WriteCopy(const std::string& shown, std::string& error);
 };
 
-// The text of a settings file as the profile functions compare its names: a file beginning with
-// the UTF-16 LE byte-order mark in the ANSI code page, any other as its bytes.
+// The text of a settings file (named in the ANSI code page, as readPath() is) as the profile
+// functions compare its names: a file beginning with the UTF-16 LE byte-order mark in the ANSI
+// code page, any other as its bytes.
 std::string SettingsTextOfNames(const std::string& path);

@@ -7,12 +7,14 @@
 #include <string>
 
 struct WaveFormat {
-  uint16_t tag = 0;  // 1 PCM, 2 Microsoft ADPCM, 0x11 IMA ADPCM
+  uint16_t tag = 0;  // 1 PCM, 2 Microsoft ADPCM, 0x11 IMA ADPCM; of an extensible format, its codec
+  bool extensible = false;  // WAVE_FORMAT_EXTENSIBLE
   uint16_t channels = 0;
   uint32_t rate = 0;
   uint16_t bits = 0;
   uint32_t dataBytes = 0;
 };
 
-// "" when it plays, otherwise why not; `format` holds what was read.
+// "" when it plays, otherwise what it is that does not play, and how to save it so that it does;
+// `format` holds what was read.
 std::string WaveProblem(const uint8_t* bytes, size_t size, WaveFormat& format);

@@ -5,6 +5,7 @@
 #include "DialogMeasure.h"
 #include "ErrorText.h"
 #include "TemporaryFile.h"
+#include "Utf8Text.h"
 #include "core/BoundedString.h"
 #include "core/HandleOwner.h"
 #include "ui/language/resource.h"
@@ -12,11 +13,12 @@
 namespace {
 
 constexpr size_t kDisplayNameChars = 99;  // as the dialog copies the display name
+constexpr UINT kBuiltInCodePage = 1252;   // the ANSI code page of en-US
 
-// The title as the dialog formats it with a display name.
+// The title as the dialog formats it with a display name, in UTF-8.
 std::string Greeting(const std::string& format, const std::string& name) {
   char text[1000] = {};
-  FormatCut(text, format.c_str(), name.substr(0, kDisplayNameChars).c_str());
+  FormatCut(text, format.c_str(), AnsiToUtf8(name.substr(0, kDisplayNameChars)).c_str());
   return text;
 }
 
@@ -30,7 +32,7 @@ struct WelcomeSource {
 };
 
 std::string FindWelcome(const std::string& enginePath, WelcomeSource& source) {
-  source.engine.reset(LoadLibraryExA(enginePath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  source.engine.reset(LoadLibraryExW(Utf8ToWide(enginePath).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
   if (!source.engine) return "the engine cannot be read (" + SystemMessage(GetLastError()) + ")";
   const LPCSTR dialogType = reinterpret_cast<LPCSTR>(RT_DIALOG);
   HRSRC resource = FindResourceA(source.engine.get(), kLanguageResource, kLanguageResourceType);
@@ -76,7 +78,8 @@ std::string CheckWelcomeFit(const std::string& enginePath, const std::vector<Wel
   if (title == nullptr) title = GetDlgItem(dialog.get(), IDC_WELCOME_TITLE);
   if (title == nullptr) return "the Welcome dialog has no title";
 
-  TextMeasure measure(title);
+  // The built-in English, in its code page; a name the settings hold is in this Windows'.
+  TextMeasure measure(title, kBuiltInCodePage);
   const std::string format = measure.text();
   for (const WelcomeGreeting& greeting : greetings) {
     const std::string& name = greeting.displayName;
@@ -85,12 +88,12 @@ std::string CheckWelcomeFit(const std::string& enginePath, const std::vector<Wel
     size_t fits = name.size();
     while (fits > 0 && measure.Needed(Greeting(format, name.substr(0, fits))) > measure.Room()) fits--;
     LONG lines = (height + measure.LineHeight() - 1) / measure.LineHeight();
-    findings.push_back(
-        {FindingLevel::kWarning, greeting.section, greeting.key,
-         "\"" + name + "\" does not fit the Welcome dialog: its title \"" + Greeting(format, name) + "\" takes " +
-             std::to_string(lines) + " lines where the dialog shows " +
-             std::to_string(measure.Room() / measure.LineHeight()) + ", so the user sees it cut off; the first " +
-             std::to_string(fits) + " characters of this name fit"});
+    findings.push_back({FindingLevel::kWarning, greeting.section, greeting.key,
+                        "\"" + name + "\" does not fit the Welcome dialog: its title \"" +
+                            Utf8ToAnsi(Greeting(format, name)) + "\" takes " + std::to_string(lines) +
+                            " lines where the dialog shows " + std::to_string(measure.Room() / measure.LineHeight()) +
+                            ", so the user sees it cut off; the first " + std::to_string(fits) +
+                            " characters of this name fit"});
   }
   return "";
 }

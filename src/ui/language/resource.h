@@ -124,6 +124,31 @@ inline constexpr char kLanguageResource[] = "LANG_BOOTSTRAPPER";
 inline constexpr char kSettingsResourceType[] = "TEXT";
 inline constexpr char kSettingsResource[] = "SETTINGS_INI";
 
+// ---- The recordings the engine plays ------------------------------------------------------------
+// Each says what its screen shows (SpokenPrompts.ini holds the words): a message, or for the
+// welcome the Welcome dialog's texts. The language DLL's other recordings no screen plays.
+struct PlayedRecording {
+  const char* name;
+  unsigned message;  // 0: the Welcome dialog, IDD_PACKAGE_WELCOME
+};
+inline constexpr PlayedRecording kPlayedRecordings[] = {
+    {kWelcomeWaveName, 0},
+    {kOsWaveName, IDS_OS_REFUSED},
+    {kPlatformWaveName, IDS_PLATFORM_REFUSED},
+    {kReinstallWaveName, IDS_REINSTALL},
+    {kRebootOkCancel1WaveName, IDS_REBOOT_NOW_OR_LATER_RESUME},
+    {kRebootOkCancel2WaveName, IDS_REBOOT_NOW_OR_LATER},
+    {kRebootOk1WaveName, IDS_REBOOT_NOW_RESUME},
+    {kRebootOk2WaveName, IDS_REBOOT_NOW},
+};
+
+// Whether the recording says the message: the table above lists it so.
+constexpr bool SaysMessage(const char* recording, unsigned message) {
+  for (const PlayedRecording& played : kPlayedRecordings)
+    if (played.name == recording && played.message == message) return true;
+  return false;
+}
+
 // ---- What each message takes ---------------------------------------------------------------------
 // How many "%s" each message that the engine loads takes from its caller, in the order its
 // comment above gives. A message shown as it stands takes none. The helpers that load messages

@@ -25,7 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // becomes a line break.
   std::string utf8;
   std::vector<TextsProblem> problems;
-  if (TextsAsUtf8(std::vector<uint8_t>(data, data + size), standin::Conversions(), utf8).empty()) {
+  size_t line = 0;
+  if (TextsAsUtf8(std::vector<uint8_t>(data, data + size), standin::Conversions(), kAnsiCodePage, utf8, line).empty()) {
     std::vector<LanguageText> texts = ReadLanguageTexts(utf8, problems);
     const size_t found = problems.size();  // the template adds none
     std::vector<LanguageText> again = ReadLanguageTexts(WriteLanguageTexts(texts, "; template\r\n"), problems);

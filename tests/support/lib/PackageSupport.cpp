@@ -5,6 +5,7 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include <doctest.h>
@@ -28,16 +29,17 @@ ConsoleResult RunConsole(const std::string& commandLine, const std::string& curr
   ScratchDir capture("console");
   HANDLE out = InheritableFile(capture / "stdout.txt");
   HANDLE err = InheritableFile(capture / "stderr.txt");
-  STARTUPINFOA startup = {};
+  STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = nullptr;
   startup.hStdOutput = out;
   startup.hStdError = err;
   PROCESS_INFORMATION process = {};
-  std::string mutableLine = commandLine;
-  BOOL started = CreateProcessA(nullptr, &mutableLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                                currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup, &process);
+  std::wstring wideLine = Utf8ToWide(commandLine);
+  std::wstring wideFolder = Utf8ToWide(currentFolder);
+  BOOL started = CreateProcessW(nullptr, &wideLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                                currentFolder.empty() ? nullptr : wideFolder.c_str(), &startup, &process);
   CloseHandle(out);
   CloseHandle(err);
   if (!started) return result;
@@ -58,6 +60,22 @@ ConsoleResult RunConsole(const std::string& commandLine, const std::string& curr
 
 ConsoleResult RunPack(const std::string& arguments) {
   return RunConsole("\"" + BinFile("PendrixPack.exe") + "\" " + arguments);
+}
+
+ConsoleResult RunPackInLocale(const std::string& locale, const std::vector<std::string>& arguments) {
+  ScratchDir run("locale");
+  // The script is a file of UTF-8, so that the arguments reach Wine in the Unix locale's encoding.
+  std::string command = "LC_ALL=" + locale + " wine " + UnixPath(BinFile("PendrixPack.exe"));
+  for (const std::string& argument : arguments) command += " '" + argument + "'";
+  WriteFile(run / "pack.sh", command + " > " + UnixPath(run / "out.txt") + " 2> " + UnixPath(run / "err.txt") +
+                                 "; echo $? > " + UnixPath(run / "code.txt") + "\n");
+  ConsoleResult result;
+  result.started = RunUnixShell("sh " + UnixPath(run / "pack.sh"));
+  result.finished = result.started && FileExists(run / "code.txt");
+  result.exitCode = static_cast<DWORD>(atoi(ReadFile(run / "code.txt").c_str()));  // the low 8 bits
+  result.out = ReadFile(run / "out.txt");
+  result.err = ReadFile(run / "err.txt");
+  return result;
 }
 
 std::vector<std::string> Lines(const std::string& text) {

@@ -22,12 +22,18 @@ struct ConsoleResult {
 };
 
 // Runs a console program with stdout and stderr captured, until it exits (or is killed after
-// the time-out).
+// the time-out). The command line and the folder are UTF-8, so that they may name files in any
+// script.
 ConsoleResult RunConsole(const std::string& commandLine, const std::string& currentFolder = "",
                          DWORD timeoutMs = 120000);
 
 // Runs the built PendrixPack.exe with these arguments.
 ConsoleResult RunPack(const std::string& arguments);
+
+// Runs the built PendrixPack.exe as on a Windows of another language: started from the Unix side
+// in the Unix locale given ("en_US.UTF-8"), from which Wine takes the program's UI language and
+// ANSI code page, whatever this program's own are. The arguments are UTF-8, each one word.
+ConsoleResult RunPackInLocale(const std::string& locale, const std::vector<std::string>& arguments);
 
 // Text split at CR LF or LF, without empty last line.
 std::vector<std::string> Lines(const std::string& text);

@@ -68,7 +68,12 @@ ScratchDir::ScratchDir(const char* tag) {
   }
 }
 
-
+std::wstring Utf8ToWide(const std::string& utf8) {
+  std::wstring wide(utf8.size(), L'\0');
+  wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0],
+                                                      static_cast<int>(wide.size()))));
+  return wide;
+}
 
 bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 

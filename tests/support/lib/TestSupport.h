@@ -35,6 +35,8 @@ class ScratchDir {
 };
 
 bool FileExists(const std::string& path);
+// UTF-8 as Windows' wide functions take it, for names in any script.
+std::wstring Utf8ToWide(const std::string& utf8);
 
 // Runs a script of the Unix shell, as another program of the machine would: Wine's programs
 // cannot make links, and a rename from the Unix side ignores Wine's share modes. Windows paths
