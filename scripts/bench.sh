@@ -341,7 +341,7 @@ while read -r name size; do
 done < <(i686-w64-mingw32-objdump -h "$bin/Pendrix.exe" | awk '$1 ~ /^[0-9]+$/ { print $2, $3 }')
 echo "Size"
 awk -v e="$exe_bytes" -v d="$dll_bytes" -v r="${embedded:-0}" -v c="$code_bytes" 'BEGIN {
-  printf "  Pendrix.exe, code and data without resources %10d bytes   (%.1f KB; target: at most 100 KB)\n", c, c / 1024
+  printf "  Pendrix.exe, code and data without resources %10d bytes   (%.1f KB; target: at most 120 KB)\n", c, c / 1024
   printf "  Pendrix.exe, as shipped                      %10d bytes\n", e
   printf "  PendrixLang.dll (embedded: %d bytes)     %10d bytes\n", r, d
   printf "  Pendrix.exe without its language DLL         %10d bytes   (%.1f%% of the whole)\n", e - r, 100 * (e - r) / e
